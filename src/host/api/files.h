@@ -1,0 +1,39 @@
+// File and directory services of the host.
+#pragma once
+
+#include <string>
+
+#include "host/value/value.h"
+
+namespace host {
+
+// :existence → t when the path exists (file or directory), nil otherwise.
+Value sd_inq_file_status(const std::string& path, const Value& what);
+// Size in bytes, or nil when the file does not exist.
+Value sd_inq_file_size(const std::string& path);
+bool sd_directory_p(const std::string& path);
+// Renames; returns t on success, nil when the source does not exist or the rename failed.
+Value sd_move_file(const std::string& from, const std::string& to);
+Value sd_delete_file(const std::string& path);
+// A file name (with directory) that does not exist yet, inside `directory`.
+std::string sd_gen_unique_filename(const std::string& directory);
+// The host's private temporary directory, created with mkdtemp, removed at exit; ends in "/".
+std::string sd_inq_temp_dir();
+// A per-user directory (created when missing): $TAVRIN_PROFILE_DIR, else ~/.config/tavrin.
+std::string sd_inq_user_profiledir_pathname();
+std::string sd_get_current_working_directory();
+// Throws host::Error naming the directory when it does not exist.
+void sd_set_current_working_directory(const std::string& dir);
+// Paths of the entries of `dir` whose names match the wildcard pattern, in the order the
+// file system lists them ("*" any run, "?" one character; case-sensitive).
+List sd_directory_list(const std::string& dir, const std::string& pattern);
+// Wildcard match as the host does it ("*" any run of characters, "?" one character).
+bool sd_string_match_pattern_p(const std::string& pattern, const std::string& text);
+
+// Writes the whole content to a temporary file beside `path` and renames it into place,
+// so an interrupted write never leaves a truncated file. Throws host::Error naming the path.
+void write_file_atomically(const std::string& path, const std::string& content);
+// Reads a whole file; throws host::Error naming the path when it cannot be opened.
+std::string read_file(const std::string& path);
+
+}  // namespace host

@@ -1,0 +1,95 @@
+// The drawing model of the host: drawings, sheets, sketches and elements with INFO attributes.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace host {
+
+struct Vec2 {
+  double x = 0;
+  double y = 0;
+  bool operator==(const Vec2&) const = default;
+};
+
+struct Rgb {
+  double r = 1, g = 1, b = 1;  // 0..1; the host's default colour is white on a dark screen
+  bool operator==(const Rgb&) const = default;
+};
+
+// Line types by their host names: "SOLID", "DASHED", "DASH_CENTER", "CENTER", "PHANTOM",
+// "DOTTED", "LONG_DASHED".
+struct Stroke {
+  Rgb color;
+  std::string linetype = "SOLID";
+  double pensize = 0;  // millimetres; 0 is the thinnest pen of the device
+  bool operator==(const Stroke&) const = default;
+};
+
+enum class ElementKind { Line, Polyline, Rectangle, Circle, Arc, Text };
+
+struct TextProps {
+  std::vector<std::string> lines;  // content, one entry per line
+  double size = 3.5;               // character height in millimetres
+  double angle = 0;                // degrees, counter-clockwise
+  int adjust = 1;                  // 1..9: 1 bottom left, 5 centre, 9 top right (rows from bottom)
+  std::string font = "hp_i3098_v";
+  double ratio = 1;       // width to height of the characters
+  double slant = 0;       // degrees
+  double linespace = 1.6; // distance between lines as a multiple of the size
+  bool frame = false;
+  bool operator==(const TextProps&) const = default;
+};
+
+struct Element {
+  std::uint64_t id = 0;  // unique in the process; never reused
+  ElementKind kind = ElementKind::Line;
+  Stroke stroke;
+  // Line: 2 points. Polyline: its vertices (bulges[i] belongs to the segment from point i).
+  // Rectangle: 2 opposite corners. Circle/Arc: centre. Text: insertion point.
+  std::vector<Vec2> points;
+  std::vector<double> bulges;
+  double radius = 0;
+  double start_angle = 0;  // arcs, degrees, counter-clockwise from start to end
+  double end_angle = 0;
+  bool closed = false;  // polylines
+  TextProps text;
+  // INFO attributes, last added first.
+  std::vector<std::string> info;
+  // Name of the sketch (named group) the element belongs to; "" for the sheet itself.
+  std::string sketch;
+
+  bool same_content(const Element& o) const;  // everything but the id
+};
+
+struct Sheet {
+  std::uint64_t id = 0;
+  std::string name;
+  std::string unique_name;
+  std::string scale = "1:1";
+  std::string frame_type;
+  std::vector<Element> elements;
+
+  // Lower-left and upper-right corners of the content; nullopt for an empty sheet.
+  std::optional<std::pair<Vec2, Vec2>> extent() const;
+};
+
+struct Drawing {
+  std::uint64_t id = 0;
+  std::optional<std::string> number;
+  std::string drawing_type = "2D_PROCESS";
+  std::vector<Sheet> sheets;
+  std::size_t current = 0;  // index into sheets
+
+  Sheet& current_sheet();
+  const Sheet& current_sheet() const;
+  Sheet* find_sheet(const std::string& name);
+  Sheet* find_sheet_by_id(std::uint64_t id);
+};
+
+// Fresh ids for drawings, sheets and elements.
+std::uint64_t next_id();
+
+}  // namespace host

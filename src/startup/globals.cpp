@@ -1,0 +1,17 @@
+// The module-wide variables.
+#include "startup/globals.h"
+
+namespace tavrin {
+
+namespace {
+Globals& instance() {
+  static Globals globals;
+  return globals;
+}
+}  // namespace
+
+Globals& g() { return instance(); }
+
+void reset_globals() { instance() = Globals{}; }
+
+}  // namespace tavrin
