@@ -1,0 +1,27 @@
+// The host's drawing store: the one current drawing and what finds things in it.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "host/drawing/model.h"
+
+namespace host {
+
+// There is always a current drawing; at start and after a discard it is an empty drawing
+// without number holding one empty sheet named "1".
+Drawing& current_drawing();
+void replace_current_drawing(Drawing drawing);
+// An empty drawing as the host creates it.
+Drawing empty_drawing();
+
+// An element of the current drawing by id, or nullptr.
+Element* find_element(std::uint64_t id);
+// The sheet of the current drawing that holds the element, or nullptr.
+Sheet* sheet_of_element(std::uint64_t id);
+
+// Reads a drawing file by its extension (.mi, .dxf, .bdl, case-insensitive). Throws
+// host::Error naming the file (and line) when it is missing, empty, unknown or malformed.
+Drawing read_drawing_file(const std::string& path);
+
+}  // namespace host
