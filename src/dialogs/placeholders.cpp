@@ -18,3 +18,12 @@ bool tv_set_nil_or_t(const std::string& text) { return text == "1"; }
 std::vector<std::string> create_filelist() { return {}; }
 
 }  // namespace tavrin
+
+#include "dialogs/start_commands.h"
+
+namespace tavrin {
+
+void register_start_dialogs() {}
+void tavrin_start(bool) {}
+
+}  // namespace tavrin
