@@ -75,6 +75,7 @@ class Value {
   double as_double() const;  // any real number kind
   std::int64_t numerator() const;
   std::int64_t denominator() const;
+  double real_part() const;  // complex real part; a real number gives itself
   double imag() const;
   const std::string& as_string() const;  // string, keyword or symbol name
   const List& as_list() const;           // nil gives the empty list
@@ -110,8 +111,9 @@ Value numeric_divide(const Value& a, const Value& b);
 Value numeric_subtract(const Value& a, const Value& b);
 
 // Keyword-argument lists as the facade receives them: (:a 1 :b :c "x").
-// Finds the value after a keyword; nullopt when absent. A keyword followed by another
-// keyword or by the end is a flag: present() is true, value() is nil.
+// Finds the value after a keyword; nullopt when absent. Values may themselves be keywords
+// (:orientation :landscape), so value() gives whatever follows the key, nil at the end;
+// flags (:accept) are asked with present().
 class KeywordArgs {
  public:
   explicit KeywordArgs(const List& args) : args_(args) {}

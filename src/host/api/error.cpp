@@ -1,0 +1,87 @@
+// The host's error state and the guard through which the module calls host operations.
+#include "host/api/error.h"
+
+#include "host/api/testing.h"
+#include "host/api/ui_ops.h"
+
+namespace host {
+
+namespace {
+
+struct ErrorState {
+  bool active = false;
+  bool recorded = false;  // the last error stays readable after a reset
+  std::string message;
+  std::string keyword;
+  bool blocked = false;
+};
+
+ErrorState& state() {
+  static ErrorState s;
+  return s;
+}
+
+const bool registered = [] {
+  register_reset_hook([] { state() = ErrorState{}; });
+  return true;
+}();
+
+}  // namespace
+
+void set_error_state(const Error& e) {
+  ErrorState& s = state();
+  s.active = true;
+  s.recorded = true;
+  s.message = e.what();
+  s.keyword = e.keyword();
+}
+
+bool lisp_error_active() { return state().active; }
+
+void reset_lisp_error_active() { state().active = false; }
+
+Value sd_inq_error_obj(const Value& property) {
+  const ErrorState& s = state();
+  if (!s.recorded) return Value();
+  const Value message(s.message);
+  const Value keyword = s.keyword.empty() ? Value() : kw(s.keyword);
+  if (property.is_nil()) return Value(List{kw("message"), message, kw("keyword"), keyword});
+  if (property.is_keyword("message")) return message;
+  if (property.is_keyword("keyword")) return keyword;
+  return Value();
+}
+
+void sd_modinfo_set_error(const Value& module, const Value& keyword) {
+  const std::string name = keyword.is_nil() ? std::string() : keyword.as_string();
+  std::string message = "Call refused: the host is busy with another action";
+  if (!module.is_nil()) message += " (" + module.as_string() + ")";
+  set_error_state(Error(message, Value::keyword(name).as_string()));
+}
+
+void set_actions_blocked(bool blocked) { state().blocked = blocked; }
+
+bool actions_blocked() { return state().blocked; }
+
+std::optional<Value> guarded(const std::function<Value()>& op, OnError on_error) {
+  if (actions_blocked()) {
+    sd_modinfo_set_error(kw("oli"), kw("sd-call-action-illegal-call"));
+    return std::nullopt;
+  }
+  try {
+    return op();
+  } catch (const Error& e) {
+    set_error_state(e);
+    reset_lisp_error_active();
+    const std::string text = e.what();
+    switch (on_error) {
+      case OnError::Show: display_error(text); break;
+      case OnError::Report: display(text); break;
+      case OnError::Silent: break;
+    }
+    return std::nullopt;
+  }
+}
+
+void display_error(const std::string& text) { sd_display_message(text); }
+
+}  // namespace host
