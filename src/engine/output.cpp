@@ -1,0 +1,111 @@
+// Output files of a plot job: the shared file-name rule, PDF of a sheet, MI and DXF saves
+// with ".org" backups, and the fallback loader.
+#include "engine/output.h"
+
+#include <algorithm>
+#include <cctype>
+
+#include "config/language.h"
+#include "config/tables.h"
+#include "engine/driver.h"
+#include "engine/plot_style.h"
+#include "engine/sheet_format.h"
+#include "host/api/host.h"
+#include "startup/globals.h"
+
+namespace tavrin {
+
+namespace {
+
+using host::kw;
+using host::OnError;
+
+// A drawing file "ends in" an extension only when it is a text at least that long; a missing
+// file (a current-drawing run without drawing number) ends in nothing.
+bool ends_with_ignoring_case(const host::Value& file, std::string_view extension) {
+  if (!file.is_string() || file.as_string().size() < extension.size()) return false;
+  const std::string_view tail = std::string_view(file.as_string()).substr(file.as_string().size() - extension.size());
+  return std::equal(tail.begin(), tail.end(), extension.begin(), [](char a, char b) {
+    return std::tolower(static_cast<unsigned char>(a)) == std::tolower(static_cast<unsigned char>(b));
+  });
+}
+
+// A host step that failed was shown by the guard; the run goes on, but it counts.
+std::optional<host::Value> counted(const std::function<host::Value()>& op) {
+  auto result = host::guarded(op, OnError::Show);
+  if (!result) ++g().reported_problems;
+  return result;
+}
+
+// Moves an earlier output out of the way; whether there was one does not matter.
+void keep_backup(const std::string& name) { host::sd_move_file(name, host::format("~A.org", name)); }
+
+}  // namespace
+
+std::string create_speichername(const std::string& sheet_name) {
+  const host::Value number = host::sd_am_inq_drawing_no();
+  std::string base = number.truthy() ? host::format("~A_~A", number, sheet_name) : host::format("~A", sheet_name);
+  // Separators in a drawing number or sheet name would put the output into another
+  // directory (or fail); "." and ".." alone would name a directory.
+  std::replace_if(base.begin(), base.end(), [](char c) { return c == ' ' || c == '/' || c == '\\'; }, '_');
+  if (base == "." || base == "..") std::replace(base.begin(), base.end(), '.', '_');
+  return base;
+}
+
+host::Value create_pdf(const std::string& firma, const std::string& sheet_name) {
+  const std::string base = create_speichername(sheet_name);
+  const auto result = counted([&] {
+    const SheetFormat sheet = set_plot_syle_parameter(firma, calculate_sheet_format());
+    const bool portrait = sheet.orientation == "PORTRAIT";
+    return host::am_plot_ex({kw("plotter_type_ra"), kw("pdf"), kw("plotter_name_ra"), "PDF_GENERIC",
+                             kw("plot_warnings"), kw("off"), kw("custom_size"), kw("width"), sheet.width,
+                             kw("height"), sheet.height, kw("accept"),
+                             kw(portrait ? "orientation_portrait" : "orientation_landscape"), kw("orientation"),
+                             kw(portrait ? "portrait" : "landscape"), kw("destination"),
+                             host::format("~A.pdf", base), kw("copies"), 1, kw("transf_style"),
+                             sheet.plot_style, kw("scale_factor"), kw("scale_factor_value"), 1,
+                             kw("contents_drawing"), kw("output_sheet"), kw("plot")});
+  });
+  return result.value_or(host::Value());
+}
+
+host::Value speichern_alle_blaetter(const host::Value& file, const Selection& selection, bool mi,
+                                    bool dxf) {
+  for (const host::Value& sheet : host::sd_am_inq_all_sheets()) {
+    const std::string name = host::print_text(host::sd_am_inq_sheet(sheet).at(0));
+    const std::string dxf_name = host::format("~A.dxf", create_speichername(name));
+    if (ist_blatt_in_auswahl(name, selection)) speichern(sheet, mi, dxf, file, dxf_name, name);
+  }
+  return {};
+}
+
+host::Value speichern(const host::Value& sheet, bool mi, bool dxf, const host::Value& file,
+                      const std::string& dxf_name, const std::string& sheet_name) {
+  if (dxf && !ends_with_ignoring_case(file, ".dxf")) {
+    keep_backup(dxf_name);
+    counted([&] {
+      return host::am_save_sheet_dxf({kw("sheet"), sheet, kw("overwrite"), kw("filename"), dxf_name});
+    });
+  }
+  if (!mi || ends_with_ignoring_case(file, ".mi")) return {};
+  const std::string mi_name = host::format("~A.mi", create_speichername(sheet_name));
+  keep_backup(mi_name);
+  return counted([&] {
+           return host::am_save_sheet_mi({kw("sheet"), sheet, kw("overwrite"), kw("filename"), mi_name});
+         })
+      .value_or(host::Value());
+}
+
+void load_subpart_drawing(const std::string& path) {
+  const auto created = counted([&] {
+    return host::am_create_drawing({kw("drawing_type"), kw("no_process"), kw("dwg_number"),
+                                    substract_extension(path), kw("frame_type"), lang_text(27),
+                                    kw("view_scale"), "1:1"});
+  });
+  if (!created) return;
+  counted([&] {
+    return host::sd_execute_annotator_command({kw("cmd"), host::format("LOAD SUBPART'~A' 0,0", path)});
+  });
+}
+
+}  // namespace tavrin

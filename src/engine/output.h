@@ -1,0 +1,25 @@
+// Output files of a plot job: the shared file-name rule, PDF of a sheet, MI and DXF saves
+// with ".org" backups, and the fallback loader.
+#pragma once
+
+#include <string>
+
+#include "engine/engine.h"
+#include "host/value/value.h"
+
+namespace tavrin {
+
+// Output base name of a sheet: drawing number and sheet name joined by "_", or the sheet
+// name alone. Blanks and path separators become "_", so an output never leaves the output
+// directory.
+std::string create_speichername(const std::string& sheet_name);
+
+// PDF of the current sheet at its own size; the host's result, or nil after a failure.
+host::Value create_pdf(const std::string& firma, const std::string& sheet_name);
+
+// Saves one sheet as DXF, then MI, keeping earlier files as ".org"; the MI save's result
+// or nil. No DXF for a drawing loaded from DXF, no MI for one loaded from MI.
+host::Value speichern(const host::Value& sheet, bool mi, bool dxf, const host::Value& file,
+                      const std::string& dxf_name, const std::string& sheet_name);
+
+}  // namespace tavrin

@@ -1,0 +1,25 @@
+// Printing the selected sheets of the current drawing, the failure report, and the list of
+// installed printers.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "engine/engine.h"
+#include "host/value/value.h"
+
+namespace tavrin {
+
+// Prints the current sheet with the pen set `firma`, fitted into `fit_format` when it is a
+// text, on `plotter` (nil: chosen from the plotter table). Nil on success; after a failure
+// the four-line report naming `report_name` is in the output box.
+host::Value drucken(const host::Value& firma, const host::Value& fit_format,
+                    const host::Value& plotter, const host::Value& report_name);
+
+// The four-line failure report of a plot in the output box.
+host::Value show_fehlermeldung(const host::Value& report_name, const std::string& plotter);
+
+// The printers installed on this machine, one name each.
+std::vector<std::string> tv_inq_all_printers();
+
+}  // namespace tavrin
