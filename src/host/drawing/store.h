@@ -15,6 +15,10 @@ void replace_current_drawing(Drawing drawing);
 // An empty drawing as the host creates it.
 Drawing empty_drawing();
 
+// A unique name for a new sheet of the current drawing ("1", "2", ...): never one that the
+// drawing has used before, even for a sheet deleted since.
+std::string new_unique_sheet_name();
+
 // An element of the current drawing by id, or nullptr.
 Element* find_element(std::uint64_t id);
 // The sheet of the current drawing that holds the element, or nullptr.

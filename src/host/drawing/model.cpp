@@ -1,0 +1,42 @@
+// The drawing model: element comparison, lookups in a drawing, fresh ids.
+#include "host/drawing/model.h"
+
+#include <atomic>
+
+#include "host/api/error.h"
+
+namespace host {
+
+bool Element::same_content(const Element& o) const {
+  return kind == o.kind && stroke == o.stroke && points == o.points && bulges == o.bulges &&
+         radius == o.radius && start_angle == o.start_angle && end_angle == o.end_angle &&
+         closed == o.closed && text == o.text && info == o.info && sketch == o.sketch;
+}
+
+Sheet& Drawing::current_sheet() {
+  return const_cast<Sheet&>(static_cast<const Drawing&>(*this).current_sheet());
+}
+
+const Sheet& Drawing::current_sheet() const {
+  if (sheets.empty()) throw Error("The drawing has no sheet");
+  return sheets[current < sheets.size() ? current : sheets.size() - 1];
+}
+
+Sheet* Drawing::find_sheet(const std::string& name) {
+  for (auto& sheet : sheets)
+    if (sheet.name == name) return &sheet;
+  return nullptr;
+}
+
+Sheet* Drawing::find_sheet_by_id(std::uint64_t sheet_id) {
+  for (auto& sheet : sheets)
+    if (sheet.id == sheet_id) return &sheet;
+  return nullptr;
+}
+
+std::uint64_t next_id() {
+  static std::atomic<std::uint64_t> counter{0};
+  return ++counter;
+}
+
+}  // namespace host

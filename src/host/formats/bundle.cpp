@@ -1,0 +1,106 @@
+// Reading bundles with libarchive: the first drawing member is read by its extension, a DXF
+// member from a copy in the host's temporary directory.
+#include "host/formats/bundle.h"
+
+#include <archive.h>
+#include <archive_entry.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <memory>
+
+#include "host/api/error.h"
+#include "host/api/files.h"
+#include "host/formats/dxf.h"
+#include "host/formats/mi.h"
+
+namespace host {
+
+namespace {
+
+// Members larger than this are refused rather than filling the temporary directory.
+constexpr std::int64_t kMaxMemberSize = std::int64_t{1} << 30;
+
+using ArchivePtr = std::unique_ptr<archive, decltype(&archive_read_free)>;
+
+std::string lower(std::string s) {
+  std::transform(s.begin(), s.end(), s.begin(),
+                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+  return s;
+}
+
+// Only the member's base name is used, so "../x.mi" cannot reach outside the directory.
+std::string base_name(const char* member) {
+  return std::filesystem::path(member ? member : "").filename().string();
+}
+
+bool is_drawing_name(const std::string& name) {
+  const std::string ext = lower(std::filesystem::path(name).extension().string());
+  return ext == ".mi" || ext == ".dxf";
+}
+
+std::string read_member(archive* a, const std::string& bundle, const std::string& member) {
+  std::string content;
+  char buffer[1 << 16];
+  for (;;) {
+    const la_ssize_t n = archive_read_data(a, buffer, sizeof buffer);
+    if (n < 0)
+      throw Error("Cannot load " + bundle + ": member " + member + " is damaged (" +
+                  archive_error_string(a) + ")");
+    if (n == 0) return content;
+    if (static_cast<std::int64_t>(content.size()) + n > kMaxMemberSize)
+      throw Error("Cannot load " + bundle + ": member " + member + " is too large");
+    content.append(buffer, static_cast<std::size_t>(n));
+  }
+}
+
+Drawing read_member_drawing(const std::string& bundle, const std::string& member,
+                            const std::string& content) {
+  const std::string source = bundle + "(" + member + ")";
+  if (content.empty()) throw Error("Cannot load " + source + ": the drawing file is empty");
+  // The text of an .mi member is read where it is; DXF is read by dxflib from a file.
+  if (lower(std::filesystem::path(member).extension().string()) == ".mi")
+    return read_mi_text(content, source);
+  const std::string dir = sd_gen_unique_filename(sd_inq_temp_dir());
+  std::filesystem::create_directory(dir);
+  struct Cleanup {
+    std::string dir;
+    ~Cleanup() {
+      std::error_code ignored;
+      std::filesystem::remove_all(dir, ignored);
+    }
+  } cleanup{dir};
+  const std::string path = dir + "/" + member;
+  write_file_atomically(path, content);
+  try {
+    return read_dxf_file(path);
+  } catch (const Error& e) {
+    throw Error(source + ": " + e.what());
+  }
+}
+
+}  // namespace
+
+Drawing read_bundle_file(const std::string& path) {
+  ArchivePtr a(archive_read_new(), archive_read_free);
+  if (!a) throw Error("Cannot load " + path + ": out of memory");
+  archive_read_support_format_zip(a.get());
+  if (archive_read_open_filename(a.get(), path.c_str(), 1 << 16) != ARCHIVE_OK)
+    throw Error("Cannot load " + path + ": not a readable bundle (" +
+                archive_error_string(a.get()) + ")");
+  archive_entry* entry = nullptr;
+  for (;;) {
+    const int status = archive_read_next_header(a.get(), &entry);
+    if (status == ARCHIVE_EOF) break;
+    if (status != ARCHIVE_OK && status != ARCHIVE_WARN)
+      throw Error("Cannot load " + path + ": not a readable bundle (" +
+                  archive_error_string(a.get()) + ")");
+    if (archive_entry_filetype(entry) != AE_IFREG) continue;
+    const std::string member = base_name(archive_entry_pathname(entry));
+    if (!is_drawing_name(member)) continue;
+    return read_member_drawing(path, member, read_member(a.get(), path, member));
+  }
+  throw Error("Cannot load " + path + ": the bundle holds no drawing (.mi or .dxf)");
+}
+
+}  // namespace host

@@ -1,0 +1,315 @@
+// Reading .mi text into a drawing. The reader walks the text once, line by line, without
+// copying lines; any fault ends the read with "<file>:<line>: <what>" and no drawing.
+#include <charconv>
+#include <cmath>
+#include <cstring>
+
+#include "host/api/error.h"
+#include "host/api/files.h"
+#include "host/formats/mi.h"
+#include "host/formats/mi_syntax.h"
+
+namespace host {
+
+namespace {
+
+// Shows a token in an error message: printable ASCII only, and not too long.
+std::string shown(std::string_view token) {
+  std::string out;
+  for (char c : token.substr(0, 24)) out += (c >= 0x20 && c < 0x7F) ? c : '?';
+  if (token.size() > 24) out += "...";
+  return out;
+}
+
+class MiReader {
+ public:
+  MiReader(std::string_view text, const std::string& source)
+      : p_(text.data()), end_(text.data() + text.size()), source_(source) {}
+
+  Drawing read() {
+    if (p_ == end_) fail("the file is empty");
+    if (end_ - p_ >= 3 && std::memcmp(p_, "\xEF\xBB\xBF", 3) == 0) p_ += 3;
+    if (!next_line()) fail("the file is empty");
+    read_header();
+    if (!next_line()) fail("the file ends after its header (truncated)");
+    read_drawing_line();
+    const std::size_t drawing_line = line_;
+    bool ended = false;
+    while (next_line()) {
+      if (ended) fail("text after \"end\"");
+      const std::string_view word = this->word("a line kind");
+      if (word == "end") {
+        expect_line_end();
+        ended = true;
+      } else if (word == "sheet") {
+        read_sheet();
+      } else {
+        read_element(word);
+      }
+    }
+    if (!ended) fail("the file ends without \"end\" (truncated)");
+    if (drawing_.sheets.empty()) fail_at(drawing_line, "the drawing has no sheet");
+    if (drawing_.current >= drawing_.sheets.size())
+      fail_at(drawing_line, "the current sheet " + std::to_string(drawing_.current) + " does not exist");
+    return std::move(drawing_);
+  }
+
+ private:
+  [[noreturn]] void fail_at(std::size_t line, const std::string& what) const {
+    throw Error(source_ + ":" + std::to_string(line) + ": " + what);
+  }
+  [[noreturn]] void fail(const std::string& what) const { fail_at(line_ == 0 ? 1 : line_, what); }
+
+  // Moves to the next line that is neither blank nor a comment; false at the end.
+  bool next_line() {
+    while (p_ < end_) {
+      const char* nl = static_cast<const char*>(std::memchr(p_, '\n', static_cast<std::size_t>(end_ - p_)));
+      const char* line_end = nl ? nl : end_;
+      ++line_;
+      cur_ = p_;
+      lend_ = line_end;
+      p_ = nl ? nl + 1 : end_;
+      if (lend_ > cur_ && lend_[-1] == '\r') --lend_;
+      skip_blanks();
+      if (cur_ != lend_ && *cur_ != '#') return true;
+    }
+    return false;
+  }
+
+  void skip_blanks() {
+    while (cur_ < lend_ && (*cur_ == ' ' || *cur_ == '\t')) ++cur_;
+  }
+
+  // After a token: a blank or the end of the line must follow.
+  void token_done(const char* what) {
+    if (cur_ < lend_ && *cur_ != ' ' && *cur_ != '\t')
+      fail(std::string("unexpected character after ") + what);
+    skip_blanks();
+  }
+
+  void need(const char* what) {
+    if (cur_ == lend_) fail(std::string("line ends before ") + what);
+  }
+
+  std::string_view word(const char* what) {
+    need(what);
+    const char* start = cur_;
+    while (cur_ < lend_ && *cur_ != ' ' && *cur_ != '\t') ++cur_;
+    std::string_view w(start, static_cast<std::size_t>(cur_ - start));
+    skip_blanks();
+    return w;
+  }
+
+  double number(const char* what) {
+    need(what);
+    double v = 0;
+    const auto [ptr, ec] = std::from_chars(cur_, lend_, v);
+    if (ec != std::errc() || (ptr < lend_ && *ptr != ' ' && *ptr != '\t') || !std::isfinite(v)) {
+      const char* stop = cur_;
+      while (stop < lend_ && *stop != ' ' && *stop != '\t') ++stop;
+      fail(std::string("bad number \"") + shown({cur_, static_cast<std::size_t>(stop - cur_)}) +
+           "\" for " + what);
+    }
+    cur_ = ptr;
+    skip_blanks();
+    return v;
+  }
+
+  long long integer(const char* what, long long lo, long long hi) {
+    need(what);
+    long long v = 0;
+    const auto [ptr, ec] = std::from_chars(cur_, lend_, v);
+    if (ec != std::errc() || (ptr < lend_ && *ptr != ' ' && *ptr != '\t') || v < lo || v > hi) {
+      const char* stop = cur_;
+      while (stop < lend_ && *stop != ' ' && *stop != '\t') ++stop;
+      fail(std::string("bad ") + what + " \"" + shown({cur_, static_cast<std::size_t>(stop - cur_)}) + "\"");
+    }
+    cur_ = ptr;
+    skip_blanks();
+    return v;
+  }
+
+  bool flag(const char* what) { return integer(what, 0, 1) == 1; }
+
+  // A count of items that follow on this line; each needs at least two characters, so a
+  // count larger than the rest of the line is wrong before anything is allocated.
+  std::size_t count(const char* what) {
+    return static_cast<std::size_t>(integer(what, 0, (lend_ - cur_) / 2 + 1));
+  }
+
+  void text(std::string& out, const char* what) {
+    need(what);
+    if (*cur_ != '"') fail(std::string("expected a quoted text for ") + what);
+    ++cur_;
+    out.clear();
+    for (;;) {
+      const char* run = cur_;
+      while (cur_ < lend_) {
+        const auto c = static_cast<unsigned char>(*cur_);
+        if (c == '"' || c == '\\' || c < 0x20 || c == 0x7F) break;
+        if (c < 0x80) {
+          ++cur_;
+          continue;
+        }
+        const std::size_t n = mi::utf8_length(cur_, lend_);
+        if (n == 0) fail(std::string("invalid UTF-8 in ") + what);
+        cur_ += n;
+      }
+      out.append(run, cur_);
+      if (cur_ == lend_) fail(std::string("unterminated text for ") + what);
+      const char c = *cur_++;
+      if (c == '"') break;
+      if (c != '\\') fail(std::string("control character in ") + what);
+      out += escaped(what);
+    }
+    token_done(what);
+  }
+
+  char escaped(const char* what) {
+    if (cur_ == lend_) fail(std::string("unterminated text for ") + what);
+    switch (*cur_++) {
+      case '"': return '"';
+      case '\\': return '\\';
+      case 'n': return '\n';
+      case 'r': return '\r';
+      case 't': return '\t';
+      case 'x': {
+        unsigned value = 0;
+        if (lend_ - cur_ < 2) fail(std::string("bad \\x escape in ") + what);
+        const auto [ptr, ec] = std::from_chars(cur_, cur_ + 2, value, 16);
+        if (ec != std::errc() || ptr != cur_ + 2) fail(std::string("bad \\x escape in ") + what);
+        cur_ += 2;
+        return static_cast<char>(value);
+      }
+      default:
+        fail(std::string("unknown escape \\") + shown({cur_ - 1, 1}) + " in " + what);
+    }
+  }
+
+  void expect_line_end() {
+    if (cur_ != lend_) fail("unexpected \"" + shown({cur_, static_cast<std::size_t>(lend_ - cur_)}) + "\" at the end of the line");
+  }
+
+  void read_header() {
+    if (word("the header") != mi::kMagic) fail("not a tavrin drawing file (the header \"tavrin-mi\" is missing)");
+    const long long version = integer("version", 0, 1'000'000);
+    expect_line_end();
+    if (version != mi::kVersion)
+      fail("unsupported version " + std::to_string(version) + " (this host reads version " +
+           std::to_string(mi::kVersion) + ")");
+  }
+
+  void read_drawing_line() {
+    if (word("the drawing line") != "drawing") fail("expected the drawing line after the header");
+    need("the drawing number");
+    if (*cur_ == '"') {
+      drawing_.number.emplace();
+      text(*drawing_.number, "the drawing number");
+    } else if (word("the drawing number") != mi::kNone) {
+      fail("expected a quoted drawing number or ~");
+    }
+    text(drawing_.drawing_type, "the drawing type");
+    drawing_.current = static_cast<std::size_t>(integer("current sheet", 0, 1'000'000'000));
+    expect_line_end();
+  }
+
+  void read_sheet() {
+    Sheet sheet;
+    sheet.id = next_id();
+    text(sheet.name, "the sheet name");
+    text(sheet.unique_name, "the unique sheet name");
+    text(sheet.scale, "the sheet scale");
+    text(sheet.frame_type, "the frame type");
+    expect_line_end();
+    for (const auto& other : drawing_.sheets) {
+      if (other.name == sheet.name) fail("a second sheet named \"" + shown(sheet.name) + "\"");
+      if (other.unique_name == sheet.unique_name)
+        fail("a second sheet with unique name \"" + shown(sheet.unique_name) + "\"");
+    }
+    drawing_.sheets.push_back(std::move(sheet));
+  }
+
+  void read_element(std::string_view word) {
+    ElementKind kind;
+    if (!mi::kind_from_word(word, kind)) fail("unknown line kind \"" + shown(word) + "\"");
+    if (drawing_.sheets.empty()) fail("an element before the first sheet");
+    Element& e = drawing_.sheets.back().elements.emplace_back();
+    e.id = next_id();
+    e.kind = kind;
+    e.stroke.color = {number("red"), number("green"), number("blue")};
+    text(e.stroke.linetype, "the line type");
+    e.stroke.pensize = number("pen size");
+    const std::size_t n = count("point count");
+    e.points.reserve(n);
+    for (std::size_t i = 0; i < n; ++i) e.points.push_back({number("x"), number("y")});
+    read_kind_fields(e);
+    text(e.sketch, "the sketch name");
+    const std::size_t infos = count("INFO count");
+    e.info.resize(infos);
+    for (auto& attribute : e.info) text(attribute, "an INFO attribute");
+    expect_line_end();
+    if (const char* problem = mi::element_problem(e))
+      fail("a " + std::string(word) + " that " + problem);
+  }
+
+  void read_kind_fields(Element& e) {
+    switch (e.kind) {
+      case ElementKind::Polyline: {
+        e.closed = flag("closed flag");
+        e.bulges.resize(count("bulge count"));
+        for (double& b : e.bulges) b = number("bulge");
+        break;
+      }
+      case ElementKind::Circle:
+        e.radius = number("radius");
+        break;
+      case ElementKind::Arc:
+        e.radius = number("radius");
+        e.start_angle = number("start angle");
+        e.end_angle = number("end angle");
+        break;
+      case ElementKind::Text: {
+        TextProps& t = e.text;
+        t.size = number("text size");
+        t.angle = number("text angle");
+        t.adjust = static_cast<int>(integer("adjust point", 1, 9));
+        text(t.font, "the font");
+        t.ratio = number("text ratio");
+        t.slant = number("text slant");
+        t.linespace = number("line spacing");
+        t.frame = flag("frame flag");
+        t.lines.resize(count("text line count"));
+        for (auto& line : t.lines) text(line, "a text line");
+        break;
+      }
+      case ElementKind::Line:
+      case ElementKind::Rectangle:
+        break;
+    }
+  }
+
+  const char* p_;
+  const char* end_;
+  const char* cur_ = nullptr;
+  const char* lend_ = nullptr;
+  std::size_t line_ = 0;
+  const std::string& source_;
+  Drawing drawing_;
+};
+
+}  // namespace
+
+Drawing read_mi_text(std::string_view text, const std::string& source_name) {
+  Drawing d = MiReader(text, source_name).read();
+  d.id = next_id();
+  return d;
+}
+
+Drawing read_mi_file(const std::string& path) { return read_mi_text(read_file(path), path); }
+
+std::vector<Element> read_mi_sketch_file(const std::string& path) {
+  Drawing d = read_mi_file(path);
+  return std::move(d.sheets.front().elements);
+}
+
+}  // namespace host

@@ -1,0 +1,157 @@
+// Writing drawings, single sheets and sketches as .mi text.
+#include <string>
+
+#include "host/api/error.h"
+#include "host/formats/mi.h"
+#include "host/formats/mi_syntax.h"
+
+namespace host {
+
+namespace {
+
+using mi::append_integer;
+using mi::append_number;
+using mi::append_quoted;
+
+void append_element(std::string& out, const Element& e) {
+  if (const char* problem = mi::element_problem(e))
+    throw Error(std::string("Cannot write a ") + std::string(mi::kind_word(e.kind)) + " that " + problem);
+  out += mi::kind_word(e.kind);
+  for (double v : {e.stroke.color.r, e.stroke.color.g, e.stroke.color.b}) {
+    out += ' ';
+    append_number(out, v);
+  }
+  out += ' ';
+  append_quoted(out, e.stroke.linetype);
+  out += ' ';
+  append_number(out, e.stroke.pensize);
+  out += ' ';
+  append_integer(out, static_cast<long long>(e.points.size()));
+  for (const Vec2& p : e.points) {
+    out += ' ';
+    append_number(out, p.x);
+    out += ' ';
+    append_number(out, p.y);
+  }
+  switch (e.kind) {
+    case ElementKind::Polyline:
+      out += e.closed ? " 1 " : " 0 ";
+      append_integer(out, static_cast<long long>(e.bulges.size()));
+      for (double b : e.bulges) {
+        out += ' ';
+        append_number(out, b);
+      }
+      break;
+    case ElementKind::Circle:
+      out += ' ';
+      append_number(out, e.radius);
+      break;
+    case ElementKind::Arc:
+      for (double v : {e.radius, e.start_angle, e.end_angle}) {
+        out += ' ';
+        append_number(out, v);
+      }
+      break;
+    case ElementKind::Text: {
+      const TextProps& t = e.text;
+      for (double v : {t.size, t.angle}) {
+        out += ' ';
+        append_number(out, v);
+      }
+      out += ' ';
+      append_integer(out, t.adjust);
+      out += ' ';
+      append_quoted(out, t.font);
+      for (double v : {t.ratio, t.slant, t.linespace}) {
+        out += ' ';
+        append_number(out, v);
+      }
+      out += t.frame ? " 1 " : " 0 ";
+      append_integer(out, static_cast<long long>(t.lines.size()));
+      for (const auto& line : t.lines) {
+        out += ' ';
+        append_quoted(out, line);
+      }
+      break;
+    }
+    case ElementKind::Line:
+    case ElementKind::Rectangle:
+      break;
+  }
+  out += ' ';
+  append_quoted(out, e.sketch);
+  out += ' ';
+  append_integer(out, static_cast<long long>(e.info.size()));
+  for (const auto& attribute : e.info) {
+    out += ' ';
+    append_quoted(out, attribute);
+  }
+  out += '\n';
+}
+
+void append_sheet(std::string& out, const Sheet& sheet) {
+  out += "sheet ";
+  append_quoted(out, sheet.name);
+  out += ' ';
+  append_quoted(out, sheet.unique_name);
+  out += ' ';
+  append_quoted(out, sheet.scale);
+  out += ' ';
+  append_quoted(out, sheet.frame_type);
+  out += '\n';
+  for (const Element& e : sheet.elements) append_element(out, e);
+}
+
+void append_header(std::string& out, const Drawing& drawing, std::size_t current) {
+  out += mi::kMagic;
+  out += ' ';
+  append_integer(out, mi::kVersion);
+  out += "\ndrawing ";
+  if (drawing.number)
+    append_quoted(out, *drawing.number);
+  else
+    out += mi::kNone;
+  out += ' ';
+  append_quoted(out, drawing.drawing_type);
+  out += ' ';
+  append_integer(out, static_cast<long long>(current));
+  out += '\n';
+}
+
+std::size_t estimated_size(std::size_t elements) { return 256 + elements * 64; }
+
+}  // namespace
+
+std::string write_mi_text(const Drawing& drawing) {
+  if (drawing.sheets.empty()) throw Error("Cannot write a drawing that has no sheet");
+  std::size_t count = 0;
+  for (const auto& sheet : drawing.sheets) count += sheet.elements.size();
+  std::string out;
+  out.reserve(estimated_size(count));
+  const std::size_t current = drawing.current < drawing.sheets.size() ? drawing.current : 0;
+  append_header(out, drawing, current);
+  for (const auto& sheet : drawing.sheets) append_sheet(out, sheet);
+  out += "end\n";
+  return out;
+}
+
+std::string write_mi_sheet_text(const Drawing& drawing, const Sheet& sheet) {
+  std::string out;
+  out.reserve(estimated_size(sheet.elements.size()));
+  append_header(out, drawing, 0);
+  append_sheet(out, sheet);
+  out += "end\n";
+  return out;
+}
+
+std::string write_mi_sketch_text(const std::vector<Element>& elements) {
+  Drawing holder;
+  Sheet sheet;
+  sheet.name = "1";
+  sheet.unique_name = "1";
+  sheet.elements = elements;
+  holder.sheets.push_back(std::move(sheet));
+  return write_mi_text(holder);
+}
+
+}  // namespace host
