@@ -1,0 +1,99 @@
+// am_plot_ex: plots the current sheet or every sheet of the current drawing into a PDF file,
+// or prints the current sheet; and the list of installed printers.
+#include <filesystem>
+
+#include "host/api/drawing_ops.h"
+#include "host/api/error.h"
+#include "host/api/files.h"
+#include "host/drawing/store.h"
+#include "host/plot/paper.h"
+#include "host/plot/pdf_writer.h"
+#include "host/plot/plot_args.h"
+#include "host/plot/printing.h"
+
+namespace host {
+namespace {
+
+constexpr PageSize kA4{210, 297};
+
+const PenStyle* pen_style_for(const PlotRequest& r) {
+  const PenStyle* style = r.transf_style.empty() ? nullptr : find_pen_style(r.transf_style);
+  return style ? style : active_pen_style();
+}
+
+Placement placement_for(const PlotRequest& r) { return Placement{r.fit, r.scale, r.position_left}; }
+
+// The page of a PDF: the custom size, else the named paper, else the sheet's own extent.
+PageSize pdf_page_size(const PlotRequest& r, const Sheet& sheet) {
+  PageSize page = kA4;
+  if (r.custom_size || (r.width && r.height)) {
+    if (!r.width || !r.height) throw Error("am_plot_ex: :custom_size needs :width and :height");
+    page = {*r.width, *r.height};
+  } else if (!r.paper.empty()) {
+    auto paper = find_paper(r.paper);
+    if (!paper) throw Error("am_plot_ex: unknown paper \"" + r.paper + "\"", "UNKNOWN-PAPER");
+    page = {paper->width_mm, paper->height_mm};
+  } else if (auto extent = sheet.extent()) {
+    const double w = (extent->second.x - extent->first.x) * r.scale;
+    const double h = (extent->second.y - extent->first.y) * r.scale;
+    if (w > 0 && h > 0) page = {w, h};
+  }
+  return oriented(page, r.orientation);
+}
+
+std::vector<const Sheet*> sheets_to_plot(const PlotRequest& r) {
+  const Drawing& drawing = current_drawing();
+  std::vector<const Sheet*> sheets;
+  if (r.output == PlotOutput::Drawing) {
+    for (const Sheet& s : drawing.sheets) sheets.push_back(&s);
+  } else if (!drawing.sheets.empty()) {
+    sheets.push_back(&drawing.current_sheet());
+  }
+  if (sheets.empty()) throw Error("am_plot_ex: the drawing has no sheet to plot");
+  return sheets;
+}
+
+void plot_pdf(const PlotRequest& r) {
+  if (r.destination.empty()) throw Error("am_plot_ex: a PDF plot needs :destination");
+  std::vector<PdfPage> pages;
+  for (const Sheet* sheet : sheets_to_plot(r)) pages.push_back({sheet, pdf_page_size(r, *sheet), placement_for(r)});
+  const std::string title = std::filesystem::path(r.destination).stem().string();
+  write_file_atomically(r.destination, render_pdf(pages, pen_style_for(r), title));
+}
+
+void plot_printer(const PlotRequest& r) {
+  if (r.paper.empty()) throw Error("am_plot_ex: printing needs :paper_format_ra");
+  PrintSession session(r.plotter_name);
+  PrinterMedia media = session.media(r.paper);
+  std::vector<PdfPage> pages;
+  for (const Sheet* sheet : sheets_to_plot(r)) pages.push_back({sheet, oriented(media.size, r.orientation), placement_for(r)});
+  const Drawing& drawing = current_drawing();
+  std::string title = drawing.number.value_or("tavrin");
+  if (r.output == PlotOutput::Sheet) title += " " + drawing.current_sheet().name;
+  PrintOptions options{r.plotter_name, r.paper, r.orientation, r.copies, r.fit, title};
+  session.submit(render_pdf(pages, pen_style_for(r), title), options, media);
+}
+
+}  // namespace
+
+Value am_plot_ex(const List& args) {
+  try {
+    PlotRequest request = parse_plot_args(args);
+    if (request.plot) {
+      if (request.plotter_type == PlotterType::Pdf) plot_pdf(request);
+      else plot_printer(request);
+    }
+  } catch (const Error& e) {
+    set_error_state(e);
+    throw;
+  }
+  return Value::t();
+}
+
+List sd_inq_printers() {
+  List names;
+  for (auto& name : installed_printers()) names.emplace_back(std::move(name));
+  return names;
+}
+
+}  // namespace host

@@ -1,0 +1,37 @@
+// Where a sheet lands on a page: page size, orientation, scale or fit, position.
+#pragma once
+
+#include <cairo.h>
+
+#include "host/drawing/model.h"
+#include "host/plot/plot_args.h"
+
+namespace host {
+
+inline constexpr double kPointsPerMm = 72.0 / 25.4;
+
+struct PageSize {
+  double width_mm = 0;
+  double height_mm = 0;
+};
+
+struct Placement {
+  bool fit = false;    // scale the sheet's extent to the page, keeping its aspect
+  double scale = 1;    // otherwise: paper millimetres per drawing unit
+  bool position_left = false;  // at the page's top left instead of lower left (or centre)
+};
+
+// The page turned the wider way for landscape and the taller way for portrait.
+PageSize oriented(PageSize page, Orientation orientation);
+
+struct SheetOnPage {
+  cairo_matrix_t drawing_to_page;  // drawing units (y up) to PDF points (y down)
+  double units_per_paper_mm = 1;
+};
+
+// At a given scale the extent's lower-left corner sits at the page's lower-left corner;
+// fitted, the extent is centred. With position_left both start at the top left instead.
+// An empty sheet (no extent) keeps the drawing origin at the page's lower left.
+SheetOnPage place_sheet(const Sheet& sheet, PageSize page, const Placement& placement);
+
+}  // namespace host

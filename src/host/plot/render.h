@@ -1,0 +1,29 @@
+// Draws a sheet onto any cairo context, so that paper, PDF and screen show the same picture.
+#pragma once
+
+#include <cairo.h>
+
+#include "host/drawing/model.h"
+#include "host/settings/pens.h"
+
+namespace host {
+
+struct RenderStyle {
+  // The pen transformation to apply; nullptr draws every element as it is drawn.
+  const PenStyle* pens = nullptr;
+  // User units (drawing units) per millimetre of paper: pen widths and dash lengths are
+  // paper measures, so a sheet fitted at half size keeps its printed pen widths.
+  double units_per_paper_mm = 1;
+};
+
+// Printed width of a pen size of 0: the thinnest line the output shows reliably.
+inline constexpr double kThinnestPenMm = 0.1;
+
+// Draws every element of the sheet in order. `drawing_to_device` maps drawing units
+// (millimetres at scale 1:1, y up) to the context's device space. The context's state is
+// restored afterwards; a cairo failure (for instance a surface out of memory) throws
+// host::Error.
+void render_sheet(cairo_t* cr, const Sheet& sheet, const cairo_matrix_t& drawing_to_device,
+                  const RenderStyle& style);
+
+}  // namespace host

@@ -1,0 +1,71 @@
+// Printed strokes: the pen transformation and the line types of the host.
+#include "host/plot/strokes.h"
+
+#include <array>
+#include <string_view>
+
+#include "host/plot/render.h"
+
+namespace host {
+namespace {
+
+constexpr std::size_t kCacheLimit = 256;
+
+struct DashEntry {
+  std::string_view linetype;
+  std::array<double, 6> dashes;
+  std::size_t count;
+};
+
+// Lengths in millimetres of paper, on/off alternating; dots are zero-length dashes drawn
+// with round caps.
+constexpr std::array<DashEntry, 6> kDashes{{
+    {"DASHED", {3.0, 1.5}, 2},
+    {"LONG_DASHED", {8.0, 2.0}, 2},
+    {"CENTER", {12.0, 1.5, 1.5, 1.5}, 4},
+    {"DASH_CENTER", {6.0, 1.5, 1.5, 1.5}, 4},
+    {"PHANTOM", {12.0, 1.5, 1.5, 1.5, 1.5, 1.5}, 6},
+    {"DOTTED", {0.0, 1.0}, 2},
+}};
+
+}  // namespace
+
+const Stroke& StrokeResolver::printed(const Stroke& drawn) {
+  if (!pens_) return drawn;
+  if (last_ < cache_.size() && cache_[last_].first == drawn) return cache_[last_].second;
+  for (std::size_t i = 0; i < cache_.size(); ++i) {
+    if (cache_[i].first == drawn) {
+      last_ = i;
+      return cache_[i].second;
+    }
+  }
+  Stroke result = apply_pen_rules(pens_->rules, drawn);
+  if (cache_.size() >= kCacheLimit) {
+    scratch_ = std::move(result);
+    return scratch_;
+  }
+  cache_.emplace_back(drawn, std::move(result));
+  last_ = cache_.size() - 1;
+  return cache_.back().second;
+}
+
+std::span<const double> dash_pattern_mm(const std::string& linetype) {
+  for (const auto& entry : kDashes) {
+    if (entry.linetype == linetype) return {entry.dashes.data(), entry.count};
+  }
+  return {};
+}
+
+void apply_stroke(cairo_t* cr, const Stroke& printed, double units_per_paper_mm) {
+  cairo_set_source_rgb(cr, printed.color.r, printed.color.g, printed.color.b);
+  double width_mm = printed.pensize > 0 ? printed.pensize : kThinnestPenMm;
+  cairo_set_line_width(cr, width_mm * units_per_paper_mm);
+  cairo_set_line_cap(cr, CAIRO_LINE_CAP_ROUND);
+  cairo_set_line_join(cr, CAIRO_LINE_JOIN_ROUND);
+  std::span<const double> mm = dash_pattern_mm(printed.linetype);
+  std::array<double, 6> dashes{};
+  for (std::size_t i = 0; i < mm.size(); ++i) dashes[i] = mm[i] * units_per_paper_mm;
+  cairo_set_dash(cr, dashes.data(), static_cast<int>(mm.size()), 0);
+}
+
+}  // namespace host

@@ -1,0 +1,36 @@
+// The printed form of an element's stroke: pen rules applied once per distinct stroke, and
+// line types as dash patterns.
+#pragma once
+
+#include <cairo.h>
+
+#include <span>
+#include <vector>
+
+#include "host/drawing/model.h"
+#include "host/settings/pens.h"
+
+namespace host {
+
+// Remembers the printed stroke of each distinct drawn stroke, so that a drawing with
+// hundreds of thousands of elements runs the pen rules only a handful of times.
+class StrokeResolver {
+ public:
+  explicit StrokeResolver(const PenStyle* pens) : pens_(pens) {}
+  const Stroke& printed(const Stroke& drawn);
+
+ private:
+  const PenStyle* pens_;
+  std::vector<std::pair<Stroke, Stroke>> cache_;
+  std::size_t last_ = 0;
+  Stroke scratch_;
+};
+
+// The dash pattern of a line type in millimetres of paper; empty for solid lines and for
+// line types the host does not know.
+std::span<const double> dash_pattern_mm(const std::string& linetype);
+
+// Sets colour, width, dash pattern, caps and joins of the printed stroke on the context.
+void apply_stroke(cairo_t* cr, const Stroke& printed, double units_per_paper_mm);
+
+}  // namespace host
