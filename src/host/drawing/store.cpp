@@ -132,7 +132,7 @@ Sheet* sheet_of_element(std::uint64_t id) {
   return &store().drawing.sheets[store().where[id].first];
 }
 
-Drawing read_drawing_file(const std::string& path) {
+void check_drawing_file(const std::string& path) {
   std::error_code ec;
   if (!std::filesystem::exists(path, ec))
     throw Error("Cannot load " + path + ": the file does not exist");
@@ -140,11 +140,15 @@ Drawing read_drawing_file(const std::string& path) {
     throw Error("Cannot load " + path + ": it is not a file");
   if (std::filesystem::file_size(path, ec) == 0 && !ec)
     throw Error("Cannot load " + path + ": the file is empty");
+}
+
+Drawing read_drawing_file(const std::string& path) {
+  check_drawing_file(path);
   const std::string ext = lower_extension(path);
   if (ext == ".mi") return read_mi_file(path);
   if (ext == ".dxf") return read_dxf_file(path);
   if (ext == ".bdl") return read_bundle_file(path);
-  throw Error("Cannot load " + path + ": unknown drawing file type \"" + ext + "\"");
+  throw Error("Cannot load " + path + ": unknown drawing file type (expected .mi, .dxf or .bdl)");
 }
 
 }  // namespace host
