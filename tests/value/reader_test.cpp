@@ -60,6 +60,7 @@ TEST_F(ReaderTest, NamesThatAreNotNumbers) {
   EXPECT_EQ(k.as_string(), "FIRMA_A");
   EXPECT_TRUE(k.is_keyword("firma_a"));
   EXPECT_TRUE(k.is_keyword(":FIRMA_A"));
+  EXPECT_EQ(read_literal("::a"), Value::keyword("::A"));  // only the first colon marks the keyword
   EXPECT_EQ(read_literal("t").kind(), Kind::T);
   EXPECT_TRUE(read_literal("Nil").is_nil());
   EXPECT_TRUE(read_literal("()").is_nil());

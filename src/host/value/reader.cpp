@@ -126,7 +126,7 @@ class Reader {
     if (number.status == NumberParse::OutOfRange) fail("number out of range");
     if (number.status == NumberParse::ZeroDenominator) fail("division by zero");
     if (number.status == NumberParse::Ok) return number.value;
-    if (token.front() == ':') return Value::keyword(token.substr(1));
+    if (token.front() == ':') return Value::keyword(token);  // drops the one colon
     if (equal_names(token, "NIL")) return Value();
     if (equal_names(token, "T")) return Value::t();
     return Value::symbol(token);
