@@ -23,6 +23,7 @@ class ErrorGuardTest : public ::testing::Test {
   static void expect_error_recorded_and_reset() {
     EXPECT_FALSE(lisp_error_active());
     EXPECT_EQ(sd_inq_error_obj(kw("message")), Value("Sheet \"A\" not found"));
+    EXPECT_EQ(sd_inq_error_obj(kw("error-mesg")), Value("Sheet \"A\" not found"));
     EXPECT_EQ(sd_inq_error_obj(),
               Value(List{kw("message"), "Sheet \"A\" not found", kw("keyword"), kw("no-sheet")}));
   }

@@ -46,16 +46,16 @@ Value sd_inq_error_obj(const Value& property) {
   const Value message(s.message);
   const Value keyword = s.keyword.empty() ? Value() : kw(s.keyword);
   if (property.is_nil()) return Value(List{kw("message"), message, kw("keyword"), keyword});
-  if (property.is_keyword("message")) return message;
+  // The error display knows the text as :error-mesg; both names answer it.
+  if (property.is_keyword("message") || property.is_keyword("error-mesg")) return message;
   if (property.is_keyword("keyword")) return keyword;
   return Value();
 }
 
-void sd_modinfo_set_error(const Value& module, const Value& keyword) {
+// The module (such as :oli) only says who refused; the text is the same for all.
+void sd_modinfo_set_error([[maybe_unused]] const Value& module, const Value& keyword) {
   const std::string name = keyword.is_nil() ? std::string() : keyword.as_string();
-  std::string message = "Call refused: the host is busy with another action";
-  if (!module.is_nil()) message += " (" + module.as_string() + ")";
-  set_error_state(Error(message, Value::keyword(name).as_string()));
+  set_error_state(Error("Call refused: the host is busy with another action", Value::keyword(name).as_string()));
 }
 
 void set_actions_blocked(bool blocked) { state().blocked = blocked; }
