@@ -15,7 +15,8 @@ void check_round_trip(const host::Value& v) {
   const std::string printed = host::print_literal(v);
   std::size_t used = 0;
   const host::Value back = host::read_literal(printed, &used);
-  if (!(back == v) || back.kind() != v.kind() || used != printed.size() || host::print_literal(back) != printed)
+  if (!(back == v) || back.kind() != v.kind() || used != printed.size() ||
+      host::print_literal(back) != printed)
     throw std::logic_error("literal does not read back unchanged: " + printed);
   host::print_text(v);
 }

@@ -19,10 +19,10 @@
 
 #include "host/api/testing.h"
 
-#define TAVRIN_FUZZ_TARGETS(X) \
-  X(literal_reader)
+#define TAVRIN_FUZZ_TARGETS(X) X(literal_reader) X(command_parser)
 
-#define TAVRIN_DECLARE_FUZZ_TARGET(name) int fuzz_##name(const std::uint8_t* data, std::size_t size);
+#define TAVRIN_DECLARE_FUZZ_TARGET(name) \
+  int fuzz_##name(const std::uint8_t* data, std::size_t size);
 TAVRIN_FUZZ_TARGETS(TAVRIN_DECLARE_FUZZ_TARGET)
 
 namespace {
@@ -47,8 +47,10 @@ class FuzzReplay : public ::testing::TestWithParam<FuzzTarget> {
 
 TEST_P(FuzzReplay, EveryCorpusFileRunsCleanly) {
   const FuzzTarget target = GetParam();
-  const std::filesystem::path dir = std::filesystem::path(TAVRIN_SOURCE_DIR) / "tests/fuzz/corpus" / target.name;
-  ASSERT_TRUE(std::filesystem::is_directory(dir)) << "no corpus for fuzz target " << target.name << " in " << dir;
+  const std::filesystem::path dir =
+      std::filesystem::path(TAVRIN_SOURCE_DIR) / "tests/fuzz/corpus" / target.name;
+  ASSERT_TRUE(std::filesystem::is_directory(dir))
+      << "no corpus for fuzz target " << target.name << " in " << dir;
   std::size_t files = 0;
   for (const auto& entry : std::filesystem::directory_iterator(dir)) {
     if (!entry.is_regular_file()) continue;
@@ -62,6 +64,8 @@ TEST_P(FuzzReplay, EveryCorpusFileRunsCleanly) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Targets, FuzzReplay, ::testing::ValuesIn(kTargets),
-                         [](const ::testing::TestParamInfo<FuzzTarget>& info) { return std::string(info.param.name); });
+                         [](const ::testing::TestParamInfo<FuzzTarget>& info) {
+                           return std::string(info.param.name);
+                         });
 
 }  // namespace

@@ -78,14 +78,21 @@ TEST_F(ErrorGuardTest, ReportGuardAppendsTheErrorTextToTheOutputBox) {
 }
 
 TEST_F(ErrorGuardTest, OtherExceptionsAreNotHostErrors) {
-  EXPECT_THROW(guarded([]() -> Value { throw std::logic_error("bug"); }, OnError::Silent), std::logic_error);
+  EXPECT_THROW(guarded([]() -> Value { throw std::logic_error("bug"); }, OnError::Silent),
+               std::logic_error);
   EXPECT_TRUE(sd_inq_error_obj().is_nil());
 }
 
 TEST_F(ErrorGuardTest, BlockedActionsAreRefusedWithoutRunning) {
   set_actions_blocked(true);
   bool ran = false;
-  EXPECT_FALSE(guarded([&] { ran = true; return Value(1); }, OnError::Show).has_value());
+  EXPECT_FALSE(guarded(
+                   [&] {
+                     ran = true;
+                     return Value(1);
+                   },
+                   OnError::Show)
+                   .has_value());
   EXPECT_FALSE(ran);
   EXPECT_TRUE(ui_.messages().empty());
   EXPECT_TRUE(lisp_error_active());
@@ -93,7 +100,13 @@ TEST_F(ErrorGuardTest, BlockedActionsAreRefusedWithoutRunning) {
   EXPECT_TRUE(sd_inq_error_obj(kw("message")).is_string());
   reset_host();
   EXPECT_FALSE(actions_blocked());
-  EXPECT_TRUE(guarded([&] { ran = true; return Value(1); }, OnError::Show).has_value());
+  EXPECT_TRUE(guarded(
+                  [&] {
+                    ran = true;
+                    return Value(1);
+                  },
+                  OnError::Show)
+                  .has_value());
   EXPECT_TRUE(ran);
 }
 

@@ -1,9 +1,10 @@
 // Filling the host's directive templates.
+#include "host/value/format.h"
+
 #include <gtest/gtest.h>
 
 #include "host/api/error.h"
 #include "host/api/testing.h"
-#include "host/value/format.h"
 
 namespace host {
 namespace {

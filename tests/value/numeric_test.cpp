@@ -79,12 +79,16 @@ TEST_F(NumericTest, AccessorsRefuseOtherKinds) {
   EXPECT_THROW(Value(List{1, 2}).as_point(), Error);
   EXPECT_THROW(Value(2).call(), Error);
   EXPECT_TRUE(Value().as_list().empty());
-  EXPECT_EQ(Value::function([](const List& a) { return Value(static_cast<long>(a.size())); }).call({1, 2}), Value(2));
+  EXPECT_EQ(Value::function([](const List& a) {
+              return Value(static_cast<long>(a.size()));
+            }).call({1, 2}),
+            Value(2));
 }
 
 TEST_F(NumericTest, KeywordArgsTakeWhatFollowsTheKey) {
-  const List args = {kw("plotter_type_ra"), kw("pdf"), kw("accept"), kw("width"), 210, kw("title"), "Blatt",
-                     kw("orientation"), kw("landscape"), kw("plot")};
+  const List args = {
+      kw("plotter_type_ra"), kw("pdf"), kw("accept"),      kw("width"),     210,
+      kw("title"),           "Blatt",   kw("orientation"), kw("landscape"), kw("plot")};
   const KeywordArgs k(args);
   EXPECT_TRUE(k.value("plotter_type_ra")->is_keyword("pdf"));
   EXPECT_TRUE(k.value(":Orientation")->is_keyword("landscape"));

@@ -42,9 +42,21 @@ TEST_F(PrinterTest, TextForms) {
 // Every literal the reader accepts prints back to text that reads as the same value.
 TEST_F(PrinterTest, PrintedLiteralsReadBackUnchanged) {
   const List values = {
-      Value(0.1),  Value(0.175), Value(1e-7),         Value(-0.0),          Value(1.0 / 3.0), Value(123456789.125),
-      Value(1e300), Value(5e-324), Value(INT64_MIN), Value::ratio(-99, 70), Value::complex(0.5, 1e-9),
-      Value("quote \" and backslash \\"), kw("x"),   Value::symbol("A-B"),  Value::point(0.1, 1e22),
+      Value(0.1),
+      Value(0.175),
+      Value(1e-7),
+      Value(-0.0),
+      Value(1.0 / 3.0),
+      Value(123456789.125),
+      Value(1e300),
+      Value(5e-324),
+      Value(INT64_MIN),
+      Value::ratio(-99, 70),
+      Value::complex(0.5, 1e-9),
+      Value("quote \" and backslash \\"),
+      kw("x"),
+      Value::symbol("A-B"),
+      Value::point(0.1, 1e22),
       Value(List{Value(List{1, 2}), Value(), Value(true), "s"}),
   };
   for (const Value& v : values) {
@@ -88,7 +100,8 @@ void expect_locale_proof() {
 
 TEST_F(PrinterTest, NumbersIgnoreAGermanProcessLocale) {
   LocaleScope restore;
-  if (!std::setlocale(LC_ALL, "de_DE.UTF-8")) GTEST_SKIP() << "locale de_DE.UTF-8 is not installed on this machine";
+  if (!std::setlocale(LC_ALL, "de_DE.UTF-8"))
+    GTEST_SKIP() << "locale de_DE.UTF-8 is not installed on this machine";
   std::locale::global(std::locale("de_DE.UTF-8"));
   expect_locale_proof();
 }

@@ -1,9 +1,10 @@
 // Reading literals as the host reads a typed answer or a sheet name.
+#include "host/value/reader.h"
+
 #include <gtest/gtest.h>
 
 #include "host/api/error.h"
 #include "host/api/testing.h"
-#include "host/value/reader.h"
 
 namespace host {
 namespace {
@@ -31,8 +32,9 @@ TEST_F(ReaderTest, SheetNumberFieldsThatAreNumbers) {
 
 TEST_F(ReaderTest, FloatsWithEveryExponentMarker) {
   const std::pair<const char*, double> cases[] = {
-      {"2.5", 2.5}, {"1e3", 1000.0}, {"1.5d0", 1.5}, {".5", 0.5},   {"2.0", 2.0},      {"-.5e-3", -0.0005},
-      {"1f1", 10.0}, {"1S2", 100.0}, {"2L0", 2.0},  {"1E+2", 100.0}, {"0.175", 0.175}, {"1e-999", 0.0},
+      {"2.5", 2.5}, {"1e3", 1000.0},     {"1.5d0", 1.5},   {".5", 0.5},
+      {"2.0", 2.0}, {"-.5e-3", -0.0005}, {"1f1", 10.0},    {"1S2", 100.0},
+      {"2L0", 2.0}, {"1E+2", 100.0},     {"0.175", 0.175}, {"1e-999", 0.0},
   };
   for (const auto& [text, expected] : cases) {
     const Value v = read_literal(text);
@@ -109,9 +111,9 @@ TEST_F(ReaderTest, ReadAllLiteralsReadsInOrder) {
 }
 
 TEST_F(ReaderTest, MalformedInputIsAHostErrorQuotingTheText) {
-  const std::vector<std::string> texts = {"\"open", "(1 2", ")",  "#X(1 2)", "#C(1)", "#2D(1 \"a\")", "#C",
-                                         "1/0",    "1e999", ".", "(a . b)", "`x",    "\"ends in backslash\\",
-                                         std::string(2000, '(')};
+  const std::vector<std::string> texts = {
+      "\"open", "(1 2",  ")", "#X(1 2)", "#C(1)", "#2D(1 \"a\")",          "#C",
+      "1/0",    "1e999", ".", "(a . b)", "`x",    "\"ends in backslash\\", std::string(2000, '(')};
   for (const std::string& text : texts) {
     try {
       read_all_literals(text);

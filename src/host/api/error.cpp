@@ -36,9 +36,13 @@ void set_error_state(const Error& e) {
   s.keyword = e.keyword();
 }
 
-bool lisp_error_active() { return state().active; }
+bool lisp_error_active() {
+  return state().active;
+}
 
-void reset_lisp_error_active() { state().active = false; }
+void reset_lisp_error_active() {
+  state().active = false;
+}
 
 Value sd_inq_error_obj(const Value& property) {
   const ErrorState& s = state();
@@ -55,12 +59,17 @@ Value sd_inq_error_obj(const Value& property) {
 // The module (such as :oli) only says who refused; the text is the same for all.
 void sd_modinfo_set_error([[maybe_unused]] const Value& module, const Value& keyword) {
   const std::string name = keyword.is_nil() ? std::string() : keyword.as_string();
-  set_error_state(Error("Call refused: the host is busy with another action", Value::keyword(name).as_string()));
+  set_error_state(Error("Call refused: the host is busy with another action",
+                        Value::keyword(name).as_string()));
 }
 
-void set_actions_blocked(bool blocked) { state().blocked = blocked; }
+void set_actions_blocked(bool blocked) {
+  state().blocked = blocked;
+}
 
-bool actions_blocked() { return state().blocked; }
+bool actions_blocked() {
+  return state().blocked;
+}
 
 std::optional<Value> guarded(const std::function<Value()>& op, OnError on_error) {
   if (actions_blocked()) {
@@ -74,14 +83,21 @@ std::optional<Value> guarded(const std::function<Value()>& op, OnError on_error)
     reset_lisp_error_active();
     const std::string text = e.what();
     switch (on_error) {
-      case OnError::Show: display_error(text); break;
-      case OnError::Report: display(text); break;
-      case OnError::Silent: break;
+      case OnError::Show:
+        display_error(text);
+        break;
+      case OnError::Report:
+        display(text);
+        break;
+      case OnError::Silent:
+        break;
     }
     return std::nullopt;
   }
 }
 
-void display_error(const std::string& text) { sd_display_message(text); }
+void display_error(const std::string& text) {
+  sd_display_message(text);
+}
 
 }  // namespace host

@@ -16,7 +16,9 @@ std::size_t find_key(const List& args, std::string_view key) {
 
 }  // namespace
 
-bool KeywordArgs::present(std::string_view key) const { return find_key(args_, key) < args_.size(); }
+bool KeywordArgs::present(std::string_view key) const {
+  return find_key(args_, key) < args_.size();
+}
 
 std::optional<Value> KeywordArgs::value(std::string_view key) const {
   const std::size_t i = find_key(args_, key);

@@ -7,7 +7,9 @@
 
 namespace host {
 
-inline char upper_ascii(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; }
+inline char upper_ascii(char c) {
+  return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
+}
 
 inline std::string upper_name(std::string_view name) {
   std::string out(name);

@@ -10,12 +10,24 @@ namespace host {
 
 namespace {
 
-bool is_digit(char c) { return c >= '0' && c <= '9'; }
+bool is_digit(char c) {
+  return c >= '0' && c <= '9';
+}
 bool is_exponent_marker(char c) {
   switch (c) {
-    case 'e': case 'E': case 'd': case 'D': case 'f': case 'F':
-    case 's': case 'S': case 'l': case 'L': return true;
-    default: return false;
+    case 'e':
+    case 'E':
+    case 'd':
+    case 'D':
+    case 'f':
+    case 'F':
+    case 's':
+    case 'S':
+    case 'l':
+    case 'L':
+      return true;
+    default:
+      return false;
   }
 }
 
@@ -84,7 +96,8 @@ long long decimal_magnitude(const Pieces& p) {
     if (negative) exponent = -exponent;
   }
   const auto lead = p.whole.find_first_not_of('0');
-  if (lead != std::string_view::npos) return exponent + static_cast<long long>(p.whole.size() - lead);
+  if (lead != std::string_view::npos)
+    return exponent + static_cast<long long>(p.whole.size() - lead);
   const auto frac_lead = p.fraction.find_first_not_of('0');
   if (frac_lead == std::string_view::npos) return -1;  // zero
   return exponent - static_cast<long long>(frac_lead);
@@ -95,9 +108,11 @@ NumberParse float_from(const Pieces& p) {
   text += p.whole.empty() ? "0" : std::string(p.whole);
   text += '.';
   text += p.fraction.empty() ? "0" : std::string(p.fraction);
-  if (p.has_exponent) text += 'e' + std::string(p.exponent.starts_with('+') ? p.exponent.substr(1) : p.exponent);
+  if (p.has_exponent)
+    text += 'e' + std::string(p.exponent.starts_with('+') ? p.exponent.substr(1) : p.exponent);
   double d = 0;
-  const auto r = std::from_chars(text.data(), text.data() + text.size(), d, std::chars_format::general);
+  const auto r =
+      std::from_chars(text.data(), text.data() + text.size(), d, std::chars_format::general);
   if (r.ec == std::errc::result_out_of_range) {
     // Too small to represent is zero; too large is an error.
     if (decimal_magnitude(p) > 0) return {NumberParse::OutOfRange, {}};

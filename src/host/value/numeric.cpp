@@ -12,11 +12,16 @@ namespace host {
 
 namespace {
 
-bool is_rational(const Value& v) { return v.kind() == Kind::Integer || v.kind() == Kind::Ratio; }
-bool is_real(const Value& v) { return is_rational(v) || v.kind() == Kind::Float; }
+bool is_rational(const Value& v) {
+  return v.kind() == Kind::Integer || v.kind() == Kind::Ratio;
+}
+bool is_real(const Value& v) {
+  return is_rational(v) || v.kind() == Kind::Float;
+}
 
 void require_number(const Value& v, const char* operation) {
-  if (!v.is_number()) throw Error(std::string("Not a number in ") + operation + ": " + print_literal(v));
+  if (!v.is_number())
+    throw Error(std::string("Not a number in ") + operation + ": " + print_literal(v));
 }
 
 // A result of 128-bit arithmetic; falls back to a float when it does not fit 64-bit parts.
@@ -25,15 +30,19 @@ Value make_rational(Wide n, Wide d) {
   const Wide g = wide_gcd(n, d);
   n /= g;
   d /= g;
-  if (fits_int64(n) && fits_int64(d)) return Value::ratio(static_cast<std::int64_t>(n), static_cast<std::int64_t>(d));
+  if (fits_int64(n) && fits_int64(d))
+    return Value::ratio(static_cast<std::int64_t>(n), static_cast<std::int64_t>(d));
   return Value(static_cast<double>(n) / static_cast<double>(d));
 }
 
 std::complex<double> as_complex(const Value& v) {
-  return v.kind() == Kind::Complex ? std::complex<double>(v.real_part(), v.imag()) : std::complex<double>(v.as_double(), 0.0);
+  return v.kind() == Kind::Complex ? std::complex<double>(v.real_part(), v.imag())
+                                   : std::complex<double>(v.as_double(), 0.0);
 }
 
-Value from_complex(std::complex<double> c) { return Value::complex(c.real(), c.imag()); }
+Value from_complex(std::complex<double> c) {
+  return Value::complex(c.real(), c.imag());
+}
 
 // Exact ordering of a rational n/d (d > 0) against a finite float.
 int compare_rational_float(Wide n, Wide d, double f) {
@@ -65,14 +74,17 @@ int compare_reals(const Value& a, const Value& b) {
 bool numeric_equal(const Value& a, const Value& b) {
   if (!a.is_number() || !b.is_number()) return false;
   if (a.kind() == Kind::Complex || b.kind() == Kind::Complex) return as_complex(a) == as_complex(b);
-  if ((a.kind() == Kind::Float && std::isnan(a.as_double())) || (b.kind() == Kind::Float && std::isnan(b.as_double())))
+  if ((a.kind() == Kind::Float && std::isnan(a.as_double())) ||
+      (b.kind() == Kind::Float && std::isnan(b.as_double())))
     return false;
   return compare_reals(a, b) == 0;
 }
 
 int numeric_compare(const Value& a, const Value& b) {
-  if (!is_real(a) || !is_real(b)) throw Error("Cannot order " + print_literal(a) + " and " + print_literal(b));
-  if ((a.kind() == Kind::Float && std::isnan(a.as_double())) || (b.kind() == Kind::Float && std::isnan(b.as_double())))
+  if (!is_real(a) || !is_real(b))
+    throw Error("Cannot order " + print_literal(a) + " and " + print_literal(b));
+  if ((a.kind() == Kind::Float && std::isnan(a.as_double())) ||
+      (b.kind() == Kind::Float && std::isnan(b.as_double())))
     throw Error("Cannot order " + print_literal(a) + " and " + print_literal(b));
   return compare_reals(a, b);
 }
@@ -80,9 +92,11 @@ int numeric_compare(const Value& a, const Value& b) {
 Value numeric_divide(const Value& a, const Value& b) {
   require_number(a, "division");
   require_number(b, "division");
-  if (numeric_equal(b, Value(0))) throw Error("Division by zero: " + print_literal(a) + " / " + print_literal(b));
+  if (numeric_equal(b, Value(0)))
+    throw Error("Division by zero: " + print_literal(a) + " / " + print_literal(b));
   if (is_rational(a) && is_rational(b))
-    return make_rational(Wide(a.numerator()) * b.denominator(), Wide(a.denominator()) * b.numerator());
+    return make_rational(Wide(a.numerator()) * b.denominator(),
+                         Wide(a.denominator()) * b.numerator());
   if (is_real(a) && is_real(b)) return Value(a.as_double() / b.as_double());
   return from_complex(as_complex(a) / as_complex(b));
 }

@@ -11,9 +11,12 @@ namespace {
 
 const char* handle_name(HandleKind k) {
   switch (k) {
-    case HandleKind::Sheet: return "SHEET";
-    case HandleKind::Element: return "ELEMENT";
-    case HandleKind::Drawing: return "DRAWING";
+    case HandleKind::Sheet:
+      return "SHEET";
+    case HandleKind::Element:
+      return "ELEMENT";
+    case HandleKind::Drawing:
+      return "DRAWING";
   }
   return "HANDLE";
 }
@@ -59,19 +62,29 @@ std::string print_list(const List& items, ElementPrinter element) {
 // The forms shared by "~S" and "~A": everything but strings, names and lists.
 std::string print_common(const Value& v) {
   switch (v.kind()) {
-    case Kind::Nil: return "NIL";
-    case Kind::T: return "T";
-    case Kind::Integer: return print_integer(v.as_integer());
-    case Kind::Ratio: return print_integer(v.numerator()) + "/" + print_integer(v.denominator());
-    case Kind::Float: return print_float(v.as_double());
-    case Kind::Complex: return "#C(" + print_float(v.real_part()) + " " + print_float(v.imag()) + ")";
+    case Kind::Nil:
+      return "NIL";
+    case Kind::T:
+      return "T";
+    case Kind::Integer:
+      return print_integer(v.as_integer());
+    case Kind::Ratio:
+      return print_integer(v.numerator()) + "/" + print_integer(v.denominator());
+    case Kind::Float:
+      return print_float(v.as_double());
+    case Kind::Complex:
+      return "#C(" + print_float(v.real_part()) + " " + print_float(v.imag()) + ")";
     case Kind::Point: {
       const Point2 p = v.as_point();
       return "#2D(" + print_float(p.x) + " " + print_float(p.y) + ")";
     }
-    case Kind::Handle: return "#<" + std::string(handle_name(v.handle_kind())) + " " + std::to_string(v.handle_id()) + ">";
-    case Kind::Function: return "#<FUNCTION>";
-    default: return {};
+    case Kind::Handle:
+      return "#<" + std::string(handle_name(v.handle_kind())) + " " +
+             std::to_string(v.handle_id()) + ">";
+    case Kind::Function:
+      return "#<FUNCTION>";
+    default:
+      return {};
   }
 }
 
@@ -79,11 +92,16 @@ std::string print_common(const Value& v) {
 
 std::string print_literal(const Value& v) {
   switch (v.kind()) {
-    case Kind::String: return quote_string(v.as_string());
-    case Kind::Keyword: return ":" + v.as_string();
-    case Kind::Symbol: return v.as_string();
-    case Kind::List: return print_list(v.as_list(), print_literal);
-    default: return print_common(v);
+    case Kind::String:
+      return quote_string(v.as_string());
+    case Kind::Keyword:
+      return ":" + v.as_string();
+    case Kind::Symbol:
+      return v.as_string();
+    case Kind::List:
+      return print_list(v.as_list(), print_literal);
+    default:
+      return print_common(v);
   }
 }
 
@@ -91,9 +109,12 @@ std::string print_text(const Value& v) {
   switch (v.kind()) {
     case Kind::String:
     case Kind::Keyword:
-    case Kind::Symbol: return v.as_string();
-    case Kind::List: return print_list(v.as_list(), print_text);
-    default: return print_common(v);
+    case Kind::Symbol:
+      return v.as_string();
+    case Kind::List:
+      return print_list(v.as_list(), print_text);
+    default:
+      return print_common(v);
   }
 }
 

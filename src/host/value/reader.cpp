@@ -14,11 +14,14 @@ namespace {
 // exhaust the stack.
 constexpr int kMaxDepth = 500;
 
-bool is_blank(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f' || c == '\v'; }
+bool is_blank(char c) {
+  return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f' || c == '\v';
+}
 
 // Characters that end a token, as in the host language.
 bool ends_token(char c) {
-  return is_blank(c) || c == '(' || c == ')' || c == '"' || c == '\'' || c == ';' || c == '`' || c == ',';
+  return is_blank(c) || c == '(' || c == ')' || c == '"' || c == '\'' || c == ';' || c == '`' ||
+         c == ',';
 }
 
 class Reader {
@@ -47,14 +50,24 @@ class Reader {
     if (!skip_blanks()) fail("the text ends where a value was expected");
     const char c = text_[pos_];
     switch (c) {
-      case '(': ++pos_; return read_list(depth);
-      case ')': fail("unexpected \")\"");
-      case '"': ++pos_; return read_string();
-      case '\'': ++pos_; return Value(List{Value::symbol("QUOTE"), read(depth + 1)});
-      case '#': return read_dispatch(depth);
+      case '(':
+        ++pos_;
+        return read_list(depth);
+      case ')':
+        fail("unexpected \")\"");
+      case '"':
+        ++pos_;
+        return read_string();
+      case '\'':
+        ++pos_;
+        return Value(List{Value::symbol("QUOTE"), read(depth + 1)});
+      case '#':
+        return read_dispatch(depth);
       case '`':
-      case ',': fail(std::string("unsupported character \"") + c + "\"");
-      default: return read_token();
+      case ',':
+        fail(std::string("unsupported character \"") + c + "\"");
+      default:
+        return read_token();
     }
   }
 
@@ -62,7 +75,8 @@ class Reader {
     constexpr std::size_t kQuoted = 200;
     std::string quoted(text_.substr(0, kQuoted));
     if (text_.size() > kQuoted) quoted += "...";
-    throw Error("Cannot read \"" + quoted + "\": " + what + " (at character " + std::to_string(pos_ + 1) + ")");
+    throw Error("Cannot read \"" + quoted + "\": " + what + " (at character " +
+                std::to_string(pos_ + 1) + ")");
   }
 
  private:
@@ -111,7 +125,8 @@ class Reader {
     }
     if (tag == 2) return Value::point(l[0].as_double(), l[1].as_double());
     // A complex number with rational parts and no imaginary part is that rational.
-    if (l[1].kind() != Kind::Float && l[0].kind() != Kind::Float && l[1].numerator() == 0) return l[0];
+    if (l[1].kind() != Kind::Float && l[0].kind() != Kind::Float && l[1].numerator() == 0)
+      return l[0];
     return Value::complex(l[0].as_double(), l[1].as_double());
   }
 

@@ -3,8 +3,8 @@
 
 #include "host/api/error.h"
 #include "host/value/names.h"
-#include "host/value/wide.h"
 #include "host/value/reader.h"
+#include "host/value/wide.h"
 
 namespace host {
 
@@ -31,7 +31,9 @@ Value Value::t() {
   return v;
 }
 
-Value Value::integer(std::int64_t i) { return Value(static_cast<long long>(i)); }
+Value Value::integer(std::int64_t i) {
+  return Value(static_cast<long long>(i));
+}
 
 Value Value::ratio(std::int64_t num, std::int64_t den) {
   if (den == 0) throw Error("Division by zero: " + std::to_string(num) + "/0");
@@ -41,7 +43,8 @@ Value Value::ratio(std::int64_t num, std::int64_t den) {
   const Wide g = wide_gcd(n, d);
   n /= g;
   d /= g;
-  if (!fits_int64(n) || !fits_int64(d)) return Value(static_cast<double>(n) / static_cast<double>(d));
+  if (!fits_int64(n) || !fits_int64(d))
+    return Value(static_cast<double>(n) / static_cast<double>(d));
   if (d == 1) return integer(static_cast<std::int64_t>(n));
   Value v;
   v.kind_ = Kind::Ratio;
@@ -50,7 +53,9 @@ Value Value::ratio(std::int64_t num, std::int64_t den) {
   return v;
 }
 
-Value Value::real(double d) { return Value(d); }
+Value Value::real(double d) {
+  return Value(d);
+}
 
 Value Value::complex(double re, double im) {
   Value v;
@@ -60,7 +65,9 @@ Value Value::complex(double re, double im) {
   return v;
 }
 
-Value Value::string(std::string s) { return Value(std::move(s)); }
+Value Value::string(std::string s) {
+  return Value(std::move(s));
+}
 
 Value Value::keyword(std::string_view name) {
   Value v;
@@ -76,8 +83,12 @@ Value Value::symbol(std::string_view name) {
   return v;
 }
 
-Value Value::list(List l) { return Value(std::move(l)); }
-Value Value::point(double x, double y) { return Value(Point2{x, y}); }
+Value Value::list(List l) {
+  return Value(std::move(l));
+}
+Value Value::point(double x, double y) {
+  return Value(Point2{x, y});
+}
 
 Value Value::handle(HandleKind kind, std::uint64_t id) {
   Value v;
@@ -95,7 +106,8 @@ Value Value::function(Function f) {
 }
 
 bool Value::is_number() const {
-  return kind_ == Kind::Integer || kind_ == Kind::Ratio || kind_ == Kind::Float || kind_ == Kind::Complex;
+  return kind_ == Kind::Integer || kind_ == Kind::Ratio || kind_ == Kind::Float ||
+         kind_ == Kind::Complex;
 }
 
 bool Value::is_keyword(std::string_view name) const {
@@ -117,10 +129,14 @@ std::int64_t Value::as_integer() const {
 
 double Value::as_double() const {
   switch (kind_) {
-    case Kind::Integer: return static_cast<double>(i_);
-    case Kind::Ratio: return static_cast<double>(i_) / static_cast<double>(den_);
-    case Kind::Float: return d_;
-    default: wrong_kind(*this, "a real number");
+    case Kind::Integer:
+      return static_cast<double>(i_);
+    case Kind::Ratio:
+      return static_cast<double>(i_) / static_cast<double>(den_);
+    case Kind::Float:
+      return d_;
+    default:
+      wrong_kind(*this, "a real number");
   }
 }
 
@@ -146,7 +162,8 @@ double Value::imag() const {
 }
 
 const std::string& Value::as_string() const {
-  if (kind_ != Kind::String && kind_ != Kind::Keyword && kind_ != Kind::Symbol) wrong_kind(*this, "a string or name");
+  if (kind_ != Kind::String && kind_ != Kind::Keyword && kind_ != Kind::Symbol)
+    wrong_kind(*this, "a string or name");
   return s_;
 }
 
@@ -177,25 +194,36 @@ const Function& Value::as_function() const {
   return *fn_;
 }
 
-Value Value::call(const List& args) const { return as_function()(args); }
+Value Value::call(const List& args) const {
+  return as_function()(args);
+}
 
 bool Value::operator==(const Value& other) const {
   if (is_number() && other.is_number()) return numeric_equal(*this, other);
   if (kind_ != other.kind_) return false;
   switch (kind_) {
     case Kind::Nil:
-    case Kind::T: return true;
+    case Kind::T:
+      return true;
     case Kind::String:
     case Kind::Keyword:
-    case Kind::Symbol: return s_ == other.s_;
-    case Kind::List: return list_ == other.list_ || *list_ == *other.list_;
-    case Kind::Point: return d_ == other.d_ && d2_ == other.d2_;
-    case Kind::Handle: return hk_ == other.hk_ && i_ == other.i_;
-    case Kind::Function: return fn_ == other.fn_;
-    default: return false;
+    case Kind::Symbol:
+      return s_ == other.s_;
+    case Kind::List:
+      return list_ == other.list_ || *list_ == *other.list_;
+    case Kind::Point:
+      return d_ == other.d_ && d2_ == other.d2_;
+    case Kind::Handle:
+      return hk_ == other.hk_ && i_ == other.i_;
+    case Kind::Function:
+      return fn_ == other.fn_;
+    default:
+      return false;
   }
 }
 
-Value kw(std::string_view name) { return Value::keyword(name); }
+Value kw(std::string_view name) {
+  return Value::keyword(name);
+}
 
 }  // namespace host

@@ -16,7 +16,21 @@ using List = std::vector<Value>;
 // A callable host value: a control action, a dialog action, a command body.
 using Function = std::function<Value(const List&)>;
 
-enum class Kind { Nil, T, Integer, Ratio, Float, Complex, String, Keyword, Symbol, List, Point, Handle, Function };
+enum class Kind {
+  Nil,
+  T,
+  Integer,
+  Ratio,
+  Float,
+  Complex,
+  String,
+  Keyword,
+  Symbol,
+  List,
+  Point,
+  Handle,
+  Function
+};
 
 // What an opaque handle refers to in the host's stores.
 enum class HandleKind { Sheet, Element, Drawing };

@@ -9,7 +9,8 @@ namespace host {
 using Wide = __int128;
 
 inline bool fits_int64(Wide v) {
-  return v >= std::numeric_limits<std::int64_t>::min() && v <= std::numeric_limits<std::int64_t>::max();
+  return v >= std::numeric_limits<std::int64_t>::min() &&
+         v <= std::numeric_limits<std::int64_t>::max();
 }
 
 // Greatest common divisor of |a| and |b|; 1 when both are zero so callers may divide by it.
