@@ -16,6 +16,8 @@ namespace {
 constexpr int kConnectTimeoutMs = 3000;
 constexpr double kReplyTimeoutS = 10;
 
+void reread_server_setting() { cupsSetServer(nullptr); }
+
 std::string server_name() {
   const char* server = cupsServer();
   return server ? server : "(none)";
@@ -25,6 +27,8 @@ std::string server_name() {
 int stop_waiting(http_t*, void*) { return 0; }
 
 http_t* connect_server() {
+  // CUPS_SERVER may have changed since the last job; libcups remembers the first answer.
+  reread_server_setting();
   http_t* http = httpConnect2(cupsServer(), ippPort(), nullptr, AF_UNSPEC, cupsEncryption(), 1,
                               kConnectTimeoutMs, nullptr);
   if (!http) {

@@ -1,0 +1,244 @@
+// am_plot_ex into PDF files: page sizes, texts, pages per sheet, pen widths, layout, errors.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <regex>
+
+#include "host/api/drawing_ops.h"
+#include "host/api/error.h"
+#include "host/api/testing.h"
+#include "host/drawing/store.h"
+#include "host/settings/style_store.h"
+#include "plot_test_util.h"
+
+using host::kw;
+using host::List;
+using host::Value;
+using namespace plot_test;
+
+namespace {
+
+// The argument list the module passes for the PDF of one sheet.
+List pdf_args(double w, double h, const std::string& dest, bool landscape, const std::string& style = "STANDARD") {
+  List args{kw("plotter_type_ra"), kw("pdf"), kw("plotter_name_ra"), Value("PDF_GENERIC"),
+            kw("plot_warnings"), kw("off"), kw("custom_size"), kw("width"), Value(w), kw("height"), Value(h),
+            kw("accept")};
+  if (landscape) args.insert(args.end(), {kw("orientation_landscape"), kw("orientation"), kw("landscape")});
+  else args.insert(args.end(), {kw("orientation_portrait"), kw("orientation"), kw("portrait")});
+  args.insert(args.end(), {kw("destination"), Value(dest), kw("copies"), Value(1), kw("transf_style"), kw(style),
+                           kw("scale_factor"), kw("scale_factor_value"), Value(1), kw("contents_drawing"),
+                           kw("output_sheet"), kw("plot")});
+  return args;
+}
+
+host::Sheet sheet_named(const std::string& name, std::vector<host::Element> elements) {
+  host::Sheet s;
+  s.id = host::next_id();
+  s.name = s.unique_name = name;
+  s.elements = std::move(elements);
+  return s;
+}
+
+void use_drawing(std::vector<host::Sheet> sheets, std::optional<std::string> number = "4711") {
+  host::Drawing d;
+  d.id = host::next_id();
+  d.number = std::move(number);
+  d.sheets = std::move(sheets);
+  host::replace_current_drawing(std::move(d));
+}
+
+// A style that prints pen 0.35 as 0.5 and pen 0.7 as 0.25, everything black.
+void put_width_style() {
+  host::PenStyle style{"WIDTHS", "Widths", {}};
+  host::PenRule thick;
+  thick.pensize_def = "SINGLE";
+  thick.pensize1 = 0.35;
+  thick.new_pensize = 0.5;
+  thick.new_color = host::Rgb{0, 0, 0};
+  host::PenRule thin = thick;
+  thin.pensize1 = 0.7;
+  thin.new_pensize = 0.25;
+  style.rules = {thick, thin};
+  host::settings::put_style(style, host::settings::Level::User);
+}
+
+class PdfPlot : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    host::reset_host();
+    old_cwd_ = std::filesystem::current_path();
+    std::filesystem::current_path(dir_.path());
+  }
+  void TearDown() override { std::filesystem::current_path(old_cwd_); }
+
+  TempDir dir_;
+  std::filesystem::path old_cwd_;
+};
+
+TEST_F(PdfPlot, SheetOf400By280GivesOnePageOfThatSizeWithItsTexts) {
+  use_drawing({sheet_named("1", {rectangle(0, 0, 400, 280), text(10, 10, {"Änderungsmitteilung", "Blatt 1 von 2"}),
+                                 text(390, 270, {"Größe Ü"}, 9)})});
+  EXPECT_TRUE(host::am_plot_ex(pdf_args(400, 280, "4711_1.pdf", true)) == Value::t());
+
+  const std::string pdf = dir_.file("4711_1.pdf");
+  auto pages = page_boxes(pdf);
+  ASSERT_EQ(pages.size(), 1u);
+  EXPECT_NEAR(pages[0].width_pt, 400 * kPt, 0.1);
+  EXPECT_NEAR(pages[0].height_pt, 280 * kPt, 0.1);
+  std::string text = pdf_text(pdf);
+  EXPECT_NE(text.find("Änderungsmitteilung"), std::string::npos) << text;
+  EXPECT_NE(text.find("Blatt 1 von 2"), std::string::npos) << text;
+  EXPECT_NE(text.find("Größe Ü"), std::string::npos) << text;
+  EXPECT_EQ(run("qpdf --check '" + pdf + "'").status, 0);
+  // Written through a temporary name: nothing else is left beside the file.
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir_.path()), {}), 1);
+}
+
+TEST_F(PdfPlot, OrientationTurnsTheCustomPageAndPortraitStaysTall) {
+  use_drawing({sheet_named("1", {rectangle(0, 0, 210, 297)})});
+  host::am_plot_ex(pdf_args(297, 210, "p.pdf", false));
+  host::am_plot_ex(pdf_args(280, 400, "l.pdf", true));
+  auto portrait = page_boxes(dir_.file("p.pdf"));
+  auto landscape = page_boxes(dir_.file("l.pdf"));
+  ASSERT_EQ(portrait.size(), 1u);
+  ASSERT_EQ(landscape.size(), 1u);
+  EXPECT_NEAR(portrait[0].width_pt, 210 * kPt, 0.1);
+  EXPECT_NEAR(portrait[0].height_pt, 297 * kPt, 0.1);
+  EXPECT_NEAR(landscape[0].width_pt, 400 * kPt, 0.1);
+  EXPECT_NEAR(landscape[0].height_pt, 280 * kPt, 0.1);
+}
+
+TEST_F(PdfPlot, MultisheetGivesOnePagePerSheetInOrder) {
+  use_drawing({sheet_named("1", {rectangle(0, 0, 205, -292), text(5, -5, {"Seite eins"}, 7)}),
+               sheet_named("2", {rectangle(0, 0, 205, -292), text(5, -5, {"Seite zwei"}, 7)}),
+               sheet_named("3", {rectangle(0, 0, 205, -292), text(5, -5, {"Seite drei"}, 7)})});
+  List args{kw("plotter_type_ra"), kw("pdf"), kw("plotter_name_ra"), Value("PDF_GENERIC"), kw("plot_warnings"),
+            kw("off"), kw("custom_size"), kw("width"), Value(210), kw("height"), Value(297), kw("accept"),
+            kw("orientation_portrait"), kw("orientation"), kw("portrait"), kw("destination"),
+            Value("Änderungen.pdf"), kw("copies"), Value(1), kw("position_left"), kw("transf_style"),
+            kw("info_docu"), kw("scale_factor"), kw("scale_factor_value"), Value(1), kw("contents_drawing"),
+            kw("multisheet"), kw("yes"), kw("output_drawing"), kw("plot")};
+  host::am_plot_ex(args);
+
+  const std::string pdf = dir_.file("Änderungen.pdf");
+  auto pages = page_boxes(pdf);
+  ASSERT_EQ(pages.size(), 3u);
+  for (const auto& p : pages) {
+    EXPECT_NEAR(p.width_pt, 210 * kPt, 0.1);
+    EXPECT_NEAR(p.height_pt, 297 * kPt, 0.1);
+  }
+  EXPECT_NE(pdf_text(pdf, 1).find("Seite eins"), std::string::npos);
+  EXPECT_NE(pdf_text(pdf, 2).find("Seite zwei"), std::string::npos);
+  EXPECT_NE(pdf_text(pdf, 3).find("Seite drei"), std::string::npos);
+  EXPECT_EQ(run("qpdf --check '" + pdf + "'").status, 0);
+}
+
+TEST_F(PdfPlot, LineWidthsFollowThePenStyleAndStayOnPaperWhenFitted) {
+  put_width_style();
+  use_drawing({sheet_named("1", {line(0, 0, 400, 280, 0.35), line(0, 280, 400, 0, 0.7)})});
+  host::am_plot_ex(pdf_args(400, 280, "scale1.pdf", true, "widths"));
+  auto widths = line_widths(dir_.file("scale1.pdf"));
+  std::sort(widths.begin(), widths.end());
+  ASSERT_EQ(widths.size(), 2u);
+  EXPECT_NEAR(widths[0], 0.25 * kPt, 0.001);
+  EXPECT_NEAR(widths[1], 0.5 * kPt, 0.001);
+
+  // Fitted to a page of half the size, the drawing shrinks but the pens are paper widths.
+  List fitted = pdf_args(200, 140, "fit.pdf", true, "widths");
+  auto factor = std::find(fitted.begin(), fitted.end(), kw("scale_factor"));
+  fitted.erase(factor, factor + 3);
+  fitted.insert(fitted.end() - 3, kw("scale_fit"));
+  host::am_plot_ex(fitted);
+  auto fit_widths = line_widths(dir_.file("fit.pdf"));
+  std::sort(fit_widths.begin(), fit_widths.end());
+  EXPECT_EQ(fit_widths, widths);
+}
+
+TEST_F(PdfPlot, TextsSitAtTheirAdjustPoints) {
+  // Page 100 x 100 mm; a block of one capital "H" 10 mm high at each adjust point.
+  use_drawing({sheet_named("1", {rectangle(0, 0, 100, 100), text(50, 50, {"H"}, 5, 10), text(10, 90, {"T"}, 7, 10),
+                                 text(90, 10, {"R"}, 3, 10)})});
+  host::am_plot_ex(pdf_args(100, 100, "adjust.pdf", false));
+  std::string bbox = run("pdftotext -bbox '" + dir_.file("adjust.pdf") + "' -").out;
+  auto centre_of = [&](const std::string& word) {
+    std::smatch m;
+    std::regex re("xMin=\"([0-9.]+)\" yMin=\"([0-9.]+)\" xMax=\"([0-9.]+)\" yMax=\"([0-9.]+)\">" + word + "<");
+    EXPECT_TRUE(std::regex_search(bbox, m, re)) << bbox;
+    return std::pair{(to_number(m[1]) + to_number(m[3])) / 2 / kPt, (to_number(m[2]) + to_number(m[4])) / 2 / kPt};
+  };
+  // pdftotext's boxes run from ascent to descent, so vertical centres are a few mm off.
+  auto [hx, hy] = centre_of("H");
+  EXPECT_NEAR(hx, 50, 1);
+  EXPECT_NEAR(hy, 50, 3);
+  auto [tx, ty] = centre_of("T");
+  EXPECT_LT(tx, 20);
+  EXPECT_GT(tx, 10);
+  EXPECT_GT(ty, 10);  // below the top point: y grows downwards in the box
+  EXPECT_LT(ty, 20);
+  auto [rx, ry] = centre_of("R");
+  EXPECT_LT(rx, 90);
+  EXPECT_GT(rx, 80);
+  EXPECT_LT(ry, 90);
+  EXPECT_GT(ry, 80);
+}
+
+TEST_F(PdfPlot, BrokenTextDoesNotSpoilTheRestOfThePage) {
+  host::Element broken = text(10, 50, {"kaputt \xff\xfe Text"});
+  host::Element empty_size = text(10, 60, {"ohne Größe"});
+  empty_size.text.size = 0;
+  use_drawing({sheet_named("1", {rectangle(0, 0, 100, 100), broken, empty_size, text(10, 20, {"danach"})})});
+  host::am_plot_ex(pdf_args(100, 100, "b.pdf", false));
+  std::string text = pdf_text(dir_.file("b.pdf"));
+  EXPECT_NE(text.find("kaputt"), std::string::npos) << text;
+  EXPECT_NE(text.find("danach"), std::string::npos) << text;
+}
+
+TEST_F(PdfPlot, BadArgumentListsNameTheKeywordAndWriteNothing) {
+  use_drawing({sheet_named("1", {rectangle(0, 0, 10, 10)})});
+  auto message_of = [](const List& args) {
+    try {
+      host::am_plot_ex(args);
+    } catch (const host::Error& e) {
+      return std::string(e.what());
+    }
+    return std::string("no error");
+  };
+  List unknown = pdf_args(10, 10, "x.pdf", false);
+  unknown.insert(unknown.begin() + 6, kw("colour_mode"));
+  EXPECT_NE(message_of(unknown).find(":COLOUR_MODE"), std::string::npos) << message_of(unknown);
+  EXPECT_TRUE(host::lisp_error_active());
+
+  List wrong_kind = pdf_args(10, 10, "x.pdf", false);
+  wrong_kind[8] = Value("ten");
+  EXPECT_NE(message_of(wrong_kind).find(":WIDTH"), std::string::npos) << message_of(wrong_kind);
+
+  List missing_value{kw("plotter_type_ra"), kw("pdf"), kw("destination")};
+  EXPECT_NE(message_of(missing_value).find(":DESTINATION"), std::string::npos) << message_of(missing_value);
+
+  List bad_type{kw("plotter_type_ra"), kw("plotter"), kw("plot")};
+  EXPECT_NE(message_of(bad_type).find(":PLOTTER_TYPE_RA"), std::string::npos) << message_of(bad_type);
+
+  List stray{kw("plotter_type_ra"), kw("pdf"), Value(42), kw("plot")};
+  EXPECT_NE(message_of(stray).find("42"), std::string::npos) << message_of(stray);
+
+  List no_destination{kw("plotter_type_ra"), kw("pdf"), kw("output_sheet"), kw("plot")};
+  EXPECT_NE(message_of(no_destination).find(":destination"), std::string::npos) << message_of(no_destination);
+
+  List zero_copies = pdf_args(10, 10, "x.pdf", false);
+  *(std::find(zero_copies.begin(), zero_copies.end(), kw("copies")) + 1) = Value(0);
+  EXPECT_NE(message_of(zero_copies).find(":COPIES"), std::string::npos) << message_of(zero_copies);
+
+  EXPECT_FALSE(std::filesystem::exists(dir_.file("x.pdf")));
+}
+
+TEST_F(PdfPlot, UnwritableDestinationIsAnErrorAndLeavesNothingBehind) {
+  use_drawing({sheet_named("1", {rectangle(0, 0, 10, 10)})});
+  EXPECT_THROW(host::am_plot_ex(pdf_args(10, 10, "missing/dir/x.pdf", false)), host::Error);
+  std::filesystem::create_directory(dir_.file("taken.pdf"));
+  EXPECT_THROW(host::am_plot_ex(pdf_args(10, 10, "taken.pdf", false)), host::Error);
+  EXPECT_TRUE(std::filesystem::is_directory(dir_.file("taken.pdf")));
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir_.path()), {}), 1);
+}
+
+}  // namespace
