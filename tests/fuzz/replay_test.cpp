@@ -19,7 +19,12 @@
 
 #include "host/api/testing.h"
 
-#define TAVRIN_FUZZ_TARGETS(X) X(literal_reader) X(command_parser)
+// clang-format off
+#define TAVRIN_FUZZ_TARGETS(X) \
+  X(literal_reader) \
+  X(command_parser) \
+  /* one X(<name>) line per target above */
+// clang-format on
 
 #define TAVRIN_DECLARE_FUZZ_TARGET(name) \
   int fuzz_##name(const std::uint8_t* data, std::size_t size);
