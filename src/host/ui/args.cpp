@@ -75,9 +75,9 @@ bool UiArgs::has(std::string_view key) const { return get(key).has_value(); }
 
 std::optional<Value> UiArgs::get(std::string_view key) const {
   std::string k = upper(key);
-  // The last occurrence wins, as when a caller appends an override to a prepared list.
-  for (auto it = pairs_.rbegin(); it != pairs_.rend(); ++it) {
-    if (it->first == k) return it->second;
+  // The first occurrence wins, as with the host language's keyword arguments.
+  for (const auto& [name, value] : pairs_) {
+    if (name == k) return value;
   }
   return std::nullopt;
 }

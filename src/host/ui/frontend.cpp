@@ -44,8 +44,4 @@ std::optional<bool> take_queued_question_answer() {
   return first;
 }
 
-void report_progress(int done, int total, const std::string& label) {
-  front_end().progress(done, total, label);
-}
-
 }  // namespace host::ui

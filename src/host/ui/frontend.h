@@ -41,7 +41,4 @@ FrontEnd& front_end();
 void queue_question_answer(bool first);
 std::optional<bool> take_queued_question_answer();
 
-// Progress of a long run, for the front end (file n of m and its name).
-void report_progress(int done, int total, const std::string& label);
-
 }  // namespace host::ui

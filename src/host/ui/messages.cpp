@@ -43,6 +43,10 @@ Value sd_read_point(const std::string& prompt) {
   return p ? Value(*p) : Value();
 }
 
+void report_progress(int done, int total, const std::string& label) {
+  ui::front_end().progress(done, total, label);
+}
+
 std::string convert_filename_from_platform(const std::string& path) {
   std::string out = path;
   std::replace(out.begin(), out.end(), '\\', '/');

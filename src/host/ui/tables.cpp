@@ -53,16 +53,18 @@ std::size_t checked_row(const char* op, const LogicalTable& t, int row) {
 
 // Rows that a rebuilt table no longer has cannot stay selected.
 void prune_selections(const LogicalTable& t, bool clear_all) {
+  std::vector<std::string> bound;
   for (const Control& c : Store::get().controls()) {
-    if (!c.table || c.table->logical_table != t.name) continue;
-    Control* dt = Store::get().control(c.name);
-    auto& sel = dt->table->selection;
-    if (clear_all) sel.clear();
-    sel.erase(std::remove_if(sel.begin(), sel.end(),
-                             [&](int r) { return r >= static_cast<int>(t.rows.size()); }),
-              sel.end());
-    notify({ModelChange::What::Control, c.name});
+    if (c.table && c.table->logical_table == t.name) bound.push_back(c.name);
   }
+  int rows = static_cast<int>(t.rows.size());
+  for (const std::string& name : bound) {
+    auto& sel = Store::get().control(name)->table->selection;
+    if (clear_all) sel.clear();
+    sel.erase(std::remove_if(sel.begin(), sel.end(), [&](int r) { return r >= rows; }), sel.end());
+  }
+  // Told only now: an observer may read the store while it is told.
+  for (const std::string& name : bound) notify({ModelChange::What::Control, name});
 }
 
 void read_rows(const std::string& name, const UiArgs& a, std::size_t columns,
