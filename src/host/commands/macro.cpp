@@ -89,17 +89,25 @@ class MacroParser {
     switch (t.type) {
       case TokenType::Open: return group(depth + 1);
       case TokenType::Close: unexpected(t, "a value");
-      case TokenType::Word:
-        e.type = Expr::Type::Name;
+      case TokenType::Word: {
         e.name = t.text;
+        // "inq 104": a function that takes arguments takes the terms that follow it.
+        const MacroFunction* f = find_function(e.name);
+        if (!f || f->arity == 0) {
+          e.type = Expr::Type::Name;
+          return e;
+        }
+        e.type = Expr::Type::Call;
+        for (std::size_t i = 0; i < f->arity; ++i) e.args.push_back(term(depth + 1));
         return e;
+      }
       default:
         e.literal = token_value(t);
         return e;
     }
   }
 
-  // "(f a b)" calls f with a and b; "(x)" is x; "(f)" calls f without arguments.
+  // "(x)" is x; "(f)" calls f without arguments; "(f a)" is the term f a.
   Expr group(int depth) {
     std::vector<Expr> items;
     while (true) {
