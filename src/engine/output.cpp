@@ -24,9 +24,11 @@ using host::OnError;
 // file (a current-drawing run without drawing number) ends in nothing.
 bool ends_with_ignoring_case(const host::Value& file, std::string_view extension) {
   if (!file.is_string() || file.as_string().size() < extension.size()) return false;
-  const std::string_view tail = std::string_view(file.as_string()).substr(file.as_string().size() - extension.size());
+  const std::string_view tail =
+      std::string_view(file.as_string()).substr(file.as_string().size() - extension.size());
   return std::equal(tail.begin(), tail.end(), extension.begin(), [](char a, char b) {
-    return std::tolower(static_cast<unsigned char>(a)) == std::tolower(static_cast<unsigned char>(b));
+    return std::tolower(static_cast<unsigned char>(a)) ==
+           std::tolower(static_cast<unsigned char>(b));
   });
 }
 
@@ -37,34 +39,74 @@ std::optional<host::Value> counted(const std::function<host::Value()>& op) {
   return result;
 }
 
+// A path inside the quotes of a command line: a quote in it is doubled, so it can never end
+// the string early.
+std::string quoted_for_command(const std::string& path) {
+  std::string out;
+  for (char c : path) {
+    out += c;
+    if (c == '\'') out += '\'';
+  }
+  return out;
+}
+
 // Moves an earlier output out of the way; whether there was one does not matter.
-void keep_backup(const std::string& name) { host::sd_move_file(name, host::format("~A.org", name)); }
+void keep_backup(const std::string& name) {
+  host::sd_move_file(name, host::format("~A.org", name));
+}
 
 }  // namespace
 
 std::string create_speichername(const std::string& sheet_name) {
   const host::Value number = host::sd_am_inq_drawing_no();
-  std::string base = number.truthy() ? host::format("~A_~A", number, sheet_name) : host::format("~A", sheet_name);
+  std::string base =
+      number.truthy() ? host::format("~A_~A", number, sheet_name) : host::format("~A", sheet_name);
   // Separators in a drawing number or sheet name would put the output into another
   // directory (or fail); "." and ".." alone would name a directory.
-  std::replace_if(base.begin(), base.end(), [](char c) { return c == ' ' || c == '/' || c == '\\'; }, '_');
+  std::replace_if(
+      base.begin(), base.end(), [](char c) { return c == ' ' || c == '/' || c == '\\'; }, '_');
   if (base == "." || base == "..") std::replace(base.begin(), base.end(), '.', '_');
   return base;
 }
 
+host::List pdf_plot_args(const SheetFormat& sheet, const std::string& base) {
+  const bool portrait = sheet.orientation == "PORTRAIT";
+  return {kw("plotter_type_ra"),
+          kw("pdf"),
+          kw("plotter_name_ra"),
+          "PDF_GENERIC",
+          kw("plot_warnings"),
+          kw("off"),
+          kw("custom_size"),
+          kw("width"),
+          sheet.width,
+          kw("height"),
+          sheet.height,
+          kw("accept"),
+          kw(portrait ? "orientation_portrait" : "orientation_landscape"),
+          kw("orientation"),
+          kw(portrait ? "portrait" : "landscape"),
+          kw("destination"),
+          host::format("~A.pdf", base),
+          kw("copies"),
+          1,
+          kw("transf_style"),
+          sheet.plot_style,
+          kw("scale_factor"),
+          kw("scale_factor_value"),
+          1,
+          kw("contents_drawing"),
+          kw("output_sheet"),
+          kw("plot")};
+}
+
 host::Value create_pdf(const std::string& firma, const std::string& sheet_name) {
   const std::string base = create_speichername(sheet_name);
+  // Measuring and styling are inside the guard too: a sheet that cannot be measured is
+  // reported and the run goes on.
   const auto result = counted([&] {
-    const SheetFormat sheet = set_plot_syle_parameter(firma, calculate_sheet_format());
-    const bool portrait = sheet.orientation == "PORTRAIT";
-    return host::am_plot_ex({kw("plotter_type_ra"), kw("pdf"), kw("plotter_name_ra"), "PDF_GENERIC",
-                             kw("plot_warnings"), kw("off"), kw("custom_size"), kw("width"), sheet.width,
-                             kw("height"), sheet.height, kw("accept"),
-                             kw(portrait ? "orientation_portrait" : "orientation_landscape"), kw("orientation"),
-                             kw(portrait ? "portrait" : "landscape"), kw("destination"),
-                             host::format("~A.pdf", base), kw("copies"), 1, kw("transf_style"),
-                             sheet.plot_style, kw("scale_factor"), kw("scale_factor_value"), 1,
-                             kw("contents_drawing"), kw("output_sheet"), kw("plot")});
+    return host::am_plot_ex(
+        pdf_plot_args(set_plot_syle_parameter(firma, calculate_sheet_format()), base));
   });
   return result.value_or(host::Value());
 }
@@ -84,14 +126,16 @@ host::Value speichern(const host::Value& sheet, bool mi, bool dxf, const host::V
   if (dxf && !ends_with_ignoring_case(file, ".dxf")) {
     keep_backup(dxf_name);
     counted([&] {
-      return host::am_save_sheet_dxf({kw("sheet"), sheet, kw("overwrite"), kw("filename"), dxf_name});
+      return host::am_save_sheet_dxf(
+          {kw("sheet"), sheet, kw("overwrite"), kw("filename"), dxf_name});
     });
   }
   if (!mi || ends_with_ignoring_case(file, ".mi")) return {};
   const std::string mi_name = host::format("~A.mi", create_speichername(sheet_name));
   keep_backup(mi_name);
   return counted([&] {
-           return host::am_save_sheet_mi({kw("sheet"), sheet, kw("overwrite"), kw("filename"), mi_name});
+           return host::am_save_sheet_mi(
+               {kw("sheet"), sheet, kw("overwrite"), kw("filename"), mi_name});
          })
       .value_or(host::Value());
 }
@@ -104,7 +148,8 @@ void load_subpart_drawing(const std::string& path) {
   });
   if (!created) return;
   counted([&] {
-    return host::sd_execute_annotator_command({kw("cmd"), host::format("LOAD SUBPART'~A' 0,0", path)});
+    return host::sd_execute_annotator_command(
+        {kw("cmd"), host::format("LOAD SUBPART'~A' 0,0", quoted_for_command(path))});
   });
 }
 

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "engine/engine.h"
+#include "engine/sheet_format.h"
 #include "host/value/value.h"
 
 namespace tavrin {
@@ -13,6 +14,9 @@ namespace tavrin {
 // name alone. Blanks and path separators become "_", so an output never leaves the output
 // directory.
 std::string create_speichername(const std::string& sheet_name);
+
+// The PDF plot command of a sheet measured and styled, written to "<base>.pdf".
+host::List pdf_plot_args(const SheetFormat& sheet, const std::string& base);
 
 // PDF of the current sheet at its own size; the host's result, or nil after a failure.
 host::Value create_pdf(const std::string& firma, const std::string& sheet_name);

@@ -17,15 +17,21 @@ constexpr const char* kStylePath = "Annotation/Plot/PensTrafoStyle";
 
 // Builds the temporary style from the current pen list and makes it the active one.
 void make_tmp_style(const host::Value& factor) {
-  host::guarded([] { return host::delete_default_setting_user_style({kStylePath, kw("tavrintmptrans"), kw("yes")}); },
-                OnError::Silent);
   host::guarded(
       [] {
-        return host::create_default_setting_user_style({kw("path"), kStylePath, kw("name"), "TAVRINTMPTRANS",
-                                                        kw("copy_values"), kw("on"), kw("all_styles")});
+        return host::delete_default_setting_user_style(
+            {kStylePath, kw("tavrintmptrans"), kw("yes")});
+      },
+      OnError::Silent);
+  host::guarded(
+      [] {
+        return host::create_default_setting_user_style({kw("path"), kStylePath, kw("name"),
+                                                        "TAVRINTMPTRANS", kw("copy_values"),
+                                                        kw("on"), kw("all_styles")});
       },
       OnError::Show);
-  const auto pens = host::guarded([] { return host::sd_get_setting_value(kPensPath); }, OnError::Show);
+  const auto pens =
+      host::guarded([] { return host::sd_get_setting_value(kPensPath); }, OnError::Show);
   if (pens) modify_tmp_plot_sytle(*pens, factor);
   host::guarded(
       [] {
@@ -39,9 +45,13 @@ void make_tmp_style(const host::Value& factor) {
 
 SheetFormat set_plot_syle_parameter(const std::string& firma, const SheetFormat& sheet) {
   SheetFormat result = sheet;
-  result.plot_style = host::guarded([&] { return string_to_symbol(firma); }, OnError::Show).value_or(host::Value());
+  result.plot_style =
+      host::guarded([&] { return string_to_symbol(firma); }, OnError::Show).value_or(host::Value());
   host::guarded(
-      [&] { return host::am_define_pen_transformation({kw("path"), kPensPath, kw("parent_style"), result.plot_style}); },
+      [&] {
+        return host::am_define_pen_transformation(
+            {kw("path"), kPensPath, kw("parent_style"), result.plot_style});
+      },
       OnError::Show);
   if (!host::numeric_equal(sheet.factor, host::Value(1))) {
     make_tmp_style(sheet.factor);
@@ -55,7 +65,8 @@ std::string tmp_plot_style_command(const host::Value& pens, const host::Value& f
       "(AM_DEFINE_PEN_TRANSFORMATION :path \"Annotation/Plot/PensTrafoStyle/Pens\" :parent_style "
       ":TAVRINTMPTRANS";
   const host::List& outer = pens.is_list() ? pens.as_list() : host::List{};
-  const host::List& entries = !outer.empty() && outer.back().is_list() ? outer.back().as_list() : host::List{};
+  const host::List& entries =
+      !outer.empty() && outer.back().is_list() ? outer.back().as_list() : host::List{};
   for (const host::Value& entry : entries) {
     if (!entry.is_list()) continue;
     bool size_follows = false;
@@ -84,7 +95,11 @@ void modify_tmp_plot_sytle(const host::Value& pens, const host::Value& factor) {
       },
       OnError::Show);
   if (!written) return;
-  host::guarded([&] { return host::load_dia({kw("type"), kw("source"), kw("file"), path}); }, OnError::Show);
+  host::guarded(
+      [&] {
+        return host::load_dia({kw("type"), kw("source"), kw("file"), path});
+      },
+      OnError::Show);
   host::guarded([&] { return host::sd_delete_file(path); }, OnError::Show);
 }
 

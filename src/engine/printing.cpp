@@ -12,22 +12,23 @@
 
 namespace tavrin {
 
-namespace {
-
 using host::kw;
 using host::List;
 using host::OnError;
 
 // The plot command of one sheet: scale 1 on the paper of its own format, or fitted by the
 // host to the paper of the fit format.
-List printer_plot_args(const std::string& plotter, const std::string& paper, const SheetFormat& sheet,
-                       bool fitted) {
-  List args{kw("plotter_type_ra"), kw("mswindow_gdi_printer"), kw("plotter_name_ra"), plotter,
-            kw("plot_warnings"), kw("off")};
-  const auto add = [&args](std::initializer_list<host::Value> more) { args.insert(args.end(), more); };
+List printer_plot_args(const std::string& plotter, const std::string& paper,
+                       const SheetFormat& sheet, bool fitted) {
+  List args{kw("plotter_type_ra"), kw("mswindow_gdi_printer"),
+            kw("plotter_name_ra"), plotter,
+            kw("plot_warnings"),   kw("off")};
+  const auto add = [&args](std::initializer_list<host::Value> more) {
+    args.insert(args.end(), more);
+  };
   if (sheet.orientation == "PORTRAIT") {
-    add({kw("orientation_portrait"), kw("orientation"), kw("portrait"), kw("paper_format_ra"), paper,
-         kw("copies"), 1});
+    add({kw("orientation_portrait"), kw("orientation"), kw("portrait"), kw("paper_format_ra"),
+         paper, kw("copies"), 1});
     if (fitted) {
       add({kw("scale_fit")});
     } else {
@@ -35,8 +36,8 @@ List printer_plot_args(const std::string& plotter, const std::string& paper, con
     }
     add({kw("transf_style"), sheet.plot_style});
   } else {
-    add({kw("orientation_landscape"), kw("orientation"), kw("landscape"), kw("paper_format_ra"), paper,
-         kw("copies"), 1, kw("transf_style"), sheet.plot_style});
+    add({kw("orientation_landscape"), kw("orientation"), kw("landscape"), kw("paper_format_ra"),
+         paper, kw("copies"), 1, kw("transf_style"), sheet.plot_style});
     if (fitted) {
       add({kw("scale_fit")});
     } else {
@@ -47,8 +48,6 @@ List printer_plot_args(const std::string& plotter, const std::string& paper, con
   return args;
 }
 
-}  // namespace
-
 host::Value drucken(const host::Value& firma, const host::Value& fit_format,
                     const host::Value& plotter, const host::Value& report_name) {
   std::string chosen = plotter.truthy() ? host::print_text(plotter) : "";
@@ -58,7 +57,8 @@ host::Value drucken(const host::Value& firma, const host::Value& fit_format,
       [&] {
         SheetFormat sheet = calculate_sheet_format();
         if (fit_format.truthy())
-          sheet = check_if_einpassformat_greater_than_blattformat(host::print_text(fit_format), sheet);
+          sheet =
+              check_if_einpassformat_greater_than_blattformat(host::print_text(fit_format), sheet);
         sheet = set_plot_syle_parameter(host::print_text(firma), sheet);
         if (!plotter.truthy()) chosen = select_plotter(sheet);
         const std::string paper = get_plotter_format_name(chosen, sheet.format_name);
@@ -104,7 +104,8 @@ void drucken_alle_blaetter(bool drucken_an, const host::Value& firma, const host
 
 std::vector<std::string> tv_inq_all_printers() {
   std::vector<std::string> names;
-  for (const host::Value& printer : host::sd_inq_printers()) names.push_back(host::print_text(printer));
+  for (const host::Value& printer : host::sd_inq_printers())
+    names.push_back(host::print_text(printer));
   return names;
 }
 

@@ -6,9 +6,15 @@
 #include <vector>
 
 #include "engine/engine.h"
+#include "engine/sheet_format.h"
 #include "host/value/value.h"
 
 namespace tavrin {
+
+// The printer plot command of a sheet: scale 1 on the paper of its own format, or fitted by
+// the host to the paper (`fitted`).
+host::List printer_plot_args(const std::string& plotter, const std::string& paper,
+                             const SheetFormat& sheet, bool fitted);
 
 // Prints the current sheet with the pen set `firma`, fitted into `fit_format` when it is a
 // text, on `plotter` (nil: chosen from the plotter table). Nil on success; after a failure

@@ -28,8 +28,12 @@ host::Value extent_value(double d) {
   return host::Value::real(d);
 }
 
-bool at_most(const host::Value& a, const host::Value& b) { return host::numeric_compare(a, b) <= 0; }
-bool below(const host::Value& a, const host::Value& b) { return host::numeric_compare(a, b) < 0; }
+bool at_most(const host::Value& a, const host::Value& b) {
+  return host::numeric_compare(a, b) <= 0;
+}
+bool below(const host::Value& a, const host::Value& b) {
+  return host::numeric_compare(a, b) < 0;
+}
 
 // The side of a format row that is compared with the bound: its long side for a landscape
 // sheet, its short side otherwise.
@@ -39,7 +43,8 @@ const host::Value& bound_side(const FormatRow& row, bool landscape) {
 
 // A row holds the sheet at its own size: a landscape sheet lies along the long side.
 bool row_holds(const FormatRow& row, bool landscape, const SheetFormat& sheet) {
-  if (landscape) return at_most(sheet.width, row.long_side) && at_most(sheet.height, row.short_side);
+  if (landscape)
+    return at_most(sheet.width, row.long_side) && at_most(sheet.height, row.short_side);
   return at_most(sheet.width, row.short_side) && at_most(sheet.height, row.long_side);
 }
 
@@ -87,7 +92,7 @@ SheetFormat calculate_sheet_format() {
 }
 
 SheetFormat check_if_einpassformat_greater_than_blattformat(const std::string& fit_format,
-                                                             const SheetFormat& sheet) {
+                                                            const SheetFormat& sheet) {
   const bool landscape = sheet.orientation == "LANDSCAPE";
   SheetFormat result = sheet;
   std::optional<host::Value> bound;
@@ -126,7 +131,8 @@ std::string get_plotter_format_name(const std::string& plotter, const std::strin
       const auto slash = entry.find('/');
       if (slash == std::string::npos) continue;
       const auto next = entry.find('/', slash + 1);
-      const std::string paper = entry.substr(slash + 1, next == std::string::npos ? next : next - slash - 1);
+      const std::string paper =
+          entry.substr(slash + 1, next == std::string::npos ? next : next - slash - 1);
       if (entry.substr(0, slash) == format_name) result = paper;
     }
   }

@@ -26,7 +26,7 @@ SheetFormat calculate_sheet_format();
 
 // Puts the sheet on the fit format, unless a smaller format holds it at its own size.
 SheetFormat check_if_einpassformat_greater_than_blattformat(const std::string& fit_format,
-                                                             const SheetFormat& sheet);
+                                                            const SheetFormat& sheet);
 
 // The plotter that serves the sheet's format; the last matching table row wins.
 std::string select_plotter(const SheetFormat& sheet);
