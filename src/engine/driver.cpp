@@ -70,28 +70,35 @@ bool ends_in_bdl(const std::string& path) {
 }
 
 // Loads one listed file in place of the previous drawing. False when nothing of the file
-// could be loaded (the reason has been shown or reported).
+// could be loaded; the reason has been shown or reported and counted.
 bool load_job_file(const std::string& path, const DrawingSteps& steps) {
   if (host::sd_am_inq_drawing_no().truthy()) {
     host::guarded([] { return host::am_drawing_delete({kw("dwg"), kw("yes")}); }, host::OnError::Show);
   }
+  int& problems = g().reported_problems;
   const Value size = host::sd_inq_file_size(path);
   if (!is_real(size) || host::numeric_compare(size, Value::integer(1)) <= 0) {
     host::display(host::format("~A konnte nicht geladen werden", trim_blanks(path)));
+    ++problems;
     return false;
   }
   if (ends_in_bdl(path)) {
     const List args = {kw("load-drawing"), kw("on"), kw("load-3d"), kw("off"), kw("fname"), Value(path)};
-    return host::guarded([&] { return host::am_load_bundle(args); }, host::OnError::Show).has_value();
+    const bool loaded = host::guarded([&] { return host::am_load_bundle(args); }, host::OnError::Show).has_value();
+    if (!loaded) ++problems;
+    return loaded;
   }
   if (host::guarded([&] { return host::am_load_drawing({kw("filename"), Value(path)}); }, host::OnError::Silent)) {
     return true;
   }
+  // The fallback loader shows and counts its own failures; an escaping error counts here.
+  const int before = problems;
   const auto fallback = [&] {
     steps.load_subpart(path);
     return Value::t();
   };
-  return host::guarded(fallback, host::OnError::Show).has_value();
+  if (!host::guarded(fallback, host::OnError::Show)) ++problems;
+  return problems == before;
 }
 
 void make_sheet_current(const Value& sheet) {
@@ -192,11 +199,7 @@ Value run_batch_job(const std::vector<std::string>& files, const SettingReader& 
     return Value();
   }
   for (const std::string& path : files) {
-    if (!load_job_file(path, steps)) {
-      ++g().reported_problems;
-      continue;
-    }
-    process_batch_drawing(path, s, steps);
+    if (load_job_file(path, steps)) process_batch_drawing(path, s, steps);
   }
   return finish_job(kBatchClosingLine);
 }
