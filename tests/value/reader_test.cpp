@@ -125,5 +125,16 @@ TEST_F(ReaderTest, MalformedInputIsAHostErrorQuotingTheText) {
   }
 }
 
+TEST_F(ReaderTest, ErrorsInLongTextsQuoteThePlaceThatFailed) {
+  const std::string text = std::string(1000, ' ') + "(1 2 \"unterminated";
+  try {
+    read_all_literals(text);
+    FAIL() << "no error";
+  } catch (const Error& e) {
+    EXPECT_NE(std::string(e.what()).find("(1 2 \"unterminated"), std::string::npos) << e.what();
+    EXPECT_LT(std::string(e.what()).size(), 400u);
+  }
+}
+
 }  // namespace
 }  // namespace host

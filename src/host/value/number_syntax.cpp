@@ -13,22 +13,9 @@ namespace {
 bool is_digit(char c) {
   return c >= '0' && c <= '9';
 }
+// The host language marks floats of every precision; all of them read as doubles here.
 bool is_exponent_marker(char c) {
-  switch (c) {
-    case 'e':
-    case 'E':
-    case 'd':
-    case 'D':
-    case 'f':
-    case 'F':
-    case 's':
-    case 'S':
-    case 'l':
-    case 'L':
-      return true;
-    default:
-      return false;
-  }
+  return std::string_view("eEdDfFsSlL").find(c) != std::string_view::npos;
 }
 
 std::size_t count_digits(std::string_view s, std::size_t from) {
@@ -41,7 +28,7 @@ std::size_t count_digits(std::string_view s, std::size_t from) {
 struct Pieces {
   bool negative = false;
   std::string_view whole, fraction, denominator, exponent;
-  bool dot = false, slash = false, has_exponent = false;
+  bool slash = false, has_exponent = false;
 };
 
 bool split(std::string_view t, Pieces& p) {
@@ -57,7 +44,6 @@ bool split(std::string_view t, Pieces& p) {
     return w > 0 && d > 0 && i + 1 + d == t.size();
   }
   if (i < t.size() && t[i] == '.') {
-    p.dot = true;
     const std::size_t f = count_digits(t, i + 1);
     p.fraction = t.substr(i + 1, f);
     i += 1 + f;

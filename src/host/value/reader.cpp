@@ -72,9 +72,12 @@ class Reader {
   }
 
   [[noreturn]] void fail(const std::string& what) const {
+    // Long texts (a whole command file) are quoted around the place that failed.
     constexpr std::size_t kQuoted = 200;
-    std::string quoted(text_.substr(0, kQuoted));
-    if (text_.size() > kQuoted) quoted += "...";
+    const std::size_t from = pos_ > kQuoted / 2 && text_.size() > kQuoted ? pos_ - kQuoted / 2 : 0;
+    std::string quoted = from > 0 ? "..." : "";
+    quoted += text_.substr(from, kQuoted);
+    if (text_.size() > from + kQuoted) quoted += "...";
     throw Error("Cannot read \"" + quoted + "\": " + what + " (at character " +
                 std::to_string(pos_ + 1) + ")");
   }
