@@ -4,6 +4,7 @@
 
 #include <cmath>
 #include <numbers>
+#include <vector>
 
 #include "host/api/error.h"
 #include "host/plot/strokes.h"
@@ -96,18 +97,24 @@ void render_sheet(cairo_t* cr, const Sheet& sheet, const cairo_matrix_t& drawing
   // The stroke of the path collected so far (a copy: the resolver's cache may grow).
   Stroke pending;
   bool has_pending = false;
+  // Texts met while the path collects are drawn right after its stroke, so that a text
+  // between two lines of one layer does not split the layer into many strokes.
+  std::vector<const Element*> texts;
   auto flush = [&] {
     if (has_pending) cairo_stroke(cr);
     has_pending = false;
+    for (const Element* t : texts) {
+      apply_stroke(cr, resolver.printed(t->stroke), style.units_per_paper_mm);
+      draw_text(cr, *t, fonts);
+    }
+    texts.clear();
   };
   for (const Element& e : sheet.elements) {
-    const Stroke& printed = resolver.printed(e.stroke);
     if (e.kind == ElementKind::Text) {
-      flush();
-      apply_stroke(cr, printed, style.units_per_paper_mm);
-      draw_text(cr, e, fonts);
+      texts.push_back(&e);
       continue;
     }
+    const Stroke& printed = resolver.printed(e.stroke);
     if (has_pending && !(pending == printed)) flush();
     if (!has_pending) {
       apply_stroke(cr, printed, style.units_per_paper_mm);
