@@ -57,6 +57,13 @@ TEST_F(QueueTest, RegisteredCommandsRunByNameInAnyCaseWithTheirArguments) {
   EXPECT_EQ(host::run_command_line("(TV-BATCH-DIALOG \"z\" :b)"), host::Value("done"));
   EXPECT_EQ(got, (host::List{"z", host::kw("b")}));
   EXPECT_TRUE(host::run_command_line("   ").is_nil());
+  // Control actions name the module's functions with its package prefix.
+  host::register_command("AUTOTEXT-EINTRAG", [&](const host::List& args) {
+    got = args;
+    return host::Value();
+  });
+  host::run_command_line("(Tavrin::AUTOTEXT-EINTRAG 5 T)");
+  EXPECT_EQ(got, (host::List{5, host::Value::t()}));
 }
 
 TEST_F(QueueTest, FormsCallHostOperationsAndUnknownOnesAreErrors) {

@@ -73,6 +73,20 @@ std::string_view trim(std::string_view s) {
   return s.substr(first, last - first + 1);
 }
 
+// "Tavrin::AUTOTEXT-EINTRAG" names AUTOTEXT-EINTRAG of the module's package.
+std::string without_package(const std::string& name) {
+  const auto colons = name.rfind("::");
+  return colons == std::string::npos ? name : name.substr(colons + 2);
+}
+
+// A registered command by its upper-case name, with or without a package prefix.
+const Function* find_registered(const std::string& name) {
+  auto& commands = registry().commands;
+  auto it = commands.find(name);
+  if (it == commands.end()) it = commands.find(without_package(name));
+  return it == commands.end() ? nullptr : &it->second;
+}
+
 Value run_form_text(std::string_view text) {
   std::size_t used = 0;
   const Value form = read_literal(text, &used);
@@ -97,9 +111,9 @@ Value call_form(const List& form) {
     throw Error("command form: expects an operator name first");
   const std::string name = upper(form[0].as_string());
   const List args(form.begin() + 1, form.end());
-  if (auto it = registry().commands.find(name); it != registry().commands.end()) return it->second(args);
+  if (const Function* body = find_registered(name)) return (*body)(args);
   const auto& ops = operations();
-  if (auto it = ops.find(operation_name(name)); it != ops.end()) return it->second(args);
+  if (auto it = ops.find(operation_name(without_package(name))); it != ops.end()) return it->second(args);
   throw Error(format("Unknown command: ~A", name));
 }
 
@@ -109,9 +123,7 @@ void register_command(const std::string& name, Function body) {
   registry().commands[commands::upper(name)] = std::move(body);
 }
 
-bool command_registered(const std::string& name) {
-  return registry().commands.count(commands::upper(name)) > 0;
-}
+bool command_registered(const std::string& name) { return find_registered(commands::upper(name)) != nullptr; }
 
 Value run_command_line(const std::string& line) {
   const std::string_view text = trim(line);
@@ -119,8 +131,7 @@ Value run_command_line(const std::string& line) {
   if (text.front() == '(') return run_form_text(text);
   const std::size_t name_end = std::min(text.find_first_of(" \t"), text.size());
   const std::string name = commands::upper(text.substr(0, name_end));
-  if (auto it = registry().commands.find(name); it != registry().commands.end())
-    return run_registered(it->second, text.substr(name_end));
+  if (const Function* body = find_registered(name)) return run_registered(*body, text.substr(name_end));
   return commands::run_annotator_line(text);
 }
 
