@@ -63,6 +63,8 @@ List sd_get_display_table_selection(const std::string& display_table);
 // --- Messages and editors --------------------------------------------------------------
 void display(const std::string& line);  // appends a line to the output box
 void sd_display_message(const std::string& text);
+// Progress of long work (file n of m and its name); front ends show it where a person looks.
+void sd_show_progress(int done, int total, const std::string& label);
 // Returns :yes for the first button, :no for the second.
 Value sd_display_question(const std::string& text, const List& args);  // :push-1 label :push-2 label
 // :title t :initialtext s → the edited text (string) or nil when cancelled.
