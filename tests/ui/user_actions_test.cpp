@@ -138,5 +138,36 @@ TEST_F(UserActionsTest, ActionMayRebuildTheControlItRunsFor) {
   EXPECT_EQ(sd_get_control_title("P"), "new");
 }
 
+TEST_F(UserActionsTest, LinesQueuedByAnActionRunWhenTheClickEnds) {
+  make_dialog();
+  register_command("NOTE-IT", [this](const List&) {
+    calls.push_back("queued");
+    return Value();
+  });
+  Value queue_and_note = Value::function([this](const List&) {
+    sd_put_buffer("NOTE-IT");
+    calls.push_back("action");
+    return Value();
+  });
+  sd_create_pushbutton_control("P", {kw("parent"), "G", kw("pushaction"), queue_and_note});
+  // A click inside a click: the line waits for the outer one to end.
+  sd_create_pushbutton_control("OUTER", {kw("parent"), "G", kw("pushaction"),
+                                         Value::function([this](const List&) {
+                                           press_button("P");
+                                           calls.push_back("outer");
+                                           return Value();
+                                         })});
+  press_button("P");
+  EXPECT_EQ(calls, (std::vector<std::string>{"action", "queued"}));
+  calls.clear();
+  press_button("OUTER");
+  EXPECT_EQ(calls, (std::vector<std::string>{"action", "outer", "queued"}));
+  // The module's own calls are not clicks: their lines wait.
+  calls.clear();
+  sd_create_togglebutton_control("T", {kw("parent"), "G", kw("pushaction"), queue_and_note});
+  sd_set_togglebutton("T", true);
+  EXPECT_EQ(queued_commands(), std::vector<std::string>{"NOTE-IT"});
+}
+
 }  // namespace
 }  // namespace host::ui::testing

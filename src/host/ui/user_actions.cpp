@@ -3,6 +3,7 @@
 
 #include <algorithm>
 
+#include "host/api/commands.h"
 #include "host/api/error.h"
 #include "host/api/ui_ops.h"
 #include "host/ui/actions.h"
@@ -16,6 +17,24 @@
 namespace host::ui {
 
 namespace {
+
+// A person's action is a command of its own: lines its actions queued (sd_put_buffer) run when
+// it ends, as they would after a click in the host. Nested actions leave that to the outer one.
+int depth = 0;
+
+template <class F>
+Value as_command(F&& f) {
+  ++depth;
+  Value result;
+  try {
+    result = f();
+  } catch (...) {
+    --depth;
+    throw;
+  }
+  if (--depth == 0) run_queued_commands();
+  return result;
+}
 
 // The control a person can reach, of the kind the action needs.
 Control& reachable(const char* action, const std::string& id, ControlKind kind) {
@@ -49,13 +68,15 @@ void set_text(Control& c, const std::string& text) {
 }  // namespace
 
 void click_toggle(const std::string& id) {
-  Control& c = reachable("click_toggle", id, ControlKind::Toggle);
-  bool now_set = !c.set;
-  if (now_set) {
-    sd_set_togglebutton(id, true);
-  } else {
-    sd_reset_togglebutton(id, true);
-  }
+  bool now_set = !reachable("click_toggle", id, ControlKind::Toggle).set;
+  as_command([&] {
+    if (now_set) {
+      sd_set_togglebutton(id, true);
+    } else {
+      sd_reset_togglebutton(id, true);
+    }
+    return Value();
+  });
 }
 
 void type_text(const std::string& id, const std::string& text) {
@@ -77,26 +98,28 @@ void pick_entry(const std::string& id, const std::string& entry) {
 
 void press_button(const std::string& id) {
   Value action = reachable("press_button", id, ControlKind::PushButton).push_action;
-  run_action(action, {Value(id)});
+  as_command([&] { return run_action(action, {Value(id)}); });
 }
 
 void click_table_row(const std::string& display_table, int row) {
   Control& c = reachable("click_table_row", display_table, ControlKind::DisplayTable);
   Value action = c.table->selection_action;
   select_display_row(display_table, row);
-  run_action(action, {Value(display_table)});
+  as_command([&] { return run_action(action, {Value(display_table)}); });
 }
 
 void close_shell(const std::string& shell) {
   const Shell* s = Store::get().shell(shell);
   if (!s) throw Error("close_shell: there is no dialog shell " + shell);
   if (!s->shown) throw Error("close_shell: " + shell + " is not shown");
-  if (s->close_action.is_nil()) {
-    sd_hide_dialog_shell(shell);
-    return;
-  }
   Value action = s->close_action;
-  run_action(action, {Value(shell)});
+  as_command([&] {
+    if (action.is_nil()) {
+      sd_hide_dialog_shell(shell);
+      return Value();
+    }
+    return run_action(action, {Value(shell)});
+  });
 }
 
 void answer_next_question(bool first) {
@@ -107,16 +130,23 @@ void answer_next_question(bool first) {
   }
 }
 
-void enter_dialog_input(const Value& value) { feed_dialog_input(value); }
+void enter_dialog_input(const Value& value) {
+  as_command([&] {
+    feed_dialog_input(value);
+    return Value();
+  });
+}
 
 Value click_menu_button(const std::string& menu, const std::string& box, std::size_t index) {
   Value command = menu_button_command(menu, box, index);
-  if (command.is_function()) return command.call({});
-  return run_named_command(value_text(command));
+  return as_command([&] {
+    return command.is_function() ? command.call({}) : run_named_command(value_text(command));
+  });
 }
 
 Value click_ribbon_button(const std::string& tab, const std::string& group, std::size_t index) {
-  return run_named_command(ribbon_button_command(tab, group, index));
+  std::string command = ribbon_button_command(tab, group, index);
+  return as_command([&] { return run_named_command(command); });
 }
 
 }  // namespace host::ui

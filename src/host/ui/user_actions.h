@@ -1,6 +1,8 @@
 // What a person does in the dialogs, menus and ribbon: clicks, typing, picking, answering.
 // The command line, the GUI and the tests all drive the host through these, so each runs the
 // actions a real click would run (unlike the module's own calls, which choose whether to).
+// Each action that runs something is a command of its own: when it ends, the lines its
+// actions queued with sd_put_buffer run (only the outermost when actions nest).
 // Every action refuses, with a host::Error naming the control, what a person could not reach:
 // a control that does not exist or is not visible.
 #pragma once
