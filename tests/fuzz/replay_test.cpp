@@ -23,6 +23,7 @@
 #define TAVRIN_FUZZ_TARGETS(X) \
   X(literal_reader) \
   X(command_parser) \
+  X(mi_reader) \
   /* one X(<name>) line per target above */
 // clang-format on
 

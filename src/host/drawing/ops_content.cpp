@@ -87,7 +87,7 @@ Value am_load_sketch(const List& args) {
   auto points = ops::point_args(args);
   if (points.empty()) {
     const std::string base = std::filesystem::path(path).stem().string();
-    const auto answer = ops::as_vec(sd_read_point("Position of sketch " + base));
+    const auto answer = ops::as_vec(sd_read_point("Einfügepunkt für Skizze " + base + " angeben"));
     if (!answer) return {};
     points.push_back(*answer);
   }

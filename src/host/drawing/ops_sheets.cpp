@@ -79,6 +79,7 @@ Value am_sheet_delete(const List& args) {
                                [&](const Sheet& s) { return s.name == name; });
   if (it == d.sheets.end()) throw Error("am_sheet_delete: there is no sheet named \"" + name + "\"");
   const auto index = static_cast<std::size_t>(it - d.sheets.begin());
+  remember_unique_sheet_names();
   d.sheets.erase(it);
   // A drawing always has a sheet: deleting the last one leaves a fresh empty sheet.
   if (d.sheets.empty()) d.sheets.push_back(new_sheet(d));

@@ -109,7 +109,7 @@ void replace_current_drawing(Drawing drawing) {
   store().where.clear();
 }
 
-std::string new_unique_sheet_name() {
+void remember_unique_sheet_names() {
   Store& s = store();
   if (s.numbered_drawing != s.drawing.id) {
     s.numbered_drawing = s.drawing.id;
@@ -117,7 +117,11 @@ std::string new_unique_sheet_name() {
   }
   for (const auto& sheet : s.drawing.sheets)
     s.next_unique = std::max(s.next_unique, number_of(sheet.unique_name) + 1);
-  return std::to_string(s.next_unique++);
+}
+
+std::string new_unique_sheet_name() {
+  remember_unique_sheet_names();
+  return std::to_string(store().next_unique++);
 }
 
 Element* find_element(std::uint64_t id) {

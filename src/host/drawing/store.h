@@ -18,6 +18,8 @@ Drawing empty_drawing();
 // A unique name for a new sheet of the current drawing ("1", "2", ...): never one that the
 // drawing has used before, even for a sheet deleted since.
 std::string new_unique_sheet_name();
+// Call before removing sheets: their unique names are then never handed out again.
+void remember_unique_sheet_names();
 
 // An element of the current drawing by id, or nullptr.
 Element* find_element(std::uint64_t id);

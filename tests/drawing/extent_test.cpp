@@ -1,0 +1,94 @@
+// Sheet extents: exact for geometry, a sound estimate for texts.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <numbers>
+
+#include "host/drawing/model.h"
+
+namespace {
+
+using host::ElementKind;
+using host::Vec2;
+
+host::Sheet sheet_with(host::Element e) {
+  host::Sheet s;
+  s.elements.push_back(std::move(e));
+  return s;
+}
+
+host::Element arc(Vec2 c, double r, double start, double end) {
+  host::Element e;
+  e.kind = start == end ? ElementKind::Circle : ElementKind::Arc;
+  e.points = {c};
+  e.radius = r;
+  e.start_angle = start;
+  e.end_angle = end;
+  return e;
+}
+
+void expect_box(const host::Sheet& s, Vec2 lo, Vec2 hi) {
+  const auto box = s.extent();
+  ASSERT_TRUE(box);
+  EXPECT_NEAR(box->first.x, lo.x, 1e-9);
+  EXPECT_NEAR(box->first.y, lo.y, 1e-9);
+  EXPECT_NEAR(box->second.x, hi.x, 1e-9);
+  EXPECT_NEAR(box->second.y, hi.y, 1e-9);
+}
+
+TEST(Extent, EmptySheetHasNone) { EXPECT_FALSE(host::Sheet{}.extent()); }
+
+TEST(Extent, CirclesAndArcsAreExact) {
+  expect_box(sheet_with(arc({10, 20}, 5, 0, 0)), {5, 15}, {15, 25});
+  // Across 0 degrees: the rightmost point is on the arc, the top and bottom are its ends.
+  const double s10 = 5 * std::sin(10 * std::numbers::pi / 180), c10 = 5 * std::cos(10 * std::numbers::pi / 180);
+  expect_box(sheet_with(arc({0, 0}, 5, 350, 10)), {c10, -s10}, {5, s10});
+  // The same ends the other way round sweep over 90, 180 and 270 degrees.
+  expect_box(sheet_with(arc({0, 0}, 5, 10, 350)), {-5, -5}, {c10, 5});
+  expect_box(sheet_with(arc({0, 0}, 5, -90, 90)), {0, -5}, {5, 5});
+}
+
+TEST(Extent, BulgedPolylineSegmentsCountAsArcs) {
+  host::Element p;
+  p.kind = ElementKind::Polyline;
+  p.points = {{0, 0}, {10, 0}};
+  p.bulges = {1};  // a half circle turning counter-clockwise: below the chord
+  expect_box(sheet_with(p), {0, -5}, {10, 0});
+  p.bulges = {-1};
+  expect_box(sheet_with(p), {0, 0}, {10, 5});
+  // The closing segment bulges only when the polyline is closed.
+  p.points = {{0, 0}, {10, 0}, {10, 10}};
+  p.bulges = {0, 0, 1};
+  expect_box(sheet_with(p), {0, 0}, {10, 10});
+  p.closed = true;
+  const auto box = sheet_with(p).extent();
+  ASSERT_TRUE(box);
+  EXPECT_NEAR(box->first.x, 5 - std::sqrt(50.0), 1e-9);
+}
+
+TEST(Extent, TextsFollowAdjustAngleAndLineCount) {
+  host::Element t;
+  t.kind = ElementKind::Text;
+  t.points = {{100, 50}};
+  t.text.lines = {"ABCD"};
+  t.text.size = 5;
+  const auto one = sheet_with(t).extent();
+  ASSERT_TRUE(one);
+  const double w = one->second.x - one->first.x;
+  EXPECT_EQ(one->first, (Vec2{100, 50}));  // adjust 1: the point is the bottom left
+  EXPECT_GT(w, 4 * 5 * 0.5);
+  EXPECT_LT(w, 4 * 5 * 1.2);
+  EXPECT_DOUBLE_EQ(one->second.y, 55);
+
+  t.text.adjust = 5;
+  t.text.lines = {"ABCD", "Ä"};  // one character, not two bytes
+  t.text.linespace = 2;
+  expect_box(sheet_with(t), {100 - w / 2, 50 - 7.5}, {100 + w / 2, 50 + 7.5});
+
+  t.text.adjust = 1;
+  t.text.lines = {"ABCD"};
+  t.text.angle = 90;
+  expect_box(sheet_with(t), {95, 50}, {100, 50 + w});
+}
+
+}  // namespace

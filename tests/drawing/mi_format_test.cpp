@@ -1,0 +1,195 @@
+// The .mi format: exact round trips of everything the model holds, and one clear error for
+// every kind of bad input.
+#include <clocale>
+#include <cmath>
+#include <limits>
+#include <locale>
+
+#include "drawing_fixture.h"
+#include "host/drawing/store.h"
+#include "host/formats/mi.h"
+
+namespace {
+
+using host::Element;
+using host::ElementKind;
+using tavrin_test::error_of;
+using namespace std::string_literals;
+
+Element element(ElementKind kind, std::vector<host::Vec2> points) {
+  Element e;
+  e.kind = kind;
+  e.points = std::move(points);
+  return e;
+}
+
+// Every kind, every property away from its default, and numbers that a careless writer loses.
+host::Drawing full_drawing() {
+  host::Drawing d;
+  d.number = "4711 A";
+  d.drawing_type = "NO_PROCESS";
+  d.current = 1;
+  host::Sheet s1;
+  s1.name = "1";
+  s1.unique_name = "1";
+  s1.scale = "1:2";
+  s1.frame_type = "A3";
+  Element line = element(ElementKind::Line, {{0.1, 1.0 / 3}, {-0.0, 1e-300}});
+  line.stroke = {{0.2, 0.4, 1.0 / 7}, "DASH_CENTER", 0.35};
+  Element poly = element(ElementKind::Polyline, {{0, 0}, {10, 0}, {10, 10}});
+  poly.bulges = {0.41421356237309503, -1};
+  poly.closed = true;
+  poly.sketch = "INFO";
+  Element rect = element(ElementKind::Rectangle, {{std::numeric_limits<double>::max(), 5}, {4.9e-324, -7}});
+  Element circle = element(ElementKind::Circle, {{5, 5}});
+  circle.radius = 2.5;
+  Element arc = element(ElementKind::Arc, {{1, 2}});
+  arc.radius = 3;
+  arc.start_angle = 350;
+  arc.end_angle = 10.125;
+  Element text = element(ElementKind::Text, {{5, -5}});
+  text.text = {{"Zeile mit \"Anführung\" und \\", "", "Tab\tund\x01Steuerzeichen", "Ä\xff roh"},
+               2.5, 30, 7, "iso 3098", 0.8, 15, 2.2, true};
+  text.info = {"zuletzt", "AENDERUNGEN: Änderungen", "zuletzt"};  // stored order, repeats kept
+  text.sketch = "INFO";
+  for (auto* e : {&line, &poly, &rect, &circle, &arc, &text}) s1.elements.push_back(*e);
+  host::Sheet s2;
+  s2.name = "Blatt 2";
+  s2.unique_name = "7";
+  d.sheets = {s1, s2};
+  return d;
+}
+
+void expect_same(const host::Drawing& a, const host::Drawing& b) {
+  EXPECT_EQ(a.number, b.number);
+  EXPECT_EQ(a.drawing_type, b.drawing_type);
+  EXPECT_EQ(a.current, b.current);
+  ASSERT_EQ(a.sheets.size(), b.sheets.size());
+  for (std::size_t i = 0; i < a.sheets.size(); ++i) {
+    EXPECT_EQ(a.sheets[i].name, b.sheets[i].name);
+    EXPECT_EQ(a.sheets[i].unique_name, b.sheets[i].unique_name);
+    EXPECT_EQ(a.sheets[i].scale, b.sheets[i].scale);
+    EXPECT_EQ(a.sheets[i].frame_type, b.sheets[i].frame_type);
+    ASSERT_EQ(a.sheets[i].elements.size(), b.sheets[i].elements.size());
+    for (std::size_t j = 0; j < a.sheets[i].elements.size(); ++j)
+      EXPECT_TRUE(a.sheets[i].elements[j].same_content(b.sheets[i].elements[j])) << "sheet " << i << " element " << j;
+  }
+}
+
+// Decimal commas in the process locale must not reach the file or the reader.
+class CommaLocale : public std::numpunct<char> {
+  char do_decimal_point() const override { return ','; }
+};
+
+using MiFormat = tavrin_test::DrawingTest;
+
+TEST_F(MiFormat, EveryKindAndPropertyRoundTripsExactly) {
+  const host::Drawing d = full_drawing();
+  const std::string text = host::write_mi_text(d);
+  const host::Drawing back = host::read_mi_text(text, "full.mi");
+  expect_same(d, back);
+  EXPECT_EQ(host::write_mi_text(back), text);
+  EXPECT_TRUE(std::signbit(back.sheets[0].elements[0].points[1].x));
+}
+
+TEST_F(MiFormat, NumbersIgnoreTheProcessLocale) {
+  const std::locale old = std::locale::global(std::locale(std::locale::classic(), new CommaLocale));
+  const bool c_locale = std::setlocale(LC_NUMERIC, "de_DE.UTF-8") != nullptr;
+  const host::Drawing d = full_drawing();
+  const std::string text = host::write_mi_text(d);
+  const host::Drawing back = host::read_mi_text(text, "full.mi");
+  std::setlocale(LC_NUMERIC, "C");
+  std::locale::global(old);
+  expect_same(d, back);
+  EXPECT_NE(text.find(" 0.1 "), std::string::npos) << "C locale: " << c_locale;
+}
+
+TEST_F(MiFormat, SheetAndSketchFilesHoldTheirPart) {
+  host::Drawing d = full_drawing();
+  const host::Drawing sheet = host::read_mi_text(host::write_mi_sheet_text(d, d.sheets[1]), "s.mi");
+  ASSERT_EQ(sheet.sheets.size(), 1u);
+  EXPECT_EQ(sheet.sheets[0].name, "Blatt 2");
+  EXPECT_EQ(sheet.number, d.number);
+  EXPECT_EQ(sheet.current, 0u);
+
+  const std::string file = write("INFO.mi", host::write_mi_sketch_text(d.sheets[0].elements));
+  const auto elements = host::read_mi_sketch_file(file);
+  ASSERT_EQ(elements.size(), d.sheets[0].elements.size());
+  EXPECT_TRUE(elements[5].same_content(d.sheets[0].elements[5]));
+}
+
+TEST_F(MiFormat, HandWrittenFilesWithCommentsCrlfAndBomRead) {
+  const auto d = host::read_mi_text(
+      "\xEF\xBB\xBF# comment\r\ntavrin-mi 1\r\n\r\n  drawing ~ \"2D_PROCESS\" 0\r\n"
+      "sheet \"1\" \"1\" \"1:1\" \"\"\r\n# a line\r\n\tline 1 1 1 \"SOLID\"  0.5 2 0 0 10.0 1e1 \"\" 0\r\nend\r\n",
+      "hand.mi");
+  EXPECT_FALSE(d.number.has_value());
+  ASSERT_EQ(d.sheets[0].elements.size(), 1u);
+  EXPECT_EQ(d.sheets[0].elements[0].points[1], (host::Vec2{10, 10}));
+}
+
+TEST_F(MiFormat, BadInputGivesOneErrorNamingFileAndLine) {
+  const std::string head = "tavrin-mi 1\ndrawing ~ \"2D_PROCESS\" 0\nsheet \"1\" \"1\" \"1:1\" \"\"\n";
+  const std::string line = "line 1 1 1 \"SOLID\" 0 2 0 0 10 10 \"\" 0\n";
+  const struct {
+    std::string text, message;
+  } cases[] = {
+      {"", "bad.mi:1: the file is empty"},
+      {"\x7f" "ELF\x02\x01\x01\0\0\0binary"s, "bad.mi:1: not a tavrin drawing file (the header \"tavrin-mi\" is missing)"},
+      {"tavrin-mi 2\n", "bad.mi:1: unsupported version 2 (this host reads version 1)"},
+      {"tavrin-mi 1\n", "bad.mi:1: the file ends after its header (truncated)"},
+      {head + line, "bad.mi:4: the file ends without \"end\" (truncated)"},
+      {head + "line 1 1 1 \"SOLID\" 0 2 0 0 10", "bad.mi:4: line ends before y"},
+      {head + "line 1 1 1 \"SOLID\" 0 2 0 0 1,5 10 \"\" 0\nend\n", "bad.mi:4: bad number \"1,5\" for x"},
+      {head + "line 1 1 1 \"SOLID\" 0 2 0 0 nan 10 \"\" 0\nend\n", "bad.mi:4: bad number \"nan\" for x"},
+      {head + "lime 1 1 1\nend\n", "bad.mi:4: unknown line kind \"lime\""},
+      {head + "line 1 1 1 \"SOLID\" 0 3 0 0 1 1 2 2 \"\" 0\nend\n", "bad.mi:4: a line that needs exactly 2 points"},
+      {head + "polyline 1 1 1 \"SOLID\" 0 99999999999 0\nend\n", "bad.mi:4: bad point count \"99999999999\""},
+      {head + "text 1 1 1 \"S\" 0 1 0 0 3.5 0 0 \"f\" 1 0 1.6 0 0 \"\" 0\nend\n", "bad.mi:4: bad adjust point \"0\""},
+      {head + "text 1 1 1 \"S\" 0 1 0 0 3.5 0 1 \"f\" 1 0 1.6 0 1 \"a\\q\" \"\" 0\nend\n", "bad.mi:4: unknown escape \\q in a text line"},
+      {head + "text 1 1 1 \"S\" 0 1 0 0 3.5 0 1 \"f\" 1 0 1.6 0 1 \"\xC3(\" \"\" 0\nend\n", "bad.mi:4: invalid UTF-8 in a text line"},
+      {head + "sheet \"1\" \"2\" \"1:1\" \"\"\nend\n", "bad.mi:4: a second sheet named \"1\""},
+      {head + "end\nline\n", "bad.mi:5: text after \"end\""},
+      {"tavrin-mi 1\ndrawing ~ \"X\" 3\n" + line + "end\n", "bad.mi:3: an element before the first sheet"},
+      {"tavrin-mi 1\ndrawing ~ \"X\" 3\nsheet \"1\" \"1\" \"1:1\" \"\"\nend\n", "bad.mi:2: the current sheet 3 does not exist"},
+  };
+  for (const auto& c : cases)
+    EXPECT_EQ(error_of([&] { host::read_mi_text(c.text, "bad.mi"); }), c.message) << c.text;
+}
+
+TEST_F(MiFormat, FileErrorsNameThePath) {
+  const std::string missing = path("fehlt.mi");
+  EXPECT_NE(error_of([&] { host::read_mi_file(missing); }).find(missing), std::string::npos);
+  const std::string garbled = write("kaputt.mi", "tavrin-mi 1\ndrawing ~ \"X\" 0\nsheet \"1\"\n");
+  EXPECT_EQ(error_of([&] { host::read_mi_file(garbled); }), garbled + ":3: line ends before the unique sheet name");
+}
+
+TEST_F(MiFormat, WriterRefusesWhatItCouldNotReadBack) {
+  host::Drawing d = full_drawing();
+  d.sheets[0].elements[0].points[0].x = std::numeric_limits<double>::infinity();
+  EXPECT_NE(error_of([&] { host::write_mi_text(d); }), "no error");
+  d = full_drawing();
+  d.sheets[0].elements[3].radius = -1;
+  EXPECT_EQ(error_of([&] { host::write_mi_text(d); }), "Cannot write a circle that has a negative radius");
+  EXPECT_NE(error_of([] { host::write_mi_text(host::Drawing{}); }), "no error");
+}
+
+TEST_F(MiFormat, ExamplesLoad) {
+  const auto flansch = host::read_drawing_file(example("flansch.mi"));
+  EXPECT_EQ(flansch.number, "4711 A");
+  ASSERT_EQ(flansch.sheets.size(), 3u);
+  EXPECT_EQ(flansch.sheets[2].name, "Deckblatt");
+  const auto extent = flansch.sheets[0].extent();
+  ASSERT_TRUE(extent);
+  EXPECT_EQ(extent->second, (host::Vec2{400, 280}));
+  bool history = false;
+  for (const auto& e : flansch.sheets[0].elements)
+    history = history || (!e.info.empty() && e.info.back().find("AENDERUNGEN") != std::string::npos);
+  EXPECT_TRUE(history) << "the change history is the first INFO attribute added";
+  EXPECT_FALSE(host::read_drawing_file(example("platte.mi")).number.has_value());
+  EXPECT_EQ(host::read_drawing_file(example("baugruppe.bdl")).number, "4712");
+  EXPECT_NE(error_of([] { host::read_drawing_file(example("leer.mi")); }).find("leer.mi: the file is empty"),
+            std::string::npos);
+}
+
+}  // namespace
