@@ -110,7 +110,8 @@ std::vector<NumberedLine> read_numbered_lines(const std::string& data_file) {
   const std::string content = host::read_file(data_file);
   std::vector<NumberedLine> lines;
   int number = 0;
-  std::size_t start = 0;
+  // Editors on other systems may start the file with a byte-order mark; it is no text.
+  std::size_t start = content.starts_with("\xEF\xBB\xBF") ? 3 : 0;
   while (start < content.size()) {
     const std::size_t newline = content.find('\n', start);
     const std::size_t end = newline == std::string::npos ? content.size() : newline;

@@ -105,7 +105,8 @@ void make_sheet_current(const Value& sheet) {
   host::guarded(
       [&] {
         const List record = host::sd_am_inq_sheet(sheet);
-        return host::am_current_sheet(host::print_text(record.at(0)));
+        if (record.empty()) throw host::Error("The sheet current after loading no longer exists");
+        return host::am_current_sheet(host::print_text(record.front()));
       },
       host::OnError::Show);
 }

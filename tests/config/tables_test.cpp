@@ -34,7 +34,7 @@ struct CommaDecimals : std::numpunct<char> {
 };
 
 TEST_F(TablesTest, FileToListTrimsDropsBlankLinesAndGivesTheLastLineFirst) {
-  write("x.dat", "  erste  \r\n\n   \n\tzweite\r\ndritte");
+  write("x.dat", "\xEF\xBB\xBF  erste  \r\n\n   \n\tzweite\r\ndritte");
   EXPECT_THAT(file_to_list(table("x.dat")), ElementsAre("dritte", "zweite", "erste"));
   write("leer.dat", "");
   EXPECT_TRUE(file_to_list(table("leer.dat")).empty());
