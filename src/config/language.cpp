@@ -31,8 +31,8 @@ void language_file_to_ltab() {
   host::sd_create_logical_table(
       kLanguageTable, {kw("columns"), Value(List{kw("nr"), kw("text")}), kw("columnnames"),
                        Value(List{Value("Nr"), Value("Text")}), kw("types"),
-                       Value(List{kw("number"), kw("string")}), kw("units"), Value(List{Value(), Value()}),
-                       kw("contents"), Value(std::move(rows))});
+                       Value(List{kw("number"), kw("string")}), kw("units"),
+                       Value(List{Value(), Value()}), kw("contents"), Value(std::move(rows))});
 }
 
 // A plain scan of a few dozen rows on every call: the table may be replaced at any time.
@@ -43,7 +43,8 @@ std::string lang_text(int nr_soll) {
   for (int row = 0; row < rows; ++row) {
     const host::Value nr = host::sd_read_logical_table_cell(kLanguageTable, row, host::kw("nr"));
     if (!nr.is_number() || !host::numeric_equal(nr, wanted)) continue;
-    const host::Value text = host::sd_read_logical_table_cell(kLanguageTable, row, host::kw("text"));
+    const host::Value text =
+        host::sd_read_logical_table_cell(kLanguageTable, row, host::kw("text"));
     result = text.is_string() ? text.as_string() : std::string();
   }
   return result;

@@ -20,7 +20,9 @@ constexpr const char* kFormatNamesFile = "TavrinPlotterFormatNames.dat";
 constexpr const char* kPlotStylesFile = "TavrinPlotSyles.dat";
 constexpr const char* kPlotStylePath = "Annotation/Plot/PensTrafoStyle";
 
-bool is_blank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\f' || c == '\v'; }
+bool is_blank(char c) {
+  return c == ' ' || c == '\t' || c == '\r' || c == '\f' || c == '\v';
+}
 
 bool file_exists(const std::string& path) {
   return host::sd_inq_file_status(path, host::kw("existence")).truthy();
@@ -34,10 +36,13 @@ std::vector<std::string> texts_of(const host::List& values) {
 }
 
 std::vector<std::string> host_plot_style_names() {
-  return texts_of(get_only_first_of_sublist(host::sd_get_setting_styles_range_list(kPlotStylePath)));
+  return texts_of(
+      get_only_first_of_sublist(host::sd_get_setting_styles_range_list(kPlotStylePath)));
 }
 
-std::vector<std::string> installed_printers() { return texts_of(host::sd_inq_printers()); }
+std::vector<std::string> installed_printers() {
+  return texts_of(host::sd_inq_printers());
+}
 
 // One entry of the format table, or the reason why the line cannot be one.
 struct FormatLine {
@@ -51,7 +56,9 @@ FormatLine parse_format_line(const std::string& line) {
   if (fields.size() < 3) return {std::nullopt, false, "weniger als drei Felder (Name|lang|kurz)"};
   const std::optional<host::Value> long_side = parse_table_number(fields[1]);
   const std::optional<host::Value> short_side = parse_table_number(fields[2]);
-  const auto positive = [](const std::optional<host::Value>& side) { return side && side->as_double() > 0; };
+  const auto positive = [](const std::optional<host::Value>& side) {
+    return side && side->as_double() > 0;
+  };
   if (!positive(long_side) || !positive(short_side)) {
     return {std::nullopt, false, "die Seitenlängen müssen positive Zahlen sein (Dezimalpunkt)"};
   }
@@ -78,7 +85,8 @@ std::vector<std::string> split_fields(std::string_view line) {
   std::size_t start = 0;
   while (true) {
     const std::size_t bar = line.find('|', start);
-    fields.emplace_back(line.substr(start, bar == std::string_view::npos ? line.npos : bar - start));
+    fields.emplace_back(
+        line.substr(start, bar == std::string_view::npos ? line.npos : bar - start));
     if (bar == std::string_view::npos) return fields;
     start = bar + 1;
   }
@@ -230,16 +238,21 @@ host::List get_only_first_of_sublist(const host::List& liste) {
   return firsts;
 }
 
-host::Value string_to_symbol(const std::string& text) { return host::read_literal(":" + text); }
+host::Value string_to_symbol(const std::string& text) {
+  return host::read_literal(":" + text);
+}
 
 std::string substract_extension(const std::string& drawing_file_name) {
-  static const std::vector<std::string> kDrawingExtensions = {"MI", "DWG", "DXF", "BI", "IGS", "IGES"};
+  static const std::vector<std::string> kDrawingExtensions = {"MI", "DWG", "DXF",
+                                                              "BI", "IGS", "IGES"};
   const std::size_t dot = drawing_file_name.rfind('.');
   if (dot == std::string::npos) return drawing_file_name;
   std::string piece = drawing_file_name.substr(dot + 1);
-  std::transform(piece.begin(), piece.end(), piece.begin(),
-                 [](unsigned char c) { return static_cast<char>(c >= 'a' && c <= 'z' ? c - 'a' + 'A' : c); });
-  const bool known = std::find(kDrawingExtensions.begin(), kDrawingExtensions.end(), piece) != kDrawingExtensions.end();
+  std::transform(piece.begin(), piece.end(), piece.begin(), [](unsigned char c) {
+    return static_cast<char>(c >= 'a' && c <= 'z' ? c - 'a' + 'A' : c);
+  });
+  const bool known = std::find(kDrawingExtensions.begin(), kDrawingExtensions.end(), piece) !=
+                     kDrawingExtensions.end();
   return known ? drawing_file_name.substr(0, dot) : drawing_file_name;
 }
 

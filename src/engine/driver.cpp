@@ -18,17 +18,24 @@ using host::kw;
 using host::List;
 using host::Value;
 
-constexpr const char* kBatchClosingLine = "am_create_drawing  :YES  :owner  :drawing_type  :2D_PROCESS   cancel";
-constexpr const char* kNowClosingLine = "am_create_drawing  :YES  :owner  :drawing_type  :2D_PROCESS cancel";
+constexpr const char* kBatchClosingLine =
+    "am_create_drawing  :YES  :owner  :drawing_type  :2D_PROCESS   cancel";
+constexpr const char* kNowClosingLine =
+    "am_create_drawing  :YES  :owner  :drawing_type  :2D_PROCESS cancel";
 
-bool toggle(const SettingReader& read, const char* key) { return tv_set_nil_or_t(read(key)); }
+bool toggle(const SettingReader& read, const char* key) {
+  return tv_set_nil_or_t(read(key));
+}
 
 // A sheet name or a selection field as the host reads it; nil when it cannot be read.
 Value read_quietly(const std::string& text) {
-  return host::guarded([&] { return host::read_literal(text); }, host::OnError::Silent).value_or(Value());
+  return host::guarded([&] { return host::read_literal(text); }, host::OnError::Silent)
+      .value_or(Value());
 }
 
-bool is_real(const Value& v) { return v.is_number() && v.kind() != host::Kind::Complex; }
+bool is_real(const Value& v) {
+  return v.is_number() && v.kind() != host::Kind::Complex;
+}
 
 // A limit that is not a number would make the comparison meaningless (and a sheet named
 // like the text could match by accident): such a job is refused before anything runs.
@@ -50,7 +57,8 @@ void build_selection(const SettingReader& read, JobSettings& s) {
   const Value limit = read_quietly(text);
   if (!is_real(limit)) {
     s.selection_problem = host::format(
-        "Blattauswahl: Im Feld ~A steht keine Blattnummer: \"~A\".~%Der Auftrag wurde nicht gestartet.",
+        "Blattauswahl: Im Feld ~A steht keine Blattnummer: \"~A\".~%Der Auftrag wurde nicht "
+        "gestartet.",
         field, text);
     return;
   }
@@ -73,7 +81,11 @@ bool ends_in_bdl(const std::string& path) {
 // could be loaded; the reason has been shown or reported and counted.
 bool load_job_file(const std::string& path, const DrawingSteps& steps) {
   if (host::sd_am_inq_drawing_no().truthy()) {
-    host::guarded([] { return host::am_drawing_delete({kw("dwg"), kw("yes")}); }, host::OnError::Show);
+    host::guarded(
+        [] {
+          return host::am_drawing_delete({kw("dwg"), kw("yes")});
+        },
+        host::OnError::Show);
   }
   int& problems = g().reported_problems;
   const Value size = host::sd_inq_file_size(path);
@@ -83,12 +95,18 @@ bool load_job_file(const std::string& path, const DrawingSteps& steps) {
     return false;
   }
   if (ends_in_bdl(path)) {
-    const List args = {kw("load-drawing"), kw("on"), kw("load-3d"), kw("off"), kw("fname"), Value(path)};
-    const bool loaded = host::guarded([&] { return host::am_load_bundle(args); }, host::OnError::Show).has_value();
+    const List args = {kw("load-drawing"), kw("on"),    kw("load-3d"),
+                       kw("off"),          kw("fname"), Value(path)};
+    const bool loaded =
+        host::guarded([&] { return host::am_load_bundle(args); }, host::OnError::Show).has_value();
     if (!loaded) ++problems;
     return loaded;
   }
-  if (host::guarded([&] { return host::am_load_drawing({kw("filename"), Value(path)}); }, host::OnError::Silent)) {
+  if (host::guarded(
+          [&] {
+            return host::am_load_drawing({kw("filename"), Value(path)});
+          },
+          host::OnError::Silent)) {
     return true;
   }
   // The fallback loader shows and counts its own failures; an escaping error counts here.
@@ -112,14 +130,15 @@ void make_sheet_current(const Value& sheet) {
 }
 
 // Autotext, saving, printing and PDF, revision PDF: the fixed order for one loaded drawing.
-void process_batch_drawing(const std::string& path, const JobSettings& s, const DrawingSteps& steps) {
+void process_batch_drawing(const std::string& path, const JobSettings& s,
+                           const DrawingSteps& steps) {
   const Value file(path);
   const Value sheet = host::sd_am_inq_curr_sheet();
   if (s.autotext) steps.autotext();
   if (s.store_mi || s.store_dxf) steps.speichern(file, s.selection, s.store_mi, s.store_dxf);
   if (s.drucken || s.store_pdf) {
-    steps.drucken(s.drucken, s.firma, s.format, s.drucker, s.store_mi, s.store_dxf, s.store_pdf, file, s.selection,
-                  file);
+    steps.drucken(s.drucken, s.firma, s.format, s.drucker, s.store_mi, s.store_dxf, s.store_pdf,
+                  file, s.selection, file);
   }
   if (s.aenderung) {
     make_sheet_current(sheet);
@@ -136,8 +155,8 @@ Value finish_job(const char* closing_line) {
 }  // namespace
 
 DrawingSteps engine_steps() {
-  return {set_autotext_to_drawing, speichern_alle_blaetter, drucken_alle_blaetter, create_aenderungs_pdf,
-          load_subpart_drawing};
+  return {set_autotext_to_drawing, speichern_alle_blaetter, drucken_alle_blaetter,
+          create_aenderungs_pdf, load_subpart_drawing};
 }
 
 bool ist_blatt_in_auswahl(const std::string& name, const Selection& selection) {
@@ -178,22 +197,28 @@ JobSettings read_job_settings(const SettingReader& read, const std::function<voi
 }
 
 Value tavrin() {
-  const std::string question = g().tavrin_modus
-                                   ? lang_text(20)
-                                   : host::format("~A: ~A", lang_text(21), host::sd_get_current_working_directory());
-  const Value answer =
-      host::sd_display_question(question, {kw("push-1"), Value(lang_text(22)), kw("push-2"), Value(lang_text(23))});
+  const std::string question =
+      g().tavrin_modus
+          ? lang_text(20)
+          : host::format("~A: ~A", lang_text(21), host::sd_get_current_working_directory());
+  const Value answer = host::sd_display_question(
+      question, {kw("push-1"), Value(lang_text(22)), kw("push-2"), Value(lang_text(23))});
   if (!answer.is_keyword("yes")) return Value();
   return host::sd_call_dialog(g().tavrin_modus ? "TV-BATCH-DIALOG" : "TV-NOW-DIALOG");
 }
 
-Value tavrin_batch_exe() { return run_batch_job(create_filelist(), tv_read_value); }
+Value tavrin_batch_exe() {
+  return run_batch_job(create_filelist(), tv_read_value);
+}
 
-Value tavrin_now_exe() { return run_now_job(tv_read_value); }
+Value tavrin_now_exe() {
+  return run_now_job(tv_read_value);
+}
 
 // A file that cannot be loaded is reported and left out: its steps would otherwise run on
 // the empty or previous drawing and write outputs that belong to no listed file.
-Value run_batch_job(const std::vector<std::string>& files, const SettingReader& read, const DrawingSteps& steps) {
+Value run_batch_job(const std::vector<std::string>& files, const SettingReader& read,
+                    const DrawingSteps& steps) {
   const JobSettings s = read_job_settings(read);
   if (s.selection_problem) {
     refuse_job(s);
@@ -207,7 +232,8 @@ Value run_batch_job(const std::vector<std::string>& files, const SettingReader& 
 
 Value run_now_job(const SettingReader& read, const DrawingSteps& steps) {
   Globals& vars = g();
-  const JobSettings s = read_job_settings(read, [&] { vars.file_ladename = host::sd_am_inq_drawing_no(); });
+  const JobSettings s =
+      read_job_settings(read, [&] { vars.file_ladename = host::sd_am_inq_drawing_no(); });
   vars.pdf = s.store_pdf;
   if (s.selection_problem) {
     refuse_job(s);
@@ -215,10 +241,11 @@ Value run_now_job(const SettingReader& read, const DrawingSteps& steps) {
   }
   vars.blatt_selection = s.selection;
   if (s.autotext) steps.autotext();
-  if (s.store_mi || s.store_dxf) steps.speichern(vars.file_ladename, vars.blatt_selection, s.store_mi, s.store_dxf);
+  if (s.store_mi || s.store_dxf)
+    steps.speichern(vars.file_ladename, vars.blatt_selection, s.store_mi, s.store_dxf);
   if (s.drucken || vars.pdf) {
-    steps.drucken(s.drucken, s.firma, s.format, s.drucker, s.store_mi, s.store_dxf, vars.pdf, vars.file_ladename,
-                  vars.blatt_selection, Value(""));
+    steps.drucken(s.drucken, s.firma, s.format, s.drucker, s.store_mi, s.store_dxf, vars.pdf,
+                  vars.file_ladename, vars.blatt_selection, Value(""));
   }
   return finish_job(kNowClosingLine);
 }

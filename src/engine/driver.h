@@ -58,8 +58,8 @@ JobSettings read_job_settings(const SettingReader& read, const std::function<voi
 struct DrawingSteps {
   std::function<void()> autotext;
   std::function<host::Value(const host::Value&, const Selection&, bool, bool)> speichern;
-  std::function<void(bool, const host::Value&, const host::Value&, const host::Value&, bool, bool, bool,
-                     const host::Value&, const Selection&, const host::Value&)>
+  std::function<void(bool, const host::Value&, const host::Value&, const host::Value&, bool, bool,
+                     bool, const host::Value&, const Selection&, const host::Value&)>
       drucken;
   std::function<host::Value(const host::Value&)> aenderungs_pdf;
   std::function<void(const std::string&)> load_subpart;

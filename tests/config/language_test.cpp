@@ -45,8 +45,10 @@ TEST_F(LanguageTest, LookupByNumberLastLineWins) {
 TEST_F(LanguageTest, TableHasTheDocumentedColumns) {
   write("TavrinLanguage.dat", "3|Drei\n1|Eins\n");
   language_file_to_ltab();
-  EXPECT_EQ(host::sd_read_logical_table_column("TavrinLanguage", host::kw("nr")), (host::List{3, 1}));
-  EXPECT_EQ(host::sd_read_logical_table_column("TavrinLanguage", host::kw("text")), (host::List{"Drei", "Eins"}));
+  EXPECT_EQ(host::sd_read_logical_table_column("TavrinLanguage", host::kw("nr")),
+            (host::List{3, 1}));
+  EXPECT_EQ(host::sd_read_logical_table_column("TavrinLanguage", host::kw("text")),
+            (host::List{"Drei", "Eins"}));
   // Reading again replaces the table instead of adding to it.
   write("TavrinLanguage.dat", "1|Anders\n");
   language_file_to_ltab();
@@ -93,11 +95,25 @@ TEST_F(ShippedTablesTest, FormatTableOffersTheIsoFormats) {
 }
 
 TEST_F(ShippedTablesTest, StandardSettingsHoldTheNineteenKeysInOrder) {
-  const std::vector<std::string> keys = {
-      "STORE-MI-TB", "STORE-DXF-TB", "STORE-PDF-TB", "AUTO-PLOTTER-SELECT-TB", "EINPASSEN-TB",
-      "BLATT-ALLE-TB", "BLATT-GROESSER-TB", "BLATT-KLEINER-TB", "BLATT-X-TB", "DRUCKEN-TB",
-      "MI-TB", "BDL-TB", "ALLE-TB", "DRUCKER-TX", "FORMAT-TX", "FIRMA-TX",
-      "BLATT-GROESSER-TX", "BLATT-KLEINER-TX", "BLATT-X-TX"};
+  const std::vector<std::string> keys = {"STORE-MI-TB",
+                                         "STORE-DXF-TB",
+                                         "STORE-PDF-TB",
+                                         "AUTO-PLOTTER-SELECT-TB",
+                                         "EINPASSEN-TB",
+                                         "BLATT-ALLE-TB",
+                                         "BLATT-GROESSER-TB",
+                                         "BLATT-KLEINER-TB",
+                                         "BLATT-X-TB",
+                                         "DRUCKEN-TB",
+                                         "MI-TB",
+                                         "BDL-TB",
+                                         "ALLE-TB",
+                                         "DRUCKER-TX",
+                                         "FORMAT-TX",
+                                         "FIRMA-TX",
+                                         "BLATT-GROESSER-TX",
+                                         "BLATT-KLEINER-TX",
+                                         "BLATT-X-TX"};
   std::vector<std::string> lines = file_to_list(tabellen_path("TavrinStandard.dat"));
   std::reverse(lines.begin(), lines.end());
   ASSERT_EQ(lines.size(), keys.size());

@@ -21,7 +21,8 @@ class TableDirTest : public ::testing::Test {
     host::reset_host();
     tavrin::reset_globals();
     host::ui::default_front_end().clear();
-    std::string pattern = (std::filesystem::temp_directory_path() / "tavrin-config-XXXXXX").string();
+    std::string pattern =
+        (std::filesystem::temp_directory_path() / "tavrin-config-XXXXXX").string();
     ASSERT_NE(mkdtemp(pattern.data()), nullptr);
     root_ = pattern;
     std::filesystem::create_directory(root_ / "TABELLEN");
@@ -52,7 +53,9 @@ class TableDirTest : public ::testing::Test {
     return names;
   }
 
-  const std::vector<std::string>& messages() const { return host::ui::default_front_end().messages(); }
+  const std::vector<std::string>& messages() const {
+    return host::ui::default_front_end().messages();
+  }
 
   std::filesystem::path root_;
 };

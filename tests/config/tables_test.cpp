@@ -49,7 +49,8 @@ TEST_F(TablesTest, FormatTableKeepsFileOrderAndReadsTheFitMark) {
         "A1|841|594\n"
         "A0|1189|841|E|mehr\n"
         "A5|210|148.5|\n");
-  const std::locale previous = std::locale::global(std::locale(std::locale::classic(), new CommaDecimals));
+  const std::locale previous =
+      std::locale::global(std::locale(std::locale::classic(), new CommaDecimals));
   read_format_data();
   std::locale::global(previous);
   const auto& rows = g().plot_format_data;
@@ -65,16 +66,16 @@ TEST_F(TablesTest, FormatTableKeepsFileOrderAndReadsTheFitMark) {
 // and a decimal comma is refused rather than read as 210 or as 210.5.
 TEST_F(TablesTest, FormatLinesThatAreNotFormatsAreReportedAndLeftOut) {
   write("TavrinFormat.dat",
-        "A4|297|210|E\n"            // 1
-        "A5|210,5|148\n"            // 2
-        "\n"                        // 3
-        "B4|abc|250|E\n"            // 4
-        "C5|229\n"                  // 5
-        "Null|0|210\n"              // 6
-        "Neg|-297|210\n"            // 7
-        "Inf|inf|210\n"             // 8
-        "Mm|297mm|210\n"            // 9
-        "A3|420|297|E\n");          // 10
+        "A4|297|210|E\n"    // 1
+        "A5|210,5|148\n"    // 2
+        "\n"                // 3
+        "B4|abc|250|E\n"    // 4
+        "C5|229\n"          // 5
+        "Null|0|210\n"      // 6
+        "Neg|-297|210\n"    // 7
+        "Inf|inf|210\n"     // 8
+        "Mm|297mm|210\n"    // 9
+        "A3|420|297|E\n");  // 10
   read_format_data();
 
   EXPECT_THAT(names_of(g().plot_format_data), ElementsAre("A4", "A3"));
@@ -149,8 +150,8 @@ TEST_F(TablesTest, FirstStartCreatesThePlotterAndStyleFilesOnce) {
   write("TavrinLanguage.dat", "33|Neu erzeugt:\n34|Bitte Formate eintragen.\n");
   language_file_to_ltab();
   std::vector<std::string> styles;
-  for (const host::Value& v : get_only_first_of_sublist(host::sd_get_setting_styles_range_list(
-           "Annotation/Plot/PensTrafoStyle"))) {
+  for (const host::Value& v : get_only_first_of_sublist(
+           host::sd_get_setting_styles_range_list("Annotation/Plot/PensTrafoStyle"))) {
     styles.push_back(host::print_text(v));
   }
   ASSERT_FALSE(styles.empty()) << "the host ships default plot styles";
@@ -226,8 +227,8 @@ TEST(TableHelpers, SubstractExtensionRemovesOnlyAKnownLastExtension) {
 
 TEST(TableHelpers, SublistHeadsAndKeywordsFromText) {
   EXPECT_TRUE(get_only_first_of_sublist({}).empty());
-  const host::List styles = {host::Value(host::List{"Schwarz", 1}), host::Value(host::List{"Farbe"}),
-                             host::Value(host::List{})};
+  const host::List styles = {host::Value(host::List{"Schwarz", 1}),
+                             host::Value(host::List{"Farbe"}), host::Value(host::List{})};
   EXPECT_EQ(get_only_first_of_sublist(styles), (host::List{"Schwarz", "Farbe", host::Value()}));
 
   EXPECT_EQ(string_to_symbol("Firma A"), host::kw("FIRMA"));
@@ -238,7 +239,8 @@ TEST(TableHelpers, TableNumbersAreIntegersOrPointDecimalsOnly) {
   EXPECT_EQ(parse_table_number(" 297 "), host::Value(297));
   EXPECT_EQ(parse_table_number("+12"), host::Value(12));
   EXPECT_DOUBLE_EQ(parse_table_number("148.5")->as_double(), 148.5);
-  for (const char* bad : {"", " ", "148,5", "1e3", "297mm", "4/2", "nan", "inf", "+-3", "abc", "1 2"}) {
+  for (const char* bad :
+       {"", " ", "148,5", "1e3", "297mm", "4/2", "nan", "inf", "+-3", "abc", "1 2"}) {
     EXPECT_FALSE(parse_table_number(bad).has_value()) << bad;
   }
 }

@@ -26,7 +26,8 @@ class JobSettingsOrder : public testing::FreshHost {};
 // Which of the sheet names each selection takes. Names that are not numbers always take
 // part; "2 A" reads as 2, "4/2" and "2.0" equal 2.
 TEST_F(SheetSelection, NamesAgainstEachSelection) {
-  const std::vector<std::string> names = {"0", "-1", "A", "2.0", "4/2", "2 A", "2", "3", "Blatt 2", ")"};
+  const std::vector<std::string> names = {"0",   "-1", "A", "2.0",     "4/2",
+                                          "2 A", "2",  "3", "Blatt 2", ")"};
   struct Case {
     Selection selection;
     std::vector<bool> expected;
@@ -36,13 +37,15 @@ TEST_F(SheetSelection, NamesAgainstEachSelection) {
       {{1, ">"}, {false, false, true, true, true, true, true, true, true, true}},
       {{2, "<"}, {true, true, true, false, false, false, false, false, true, true}},
       {{2, "="}, {false, false, true, true, true, true, true, false, true, true}},
-      {{host::Value::ratio(5, 2), "<"}, {true, true, true, true, true, true, true, false, true, true}},
+      {{host::Value::ratio(5, 2), "<"},
+       {true, true, true, true, true, true, true, false, true, true}},
       {{2, "?"}, {false, false, true, false, false, false, false, false, true, true}},
   };
   for (const Case& c : cases) {
     for (std::size_t i = 0; i < names.size(); ++i) {
       EXPECT_EQ(ist_blatt_in_auswahl(names[i], c.selection), c.expected[i])
-          << "sheet \"" << names[i] << "\" against " << c.selection.op << " " << host::print_literal(c.selection.limit);
+          << "sheet \"" << names[i] << "\" against " << c.selection.op << " "
+          << host::print_literal(c.selection.limit);
     }
   }
   // A complex sheet number has no order and equals no real limit.
@@ -64,8 +67,9 @@ struct Recorder {
 };
 
 const std::vector<std::string> kFirstTen = {
-    "STORE-DXF-TB", "STORE-MI-TB", "STORE-PDF-TB", "DRUCKEN-TB", "BLATT-ALLE-TB", "BLATT-GROESSER-TB",
-    "BLATT-KLEINER-TB", "BLATT-X-TB", "AUTOTEXT-AN-TB", "STORE-AENDERUNG-TB"};
+    "STORE-DXF-TB",   "STORE-MI-TB",       "STORE-PDF-TB",     "DRUCKEN-TB",
+    "BLATT-ALLE-TB",  "BLATT-GROESSER-TB", "BLATT-KLEINER-TB", "BLATT-X-TB",
+    "AUTOTEXT-AN-TB", "STORE-AENDERUNG-TB"};
 
 std::vector<std::string> with(std::vector<std::string> keys, const std::vector<std::string>& more) {
   keys.insert(keys.end(), more.begin(), more.end());
@@ -74,7 +78,10 @@ std::vector<std::string> with(std::vector<std::string> keys, const std::vector<s
 
 TEST_F(JobSettingsOrder, PrintSettingsAreNotReadWhenPrintingAndPdfAreOff) {
   Recorder r;
-  r.values = {{"BLATT-ALLE-TB", "1"}, {"FIRMA-TX", "Farbe"}, {"DRUCKER-TX", "HP"}, {"FORMAT-TX", "A3"},
+  r.values = {{"BLATT-ALLE-TB", "1"},
+              {"FIRMA-TX", "Farbe"},
+              {"DRUCKER-TX", "HP"},
+              {"FORMAT-TX", "A3"},
               {"STORE-MI-TB", "1"}};
   const JobSettings s = read_job_settings(r.reader());
   EXPECT_EQ(r.keys, kFirstTen);
@@ -88,21 +95,25 @@ TEST_F(JobSettingsOrder, PrintSettingsAreNotReadWhenPrintingAndPdfAreOff) {
 
 TEST_F(JobSettingsOrder, FitFormatAndPrinterOnlyWhenTheyMatter) {
   Recorder pdf;
-  pdf.values = {{"STORE-PDF-TB", "1"}, {"AUTO-PLOTTER-SELECT-TB", "1"}, {"DRUCKER-TX", "HP"},
-                {"FIRMA-TX", "Farbe"}, {"BLATT-X-TB", "1"}, {"BLATT-X-TX", "2"}};
+  pdf.values = {{"STORE-PDF-TB", "1"}, {"AUTO-PLOTTER-SELECT-TB", "1"},
+                {"DRUCKER-TX", "HP"},  {"FIRMA-TX", "Farbe"},
+                {"BLATT-X-TB", "1"},   {"BLATT-X-TX", "2"}};
   const JobSettings a = read_job_settings(pdf.reader());
-  EXPECT_EQ(pdf.keys, with(kFirstTen, {"EINPASSEN-TB", "AUTO-PLOTTER-SELECT-TB", "FIRMA-TX", "BLATT-X-TX"}));
+  EXPECT_EQ(pdf.keys,
+            with(kFirstTen, {"EINPASSEN-TB", "AUTO-PLOTTER-SELECT-TB", "FIRMA-TX", "BLATT-X-TX"}));
   EXPECT_EQ(a.firma, host::Value("Farbe"));
   EXPECT_TRUE(a.drucker.is_nil()) << "automatic plotter choice ignores the printer field";
   EXPECT_EQ(a.selection.limit, host::Value(2));
   EXPECT_EQ(a.selection.op, "=");
 
   Recorder print;
-  print.values = {{"DRUCKEN-TB", "1"}, {"EINPASSEN-TB", "1"}, {"FORMAT-TX", "A3"}, {"DRUCKER-TX", "HP"},
-                  {"BLATT-KLEINER-TB", "1"}, {"BLATT-KLEINER-TX", "2.5"}, {"STORE-AENDERUNG-TB", "0"}};
+  print.values = {{"DRUCKEN-TB", "1"},        {"EINPASSEN-TB", "1"},
+                  {"FORMAT-TX", "A3"},        {"DRUCKER-TX", "HP"},
+                  {"BLATT-KLEINER-TB", "1"},  {"BLATT-KLEINER-TX", "2.5"},
+                  {"STORE-AENDERUNG-TB", "0"}};
   const JobSettings b = read_job_settings(print.reader());
-  EXPECT_EQ(print.keys, with(kFirstTen, {"EINPASSEN-TB", "AUTO-PLOTTER-SELECT-TB", "FIRMA-TX", "FORMAT-TX",
-                                         "DRUCKER-TX", "BLATT-KLEINER-TX"}));
+  EXPECT_EQ(print.keys, with(kFirstTen, {"EINPASSEN-TB", "AUTO-PLOTTER-SELECT-TB", "FIRMA-TX",
+                                         "FORMAT-TX", "DRUCKER-TX", "BLATT-KLEINER-TX"}));
   EXPECT_EQ(b.format, host::Value("A3"));
   EXPECT_EQ(b.drucker, host::Value("HP"));
   EXPECT_EQ(b.firma, host::Value(""));
@@ -113,9 +124,10 @@ TEST_F(JobSettingsOrder, FitFormatAndPrinterOnlyWhenTheyMatter) {
 
 TEST_F(JobSettingsOrder, SelectionPrecedenceAndTheCurrentDrawingHook) {
   Recorder r;
-  r.values = {{"BLATT-GROESSER-TB", "1"}, {"BLATT-KLEINER-TB", "1"}, {"BLATT-X-TB", "1"},
+  r.values = {{"BLATT-GROESSER-TB", "1"},   {"BLATT-KLEINER-TB", "1"}, {"BLATT-X-TB", "1"},
               {"BLATT-GROESSER-TX", "4/2"}, {"BLATT-KLEINER-TX", "7"}, {"BLATT-X-TX", "9"}};
-  const JobSettings s = read_job_settings(r.reader(), [&] { r.keys.push_back("<drawing number>"); });
+  const JobSettings s =
+      read_job_settings(r.reader(), [&] { r.keys.push_back("<drawing number>"); });
   EXPECT_EQ(r.keys[8], "<drawing number>");
   EXPECT_EQ(r.keys.back(), "BLATT-GROESSER-TX");
   EXPECT_EQ(s.selection.op, ">");
@@ -131,7 +143,8 @@ TEST_F(JobSettingsOrder, SelectionPrecedenceAndTheCurrentDrawingHook) {
 
 // A limit that is no number would compare sheets with nothing: the job is refused instead.
 TEST_F(JobSettingsOrder, SelectionFieldsThatAreNoNumberAreRefused) {
-  for (const auto& [radio, field, text] : std::vector<std::tuple<std::string, std::string, std::string>>{
+  for (const auto& [radio, field, text] :
+       std::vector<std::tuple<std::string, std::string, std::string>>{
            {"BLATT-X-TB", "BLATT-X-TX", "abc"},
            {"BLATT-GROESSER-TB", "BLATT-GROESSER-TX", ""},
            {"BLATT-KLEINER-TB", "BLATT-KLEINER-TX", "2a"},
@@ -169,16 +182,20 @@ TEST_F(BatchRunTest, WalksTheFilesInOrderWithTheFixedStepsPerDrawing) {
   type("FIRMA-TX", "Farbe");
   StepLog log;
 
-  run_batch_job({"a.mi", "leer.mi", "b.BDL", "ohnepunktbdl", "d.bdl.mi"}, tv_read_value, log.steps());
+  run_batch_job({"a.mi", "leer.mi", "b.BDL", "ohnepunktbdl", "d.bdl.mi"}, tv_read_value,
+                log.steps());
 
-  EXPECT_THAT(log.calls, ElementsAre("autotext A-100", "speichern A-100 a.mi mi=1 dxf=0", "drucken A-100 a.mi",
-                                     "autotext B-200", "speichern B-200 b.BDL mi=1 dxf=0", "drucken B-200 b.BDL",
-                                     "autotext C-300", "speichern C-300 ohnepunktbdl mi=1 dxf=0",
-                                     "drucken C-300 ohnepunktbdl", "autotext D-400",
-                                     "speichern D-400 d.bdl.mi mi=1 dxf=0", "drucken D-400 d.bdl.mi"));
+  EXPECT_THAT(
+      log.calls,
+      ElementsAre("autotext A-100", "speichern A-100 a.mi mi=1 dxf=0", "drucken A-100 a.mi",
+                  "autotext B-200", "speichern B-200 b.BDL mi=1 dxf=0", "drucken B-200 b.BDL",
+                  "autotext C-300", "speichern C-300 ohnepunktbdl mi=1 dxf=0",
+                  "drucken C-300 ohnepunktbdl", "autotext D-400",
+                  "speichern D-400 d.bdl.mi mi=1 dxf=0", "drucken D-400 d.bdl.mi"));
   EXPECT_EQ(log.selection.op, "=");
   EXPECT_EQ(log.selection.limit, host::Value(2));
-  const host::List expected_args = {false, "Farbe", host::Value(), host::Value(), true, false, true, "a.mi", "a.mi"};
+  const host::List expected_args = {false, "Farbe", host::Value(), host::Value(), true,
+                                    false, true,    "a.mi",        "a.mi"};
   EXPECT_EQ(log.drucken_args.front(), expected_args);
 
   EXPECT_THAT(front().output_lines(), ElementsAre("leer.mi konnte nicht geladen werden"));
@@ -186,7 +203,8 @@ TEST_F(BatchRunTest, WalksTheFilesInOrderWithTheFixedStepsPerDrawing) {
   EXPECT_THAT(host::queued_commands(), ElementsAre(kBatchLine));
   ASSERT_FALSE(front().messages().empty());
   EXPECT_EQ(front().messages().back(), lang_text(24));
-  EXPECT_EQ(StepLog::current_drawing(), "D-400") << "the last drawing stays until the queued line runs";
+  EXPECT_EQ(StepLog::current_drawing(), "D-400")
+      << "the last drawing stays until the queued line runs";
 }
 
 TEST_F(BatchRunTest, EmptyListStillEndsWithTheEmptyDrawingAndTheMessage) {
@@ -211,10 +229,11 @@ TEST_F(BatchRunTest, UnloadableFilesAreReportedAndSkipped) {
   set("BLATT-ALLE-TB", true);
   StepLog log;
 
-  run_batch_job({"fehlt.mi", "leer.mi", "kaputt.bdl", "kaputt.mi", "gut.mi"}, tv_read_value, log.steps());
+  run_batch_job({"fehlt.mi", "leer.mi", "kaputt.bdl", "kaputt.mi", "gut.mi"}, tv_read_value,
+                log.steps());
 
-  EXPECT_THAT(front().output_lines(),
-              ElementsAre("fehlt.mi konnte nicht geladen werden", "leer.mi konnte nicht geladen werden"));
+  EXPECT_THAT(front().output_lines(), ElementsAre("fehlt.mi konnte nicht geladen werden",
+                                                  "leer.mi konnte nicht geladen werden"));
   EXPECT_THAT(log.calls, ElementsAre("load_subpart kaputt.mi", "speichern - kaputt.mi mi=0 dxf=1",
                                      "speichern G-1 gut.mi mi=0 dxf=1"));
   EXPECT_EQ(g().reported_problems, 3) << "two unloadable by size, one broken bundle";
@@ -265,7 +284,8 @@ TEST_F(NowRunTest, RunsOnTheLoadedDrawingWithoutLoadingOrRevisionPdf) {
   run_now_job(tv_read_value, log.steps());
 
   EXPECT_THAT(log.calls, ElementsAre("speichern N-7 N-7 mi=0 dxf=1", "drucken N-7 N-7"));
-  const host::List expected_args = {true, "Schwarz", host::Value(), "HP_A3", false, true, false, "N-7", ""};
+  const host::List expected_args = {true, "Schwarz", host::Value(), "HP_A3", false,
+                                    true, false,     "N-7",         ""};
   EXPECT_EQ(log.drucken_args.front(), expected_args);
   EXPECT_EQ(g().file_ladename, host::Value("N-7"));
   EXPECT_FALSE(g().pdf);

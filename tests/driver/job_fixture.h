@@ -23,11 +23,11 @@
 namespace tavrin::testing {
 
 inline const std::vector<std::string> kToggleKeys = {
-    "STORE-DXF-TB", "STORE-MI-TB", "STORE-PDF-TB", "DRUCKEN-TB", "BLATT-ALLE-TB", "BLATT-GROESSER-TB",
-    "BLATT-KLEINER-TB", "BLATT-X-TB", "AUTOTEXT-AN-TB", "STORE-AENDERUNG-TB", "EINPASSEN-TB",
-    "AUTO-PLOTTER-SELECT-TB"};
-inline const std::vector<std::string> kTextKeys = {"FIRMA-TX", "FORMAT-TX", "DRUCKER-TX", "BLATT-GROESSER-TX",
-                                                   "BLATT-KLEINER-TX", "BLATT-X-TX"};
+    "STORE-DXF-TB",   "STORE-MI-TB",        "STORE-PDF-TB",     "DRUCKEN-TB",
+    "BLATT-ALLE-TB",  "BLATT-GROESSER-TB",  "BLATT-KLEINER-TB", "BLATT-X-TB",
+    "AUTOTEXT-AN-TB", "STORE-AENDERUNG-TB", "EINPASSEN-TB",     "AUTO-PLOTTER-SELECT-TB"};
+inline const std::vector<std::string> kTextKeys = {
+    "FIRMA-TX", "FORMAT-TX", "DRUCKER-TX", "BLATT-GROESSER-TX", "BLATT-KLEINER-TX", "BLATT-X-TX"};
 
 class FreshHost : public ::testing::Test {
  protected:
@@ -43,9 +43,11 @@ class JobTest : public ::testing::Test {
     host::reset_host();
     tavrin::reset_globals();
     host::ui::default_front_end().clear();
-    host::ui::default_front_end().set_question_policy(host::ui::HeadlessFrontEnd::QuestionPolicy::Scripted);
+    host::ui::default_front_end().set_question_policy(
+        host::ui::HeadlessFrontEnd::QuestionPolicy::Scripted);
     previous_cwd_ = std::filesystem::current_path();
-    std::string pattern = (std::filesystem::temp_directory_path() / "tavrin-driver-XXXXXX").string();
+    std::string pattern =
+        (std::filesystem::temp_directory_path() / "tavrin-driver-XXXXXX").string();
     ASSERT_NE(mkdtemp(pattern.data()), nullptr);
     dir_ = pattern;
     host::sd_set_current_working_directory(dir_.string());
@@ -67,11 +69,12 @@ class JobTest : public ::testing::Test {
     host::sd_append_area("TAVRIN-DIALOG-1-AA", {kw("parent"), "TAVRIN-DIALOG"});
     host::sd_append_grid_area("TAVRIN-DIALOG-11-GA", {kw("parent"), "TAVRIN-DIALOG-1-AA"});
     for (const std::string& key : kToggleKeys) {
-      host::sd_create_togglebutton_control(control(key),
-                                           {kw("parent"), "TAVRIN-DIALOG-11-GA", kw("indicator"), kw("check")});
+      host::sd_create_togglebutton_control(
+          control(key), {kw("parent"), "TAVRIN-DIALOG-11-GA", kw("indicator"), kw("check")});
     }
     for (const std::string& key : kTextKeys) {
-      host::sd_create_text_control(control(key), {kw("parent"), "TAVRIN-DIALOG-11-GA", kw("editable"), true});
+      host::sd_create_text_control(control(key),
+                                   {kw("parent"), "TAVRIN-DIALOG-11-GA", kw("editable"), true});
     }
   }
 
@@ -110,9 +113,11 @@ class JobTest : public ::testing::Test {
   // A bundle: a zip archive holding the drawing, written by an independent tool.
   std::string bundle_file(const std::string& name, const std::string& number) const {
     const std::string inner = drawing_file("inner-" + number + ".mi", number, {"1"});
-    const std::string command = "cd '" + dir_.string() + "' && /usr/bin/python3 -c \"import zipfile,sys; "
-                                "z=zipfile.ZipFile(sys.argv[1],'w'); z.write(sys.argv[2]); z.close()\" '" +
-                                name + "' '" + inner + "'";
+    const std::string command =
+        "cd '" + dir_.string() +
+        "' && /usr/bin/python3 -c \"import zipfile,sys; "
+        "z=zipfile.ZipFile(sys.argv[1],'w'); z.write(sys.argv[2]); z.close()\" '" +
+        name + "' '" + inner + "'";
     EXPECT_EQ(std::system(command.c_str()), 0);
     std::filesystem::remove(dir_ / inner);
     return name;
@@ -144,18 +149,20 @@ struct StepLog {
     s.autotext = [this] { calls.push_back("autotext " + current_drawing()); };
     s.speichern = [this](const host::Value& file, const Selection& sel, bool mi, bool dxf) {
       selection = sel;
-      calls.push_back(host::format("speichern ~A ~A mi=~A dxf=~A", current_drawing(), file, mi ? 1 : 0, dxf ? 1 : 0));
+      calls.push_back(host::format("speichern ~A ~A mi=~A dxf=~A", current_drawing(), file,
+                                   mi ? 1 : 0, dxf ? 1 : 0));
       return host::Value();
     };
-    s.drucken = [this](bool drucken, const host::Value& firma, const host::Value& format, const host::Value& drucker,
-                       bool mi, bool dxf, bool pdf, const host::Value& file, const Selection& sel,
-                       const host::Value& report) {
+    s.drucken = [this](bool drucken, const host::Value& firma, const host::Value& format,
+                       const host::Value& drucker, bool mi, bool dxf, bool pdf,
+                       const host::Value& file, const Selection& sel, const host::Value& report) {
       selection = sel;
       drucken_args.push_back({drucken, firma, format, drucker, mi, dxf, pdf, file, report});
       calls.push_back(host::format("drucken ~A ~A", current_drawing(), file));
       // The print loop leaves the last sheet current.
       const host::List sheets = host::sd_am_inq_all_sheets();
-      if (!sheets.empty()) host::am_current_sheet(host::print_text(host::sd_am_inq_sheet(sheets.back()).at(0)));
+      if (!sheets.empty())
+        host::am_current_sheet(host::print_text(host::sd_am_inq_sheet(sheets.back()).at(0)));
     };
     s.aenderungs_pdf = [this](const host::Value& file) {
       calls.push_back(host::format("aenderung ~A ~A sheet=~A", current_drawing(), file,

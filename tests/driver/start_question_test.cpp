@@ -28,9 +28,8 @@ class StartQuestionTest : public JobTest {
     using host::kw;
     host::sd_create_pushbutton_control(
         "TAVRIN-DIALOG-START-PB",
-        {kw("parent"), "TAVRIN-DIALOG-11-GA", kw("pushaction"), host::Value::function([](const host::List&) {
-           return tavrin();
-         })});
+        {kw("parent"), "TAVRIN-DIALOG-11-GA", kw("pushaction"),
+         host::Value::function([](const host::List&) { return tavrin(); })});
     host::DialogSpec batch;
     batch.name = "TV-BATCH-DIALOG";
     batch.ok_action = [this](const host::List&) { return run_batch_job(files_, tv_read_value); };
@@ -46,7 +45,8 @@ class StartQuestionTest : public JobTest {
   void choose_pdf_of_all_sheets() {
     host::ui::click_toggle(control("STORE-PDF-TB"));
     host::ui::click_toggle(control("BLATT-ALLE-TB"));
-    const host::List styles = host::sd_get_setting_styles_range_list("Annotation/Plot/PensTrafoStyle");
+    const host::List styles =
+        host::sd_get_setting_styles_range_list("Annotation/Plot/PensTrafoStyle");
     ASSERT_FALSE(styles.empty());
     host::ui::type_text(control("FIRMA-TX"), host::print_text(styles.front().as_list().front()));
   }
@@ -73,8 +73,8 @@ TEST_F(StartQuestionTest, FirstButtonRunsTheBatchJobOverTheDirectory) {
   EXPECT_EQ(front().questions()[0].text, lang_text(20));
   EXPECT_EQ(front().questions()[0].push1, lang_text(22));
   EXPECT_EQ(front().questions()[0].push2, lang_text(23));
-  EXPECT_THAT(pdfs(), ElementsAre("4711_A_1.pdf", "4711_A_2.pdf", "4711_A_Deckblatt.pdf", "4712_1.pdf",
-                                  "Blatt_1.pdf"));
+  EXPECT_THAT(pdfs(), ElementsAre("4711_A_1.pdf", "4711_A_2.pdf", "4711_A_Deckblatt.pdf",
+                                  "4712_1.pdf", "Blatt_1.pdf"));
   EXPECT_THAT(front().output_lines(), ElementsAre("leer.mi konnte nicht geladen werden"));
   EXPECT_EQ(g().reported_problems, 1);
   EXPECT_EQ(front().messages().back(), lang_text(24));
