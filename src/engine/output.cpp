@@ -71,33 +71,16 @@ std::string create_speichername(const std::string& sheet_name) {
 
 host::List pdf_plot_args(const SheetFormat& sheet, const std::string& base) {
   const bool portrait = sheet.orientation == "PORTRAIT";
-  return {kw("plotter_type_ra"),
-          kw("pdf"),
-          kw("plotter_name_ra"),
-          "PDF_GENERIC",
-          kw("plot_warnings"),
-          kw("off"),
-          kw("custom_size"),
-          kw("width"),
-          sheet.width,
-          kw("height"),
-          sheet.height,
-          kw("accept"),
+  // clang-format off
+  return {kw("plotter_type_ra"), kw("pdf"), kw("plotter_name_ra"), "PDF_GENERIC",
+          kw("plot_warnings"), kw("off"),
+          kw("custom_size"), kw("width"), sheet.width, kw("height"), sheet.height, kw("accept"),
           kw(portrait ? "orientation_portrait" : "orientation_landscape"),
-          kw("orientation"),
-          kw(portrait ? "portrait" : "landscape"),
-          kw("destination"),
-          host::format("~A.pdf", base),
-          kw("copies"),
-          1,
-          kw("transf_style"),
-          sheet.plot_style,
-          kw("scale_factor"),
-          kw("scale_factor_value"),
-          1,
-          kw("contents_drawing"),
-          kw("output_sheet"),
-          kw("plot")};
+          kw("orientation"), kw(portrait ? "portrait" : "landscape"),
+          kw("destination"), host::format("~A.pdf", base), kw("copies"), 1,
+          kw("transf_style"), sheet.plot_style, kw("scale_factor"), kw("scale_factor_value"), 1,
+          kw("contents_drawing"), kw("output_sheet"), kw("plot")};
+  // clang-format on
 }
 
 host::Value create_pdf(const std::string& firma, const std::string& sheet_name) {

@@ -16,35 +16,32 @@ using host::kw;
 using host::List;
 using host::OnError;
 
+namespace {
+
+void append(List& to, const List& more) {
+  to.insert(to.end(), more.begin(), more.end());
+}
+
+}  // namespace
+
 // The plot command of one sheet: scale 1 on the paper of its own format, or fitted by the
-// host to the paper of the fit format.
+// host to the paper of the fit format. Portrait and landscape name scale and style in
+// opposite order.
 List printer_plot_args(const std::string& plotter, const std::string& paper,
                        const SheetFormat& sheet, bool fitted) {
+  const bool portrait = sheet.orientation == "PORTRAIT";
+  const List scale =
+      fitted ? List{kw("scale_fit")} : List{kw("scale_factor"), kw("scale_factor_value"), 1};
+  const List style{kw("transf_style"), sheet.plot_style};
   List args{kw("plotter_type_ra"), kw("mswindow_gdi_printer"),
             kw("plotter_name_ra"), plotter,
             kw("plot_warnings"),   kw("off")};
-  const auto add = [&args](std::initializer_list<host::Value> more) {
-    args.insert(args.end(), more);
-  };
-  if (sheet.orientation == "PORTRAIT") {
-    add({kw("orientation_portrait"), kw("orientation"), kw("portrait"), kw("paper_format_ra"),
-         paper, kw("copies"), 1});
-    if (fitted) {
-      add({kw("scale_fit")});
-    } else {
-      add({kw("scale_factor"), kw("scale_factor_value"), 1});
-    }
-    add({kw("transf_style"), sheet.plot_style});
-  } else {
-    add({kw("orientation_landscape"), kw("orientation"), kw("landscape"), kw("paper_format_ra"),
-         paper, kw("copies"), 1, kw("transf_style"), sheet.plot_style});
-    if (fitted) {
-      add({kw("scale_fit")});
-    } else {
-      add({kw("scale_factor"), kw("scale_factor_value"), 1});
-    }
-  }
-  add({kw("contents_drawing"), kw("output_sheet"), kw("plot")});
+  append(args, portrait ? List{kw("orientation_portrait"), kw("orientation"), kw("portrait")}
+                        : List{kw("orientation_landscape"), kw("orientation"), kw("landscape")});
+  append(args, {kw("paper_format_ra"), paper, kw("copies"), 1});
+  append(args, portrait ? scale : style);
+  append(args, portrait ? style : scale);
+  append(args, {kw("contents_drawing"), kw("output_sheet"), kw("plot")});
   return args;
 }
 

@@ -2,7 +2,9 @@
 #include "engine/output.h"
 
 #include <filesystem>
+#include <sstream>
 
+#include "engine/plot_style.h"
 #include "engine_fixture.h"
 
 namespace tavrin::test {
@@ -141,6 +143,45 @@ TEST_F(OutputTest, ThePdfOfASheetHasTheSheetsSizeAndItsTexts) {
   run("qpdf --check '" + (dir_ / "P_7_1.pdf").string() + "' >/dev/null 2>&1", &status);
   EXPECT_EQ(status, 0);
   EXPECT_EQ(g().reported_problems, 0);
+}
+
+// The line widths ("w" operators) of a PDF's uncompressed page content.
+std::vector<double> line_widths(const std::string& qdf) {
+  std::vector<double> widths;
+  std::istringstream lines(qdf);
+  for (std::string line; std::getline(lines, line);) {
+    if (line.size() > 2 && line.ends_with(" w"))
+      widths.push_back(host::read_literal(line).as_double());
+  }
+  return widths;
+}
+
+TEST_F(OutputTest, AFittedSheetIsPlottedWithItsPensDividedByTheFactor) {
+  host::sd_set_setting_values(
+      {host::kw("application"), "Annotation", host::kw("level"), host::kw("user"),
+       host::kw("style-path"), "Annotation/Plot/PensTrafoStyle", host::kw("style"),
+       host::kw("breit"), host::kw("values"),
+       "(\"Pens\" (:label \"Breit\" :penlist ((:old_linetype :all :color_def :all "
+       ":color1 0.0,0.0,0.0 :color2 1.0,1.0,1.0 :pensize_def :all :pensize1 0 "
+       ":pensize2 1000000.0 :new_linetype :same :new_pensize 0.7 :pen_number 1 "
+       ":new_color 0.0,0.0,0.0))))"});
+  set_drawing("W", {{"1", {rectangle(0, 0, 400, 280)}}});
+  SheetFormat sheet = calculate_sheet_format();
+  host::am_plot_ex(pdf_plot_args(set_plot_syle_parameter("breit", sheet), "eigen"));
+  sheet.factor = 2;
+  host::am_plot_ex(pdf_plot_args(set_plot_syle_parameter("breit", sheet), "halb"));
+  const auto qdf = [this](const std::string& name) {
+    return run("qpdf --qdf --object-streams=disable '" + (dir_ / name).string() + "' -");
+  };
+  const std::vector<double> own = line_widths(qdf("eigen.pdf"));
+  const std::vector<double> half = line_widths(qdf("halb.pdf"));
+  ASSERT_FALSE(own.empty());
+  ASSERT_EQ(half.size(), own.size());
+  for (std::size_t i = 0; i < own.size(); ++i) {
+    EXPECT_GT(own[i], 0.5);  // 0.7 mm in the page's units
+    EXPECT_NEAR(half[i], own[i] / 2, 1e-3);
+  }
+  EXPECT_TRUE(front_.messages().empty());
 }
 
 TEST_F(OutputTest, AFailedPdfIsShownCountedAndGivesNoValue) {
