@@ -1,0 +1,187 @@
+// Placing the content of DXF blocks: affine transforms applied to host elements.
+#include "host/formats/dxf_geometry.h"
+
+#include <cmath>
+#include <numbers>
+
+namespace host::dxf {
+namespace {
+
+constexpr double kPi = std::numbers::pi;
+constexpr double kEps = 1e-9;
+
+double deg(double rad) { return rad * 180.0 / kPi; }
+double rad(double degrees) { return degrees * kPi / 180.0; }
+double length(Vec2 v) { return std::hypot(v.x, v.y); }
+double direction_deg(Vec2 v) { return deg(std::atan2(v.y, v.x)); }
+
+double normalize_deg(double a) {
+  a = std::fmod(a, 360.0);
+  return a < 0 ? a + 360.0 : a;
+}
+
+// Rotation, uniform scale and mirroring keep circles circles.
+bool keeps_circles(const Affine& m) {
+  double sx = std::hypot(m.a, m.c), sy = std::hypot(m.b, m.d);
+  double dot = m.a * m.b + m.c * m.d;
+  return std::fabs(sx - sy) <= kEps * std::max(sx, 1.0) && std::fabs(dot) <= kEps * sx * sy;
+}
+
+// Points along an arc, counter-clockwise from `from` to `to` (degrees), ends included.
+void arc_points(std::vector<Vec2>& out, Vec2 c, double r, double from, double to) {
+  double sweep = normalize_deg(to - from);
+  if (sweep <= kEps) sweep = 360.0;
+  int n = std::max(2, static_cast<int>(std::ceil(sweep / 5.0)));
+  for (int i = 0; i <= n; ++i) {
+    double t = rad(from + sweep * i / n);
+    out.push_back({c.x + r * std::cos(t), c.y + r * std::sin(t)});
+  }
+}
+
+// The points of a bulged segment (without its start point).
+void bulge_points(std::vector<Vec2>& out, Vec2 p, Vec2 q, double bulge) {
+  double chord = length({q.x - p.x, q.y - p.y});
+  if (std::fabs(bulge) < kEps || chord < kEps) {
+    out.push_back(q);
+    return;
+  }
+  double theta = 4 * std::atan(bulge);  // included angle, signed
+  double r = chord / (2 * std::sin(theta / 2));
+  Vec2 mid{(p.x + q.x) / 2, (p.y + q.y) / 2};
+  Vec2 normal{-(q.y - p.y) / chord, (q.x - p.x) / chord};
+  double h = r * std::cos(theta / 2);
+  Vec2 c{mid.x + normal.x * h, mid.y + normal.y * h};
+  double a0 = std::atan2(p.y - c.y, p.x - c.x);
+  int n = std::max(2, static_cast<int>(std::ceil(std::fabs(deg(theta)) / 5.0)));
+  for (int i = 1; i <= n; ++i) {
+    double t = a0 + theta * i / n;
+    out.push_back({c.x + std::fabs(r) * std::cos(t), c.y + std::fabs(r) * std::sin(t)});
+  }
+}
+
+void to_polyline(Element& e, std::vector<Vec2> points, bool closed) {
+  e.kind = ElementKind::Polyline;
+  e.points = std::move(points);
+  e.bulges.clear();
+  e.closed = closed;
+  e.radius = e.start_angle = e.end_angle = 0;
+}
+
+void transform_round(Element& e, const Affine& m) {
+  if (!keeps_circles(m)) {
+    std::vector<Vec2> pts;
+    bool full = e.kind == ElementKind::Circle;
+    arc_points(pts, e.points[0], e.radius, full ? 0 : e.start_angle, full ? 360 : e.end_angle);
+    if (full) pts.pop_back();
+    for (auto& p : pts) p = m.apply(p);
+    to_polyline(e, std::move(pts), full);
+    return;
+  }
+  double scale = std::hypot(m.a, m.c);
+  if (e.kind == ElementKind::Arc) {
+    double s = direction_deg(m.apply_vector({std::cos(rad(e.start_angle)), std::sin(rad(e.start_angle))}));
+    double t = direction_deg(m.apply_vector({std::cos(rad(e.end_angle)), std::sin(rad(e.end_angle))}));
+    if (m.det() < 0) std::swap(s, t);  // mirrored: the arc runs the other way round
+    e.start_angle = normalize_deg(s);
+    e.end_angle = normalize_deg(t);
+  }
+  e.points[0] = m.apply(e.points[0]);
+  e.radius *= scale;
+}
+
+void transform_polyline(Element& e, const Affine& m) {
+  bool bulged = false;
+  for (double b : e.bulges) bulged = bulged || std::fabs(b) > kEps;
+  if (bulged && !keeps_circles(m)) {
+    std::vector<Vec2> pts{e.points.front()};
+    std::size_t segments = e.closed ? e.points.size() : e.points.size() - 1;
+    for (std::size_t i = 0; i < segments; ++i) {
+      Vec2 q = e.points[(i + 1) % e.points.size()];
+      bulge_points(pts, e.points[i], q, i < e.bulges.size() ? e.bulges[i] : 0);
+    }
+    if (e.closed) pts.pop_back();
+    for (auto& p : pts) p = m.apply(p);
+    to_polyline(e, std::move(pts), e.closed);
+    return;
+  }
+  for (auto& p : e.points) p = m.apply(p);
+  if (m.det() < 0)
+    for (double& b : e.bulges) b = -b;
+}
+
+void transform_rectangle(Element& e, const Affine& m) {
+  Vec2 p = e.points[0], q = e.points[1];
+  std::vector<Vec2> corners{p, {q.x, p.y}, q, {p.x, q.y}};
+  for (auto& c : corners) c = m.apply(c);
+  if ((m.b == 0 && m.c == 0) || (m.a == 0 && m.d == 0)) {
+    e.points = {corners[0], corners[2]};
+  } else {
+    to_polyline(e, std::move(corners), true);
+  }
+}
+
+void transform_text(Element& e, const Affine& m) {
+  Vec2 dir = m.apply_vector({std::cos(rad(e.text.angle)), std::sin(rad(e.text.angle))});
+  Vec2 up = m.apply_vector({-std::sin(rad(e.text.angle)), std::cos(rad(e.text.angle))});
+  double along = length(dir), across = length(up);
+  e.points[0] = m.apply(e.points[0]);
+  if (along > kEps) e.text.angle = normalize_deg(direction_deg(dir));
+  if (across > kEps) {
+    e.text.size *= across;
+    e.text.ratio *= along / across;
+  }
+}
+
+}  // namespace
+
+Affine Affine::after(const Affine& in) const {
+  return {a * in.a + b * in.c, a * in.b + b * in.d, c * in.a + d * in.c,
+          c * in.b + d * in.d, a * in.e + b * in.f + e, c * in.e + d * in.f + f};
+}
+
+Affine Affine::rotation_deg(double degrees) {
+  double r = rad(degrees);
+  double cs = std::cos(r), sn = std::sin(r);
+  // exact quarter turns keep axis-parallel content exact
+  if (std::fabs(cs) < 1e-15) cs = 0;
+  if (std::fabs(sn) < 1e-15) sn = 0;
+  return {cs, -sn, sn, cs, 0, 0};
+}
+
+Affine insert_transform(Vec2 insertion, double sx, double sy, double angle_deg, Vec2 base) {
+  return Affine::translation(insertion.x, insertion.y)
+      .after(Affine::rotation_deg(angle_deg))
+      .after(Affine::scaling(sx, sy))
+      .after(Affine::translation(-base.x, -base.y));
+}
+
+Affine ocs_transform(double ex, double ey, double ez) {
+  // The arbitrary-axis rule gives a mirrored x axis for extrusion (0,0,-1); other
+  // directions are not plane drawings and are taken as they are.
+  if (std::fabs(ex) < 1.0 / 64 && std::fabs(ey) < 1.0 / 64 && ez < 0) return Affine::scaling(-1, 1);
+  return {};
+}
+
+void transform_element(Element& e, const Affine& m) {
+  if (m.is_identity() || e.points.empty()) return;
+  switch (e.kind) {
+    case ElementKind::Line:
+      for (auto& p : e.points) p = m.apply(p);
+      break;
+    case ElementKind::Polyline:
+      transform_polyline(e, m);
+      break;
+    case ElementKind::Rectangle:
+      if (e.points.size() == 2) transform_rectangle(e, m);
+      break;
+    case ElementKind::Circle:
+    case ElementKind::Arc:
+      transform_round(e, m);
+      break;
+    case ElementKind::Text:
+      transform_text(e, m);
+      break;
+  }
+}
+
+}  // namespace host::dxf

@@ -1,0 +1,34 @@
+// Placing the content of DXF blocks: affine transforms applied to host elements.
+#pragma once
+
+#include "host/drawing/model.h"
+
+namespace host::dxf {
+
+// x' = a x + b y + e, y' = c x + d y + f
+struct Affine {
+  double a = 1, b = 0, c = 0, d = 1, e = 0, f = 0;
+
+  Vec2 apply(Vec2 p) const { return {a * p.x + b * p.y + e, c * p.x + d * p.y + f}; }
+  Vec2 apply_vector(Vec2 v) const { return {a * v.x + b * v.y, c * v.x + d * v.y}; }
+  double det() const { return a * d - b * c; }
+  bool is_identity() const { return a == 1 && b == 0 && c == 0 && d == 1 && e == 0 && f == 0; }
+  // First `inner`, then this.
+  Affine after(const Affine& inner) const;
+
+  static Affine translation(double x, double y) { return {1, 0, 0, 1, x, y}; }
+  static Affine rotation_deg(double degrees);
+  static Affine scaling(double sx, double sy) { return {sx, 0, 0, sy, 0, 0}; }
+};
+
+// The placement of a block reference: base point to insertion point, scaled, rotated.
+Affine insert_transform(Vec2 insertion, double sx, double sy, double angle_deg, Vec2 base);
+// The object coordinate system of 2D entities drawn with extrusion (0,0,-1): x mirrored.
+Affine ocs_transform(double extrusion_x, double extrusion_y, double extrusion_z);
+
+// Applies the transform. Circles, arcs and bulged polylines stay exact under rotation,
+// uniform scale and mirroring; a non-uniform scale turns them into polylines. Rectangles
+// that no longer have axis-parallel sides become closed polylines.
+void transform_element(Element& element, const Affine& m);
+
+}  // namespace host::dxf

@@ -1,0 +1,91 @@
+// The group values dxflib does not pass on (or passes converted), captured per entity.
+#include "host/formats/dxf_raw.h"
+
+#include <charconv>
+
+#include "host/formats/dxf_names.h"
+
+namespace host::dxf {
+namespace {
+
+// Text: alignment point, angle, oblique; flags; alignment; line weight.
+int slot(int code) {
+  switch (code) {
+    case 11: return 0;
+    case 21: return 1;
+    case 50: return 2;
+    case 51: return 3;
+    case 70: return 4;
+    case 72: return 5;
+    case 73: return 6;
+    case 74: return 7;
+    case 370: return 8;
+    default: return -1;
+  }
+}
+
+bool parse_number(const std::string& s, double& out) {
+  const char* p = s.data();
+  const char* end = p + s.size();
+  while (p < end && (*p == ' ' || *p == '\t')) ++p;
+  if (p < end && *p == '+') ++p;
+  auto [ptr, ec] = std::from_chars(p, end, out);
+  return ec == std::errc();
+}
+
+}  // namespace
+
+bool RawGroups::has(int code) const {
+  int s = slot(code);
+  return s >= 0 && (present_ >> s) & 1;
+}
+
+double RawGroups::real(int code, double fallback) const {
+  return has(code) ? values_[slot(code)] : fallback;
+}
+
+int RawGroups::integer(int code, int fallback) const {
+  if (!has(code)) return fallback;
+  double v = values_[slot(code)];
+  return v > -2e9 && v < 2e9 ? static_cast<int>(v) : fallback;
+}
+
+void RawCapture::take(unsigned code, const std::string& value) {
+  if (code == 0 || code == 9) {
+    std::swap(current_, flushed_);
+    current_.entity = code == 0 ? value : std::string();
+    current_.info.clear();
+    current_.mtext_chunks.clear();
+    current_.present_ = 0;
+    our_app_ = false;
+    depth_ = 0;
+    return;
+  }
+  if (code >= 1000) {
+    take_info(code, value);
+    return;
+  }
+  int s = slot(static_cast<int>(code));
+  if (s >= 0 && parse_number(value, current_.values_[s])) current_.present_ |= 1u << s;
+}
+
+void RawCapture::take_info(unsigned code, const std::string& value) {
+  if (code == 1001) {
+    our_app_ = value == kInfoApp;
+    depth_ = 0;
+    return;
+  }
+  if (!our_app_) return;
+  if (code == 1002) {
+    if (value == "{" && depth_++ == 0) group_.clear();
+    if (value == "}" && depth_ > 0 && --depth_ == 0) current_.info.push_back(group_);
+  } else if (code == 1000) {
+    if (depth_ > 0) {
+      group_ += value;
+    } else {
+      current_.info.push_back(value);
+    }
+  }
+}
+
+}  // namespace host::dxf

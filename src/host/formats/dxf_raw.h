@@ -1,0 +1,45 @@
+// The group values dxflib does not pass on (or passes converted), captured per entity.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace host::dxf {
+
+struct RawGroups {
+  std::string entity;  // the entity type ("TEXT", "VERTEX", ...)
+  std::vector<std::string> info;  // INFO attributes from our XDATA, as in the file
+  std::string mtext_chunks;       // MTEXT text before its last piece
+
+  bool has(int code) const;
+  double real(int code, double fallback) const;
+  int integer(int code, int fallback) const;
+
+ private:
+  friend class RawCapture;
+  std::uint32_t present_ = 0;
+  std::array<double, 10> values_{};
+};
+
+// dxflib reports an entity only when the next one begins, while XDATA and MTEXT pieces
+// arrive as they are read. The capture keeps the groups of the entity being read and, once
+// the next one begins, hands them over as `flushed()` for the callbacks of the finished one.
+class RawCapture {
+ public:
+  void take(unsigned code, const std::string& value);
+  void add_mtext_chunk(const std::string& chunk) { current_.mtext_chunks += chunk; }
+  const RawGroups& flushed() const { return flushed_; }
+
+ private:
+  void take_info(unsigned code, const std::string& value);
+
+  RawGroups current_;
+  RawGroups flushed_;
+  bool our_app_ = false;
+  int depth_ = 0;
+  std::string group_;
+};
+
+}  // namespace host::dxf

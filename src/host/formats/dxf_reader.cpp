@@ -1,0 +1,474 @@
+// DXF import: dxflib parses, this adapter turns its callbacks into host elements.
+#include <dxflib/dl_creationadapter.h>
+#include <dxflib/dl_dxf.h>
+
+#include <algorithm>
+#include <cctype>
+#include <cmath>
+#include <filesystem>
+#include <map>
+#include <numbers>
+#include <optional>
+#include <set>
+#include <variant>
+
+#include "host/api/error.h"
+#include "host/formats/dxf.h"
+#include "host/formats/dxf_geometry.h"
+#include "host/formats/dxf_names.h"
+#include "host/formats/dxf_raw.h"
+#include "host/formats/dxf_scan.h"
+#include "host/formats/dxf_style.h"
+#include "host/formats/dxf_text.h"
+
+namespace host {
+namespace {
+
+using dxf::Affine;
+
+// Exploding nested block references multiplies content; a file asking for more than this
+// is refused rather than exhausting memory.
+constexpr std::size_t kMaxElements = 20'000'000;
+constexpr int kMaxNesting = 32;
+constexpr int kMaxArrayCopies = 10'000;
+
+std::string upper(std::string s) {
+  for (char& c : s) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  return s;
+}
+
+// An entity's own colour, line type and weight, before BYLAYER / BYBLOCK are resolved.
+struct RawStroke {
+  std::string layer;
+  int color = 256;
+  int color24 = -1;
+  int lineweight = -1;
+  std::string linetype = "BYLAYER";
+};
+
+struct LayerProps {
+  Stroke stroke;
+  bool hidden = false;  // off or frozen: not drawn, not plotted
+};
+
+struct Piece {
+  Element element;
+  RawStroke stroke;
+};
+
+struct BlockRef {
+  std::string name;
+  RawStroke stroke;
+  Vec2 insertion;
+  double sx = 1, sy = 1, angle = 0;
+  int cols = 1, rows = 1;
+  double col_spacing = 0, row_spacing = 0;
+  Affine ocs;
+};
+
+using Item = std::variant<Piece, BlockRef>;
+
+struct Block {
+  Vec2 base;
+  std::vector<Item> items;
+};
+
+// Where block content lands: the transform of the reference, what BYBLOCK means there and
+// which layer stands in for layer "0".
+struct Context {
+  Affine placement;
+  Stroke byblock;
+  std::string layer0;
+  int depth = 0;
+};
+
+class Importer : public DL_CreationAdapter {
+ public:
+  explicit Importer(const std::string& path) : path_(path) {}
+
+  // -- raw groups, in file order, before dxflib handles them
+  void processCodeValuePair(unsigned int code, const std::string& value) override {
+    raw_.take(code, value);
+  }
+
+  // -- header and tables
+  void setVariableString(const std::string& key, const std::string& value, int) override {
+    if (key == "$ACADVER") decoder_.set_version(value);
+    if (key == "$DWGCODEPAGE") decoder_.set_codepage(value);
+  }
+
+  void addLayer(const DL_LayerData& data) override {
+    const DL_Attributes a = getAttributes();
+    LayerProps p;
+    int color = std::abs(a.getColor());
+    p.stroke.color = a.getColor24() >= 0 ? dxf::true_color_to_rgb(a.getColor24())
+                                          : dxf::aci_to_rgb(color == 0 || color == 256 ? 7 : color);
+    std::string lt = upper(a.getLinetype());
+    p.stroke.linetype = lt == "BYLAYER" || lt == "BYBLOCK" ? "SOLID" : dxf::host_linetype(lt);
+    int lw = raw_.flushed().integer(370, -3);
+    p.stroke.pensize = lw >= 0 ? dxf::lineweight_to_pensize(lw) : 0;
+    p.hidden = data.off || a.getColor() < 0 || (data.flags & 1);
+    layers_[upper(data.name)] = p;
+  }
+
+  // -- blocks
+  void addBlock(const DL_BlockData& data) override {
+    finish_polyline();
+    block_ = &blocks_[upper(data.name)];
+    *block_ = Block{{data.bpx, data.bpy}, {}};
+  }
+  void endBlock() override {
+    finish_polyline();
+    block_ = nullptr;
+  }
+
+  // -- entities
+  void addLine(const DL_LineData& d) override {
+    Element e = start(ElementKind::Line);
+    e.points = {{d.x1, d.y1}, {d.x2, d.y2}};
+    add(std::move(e), Affine{});  // lines are in world coordinates
+  }
+
+  void addCircle(const DL_CircleData& d) override {
+    Element e = start(ElementKind::Circle);
+    e.points = {{d.cx, d.cy}};
+    e.radius = d.radius;
+    add(std::move(e), ocs());
+  }
+
+  void addArc(const DL_ArcData& d) override {
+    Element e = start(ElementKind::Arc);
+    e.points = {{d.cx, d.cy}};
+    e.radius = d.radius;
+    e.start_angle = d.angle1;
+    e.end_angle = d.angle2;
+    add(std::move(e), ocs());
+  }
+
+  void addPolyline(const DL_PolylineData& d) override {
+    finish_polyline();
+    // polygon meshes and polyface meshes are 3D surfaces, not drawing lines
+    if (d.flags & (16 | 64)) return;
+    polyline_ = start(ElementKind::Polyline);
+    polyline_->closed = d.flags & 1;
+    polyline_stroke_ = raw_stroke();
+    polyline_ocs_ = ocs();
+    polyline_paper_ = in_paper_space();
+  }
+
+  void addVertex(const DL_VertexData& d) override {
+    if (!polyline_) return;
+    const dxf::RawGroups& r = raw_.flushed();
+    if (r.entity == "VERTEX" && (r.integer(70, 0) & 16)) return;  // spline frame point
+    polyline_->points.push_back({d.x, d.y});
+    polyline_->bulges.push_back(d.bulge);
+  }
+
+  void endEntity() override { finish_polyline(); }
+
+  void addText(const DL_TextData& d) override {
+    const dxf::RawGroups& r = raw_.flushed();
+    Element e = start(ElementKind::Text);
+    e.text.lines = {dxf::plain_text(decoder_.to_utf8(d.text))};
+    set_text_common(e, d, r.integer(72, 0), r.integer(73, 0));
+    add(std::move(e), ocs());
+  }
+
+  void addAttribute(const DL_AttributeData& d) override {
+    const dxf::RawGroups& r = raw_.flushed();
+    if (r.integer(70, 0) & 1) {  // invisible attribute: data, not drawing
+      finish_polyline();
+      return;
+    }
+    Element e = start(ElementKind::Text);
+    e.text.lines = {dxf::plain_text(decoder_.to_utf8(d.text))};
+    set_text_common(e, d, r.integer(72, 0), r.integer(74, 0));
+    std::string tag = decoder_.to_utf8(d.tag);
+    if (!tag.empty() && std::find(e.info.begin(), e.info.end(), tag) == e.info.end())
+      e.info.insert(e.info.begin(), tag);
+    add(std::move(e), ocs());
+  }
+
+  void addMTextChunk(const std::string& chunk) override { raw_.add_mtext_chunk(chunk); }
+
+  void addMText(const DL_MTextData& d) override {
+    const dxf::RawGroups& r = raw_.flushed();
+    Element e = start(ElementKind::Text);
+    dxf::MText m = dxf::parse_mtext(decoder_.to_utf8(r.mtext_chunks + d.text));
+    e.points = {{d.ipx, d.ipy}};
+    e.text.lines = std::move(m.lines);
+    e.text.ratio = m.ratio;
+    e.text.slant = m.slant;
+    e.text.size = d.height;
+    int attach = std::clamp(d.attachmentPoint, 1, 9);
+    e.text.adjust = (2 - (attach - 1) / 3) * 3 + (attach - 1) % 3 + 1;
+    if (r.has(11) || r.has(21)) {
+      e.text.angle = std::atan2(r.real(21, 0), r.real(11, 0)) * 180 / std::numbers::pi;
+      if (e.text.angle < 0) e.text.angle += 360;
+    } else {
+      e.text.angle = r.real(50, 0);
+    }
+    if (d.lineSpacingFactor > 0)
+      e.text.linespace = std::round(d.lineSpacingFactor / 0.6 * 1e9) / 1e9;
+    add(std::move(e), ocs());
+  }
+
+  void addInsert(const DL_InsertData& d) override {
+    finish_polyline();
+    BlockRef ref;
+    ref.name = upper(d.name);
+    ref.stroke = raw_stroke();
+    ref.insertion = {d.ipx, d.ipy};
+    ref.sx = d.sx;
+    ref.sy = d.sy;
+    ref.angle = d.angle;
+    ref.cols = std::max(1, d.cols);
+    ref.rows = std::max(1, d.rows);
+    ref.col_spacing = d.colSp;
+    ref.row_spacing = d.rowSp;
+    ref.ocs = ocs();
+    if (block_) {
+      block_->items.emplace_back(std::move(ref));
+    } else if (!blocks_.count(ref.name)) {
+      deferred_.push_back({std::move(ref), in_paper_space()});
+    } else {
+      explode(ref, root_, out(in_paper_space()));
+    }
+  }
+
+  // -- our drawing number: an XRECORD in our dictionary
+  void addDictionary(const DL_DictionaryData& d) override { dictionary_ = d.handle; }
+  void addDictionaryEntry(const DL_DictionaryEntryData& d) override {
+    if (d.name == dxf::kDictionary) our_dictionary_ = d.handle;
+    if (dictionary_ == our_dictionary_ && d.name == dxf::kNumberEntry) number_record_ = d.handle;
+  }
+  void addXRecord(const std::string& handle) override { xrecord_ = handle; }
+  void addXRecordString(int, const std::string& value) override {
+    if (!number_record_.empty() && xrecord_ == number_record_ && !number_)
+      number_ = dxf::decode_unicode_escapes(decoder_.to_utf8(value));
+  }
+
+  Drawing finish() {
+    finish_polyline();
+    for (auto& [ref, paper] : deferred_) explode(ref, root_, out(paper));
+    if (too_many_)
+      throw Error(path_ + ": the DXF file asks for more than " + std::to_string(kMaxElements) +
+                  " elements (nested block references?)");
+    Drawing drawing;
+    drawing.id = next_id();
+    drawing.number = number_ && !number_->empty()
+                         ? *number_
+                         : std::filesystem::path(path_).stem().string();
+    Sheet sheet;
+    sheet.id = next_id();
+    sheet.name = "1";
+    sheet.unique_name = "1";
+    sheet.elements = model_.empty() ? std::move(paper_) : std::move(model_);
+    drawing.sheets.push_back(std::move(sheet));
+    return drawing;
+  }
+
+ private:
+  Element start(ElementKind kind) {
+    finish_polyline();
+    Element e;
+    e.kind = kind;
+    e.info = take_info();
+    return e;
+  }
+
+  std::vector<std::string> take_info() {
+    std::vector<std::string> info;
+    for (const auto& raw : raw_.flushed().info)
+      info.push_back(dxf::decode_unicode_escapes(decoder_.to_utf8(raw)));
+    return info;
+  }
+
+  RawStroke raw_stroke() {
+    const DL_Attributes a = getAttributes();
+    return {a.getLayer(), a.getColor(), a.getColor24(), raw_.flushed().integer(370, -1),
+            a.getLinetype()};
+  }
+
+  Affine ocs() {
+    DL_Extrusion* x = getExtrusion();
+    const double* dir = x->getDirection();
+    return dxf::ocs_transform(dir[0], dir[1], dir[2]);
+  }
+
+  bool in_paper_space() { return getAttributes().isInPaperSpace(); }
+  std::vector<Element>& out(bool paper) { return paper ? paper_ : model_; }
+
+  void set_text_common(Element& e, const DL_TextData& d, int halign, int valign) {
+    const dxf::RawGroups& r = raw_.flushed();
+    bool aligned = (halign != 0 || valign != 0) && halign != 3 && halign != 5;
+    e.points = {aligned && r.has(11) ? Vec2{d.apx, d.apy} : Vec2{d.ipx, d.ipy}};
+    e.text.size = d.height;
+    e.text.angle = r.real(50, 0);
+    e.text.ratio = d.xScaleFactor > 0 ? d.xScaleFactor : 1;
+    e.text.slant = r.real(51, 0);
+    int col = halign == 1 || halign == 4 ? 1 : halign == 2 ? 2 : 0;
+    int row = halign == 4 || valign == 2 ? 1 : valign == 3 ? 2 : 0;
+    e.text.adjust = row * 3 + col + 1;
+  }
+
+  void add(Element e, const Affine& ocs) {
+    dxf::transform_element(e, ocs);
+    Piece piece{std::move(e), raw_stroke()};
+    if (block_) {
+      block_->items.emplace_back(std::move(piece));
+    } else {
+      emit(std::move(piece), root_, out(in_paper_space()));
+    }
+  }
+
+  void finish_polyline() {
+    if (!polyline_) return;
+    Element e = std::move(*polyline_);
+    polyline_.reset();
+    if (e.points.size() < 2) return;
+    if (std::all_of(e.bulges.begin(), e.bulges.end(), [](double b) { return b == 0; }))
+      e.bulges.clear();
+    dxf::transform_element(e, polyline_ocs_);
+    as_rectangle(e);
+    Piece piece{std::move(e), polyline_stroke_};
+    if (block_) {
+      block_->items.emplace_back(std::move(piece));
+    } else {
+      emit(std::move(piece), root_, out(polyline_paper_));
+    }
+  }
+
+  // A closed four-corner polyline with axis-parallel sides, corners in the order our export
+  // writes them, is the rectangle it draws.
+  static void as_rectangle(Element& e) {
+    if (!e.closed || e.points.size() != 4 || !e.bulges.empty()) return;
+    const auto& p = e.points;
+    if (p[0].y == p[1].y && p[1].x == p[2].x && p[2].y == p[3].y && p[3].x == p[0].x &&
+        p[0].x != p[1].x && p[1].y != p[2].y) {
+      e.kind = ElementKind::Rectangle;
+      e.points = {p[0], p[2]};
+      e.closed = false;
+    }
+  }
+
+  const LayerProps& layer(const std::string& name) {
+    static const LayerProps fallback;
+    if (name == last_layer_name_ && last_layer_) return *last_layer_;
+    auto it = layers_.find(upper(name));
+    last_layer_name_ = name;
+    last_layer_ = it == layers_.end() ? &fallback : &it->second;
+    return *last_layer_;
+  }
+
+  // BYLAYER and BYBLOCK resolved where the element lands; nullopt on a hidden layer.
+  std::optional<Stroke> resolve(const RawStroke& raw, const Context& ctx) {
+    const std::string& layer_name = raw.layer == "0" && ctx.depth > 0 ? ctx.layer0 : raw.layer;
+    const LayerProps& lp = layer(layer_name);
+    if (lp.hidden) return std::nullopt;
+    Stroke s;
+    int color = std::abs(raw.color);
+    s.color = raw.color24 >= 0  ? dxf::true_color_to_rgb(raw.color24)
+              : color == 256    ? lp.stroke.color
+              : color == 0      ? ctx.byblock.color
+                                : dxf::aci_to_rgb(color);
+    std::string lt = upper(raw.linetype);
+    s.linetype = lt == "BYLAYER"   ? lp.stroke.linetype
+                 : lt == "BYBLOCK" ? ctx.byblock.linetype
+                                   : dxf::host_linetype(lt);
+    s.pensize = raw.lineweight >= 0   ? dxf::lineweight_to_pensize(raw.lineweight)
+                : raw.lineweight == -1 ? lp.stroke.pensize
+                : raw.lineweight == -2 ? ctx.byblock.pensize
+                                       : 0;
+    return s;
+  }
+
+  void emit(Piece piece, const Context& ctx, std::vector<Element>& target) {
+    if (target.size() >= kMaxElements) {
+      too_many_ = true;
+      return;
+    }
+    auto stroke = resolve(piece.stroke, ctx);
+    if (!stroke) return;
+    Element e = std::move(piece.element);
+    e.stroke = *stroke;
+    dxf::transform_element(e, ctx.placement);
+    e.id = next_id();
+    target.push_back(std::move(e));
+  }
+
+  void explode(const BlockRef& ref, const Context& parent, std::vector<Element>& target) {
+    auto it = blocks_.find(ref.name);
+    if (it == blocks_.end() || parent.depth >= kMaxNesting || active_.count(ref.name)) return;
+    auto stroke = resolve(ref.stroke, parent);
+    if (!stroke) return;
+    Context ctx;
+    ctx.byblock = *stroke;
+    ctx.layer0 = ref.stroke.layer == "0" && parent.depth > 0 ? parent.layer0 : ref.stroke.layer;
+    ctx.depth = parent.depth + 1;
+    const Block& block = it->second;
+    active_.insert(ref.name);
+    int copies = 0;
+    for (int row = 0; row < ref.rows; ++row) {
+      for (int col = 0; col < ref.cols && ++copies <= kMaxArrayCopies; ++col) {
+        // array copies are spaced along the rotated, unscaled axes of the reference
+        Affine local = Affine::translation(ref.insertion.x, ref.insertion.y)
+                           .after(Affine::rotation_deg(ref.angle))
+                           .after(Affine::translation(col * ref.col_spacing, row * ref.row_spacing))
+                           .after(Affine::scaling(ref.sx, ref.sy))
+                           .after(Affine::translation(-block.base.x, -block.base.y));
+        ctx.placement = parent.placement.after(ref.ocs).after(local);
+        for (const Item& item : block.items) {
+          if (too_many_) break;
+          if (const auto* p = std::get_if<Piece>(&item)) {
+            emit(*p, ctx, target);
+          } else {
+            explode(std::get<BlockRef>(item), ctx, target);
+          }
+        }
+      }
+    }
+    active_.erase(ref.name);
+  }
+
+  const std::string& path_;
+  dxf::RawCapture raw_;
+  dxf::TextDecoder decoder_;
+  std::map<std::string, LayerProps> layers_;
+  std::string last_layer_name_;
+  const LayerProps* last_layer_ = nullptr;
+  std::map<std::string, Block> blocks_;
+  Block* block_ = nullptr;
+  std::set<std::string> active_;
+  std::vector<std::pair<BlockRef, bool>> deferred_;
+  std::optional<Element> polyline_;
+  RawStroke polyline_stroke_;
+  Affine polyline_ocs_;
+  std::vector<Element> model_;
+  std::vector<Element> paper_;
+  bool polyline_paper_ = false;
+  Context root_;
+  bool too_many_ = false;
+  std::string dictionary_, our_dictionary_, number_record_, xrecord_;
+  std::optional<std::string> number_;
+};
+
+}  // namespace
+
+Drawing read_dxf_file(const std::string& path) {
+  dxf::check_dxf_structure(path);
+  Importer importer(path);
+  DL_Dxf dxf;
+  bool opened = false;
+  try {
+    opened = dxf.in(path, &importer);
+  } catch (const Error&) {
+    throw;
+  } catch (const std::exception& e) {
+    throw Error(path + ": not a readable DXF file: " + e.what());
+  }
+  if (!opened) throw Error("Cannot open DXF file " + path);
+  return importer.finish();
+}
+
+}  // namespace host

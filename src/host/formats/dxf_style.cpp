@@ -1,0 +1,141 @@
+// Colours, line types and line weights between DXF and the host's strokes.
+#include "host/formats/dxf_style.h"
+
+#include <algorithm>
+#include <array>
+#include <cctype>
+#include <cmath>
+
+namespace host::dxf {
+namespace {
+
+struct Rgb8 {
+  int r, g, b;
+};
+
+// The palette: 1..9 fixed colours, 10..249 24 hues in 15 degree steps, each in five
+// brightnesses at full and half saturation, 250..255 greys.
+std::array<Rgb8, 256> make_palette() {
+  std::array<Rgb8, 256> p{};
+  const Rgb8 fixed[10] = {{0, 0, 0},     {255, 0, 0},     {255, 255, 0},   {0, 255, 0},
+                          {0, 255, 255}, {0, 0, 255},     {255, 0, 255},   {255, 255, 255},
+                          {128, 128, 128}, {192, 192, 192}};
+  std::copy(std::begin(fixed), std::end(fixed), p.begin());
+  const double brightness[5] = {1.0, 0.65, 0.5, 0.3, 0.15};
+  for (int i = 10; i < 250; ++i) {
+    double hue = ((i - 10) / 10) * 15.0;
+    double max = 255 * brightness[(i % 10) / 2];
+    double min = (i % 2) ? max / 2 : 0;
+    auto channel = [&](double h) {
+      h = std::fmod(h + 360.0, 360.0);
+      double t = h < 60 ? h / 60 : h < 180 ? 1 : h < 240 ? (240 - h) / 60 : 0;
+      return static_cast<int>(min + (max - min) * t);
+    };
+    // red peaks at 0, green at 120, blue at 240 degrees
+    p[i] = {channel(hue + 120), channel(hue), channel(hue - 120)};
+  }
+  const int greys[6] = {51, 80, 105, 130, 190, 255};
+  for (int i = 0; i < 6; ++i) p[250 + i] = {greys[i], greys[i], greys[i]};
+  return p;
+}
+
+const std::array<Rgb8, 256>& palette() {
+  static const auto p = make_palette();
+  return p;
+}
+
+int channel8(double v) { return static_cast<int>(std::lround(std::clamp(v, 0.0, 1.0) * 255)); }
+
+std::string upper(std::string_view s) {
+  std::string u(s);
+  for (char& c : u) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  return u;
+}
+
+bool starts(const std::string& s, std::string_view prefix) { return s.rfind(prefix, 0) == 0; }
+
+constexpr int kLineweights[] = {0,  5,  9,  13, 15, 18, 20,  25,  30,  35,  40,  50,
+                                53, 60, 70, 80, 90, 100, 106, 120, 140, 158, 200, 211};
+
+}  // namespace
+
+Rgb aci_to_rgb(int aci) {
+  if (aci < 1 || aci > 255) aci = 7;
+  const Rgb8& c = palette()[aci];
+  return {c.r / 255.0, c.g / 255.0, c.b / 255.0};
+}
+
+int nearest_aci(const Rgb& color) {
+  int r = channel8(color.r), g = channel8(color.g), b = channel8(color.b);
+  int best = 7;
+  long best_distance = -1;
+  for (int i = 1; i < 256; ++i) {
+    const Rgb8& c = palette()[i];
+    long d = long(c.r - r) * (c.r - r) + long(c.g - g) * (c.g - g) + long(c.b - b) * (c.b - b);
+    if (best_distance < 0 || d < best_distance) {
+      best = i;
+      best_distance = d;
+    }
+  }
+  return best;
+}
+
+int rgb_to_true_color(const Rgb& color) {
+  return (channel8(color.r) << 16) | (channel8(color.g) << 8) | channel8(color.b);
+}
+
+Rgb true_color_to_rgb(int value) {
+  return {((value >> 16) & 0xFF) / 255.0, ((value >> 8) & 0xFF) / 255.0, (value & 0xFF) / 255.0};
+}
+
+std::string host_linetype(std::string_view dxf_name) {
+  const std::string n = upper(dxf_name);
+  if (n == "SOLID" || n == "DASHED" || n == "DASH_CENTER" || n == "CENTER" || n == "PHANTOM" ||
+      n == "DOTTED" || n == "LONG_DASHED")
+    return n;
+  if (starts(n, "ACAD_ISO") && n.size() >= 10) {
+    int iso = (n[8] - '0') * 10 + (n[9] - '0');
+    switch (iso) {
+      case 2: return "DASHED";
+      case 3: return "LONG_DASHED";
+      case 4: case 8: return "CENTER";
+      case 7: return "DOTTED";
+      case 10: case 11: return "DASH_CENTER";
+      case 5: case 6: case 9: case 12: case 13: case 14: case 15: return "PHANTOM";
+      default: return "SOLID";
+    }
+  }
+  if (starts(n, "DASHDOT") || starts(n, "BORDER")) return "DASH_CENTER";
+  if (starts(n, "DASHEDX2")) return "LONG_DASHED";
+  if (starts(n, "DASHED") || starts(n, "HIDDEN")) return "DASHED";
+  if (starts(n, "CENTER")) return "CENTER";
+  if (starts(n, "PHANTOM") || starts(n, "DIVIDE")) return "PHANTOM";
+  if (starts(n, "DOT")) return "DOTTED";
+  return "SOLID";
+}
+
+LinetypeDef dxf_linetype(std::string_view host_name) {
+  const std::string n = upper(host_name);
+  if (n == "DASHED") return {"DASHED", "Dashed __ __ __", {12.7, -6.35}};
+  if (n == "LONG_DASHED") return {"DASHEDX2", "Dashed (2x) ____  ____", {25.4, -12.7}};
+  if (n == "CENTER") return {"CENTER", "Center ____ _ ____ _", {31.75, -6.35, 6.35, -6.35}};
+  if (n == "DASH_CENTER") return {"DASHDOT", "Dash dot __ . __ .", {12.7, -6.35, 0, -6.35}};
+  if (n == "PHANTOM")
+    return {"PHANTOM", "Phantom ____ _ _ ____", {31.75, -6.35, 6.35, -6.35, 6.35, -6.35}};
+  if (n == "DOTTED") return {"DOT", "Dot . . . .", {0, -6.35}};
+  return {"CONTINUOUS", "Solid line", {}};
+}
+
+double lineweight_to_pensize(int lineweight) {
+  return lineweight < 0 ? -1 : lineweight / 100.0;
+}
+
+int pensize_to_lineweight(double pensize) {
+  double hundredths = pensize * 100;
+  int best = 0;
+  for (int w : kLineweights)
+    if (std::fabs(w - hundredths) < std::fabs(best - hundredths)) best = w;
+  return best;
+}
+
+}  // namespace host::dxf

@@ -1,0 +1,36 @@
+// Colours, line types and line weights between DXF and the host's strokes.
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "host/drawing/model.h"
+
+namespace host::dxf {
+
+// The AutoCAD Color Index palette; index 7 is white (the host's default colour).
+Rgb aci_to_rgb(int aci);
+// The palette index (1..255) closest to the colour.
+int nearest_aci(const Rgb& color);
+// 24-bit true colour (group 420) and back.
+int rgb_to_true_color(const Rgb& color);
+Rgb true_color_to_rgb(int value);
+
+// A DXF line type name (any case, standard and ISO names) as host line type.
+std::string host_linetype(std::string_view dxf_name);
+// The DXF line type written for a host line type, with its dash pattern in millimetres.
+struct LinetypeDef {
+  std::string name;
+  std::string description;
+  std::vector<double> pattern;  // dashes positive, gaps negative, dots 0
+};
+LinetypeDef dxf_linetype(std::string_view host_name);
+
+// Line weight in 1/100 mm (negative: by layer, by block, default) as pen size in mm;
+// nullopt-like -1 for the special codes.
+double lineweight_to_pensize(int lineweight);
+// The standard DXF line weight closest to the pen size.
+int pensize_to_lineweight(double pensize);
+
+}  // namespace host::dxf

@@ -1,0 +1,300 @@
+// DXF export: one sheet as an R2000 file written through dxflib's writer.
+#include <dxflib/dl_dxf.h>
+#include <dxflib/dl_writer_ascii.h>
+#include <fmt/format.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <memory>
+#include <numbers>
+
+#include "host/api/error.h"
+#include "host/formats/dxf.h"
+#include "host/formats/dxf_names.h"
+#include "host/formats/dxf_style.h"
+#include "host/formats/dxf_text.h"
+
+namespace host {
+namespace {
+
+// R2000 files carry single-byte text; the header names the code page of those bytes.
+constexpr const char* kCodepage = "ANSI_1252";
+constexpr std::size_t kChunk = 250;  // DXF strings stay below 255 bytes
+
+std::vector<std::string> chunks(const std::string& s) {
+  std::vector<std::string> out;
+  for (std::size_t i = 0; i < s.size(); i += kChunk) out.push_back(s.substr(i, kChunk));
+  if (out.empty()) out.emplace_back();
+  return out;
+}
+
+class SheetWriter {
+ public:
+  SheetWriter(DL_Dxf& dxf, DL_WriterA& dw) : dxf_(dxf), dw_(dw) {}
+
+  void write(const Sheet& sheet, const std::optional<std::string>& number) {
+    header(sheet);
+    tables(sheet);
+    blocks();
+    dw_.sectionEntities();
+    for (const Element& e : sheet.elements) element(e);
+    dw_.sectionEnd();
+    objects(number);
+    dw_.dxfEOF();
+  }
+
+ private:
+  void header(const Sheet& sheet) {
+    dxf_.writeHeader(dw_);
+    dw_.dxfString(9, "$DWGCODEPAGE");
+    dw_.dxfString(3, kCodepage);
+    dw_.dxfString(9, "$INSUNITS");
+    dw_.dxfInt(70, 4);  // millimetres
+    dw_.dxfString(9, "$MEASUREMENT");
+    dw_.dxfInt(70, 1);  // metric
+    if (auto ext = sheet.extent()) {
+      dw_.dxfString(9, "$EXTMIN");
+      dw_.coord(10, ext->first.x, ext->first.y);
+      dw_.dxfString(9, "$EXTMAX");
+      dw_.coord(10, ext->second.x, ext->second.y);
+    }
+    dw_.sectionEnd();
+  }
+
+  void tables(const Sheet& sheet) {
+    dw_.sectionTables();
+    dxf_.writeVPort(dw_);
+    linetypes(sheet);
+    dw_.tableLayers(1);
+    dxf_.writeLayer(dw_, DL_LayerData("0", 0), DL_Attributes("0", 7, -1, -3, "CONTINUOUS"));
+    dw_.tableEnd();
+    dw_.tableStyle(1);
+    dxf_.writeStyle(dw_, DL_StyleData("Standard", 0, 0.0, 1.0, 0.0, 0, 2.5, "txt", ""));
+    dw_.tableEnd();
+    dxf_.writeView(dw_);
+    dxf_.writeUcs(dw_);
+    dw_.tableAppid(2);
+    dxf_.writeAppid(dw_, "ACAD");
+    dxf_.writeAppid(dw_, dxf::kInfoApp);
+    dw_.tableEnd();
+    dxf_.writeDimStyle(dw_, 2.5, 1.25, 0.625, 0.625, 2.5);
+    dxf_.writeBlockRecord(dw_);
+    dw_.tableEnd();
+    dw_.sectionEnd();
+  }
+
+  // Every line type an element uses is declared, with its dash pattern.
+  void linetypes(const Sheet& sheet) {
+    std::map<std::string, dxf::LinetypeDef> used;
+    for (const Element& e : sheet.elements) {
+      dxf::LinetypeDef def = dxf::dxf_linetype(e.stroke.linetype);
+      if (def.name != "CONTINUOUS" && !used.count(def.name)) used.emplace(def.name, def);
+    }
+    dw_.tableLinetypes(static_cast<int>(3 + used.size()));
+    for (const char* name : {"BYBLOCK", "BYLAYER", "CONTINUOUS"})
+      dxf_.writeLinetype(dw_, DL_LinetypeData(name, "", 0, 0, 0.0));
+    for (auto& [name, def] : used) {
+      double length = 0;
+      for (double d : def.pattern) length += std::fabs(d);
+      DL_LinetypeData data(def.name, def.description, 0, static_cast<int>(def.pattern.size()),
+                           length, def.pattern.data());
+      dxf_.writeLinetype(dw_, data);
+    }
+    dw_.tableEnd();
+  }
+
+  void blocks() {
+    dw_.sectionBlocks();
+    for (const char* name : {"*Model_Space", "*Paper_Space", "*Paper_Space0"}) {
+      dxf_.writeBlock(dw_, DL_BlockData(name, 0, 0.0, 0.0, 0.0));
+      dxf_.writeEndBlock(dw_, name);
+    }
+    dw_.sectionEnd();
+  }
+
+  void objects(const std::optional<std::string>& number) {
+    dxf_.writeObjects(dw_, dxf::kDictionary);
+    dxf_.writeAppDictionary(dw_);
+    if (number) {
+      int handle = dxf_.writeDictionaryEntry(dw_, dxf::kNumberEntry);
+      dxf_.writeXRecord(dw_, handle, dxf::utf8_to_cp1252(*number));
+    }
+    dxf_.writeObjectsEnd(dw_);
+  }
+
+  DL_Attributes attributes(const Stroke& s) {
+    int aci = dxf::nearest_aci(s.color);
+    int true_color = dxf::rgb_to_true_color(s.color);
+    // plain palette colours need no true colour
+    if (dxf::rgb_to_true_color(dxf::aci_to_rgb(aci)) == true_color) true_color = -1;
+    return DL_Attributes("0", aci, true_color, dxf::pensize_to_lineweight(s.pensize),
+                         dxf::dxf_linetype(s.linetype).name);
+  }
+
+  void element(const Element& e) {
+    if (e.points.empty()) return;
+    const DL_Attributes attr = attributes(e.stroke);
+    const auto& p = e.points;
+    switch (e.kind) {
+      case ElementKind::Line:
+        if (p.size() < 2) return;
+        dxf_.writeLine(dw_, DL_LineData(p[0].x, p[0].y, 0, p[1].x, p[1].y, 0), attr);
+        break;
+      case ElementKind::Polyline:
+        polyline(p, e.bulges, e.closed, attr);
+        break;
+      case ElementKind::Rectangle:
+        if (p.size() < 2) return;
+        polyline({p[0], {p[1].x, p[0].y}, p[1], {p[0].x, p[1].y}}, {}, true, attr);
+        break;
+      case ElementKind::Circle:
+        dxf_.writeCircle(dw_, DL_CircleData(p[0].x, p[0].y, 0, e.radius), attr);
+        break;
+      case ElementKind::Arc:
+        dxf_.writeArc(dw_, DL_ArcData(p[0].x, p[0].y, 0, e.radius, e.start_angle, e.end_angle),
+                      attr);
+        break;
+      case ElementKind::Text:
+        if (e.text.lines.size() > 1) {
+          mtext(e, attr);
+        } else {
+          text(e, attr);
+        }
+        break;
+    }
+    info(e.info);
+  }
+
+  void polyline(const std::vector<Vec2>& points, const std::vector<double>& bulges, bool closed,
+                const DL_Attributes& attr) {
+    dxf_.writePolyline(dw_, DL_PolylineData(static_cast<int>(points.size()), 0, 0, closed ? 1 : 0),
+                       attr);
+    for (std::size_t i = 0; i < points.size(); ++i)
+      dxf_.writeVertex(dw_, DL_VertexData(points[i].x, points[i].y, 0,
+                                          i < bulges.size() ? bulges[i] : 0.0));
+    dxf_.writePolylineEnd(dw_);
+  }
+
+  void entity_start(const char* type, const char* subclass, const DL_Attributes& attr) {
+    dw_.entity(type);
+    dw_.dxfString(100, "AcDbEntity");
+    dw_.entityAttributes(attr);
+    dw_.dxfString(100, subclass);
+  }
+
+  // TEXT: dxflib's own writer has no oblique angle and converts the angle twice, so the
+  // groups are written here.
+  void text(const Element& e, const DL_Attributes& attr) {
+    const TextProps& t = e.text;
+    int adjust = std::clamp(t.adjust, 1, 9);
+    int col = (adjust - 1) % 3, row = (adjust - 1) / 3;
+    int valign = row == 0 ? 0 : row == 1 ? 2 : 3;
+    entity_start("TEXT", "AcDbText", attr);
+    dw_.coord(10, e.points[0].x, e.points[0].y);
+    dw_.dxfReal(40, t.size);
+    dw_.dxfString(1, dxf::utf8_to_cp1252(t.lines.empty() ? std::string() : t.lines[0]));
+    if (t.angle != 0) dw_.dxfReal(50, t.angle);
+    if (t.ratio != 1) dw_.dxfReal(41, t.ratio);
+    if (t.slant != 0) dw_.dxfReal(51, t.slant);
+    dw_.dxfString(7, "Standard");
+    if (col != 0 || valign != 0) {
+      dw_.dxfInt(72, col);
+      dw_.coord(11, e.points[0].x, e.points[0].y);
+    }
+    dw_.dxfString(100, "AcDbText");
+    if (valign != 0) dw_.dxfInt(73, valign);
+  }
+
+  // MTEXT for texts of several lines; width and oblique travel as leading format codes.
+  void mtext(const Element& e, const DL_Attributes& attr) {
+    const TextProps& t = e.text;
+    int adjust = std::clamp(t.adjust, 1, 9);
+    int attach = (2 - (adjust - 1) / 3) * 3 + (adjust - 1) % 3 + 1;
+    std::string content;
+    if (t.ratio != 1) content += fmt::format("\\W{};", t.ratio);
+    if (t.slant != 0) content += fmt::format("\\Q{};", t.slant);
+    content += dxf::mtext_content(t.lines);
+    std::vector<std::string> pieces = chunks(dxf::utf8_to_cp1252(content));
+    entity_start("MTEXT", "AcDbMText", attr);
+    dw_.coord(10, e.points[0].x, e.points[0].y);
+    dw_.dxfReal(40, t.size);
+    dw_.dxfInt(71, attach);
+    dw_.dxfInt(72, 1);  // left to right
+    for (std::size_t i = 0; i + 1 < pieces.size(); ++i) dw_.dxfString(3, pieces[i]);
+    dw_.dxfString(1, pieces.back());
+    dw_.dxfString(7, "Standard");
+    if (t.angle != 0) {
+      double r = t.angle * std::numbers::pi / 180;
+      dw_.coord(11, std::cos(r), std::sin(r));
+    }
+    dw_.dxfInt(73, 1);
+    dw_.dxfReal(44, t.linespace * 0.6);
+  }
+
+  void info(const std::vector<std::string>& infos) {
+    if (infos.empty()) return;
+    dw_.dxfString(1001, dxf::kInfoApp);
+    for (const std::string& s : infos) {
+      dw_.dxfString(1002, "{");
+      for (const std::string& piece : chunks(dxf::utf8_to_cp1252(s))) dw_.dxfString(1000, piece);
+      dw_.dxfString(1002, "}");
+    }
+  }
+
+  DL_Dxf& dxf_;
+  DL_WriterA& dw_;
+};
+
+// A fresh temporary file beside the target, with the mode the target has (or 0644).
+std::string make_temp_beside(const std::string& path) {
+  std::string temp = path + ".tmp-XXXXXX";
+  int fd = ::mkstemp(temp.data());
+  if (fd < 0) throw Error("Cannot write DXF file " + path);
+  struct stat st;
+  ::fchmod(fd, ::stat(path.c_str(), &st) == 0 ? (st.st_mode & 0777) : 0644);
+  ::close(fd);
+  return temp;
+}
+
+// dxflib's writer does not report failed writes; a complete file ends with its EOF group.
+bool ends_complete(const std::string& file) {
+  std::ifstream in(file, std::ios::binary | std::ios::ate);
+  if (!in) return false;
+  auto size = static_cast<std::streamoff>(in.tellg());
+  if (size < 4) return false;
+  std::string tail(4, '\0');
+  in.seekg(size - 4);
+  in.read(tail.data(), 4);
+  return in && tail == "EOF\n";
+}
+
+}  // namespace
+
+void write_dxf_sheet(const Sheet& sheet, const std::optional<std::string>& drawing_number,
+                     const std::string& path) {
+  if (path.empty()) throw Error("Cannot write a DXF file without a name");
+  const std::string temp = make_temp_beside(path);
+  try {
+    DL_Dxf dxf;
+    std::unique_ptr<DL_WriterA> dw(dxf.out(temp.c_str(), DL_VERSION_2000));
+    if (!dw) throw Error("Cannot write DXF file " + path);
+    SheetWriter(dxf, *dw).write(sheet, drawing_number);
+    dw->close();
+    if (!ends_complete(temp)) throw Error("Cannot write DXF file " + path + " (disk full?)");
+    std::error_code ec;
+    std::filesystem::rename(temp, path, ec);
+    if (ec) throw Error("Cannot write DXF file " + path + ": " + ec.message());
+  } catch (...) {
+    std::error_code ignored;
+    std::filesystem::remove(temp, ignored);
+    throw;
+  }
+}
+
+}  // namespace host
