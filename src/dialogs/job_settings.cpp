@@ -1,0 +1,127 @@
+// The job settings: reading the main dialog's controls by key, and the standard settings
+// file that stores and restores them.
+#include "dialogs/job_settings.h"
+
+#include <algorithm>
+#include <string_view>
+
+#include "config/language.h"
+#include "config/tables.h"
+#include "dialogs/dialog_ids.h"
+#include "dialogs/file_list.h"
+#include "host/api/host.h"
+#include "startup/globals.h"
+
+namespace tavrin {
+
+namespace {
+
+using host::kw;
+
+// Settings of the main dialog that the standard file does not hold but a hand-written line
+// may still name.
+const std::vector<std::string> kUnstoredKeys = {"STORE-AENDERUNG-TB", "AUTOTEXT-AN-TB", "AUTOTEXT-AUS-TB"};
+
+std::string user_copy() {
+  return host::format("~A/TavrinStandard.dat", host::sd_inq_user_profiledir_pathname());
+}
+
+std::string shared_copy() { return host::format("~A/TABELLEN/TavrinStandard.dat", g().tavrin_path); }
+
+bool exists(const std::string& path) { return host::sd_inq_file_status(path, kw("existence")).truthy(); }
+
+bool contains(const std::vector<std::string>& keys, const std::string& key) {
+  return std::find(keys.begin(), keys.end(), key) != keys.end();
+}
+
+// The keys are the dialog's own: a current-drawing run leaves the filter radios out, and
+// toggle operations on them then do nothing.
+bool names_setting(const std::string& key) { return contains(standard_keys(), key) || contains(kUnstoredKeys, key); }
+
+void apply_setting(const std::string& key, const std::string& value) {
+  const std::string control = dialog_control(key);
+  if (host::sd_text_control_p(control)) {
+    host::sd_set_text_control_value(control, {kw("text"), value, kw("seeend"), host::Value::t()});
+  } else if (value == "1") {
+    // Its action runs: a radio clears its partners, printing shows its controls.
+    host::sd_set_togglebutton(control, true);
+  } else {
+    host::sd_reset_togglebutton(control, false);
+  }
+}
+
+// Applies one line of the file; a line that sets nothing is reported with its place.
+void load_line(const std::string& path, int number, std::string_view line) {
+  if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+  if (trim_blanks(line).empty()) return;
+  const std::vector<std::string> pieces = split_fields(line);
+  if (pieces.size() < 2) {
+    host::display(host::format("~A:~A: kein \"|\" in der Zeile \"~A\", die Zeile wird übergangen", path, number,
+                               std::string(line)));
+    return;
+  }
+  const std::string key = trim_blanks(pieces[0]);
+  if (!names_setting(key)) {
+    host::display(host::format("~A:~A: unbekannte Einstellung \"~A\", die Zeile wird übergangen", path, number, key));
+    return;
+  }
+  apply_setting(key, trim_blanks(pieces[1]));
+}
+
+}  // namespace
+
+std::string tv_read_value(const std::string& key) {
+  const std::string control = dialog_control(key);
+  if (host::sd_text_control_p(control)) {
+    const host::Value v = host::sd_get_text_control_value(control, true);
+    return v.is_string() ? v.as_string() : "";
+  }
+  return host::sd_togglebutton_set_p(control) ? "1" : "0";
+}
+
+bool tv_set_nil_or_t(const std::string& text) { return text == "1"; }
+
+const std::vector<std::string>& standard_keys() {
+  static const std::vector<std::string> keys = {
+      "STORE-MI-TB",       "STORE-DXF-TB",     "STORE-PDF-TB", "AUTO-PLOTTER-SELECT-TB", "EINPASSEN-TB",
+      "BLATT-ALLE-TB",     "BLATT-GROESSER-TB", "BLATT-KLEINER-TB", "BLATT-X-TB",        "DRUCKEN-TB",
+      "MI-TB",             "BDL-TB",           "ALLE-TB",      "DRUCKER-TX",             "FORMAT-TX",
+      "FIRMA-TX",          "BLATT-GROESSER-TX", "BLATT-KLEINER-TX", "BLATT-X-TX"};
+  return keys;
+}
+
+void tv_store_standard() {
+  const std::string path = g().tavrin_admin ? shared_copy() : user_copy();
+  std::string content;
+  for (const std::string& key : standard_keys()) content += host::format("~A|~A", key, tv_read_value(key)) + "\n";
+  // A file that could not be written is the host's error to show, never a confirmation.
+  if (!host::guarded(
+          [&] {
+            host::write_file_atomically(path, content);
+            return host::Value::t();
+          },
+          host::OnError::Show)) {
+    return;
+  }
+  host::sd_display_message(host::format("~A~% ~A", lang_text(16), path));
+}
+
+void tv_load_standard() {
+  const std::string user = user_copy();
+  const std::string path = (!g().tavrin_admin && exists(user)) ? user : shared_copy();
+  // Without any copy the dialog stays as reset; the host's error names the missing file.
+  const std::optional<host::Value> content =
+      host::guarded([&] { return host::Value(host::read_file(path)); }, host::OnError::Show);
+  if (!content) return;
+  const std::string& text = content->as_string();
+  int number = 1;
+  for (std::size_t start = 0; start < text.size(); ++number) {
+    std::size_t end = text.find('\n', start);
+    if (end == std::string::npos) end = text.size();
+    load_line(path, number, std::string_view(text).substr(start, end - start));
+    start = end + 1;
+  }
+  any_filetype_selected();
+}
+
+}  // namespace tavrin
