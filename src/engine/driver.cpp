@@ -224,7 +224,10 @@ Value run_batch_job(const std::vector<std::string>& files, const SettingReader& 
     refuse_job(s);
     return Value();
   }
-  for (const std::string& path : files) {
+  const int total = static_cast<int>(files.size());
+  for (int done = 0; done < total; ++done) {
+    const std::string& path = files[done];
+    host::sd_show_progress(done, total, path);
     if (load_job_file(path, steps)) process_batch_drawing(path, s, steps);
   }
   return finish_job(kBatchClosingLine);
