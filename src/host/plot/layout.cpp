@@ -39,8 +39,8 @@ SheetOnPage place_sheet(const Sheet& sheet, PageSize page, const Placement& plac
   }
   const double k = kPointsPerMm;
   SheetOnPage result;
-  cairo_matrix_init(&result.drawing_to_page, k * scale, 0, 0, -k * scale, k * (x - lower_left.x * scale),
-                    k * (page.height_mm - y + lower_left.y * scale));
+  result.drawing_to_page = {k * scale, 0, 0, -k * scale, k * (x - lower_left.x * scale),
+                            k * (page.height_mm - y + lower_left.y * scale)};
   result.units_per_paper_mm = 1 / scale;
   return result;
 }

@@ -1,8 +1,6 @@
 // Where a sheet lands on a page: page size, orientation, scale or fit, position.
 #pragma once
 
-#include <cairo.h>
-
 #include "host/drawing/model.h"
 #include "host/plot/plot_args.h"
 
@@ -24,8 +22,14 @@ struct Placement {
 // The page turned the wider way for landscape and the taller way for portrait.
 PageSize oriented(PageSize page, Orientation orientation);
 
+// An affine map in cairo's order: x' = xx x + xy y + x0, y' = yx x + yy y + y0.
+struct Affine {
+  double xx = 1, yx = 0, xy = 0, yy = 1, x0 = 0, y0 = 0;
+  Vec2 apply(Vec2 p) const { return {xx * p.x + xy * p.y + x0, yx * p.x + yy * p.y + y0}; }
+};
+
 struct SheetOnPage {
-  cairo_matrix_t drawing_to_page;  // drawing units (y up) to PDF points (y down)
+  Affine drawing_to_page;  // drawing units (y up) to PDF points (y down)
   double units_per_paper_mm = 1;
 };
 

@@ -38,7 +38,10 @@ std::string render_pdf(const std::vector<PdfPage>& pages, const PenStyle* pens, 
   for (const PdfPage& page : pages) {
     cairo_pdf_surface_set_size(surface.get(), page.size.width_mm * k, page.size.height_mm * k);
     SheetOnPage placed = place_sheet(*page.sheet, page.size, page.placement);
-    render_sheet(cr.get(), *page.sheet, placed.drawing_to_page, RenderStyle{pens, placed.units_per_paper_mm});
+    const Affine& a = placed.drawing_to_page;
+    cairo_matrix_t matrix;
+    cairo_matrix_init(&matrix, a.xx, a.yx, a.xy, a.yy, a.x0, a.y0);
+    render_sheet(cr.get(), *page.sheet, matrix, RenderStyle{pens, placed.units_per_paper_mm});
     cairo_show_page(cr.get());
   }
   cr.reset();
