@@ -106,6 +106,29 @@ TEST_F(OutputTest, ADrawingIsNeverWrittenBackInTheFormatItCameFrom) {
   }
 }
 
+TEST_F(OutputTest, ALoadedDxfDrawingGetsItsMiAndPdfButNoDxf) {
+  const std::string path = (dir_ / "Teil.DXF").string();
+  int status = -1;
+  run("/usr/bin/python3 -c 'import ezdxf, sys\n"
+      "doc = ezdxf.new()\n"
+      "msp = doc.modelspace()\n"
+      "msp.add_lwpolyline([(0, 0), (400, 0), (400, 280), (0, 280)], close=True)\n"
+      "doc.saveas(sys.argv[1])' '" +
+          path + "'",
+      &status);
+  ASSERT_EQ(status, 0);
+  host::am_load_drawing({host::kw("filename"), path});
+  const std::string sheet = sheet_names().at(0);
+  speichern_alle_blaetter(Value(path), kAll, true, true);
+  create_pdf("Standard", sheet);
+  const std::string base = create_speichername(sheet);
+  EXPECT_EQ(files(), (std::vector<std::string>{"Teil.DXF", base + ".mi", base + ".pdf"}));
+  const auto [w, h] = page_size(run("pdfinfo '" + (dir_ / (base + ".pdf")).string() + "'"));
+  EXPECT_NEAR(w, 400 * 72 / 25.4, 0.1);
+  EXPECT_NEAR(h, 280 * 72 / 25.4, 0.1);
+  EXPECT_EQ(g().reported_problems, 0);
+}
+
 TEST_F(OutputTest, OnlySelectedSheetsAreSavedAndAFailedSaveIsShownAndCounted) {
   set_drawing("S", {{"1", {rectangle(0, 0, 10, 10)}}, {"2", {rectangle(0, 0, 10, 10)}}, {"A", {}}});
   // A directory that cannot be moved out of the way blocks the DXF of sheet 2.
