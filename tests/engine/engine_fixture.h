@@ -45,11 +45,13 @@ class EngineTest : public ::testing::Test {
     char pattern[] = "/tmp/tavrin-engine-XXXXXX";
     ASSERT_NE(mkdtemp(pattern), nullptr);
     dir_ = pattern;
+    previous_dir_ = host::sd_get_current_working_directory();
     host::sd_set_current_working_directory(dir_.string());
   }
 
   void TearDown() override {
     host::ui::set_front_end(nullptr);
+    host::sd_set_current_working_directory(previous_dir_);
     std::error_code ec;
     std::filesystem::remove_all(dir_, ec);
   }
@@ -114,6 +116,7 @@ class EngineTest : public ::testing::Test {
   std::ostringstream printed_;
   WatchingFrontEnd front_{printed_};
   std::filesystem::path dir_;
+  std::string previous_dir_;
 };
 
 }  // namespace tavrin::test
