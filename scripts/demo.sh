@@ -8,7 +8,9 @@ out=${DEMO_DIR:-$here/demo-output}
 
 rm -rf "$out"
 mkdir -p "$out"
-cp -r "$here/examples/." "$out/"
+# Only the drawing files: the scripts that made some of them are no drawings.
+find "$here/examples" -maxdepth 1 -type f \( -name '*.mi' -o -name '*.dxf' -o -name '*.bdl' \) \
+  -exec cp {} "$out/" \;
 # The demo works on its own copy of the installation tree, so nothing in the build changes.
 export TAVRIN_PATH="$out/.tavrin"
 cp -r "$here/$build/share/tavrin" "$TAVRIN_PATH"

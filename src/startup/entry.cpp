@@ -74,3 +74,7 @@ extern "C" void tavrin_demo_initialize(void* /*data*/, int /*size*/, void* /*hos
   tavrin::load_avail_cmds_files();
   tavrin::tavrin_ini();
 }
+
+// How many problems the module reported since it was loaded; front ends turn it into their
+// exit status.
+extern "C" int tavrin_reported_problems() { return tavrin::g().reported_problems; }

@@ -1,0 +1,89 @@
+// `tavrin batch`: the directory run over every marked drawing file of a directory.
+#include <CLI/CLI.hpp>
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "commands.h"
+#include "host/api/error.h"
+#include "host/api/files.h"
+#include "host/api/ui_ops.h"
+#include "host/ui/user_actions.h"
+
+namespace cli {
+
+namespace {
+
+struct BatchOptions {
+  std::string directory;
+  std::string filter;
+  std::vector<std::string> select;
+  JobOptions job;
+};
+
+// Marks the listed files: all of them, or those whose names match a --select pattern.
+void mark_files(const std::vector<std::string>& patterns) {
+  const std::string table = "TAVRIN-ltb";
+  const int rows = host::sd_get_logical_table_number_of_rows(table);
+  if (patterns.empty()) {
+    // "  X" marks every row when none is marked, which is the state after any rebuild.
+    if (rows > 0) host::ui::press_button("TAVRIN-DIALOG-ALLE-AN-AUS-PB");
+    return;
+  }
+  for (int row = 0; row < rows; ++row) {
+    const host::Value name = host::sd_read_logical_table_cell(table, row, host::kw("name"));
+    const std::string text = name.is_string() ? name.as_string() : "";
+    for (const std::string& pattern : patterns) {
+      if (host::sd_string_match_pattern_p(pattern, text)) {
+        host::ui::click_table_row("TAVRIN-DIALOG-DT", row);
+        break;
+      }
+    }
+  }
+}
+
+void choose_filter(const std::string& filter) {
+  if (filter.empty()) return;
+  const std::string key = filter == "mi" ? "MI-TB" : filter == "bdl" ? "BDL-TB" : "ALLE-TB";
+  host::ui::click_toggle("TAVRIN-DIALOG-" + key);
+}
+
+int run_batch(const GlobalOptions& global, const BatchOptions& o) {
+  const std::string dir = std::filesystem::absolute(o.directory.empty() ? "." : o.directory)
+                              .lexically_normal().string();
+  if (!std::filesystem::is_directory(dir)) {
+    throw host::Error("batch: " + dir + " is not a directory");
+  }
+  Session session(global);
+  session.load_module();
+  start_command("TAVRIN-BATCH-START-DIALOG");
+  // The plot directory is chosen as a person would: the directory button opens the folder
+  // browser, which this front end answers with DIR.
+  session.front_end().queue_folder(dir);
+  host::ui::press_button("TAVRIN-DIALOG-VERZEICHNIS-PB");
+  apply_job_options(o.job);
+  choose_filter(o.filter);
+  mark_files(o.select);
+  return press_start(session);
+}
+
+}  // namespace
+
+Runner add_batch_command(CLI::App& app) {
+  auto options = std::make_shared<BatchOptions>();
+  CLI::App* cmd = app.add_subcommand(
+      "batch",
+      "Directory run (\"Verzeichnis\"): plot, print and save every marked drawing file of DIR.\n"
+      "The stored standard settings are loaded first; the options below change them as clicks "
+      "in the main dialog would. Without --select every listed file is marked.");
+  cmd->add_option("DIR", options->directory, "the plot directory (default: the current directory)");
+  cmd->add_option("--filter", options->filter, "list only MI files, only bundles, or all files")
+      ->check(CLI::IsMember({"mi", "bdl", "all"}));
+  cmd->add_option("--select", options->select,
+                  "mark only files whose names match this wildcard pattern (repeatable)");
+  add_job_options(*cmd, options->job);
+  return [options](const GlobalOptions& global) { return run_batch(global, *options); };
+}
+
+}  // namespace cli

@@ -1,0 +1,56 @@
+// `tavrin`: the headless front end. Starts the host, loads the module through its entry, and
+// does what a person would do in the module's dialogs.
+#include <CLI/CLI.hpp>
+#include <iostream>
+#include <map>
+#include <stdexcept>
+#include <string>
+
+#include "commands.h"
+#include "host/api/error.h"
+
+int main(int argc, char** argv) {
+  CLI::App app{
+      "tavrin: plots, PDF files and exchange files from 2D drawings in one run.\n"
+      "Exit status: 0 finished without a reported problem, 1 finished but reported problems\n"
+      "(a file that could not be loaded, a failed save, plot or PDF), 2 bad usage or a\n"
+      "configuration that stops the command (for example a missing format table)."};
+  app.require_subcommand(1);
+  // Global options may also follow the command: `tavrin batch DIR --pdf --yes`.
+  app.fallthrough();
+  cli::GlobalOptions global;
+  app.add_option("--path", global.path,
+                 "installation directory with TABELLEN/ and ICONS/ (default: $TAVRIN_PATH, else "
+                 "the installed share/tavrin)");
+  app.add_flag("--admin", global.admin,
+               "administrator mode: the Admin commands, and the shared standard settings");
+  app.add_option("--host-version", global.host_version,
+                 "major version the host reports (18 and later: ribbon; below: classic menu)");
+  app.add_flag("--yes", global.yes, "answer the confirmation before a run with yes");
+
+  std::map<std::string, cli::Runner> runners{
+      {"batch", cli::add_batch_command(app)},
+      {"now", cli::add_now_command(app)},
+      {"printers", cli::add_printers_command(app)},
+  };
+
+  try {
+    app.parse(argc, argv);
+  } catch (const CLI::ParseError& e) {
+    const int code = app.exit(e);
+    return code == 0 ? 0 : cli::kUsage;
+  }
+
+  for (CLI::App* sub : app.get_subcommands()) {
+    try {
+      return runners.at(sub->get_name())(global);
+    } catch (const host::Error& e) {
+      std::cout << "tavrin: " << e.what() << '\n';
+      return cli::kUsage;
+    } catch (const std::exception& e) {
+      std::cerr << "tavrin: " << e.what() << '\n';
+      return cli::kUsage;
+    }
+  }
+  return cli::kUsage;
+}
