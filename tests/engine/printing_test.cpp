@@ -149,5 +149,15 @@ TEST_F(PrintingTest, WithPrintingOffEverySheetIsMadeCurrentAndOnlySelectedOnesGe
   EXPECT_EQ(g().reported_problems, 0);
 }
 
+TEST_F(PrintingTest, AnEmptySheetIsReportedAndTheNextSheetIsStillOutput) {
+  set_drawing(std::nullopt, {{"1", {}}, {"2", {rectangle(0, 0, 210, 297)}}});
+  drucken_alle_blaetter(true, "Standard", Value(), kNoPrinter, false, false, true, Value(), kAll, "");
+  EXPECT_FALSE(exists("1.pdf"));
+  EXPECT_TRUE(exists("2.pdf"));
+  EXPECT_EQ(front_.output_lines().size(), 8u);  // both prints fail: one unmeasurable, one unknown printer
+  EXPECT_EQ(front_.messages().size(), 1u);      // the PDF of the empty sheet
+  EXPECT_EQ(g().reported_problems, 3);
+}
+
 }  // namespace
 }  // namespace tavrin::test
