@@ -25,22 +25,25 @@ class CommandFileTest : public HostTest {
   }
   std::vector<double> pen_sizes(const std::string& key) {
     std::vector<double> sizes;
-    for (const host::PenRule& r : host::find_pen_style(key)->rules) sizes.push_back(r.new_pensize.value_or(-1));
+    for (const host::PenRule& r : host::find_pen_style(key)->rules)
+      sizes.push_back(r.new_pensize.value_or(-1));
     return sizes;
   }
 };
 
 TEST_F(CommandFileTest, PenTransformationFileRedefinesTheTemporaryStyle) {
   const std::string style_path = "Annotation/Plot/PensTrafoStyle";
-  host::am_define_pen_transformation(
-      {host::kw("path"), "Annotation/Plot/PensTrafoStyle/Pens", host::kw("parent_style"), host::kw("schwarzweiss")});
-  host::create_default_setting_user_style({host::kw("path"), style_path, host::kw("name"), "TAVRINTMPTRANS",
-                                           host::kw("copy_values"), host::kw("on"), host::kw("all_styles")});
+  host::am_define_pen_transformation({host::kw("path"), "Annotation/Plot/PensTrafoStyle/Pens",
+                                      host::kw("parent_style"), host::kw("schwarzweiss")});
+  host::create_default_setting_user_style({host::kw("path"), style_path, host::kw("name"),
+                                           "TAVRINTMPTRANS", host::kw("copy_values"),
+                                           host::kw("on"), host::kw("all_styles")});
   // SCHWARZWEISS: a kept size, then 0.25 for the thinnest pen.
   const std::string file = path("tmp_tavrin.lsp");
   host::write_file_atomically(
-      file, "(AM_DEFINE_PEN_TRANSFORMATION :path \"Annotation/Plot/PensTrafoStyle/Pens\" :parent_style "
-            ":TAVRINTMPTRANS :next :new_pensize 0.125 :next :insert :delete)\n");
+      file,
+      "(AM_DEFINE_PEN_TRANSFORMATION :path \"Annotation/Plot/PensTrafoStyle/Pens\" :parent_style "
+      ":TAVRINTMPTRANS :next :new_pensize 0.125 :next :insert :delete)\n");
   load(file);
   EXPECT_EQ(pen_sizes("TAVRINTMPTRANS"), (std::vector<double>{-1, 0.125}));
   EXPECT_EQ(pen_sizes("SCHWARZWEISS"), (std::vector<double>{-1, 0.25}));
@@ -60,13 +63,18 @@ TEST_F(CommandFileTest, FilesMayHoldCommandLinesFormsOverSeveralLinesAndComments
 TEST_F(CommandFileTest, BadFilesNameFileAndLineAndRunNothing) {
   use_drawing({sheet("1", {text("alt", {"A"})})});
   EXPECT_THAT(error_of(path("fehlt.lsp")), HasSubstr("fehlt.lsp"));
-  host::write_file_atomically(path("bad.lsp"), "CHANGE_TEXT 'neu' GLOBAL INFOS 'A' END\n\n(AM_DEFINE :path \"x\"\n");
+  host::write_file_atomically(path("bad.lsp"),
+                              "CHANGE_TEXT 'neu' GLOBAL INFOS 'A' END\n\n(AM_DEFINE :path \"x\"\n");
   EXPECT_THAT(error_of(path("bad.lsp")), HasSubstr(path("bad.lsp") + ":3:"));
-  host::write_file_atomically(path("bad2.lsp"), "CHANGE_TEXT 'neu' GLOBAL INFOS 'A' END\nCHANGE_TXT 1\n");
-  EXPECT_THAT(error_of(path("bad2.lsp")), HasSubstr(path("bad2.lsp") + ":2: Unknown command: CHANGE_TXT"));
+  host::write_file_atomically(path("bad2.lsp"),
+                              "CHANGE_TEXT 'neu' GLOBAL INFOS 'A' END\nCHANGE_TXT 1\n");
+  EXPECT_THAT(error_of(path("bad2.lsp")),
+              HasSubstr(path("bad2.lsp") + ":2: Unknown command: CHANGE_TXT"));
   EXPECT_EQ(sheet_at(0).elements[0].text.lines.front(), "alt");
   // A failure while running names the line too.
-  host::write_file_atomically(path("run.lsp"), "\n(MODIFY_DEFAULT_SETTING :path \"Annotation/Plot/PenTrafo\" :a_range :NIX)\n");
+  host::write_file_atomically(
+      path("run.lsp"),
+      "\n(MODIFY_DEFAULT_SETTING :path \"Annotation/Plot/PenTrafo\" :a_range :NIX)\n");
   EXPECT_THAT(error_of(path("run.lsp")), HasSubstr(path("run.lsp") + ":2:"));
 }
 

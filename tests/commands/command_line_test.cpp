@@ -11,7 +11,9 @@ namespace {
 using ::testing::ElementsAre;
 using ::testing::HasSubstr;
 
-host::Value run(const std::string& line) { return host::sd_execute_annotator_command({host::kw("cmd"), line}); }
+host::Value run(const std::string& line) {
+  return host::sd_execute_annotator_command({host::kw("cmd"), line});
+}
 
 std::string error_of(const std::string& line) {
   try {
@@ -26,10 +28,13 @@ class CommandLineTest : public HostTest {
  protected:
   void SetUp() override {
     HostTest::SetUp();
-    use_drawing({sheet("1", {text("alt", {"BENENNUNG"}), text("bleibt", {"ZEICHNER"}), line({0, 0}, {10, 0})}),
+    use_drawing({sheet("1", {text("alt", {"BENENNUNG"}), text("bleibt", {"ZEICHNER"}),
+                             line({0, 0}, {10, 0})}),
                  sheet("2", {text("alt", {"X", "BENENNUNG"}), text("ohne INFO")})});
   }
-  const std::vector<std::string>& lines(std::size_t s, std::size_t e) { return sheet_at(s).elements.at(e).text.lines; }
+  const std::vector<std::string>& lines(std::size_t s, std::size_t e) {
+    return sheet_at(s).elements.at(e).text.lines;
+  }
 };
 
 TEST_F(CommandLineTest, ChangeTextSetsEveryTextCarryingTheInfoOnAllSheets) {
@@ -63,8 +68,9 @@ TEST_F(CommandLineTest, BadLinesAreErrorsNamingTheCommandAndChangeNothing) {
   EXPECT_THAT(error_of("CHANGE_TXT 'a' GLOBAL ALL END"), HasSubstr("CHANGE_TXT"));
   EXPECT_THAT(error_of("change_text 'a' GLOBAL INFOS 'BENENNUNG'"), HasSubstr("CHANGE_TEXT"));
   EXPECT_THAT(error_of("CHANGE_TEXT 'a GLOBAL INFOS 'BENENNUNG' END"), HasSubstr("CHANGE_TEXT"));
-  EXPECT_THAT(error_of("CHANGE_TEXT 'a' GLOBAL INFOS 'BENENNUNG' END CHANGE_TEXT 'b' GLOBAL ALL END"),
-              HasSubstr("after the end"));
+  EXPECT_THAT(
+      error_of("CHANGE_TEXT 'a' GLOBAL INFOS 'BENENNUNG' END CHANGE_TEXT 'b' GLOBAL ALL END"),
+      HasSubstr("after the end"));
   EXPECT_THAT(error_of("CHANGE_TEXT_ADJUST 10 GLOBAL ALL END"), HasSubstr("CHANGE_TEXT_ADJUST"));
   EXPECT_THAT(error_of("CHANGE_TEXT_SIZE 0 GLOBAL ALL END"), HasSubstr("CHANGE_TEXT_SIZE"));
   EXPECT_THAT(error_of("CHANGE_COLOR PINK GLOBAL ALL END"), HasSubstr("CHANGE_COLOR"));
@@ -80,12 +86,13 @@ TEST_F(CommandLineTest, WithoutGlobalOnlyTheCurrentSheetChanges) {
 }
 
 TEST_F(CommandLineTest, TheTwelveRestylingCommandsRestyleTheWholeDrawing) {
-  for (const char* restyle : {"CHANGE_COLOR CYAN GLOBAL GEO ALL END", "CHANGE_LINETYPE PHANTOM GLOBAL GEO ALL END",
-                           "ADD_ELEM_INFO 'PP_dummy' GLOBAL GEO ALL END", "CHANGE_TEXT_ADJUST 7 GLOBAL ALL END",
-                           "CHANGE_TEXT_FONTNAME 'hp_i3098_v' GLOBAL ALL END", "CHANGE_TEXT_ANGLE 0 GLOBAL ALL END",
-                           "CHANGE_TEXT_FRAME OFF GLOBAL ALL END", "CHANGE_TEXT_LINESPACE 2.2 GLOBAL ALL END",
-                           "CHANGE_TEXT_RATIO 1 GLOBAL ALL END", "CHANGE_TEXT_SIZE 3.5 GLOBAL ALL END",
-                           "CHANGE_TEXT_SLANT 0 GLOBAL ALL END", "CHANGE_COLOR WHITE GLOBAL TEXTS ALL END"})
+  for (const char* restyle :
+       {"CHANGE_COLOR CYAN GLOBAL GEO ALL END", "CHANGE_LINETYPE PHANTOM GLOBAL GEO ALL END",
+        "ADD_ELEM_INFO 'PP_dummy' GLOBAL GEO ALL END", "CHANGE_TEXT_ADJUST 7 GLOBAL ALL END",
+        "CHANGE_TEXT_FONTNAME 'hp_i3098_v' GLOBAL ALL END", "CHANGE_TEXT_ANGLE 0 GLOBAL ALL END",
+        "CHANGE_TEXT_FRAME OFF GLOBAL ALL END", "CHANGE_TEXT_LINESPACE 2.2 GLOBAL ALL END",
+        "CHANGE_TEXT_RATIO 1 GLOBAL ALL END", "CHANGE_TEXT_SIZE 3.5 GLOBAL ALL END",
+        "CHANGE_TEXT_SLANT 0 GLOBAL ALL END", "CHANGE_COLOR WHITE GLOBAL TEXTS ALL END"})
     run(restyle);
   for (const host::Sheet& s : host::current_drawing().sheets) {
     for (const host::Element& e : s.elements) {
@@ -122,7 +129,8 @@ TEST_F(CommandLineTest, TextPropertiesTakeTheirValues) {
 
 TEST_F(CommandLineTest, LoadSubpartAddsTheFileToTheCurrentSheetAtTheOffset) {
   host::Drawing part;
-  part.sheets = {sheet("A", {line({1, 2}, {3, 4}), text("Teil", {"INFO"})}), sheet("B", {line({0, 0}, {5, 5})})};
+  part.sheets = {sheet("A", {line({1, 2}, {3, 4}), text("Teil", {"INFO"})}),
+                 sheet("B", {line({0, 0}, {5, 5})})};
   const std::string file = path("teil's.mi");
   host::write_file_atomically(file, host::write_mi_text(part));
   std::string quoted;
@@ -141,14 +149,17 @@ TEST_F(CommandLineTest, LoadSubpartAddsTheFileToTheCurrentSheetAtTheOffset) {
 
 TEST_F(CommandLineTest, LoadSubpartOfABadFileIsAnErrorNamingTheFileAndAddsNothing) {
   host::write_file_atomically(path("kaputt.mi"), "not a drawing\n");
-  EXPECT_THAT(error_of(host::format("LOAD SUBPART'~A' 0,0", path("kaputt.mi"))), HasSubstr("kaputt.mi"));
-  EXPECT_THAT(error_of(host::format("LOAD SUBPART'~A' 0,0", path("fehlt.mi"))), HasSubstr("fehlt.mi"));
+  EXPECT_THAT(error_of(host::format("LOAD SUBPART'~A' 0,0", path("kaputt.mi"))),
+              HasSubstr("kaputt.mi"));
+  EXPECT_THAT(error_of(host::format("LOAD SUBPART'~A' 0,0", path("fehlt.mi"))),
+              HasSubstr("fehlt.mi"));
   EXPECT_EQ(sheet_at(0).elements.size(), 3u);
 }
 
 TEST_F(CommandLineTest, QueuedCreateDrawingLinesLeaveAnEmptyDrawing) {
-  for (const char* queued : {"am_create_drawing  :YES  :owner  :drawing_type  :2D_PROCESS   cancel",
-                             "am_create_drawing  :YES  :owner  :drawing_type  :2D_PROCESS cancel"}) {
+  for (const char* queued :
+       {"am_create_drawing  :YES  :owner  :drawing_type  :2D_PROCESS   cancel",
+        "am_create_drawing  :YES  :owner  :drawing_type  :2D_PROCESS cancel"}) {
     use_drawing({sheet("1", {line({0, 0}, {1, 1})})});
     host::sd_put_buffer(queued);
     host::run_queued_commands();

@@ -12,9 +12,10 @@ using ::testing::HasSubstr;
 
 // The macro exactly as the module builds it for a sheet and an inquiry number.
 std::string measurement_macro(const std::string& unique_name, int inquiry) {
-  return host::format("INQ_PART '[~A]' ~A~A~A ~A ~A ~A ~A", unique_name, "let pid (STR(inq ", inquiry, "))",
-                      "let pid_s    (DOCU_CSTRING_TO_LSTRING pid)", "let isopen   (DOCU_OPEN_CONNECTION_TO_SD)",
-                      "let done     (DOCU_ADD_LINE_TO_SD pid_s)", "let isclosed (DOCU_CLOSE_CONNECTION_TO_SD)");
+  return host::format(
+      "INQ_PART '[~A]' ~A~A~A ~A ~A ~A ~A", unique_name, "let pid (STR(inq ", inquiry, "))",
+      "let pid_s    (DOCU_CSTRING_TO_LSTRING pid)", "let isopen   (DOCU_OPEN_CONNECTION_TO_SD)",
+      "let done     (DOCU_ADD_LINE_TO_SD pid_s)", "let isclosed (DOCU_CLOSE_CONNECTION_TO_SD)");
 }
 
 std::string answer(const std::string& macro) {
@@ -35,7 +36,8 @@ class MacroTest : public HostTest {
   void SetUp() override {
     HostTest::SetUp();
     use_drawing({sheet("1", {line({0, 0}, {1, 1})}),
-                 sheet("2", {line({10, 20}, {410, 20}), line({410, 20}, {410, 300}), line({200, 150}, {10, 300})}),
+                 sheet("2", {line({10, 20}, {410, 20}), line({410, 20}, {410, 300}),
+                             line({200, 150}, {10, 300})}),
                  sheet("3", {})});
   }
 };
@@ -43,14 +45,16 @@ class MacroTest : public HostTest {
 TEST_F(MacroTest, MeasurementMacroAnswersTheCornersOfTheNamedSheet) {
   // The named sheet is measured, not the current one.
   EXPECT_EQ(host::read_literal(answer(measurement_macro("U-2", 104))), host::Value::point(10, 20));
-  EXPECT_EQ(host::read_literal(answer(measurement_macro("U-2", 105))), host::Value::point(410, 300));
+  EXPECT_EQ(host::read_literal(answer(measurement_macro("U-2", 105))),
+            host::Value::point(410, 300));
   EXPECT_EQ(host::read_literal(answer(measurement_macro("U-1", 105))), host::Value::point(1, 1));
 }
 
 TEST_F(MacroTest, TheMacroIsEvaluatedNotRecognised) {
   // Other names, other spacing and the connection opened first give the same answer.
   EXPECT_EQ(answer("let c (DOCU_OPEN_CONNECTION_TO_SD)  INQ_PART '[U-2]'\n"
-                   "let p (STR (inq 104)) let q (DOCU_ADD_LINE_TO_SD p) let r (DOCU_ADD_LINE_TO_SD (STR(inq 105)))"),
+                   "let p (STR (inq 104)) let q (DOCU_ADD_LINE_TO_SD p) let r (DOCU_ADD_LINE_TO_SD "
+                   "(STR(inq 105)))"),
             "#2D(10.0 20.0)\n#2D(410.0 300.0)");
   // Without INQ_PART the current sheet is measured; without DOCU calls the last value answers.
   EXPECT_EQ(host::read_literal(answer("inq 104")), host::Value::point(0, 0));
@@ -60,7 +64,8 @@ TEST_F(MacroTest, FaultsAreErrors) {
   EXPECT_THAT(error_of(measurement_macro("U-3", 104)), HasSubstr("empty"));
   EXPECT_THAT(error_of(measurement_macro("U-9", 104)), HasSubstr("U-9"));
   EXPECT_THAT(error_of(measurement_macro("U-2", 106)), HasSubstr("106"));
-  EXPECT_THAT(error_of("INQ_PART '[U-2]' let done (DOCU_ADD_LINE_TO_SD \"x\")"), HasSubstr("connection"));
+  EXPECT_THAT(error_of("INQ_PART '[U-2]' let done (DOCU_ADD_LINE_TO_SD \"x\")"),
+              HasSubstr("connection"));
   EXPECT_THAT(error_of("INQ_PART '[U-2]' let pid (STR(inq 104)"), HasSubstr("not closed"));
   EXPECT_THAT(error_of("INQ_PART '[U-2]' let pid (FOO 1)"), HasSubstr("FOO"));
   EXPECT_THAT(error_of("let pid (DOCU_CSTRING_TO_LSTRING 12)"), HasSubstr("expects a text"));

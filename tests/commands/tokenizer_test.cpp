@@ -7,8 +7,8 @@
 namespace tavrin_test {
 namespace {
 
-using host::commands::TokenType;
 using host::commands::tokenize;
+using host::commands::TokenType;
 
 TEST(TokenizerTest, QuotedStringsKeepExactlyTheirContent) {
   const auto t = tokenize(R"(X 'it''s' '' 'C:\dir\a.mi' "say \"hi\"\\n" "a\nb" '"')");

@@ -23,22 +23,30 @@ const char* kPensPath = "Annotation/Plot/PensTrafoStyle/Pens";
 std::string infodoku_values() {
   return host::format(
       "~%(\"Pens\" (:label \"Infodoku\" :penlist ("
-      "(:old_linetype :all :color_def :all :color1 0.0,0.0,0.0 :color2 1.0,1.0,1.0 :pensize_def :all :pensize1 0 "
-      ":pensize2 1000000.0 :new_linetype :same :new_pensize :off :pen_number 1 :new_color 0.0,0.0,0.0) "
-      "(:old_linetype :all :color_def :all :color1 0.0,0.0,0.0 :color2 1.0,1.0,1.0 :pensize_def :single :pensize1 0 "
+      "(:old_linetype :all :color_def :all :color1 0.0,0.0,0.0 :color2 1.0,1.0,1.0 :pensize_def "
+      ":all :pensize1 0 "
+      ":pensize2 1000000.0 :new_linetype :same :new_pensize :off :pen_number 1 :new_color "
+      "0.0,0.0,0.0) "
+      "(:old_linetype :all :color_def :all :color1 0.0,0.0,0.0 :color2 1.0,1.0,1.0 :pensize_def "
+      ":single :pensize1 0 "
       ":pensize2 0 :new_linetype :same :new_pensize 0.25 :pen_number 1 :new_color 0.0,0.0,0.0) "
-      "(:old_linetype :phantom :color_def :single :color1 0.0,1.0,1.0 :color2 0.0,1.0,1.0 :pensize_def :all "
-      ":pensize1 0 :pensize2 1000000.0 :new_linetype :same :new_pensize 0.0 :pen_number 0 :new_color 1.0,1.0,1.0)"
+      "(:old_linetype :phantom :color_def :single :color1 0.0,1.0,1.0 :color2 0.0,1.0,1.0 "
+      ":pensize_def :all "
+      ":pensize1 0 :pensize2 1000000.0 :new_linetype :same :new_pensize 0.0 :pen_number 0 "
+      ":new_color 1.0,1.0,1.0)"
       ")) \"TrueColorMode\" nil)");
 }
 
 host::Value store_infodoku(const std::string& values) {
-  return host::sd_set_setting_values({host::kw("application"), "Annotation", host::kw("level"), host::kw("corp"),
-                                      host::kw("style-path"), kStylePath, host::kw("style"), host::kw("info_docu"),
-                                      host::kw("title"), "Infodoku", host::kw("values"), values});
+  return host::sd_set_setting_values({host::kw("application"), "Annotation", host::kw("level"),
+                                      host::kw("corp"), host::kw("style-path"), kStylePath,
+                                      host::kw("style"), host::kw("info_docu"), host::kw("title"),
+                                      "Infodoku", host::kw("values"), values});
 }
 
-host::Stroke stroke(host::Rgb color, const char* linetype, double size) { return {color, linetype, size}; }
+host::Stroke stroke(host::Rgb color, const char* linetype, double size) {
+  return {color, linetype, size};
+}
 
 std::vector<std::string> style_names() {
   std::vector<std::string> names;
@@ -70,12 +78,15 @@ TEST_F(SettingsTest, InfodokuStyleIsAcceptedAndItsRulesMapStrokes) {
   const auto& rules = style->rules;
   const host::Rgb black{0, 0, 0}, white{1, 1, 1}, cyan{0, 1, 1};
   // The frames of the revision PDF: cyan phantom lines end as white pen 0 of size 0.
-  EXPECT_EQ(host::apply_pen_rules(rules, stroke(cyan, "PHANTOM", 0)), stroke(white, "PHANTOM", 0.0));
-  EXPECT_EQ(host::apply_pen_rules(rules, stroke(cyan, "PHANTOM", 0.5)), stroke(white, "PHANTOM", 0.0));
+  EXPECT_EQ(host::apply_pen_rules(rules, stroke(cyan, "PHANTOM", 0)),
+            stroke(white, "PHANTOM", 0.0));
+  EXPECT_EQ(host::apply_pen_rules(rules, stroke(cyan, "PHANTOM", 0.5)),
+            stroke(white, "PHANTOM", 0.0));
   // The thinnest pen gets 0.25; everything else prints black in its own size.
   EXPECT_EQ(host::apply_pen_rules(rules, stroke(white, "SOLID", 0)), stroke(black, "SOLID", 0.25));
   EXPECT_EQ(host::apply_pen_rules(rules, stroke(cyan, "SOLID", 0.7)), stroke(black, "SOLID", 0.7));
-  EXPECT_EQ(host::apply_pen_rules(rules, stroke({1, 0, 0}, "PHANTOM", 0)), stroke(black, "PHANTOM", 0.25));
+  EXPECT_EQ(host::apply_pen_rules(rules, stroke({1, 0, 0}, "PHANTOM", 0)),
+            stroke(black, "PHANTOM", 0.25));
   // Storing it again (every start-up does) replaces it in its place.
   store_infodoku(infodoku_values());
   EXPECT_THAT(style_names(), ElementsAre("STANDARD", "SCHWARZWEISS", "INFO_DOCU"));
@@ -107,17 +118,21 @@ TEST_F(SettingsTest, ShippedStylesMapColourAndMonochrome) {
   EXPECT_EQ(host::active_pen_style()->key, "STANDARD");
   EXPECT_EQ(host::sd_get_setting_value("Annotation/Plot/PenTrafo"), host::kw("standard"));
   const auto& colour = host::find_pen_style("Standard")->rules;
-  EXPECT_EQ(host::apply_pen_rules(colour, stroke(white, "SOLID", 0.5)), stroke(black, "SOLID", 0.5));
+  EXPECT_EQ(host::apply_pen_rules(colour, stroke(white, "SOLID", 0.5)),
+            stroke(black, "SOLID", 0.5));
   EXPECT_EQ(host::apply_pen_rules(colour, stroke(red, "DASHED", 0)), stroke(red, "DASHED", 0.25));
   const auto& mono = host::find_pen_style("SCHWARZWEISS")->rules;
-  EXPECT_EQ(host::apply_pen_rules(mono, stroke(red, "DASHED", 0.35)), stroke(black, "DASHED", 0.35));
+  EXPECT_EQ(host::apply_pen_rules(mono, stroke(red, "DASHED", 0.35)),
+            stroke(black, "DASHED", 0.35));
   EXPECT_EQ(host::apply_pen_rules(mono, stroke(red, "DASHED", 0)), stroke(black, "DASHED", 0.25));
 }
 
 TEST_F(SettingsTest, TemporaryStyleRoundTrip) {
-  host::am_define_pen_transformation({host::kw("path"), kPensPath, host::kw("parent_style"), host::kw("STANDARD")});
-  host::create_default_setting_user_style({host::kw("path"), kStylePath, host::kw("name"), "TAVRINTMPTRANS",
-                                           host::kw("copy_values"), host::kw("on"), host::kw("all_styles")});
+  host::am_define_pen_transformation(
+      {host::kw("path"), kPensPath, host::kw("parent_style"), host::kw("STANDARD")});
+  host::create_default_setting_user_style({host::kw("path"), kStylePath, host::kw("name"),
+                                           "TAVRINTMPTRANS", host::kw("copy_values"),
+                                           host::kw("on"), host::kw("all_styles")});
   EXPECT_THAT(style_names(), ElementsAre("STANDARD", "SCHWARZWEISS", "TAVRINTMPTRANS"));
 
   // The module reads the pen sizes from the last element of the pen list, as :new_pensize items.
@@ -132,17 +147,20 @@ TEST_F(SettingsTest, TemporaryStyleRoundTrip) {
   EXPECT_EQ(sizes, (std::vector<host::Value>{host::kw("off"), host::Value(0.25)}));
   EXPECT_EQ(host::read_literal(host::print_literal(pens)), pens);
 
-  host::am_define_pen_transformation({host::kw("path"), kPensPath, host::kw("parent_style"), host::kw("TAVRINTMPTRANS"),
-                                      host::kw("next"), host::kw("new_pensize"), host::Value::ratio(1, 8),
+  host::am_define_pen_transformation({host::kw("path"), kPensPath, host::kw("parent_style"),
+                                      host::kw("TAVRINTMPTRANS"), host::kw("next"),
+                                      host::kw("new_pensize"), host::Value::ratio(1, 8),
                                       host::kw("next"), host::kw("insert"), host::kw("delete")});
-  host::modify_default_setting({host::kw("path"), "Annotation/Plot/PenTrafo", host::kw("a_range"), host::kw("tavrintmptrans")});
+  host::modify_default_setting({host::kw("path"), "Annotation/Plot/PenTrafo", host::kw("a_range"),
+                                host::kw("tavrintmptrans")});
   const host::PenStyle* active = host::active_pen_style();
   ASSERT_NE(active, nullptr);
   EXPECT_EQ(active->key, "TAVRINTMPTRANS");
   EXPECT_EQ(active->rules[1].new_pensize, 0.125);
   EXPECT_EQ(host::find_pen_style("STANDARD")->rules[1].new_pensize, 0.25);
 
-  host::delete_default_setting_user_style({kStylePath, host::kw("tavrintmptrans"), host::kw("yes")});
+  host::delete_default_setting_user_style(
+      {kStylePath, host::kw("tavrintmptrans"), host::kw("yes")});
   EXPECT_EQ(host::find_pen_style("TAVRINTMPTRANS"), nullptr);
   EXPECT_EQ(host::active_pen_style()->key, "STANDARD");
   EXPECT_THAT(style_names(), ElementsAre("STANDARD", "SCHWARZWEISS"));
@@ -150,24 +168,39 @@ TEST_F(SettingsTest, TemporaryStyleRoundTrip) {
 
 TEST_F(SettingsTest, RefusedSettingsCalls) {
   const host::List tmp{kStylePath, host::kw("tavrintmptrans"), host::kw("yes")};
-  EXPECT_THAT(error_of([&] { host::delete_default_setting_user_style(tmp); }), HasSubstr("TAVRINTMPTRANS"));
-  EXPECT_THAT(error_of([&] { host::delete_default_setting_user_style({kStylePath, host::kw("standard"), host::kw("yes")}); }),
+  EXPECT_THAT(error_of([&] { host::delete_default_setting_user_style(tmp); }),
+              HasSubstr("TAVRINTMPTRANS"));
+  EXPECT_THAT(error_of([&] {
+                host::delete_default_setting_user_style(
+                    {kStylePath, host::kw("standard"), host::kw("yes")});
+              }),
               HasSubstr("not a user style"));
-  EXPECT_THAT(error_of([&] { host::modify_default_setting({host::kw("path"), "Annotation/Plot/PenTrafo", host::kw("a_range"), host::kw("firma")}); }),
+  EXPECT_THAT(error_of([&] {
+                host::modify_default_setting({host::kw("path"), "Annotation/Plot/PenTrafo",
+                                              host::kw("a_range"), host::kw("firma")});
+              }),
               HasSubstr("FIRMA"));
-  EXPECT_THAT(error_of([&] { host::am_define_pen_transformation({host::kw("path"), kPensPath, host::kw("parent_style"), host::kw("firma")}); }),
+  EXPECT_THAT(error_of([&] {
+                host::am_define_pen_transformation(
+                    {host::kw("path"), kPensPath, host::kw("parent_style"), host::kw("firma")});
+              }),
               HasSubstr("FIRMA"));
   // More pen sizes than the style has pens.
   EXPECT_THAT(error_of([&] {
-                host::am_define_pen_transformation({host::kw("path"), kPensPath, host::kw("parent_style"), host::kw("STANDARD"),
-                                                    host::kw("new_pensize"), 1, host::kw("next"), host::kw("new_pensize"), 1,
-                                                    host::kw("next"), host::kw("new_pensize"), 1, host::kw("next")});
+                host::am_define_pen_transformation(
+                    {host::kw("path"), kPensPath, host::kw("parent_style"), host::kw("STANDARD"),
+                     host::kw("new_pensize"), 1, host::kw("next"), host::kw("new_pensize"), 1,
+                     host::kw("next"), host::kw("new_pensize"), 1, host::kw("next")});
               }),
               HasSubstr("2 pens"));
   EXPECT_EQ(host::find_pen_style("STANDARD")->rules[1].new_pensize, 0.25);
-  EXPECT_THAT(error_of([&] { host::create_default_setting_user_style({host::kw("path"), kStylePath, host::kw("name"), "SCHWARZWEISS"}); }),
+  EXPECT_THAT(error_of([&] {
+                host::create_default_setting_user_style(
+                    {host::kw("path"), kStylePath, host::kw("name"), "SCHWARZWEISS"});
+              }),
               HasSubstr("SCHWARZWEISS"));
-  EXPECT_THAT(error_of([&] { host::sd_get_setting_value("Annotation/Plot/Nix"); }), HasSubstr("Annotation/Plot/Nix"));
+  EXPECT_THAT(error_of([&] { host::sd_get_setting_value("Annotation/Plot/Nix"); }),
+              HasSubstr("Annotation/Plot/Nix"));
 }
 
 }  // namespace

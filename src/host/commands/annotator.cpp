@@ -22,18 +22,42 @@ struct Effect {
   Change change;
 };
 
-void set_text(Element& e, const Value& v) { e.text.lines = {v.as_string()}; }
-void set_color(Element& e, const Value& v) { e.stroke.color = *color_by_name(v.as_string()); }
-void set_linetype(Element& e, const Value& v) { e.stroke.linetype = v.as_string(); }
-void add_info(Element& e, const Value& v) { e.info.insert(e.info.begin(), v.as_string()); }
-void set_adjust(Element& e, const Value& v) { e.text.adjust = static_cast<int>(v.as_integer()); }
-void set_font(Element& e, const Value& v) { e.text.font = v.as_string(); }
-void set_angle(Element& e, const Value& v) { e.text.angle = v.as_double(); }
-void set_frame(Element& e, const Value& v) { e.text.frame = v.truthy(); }
-void set_linespace(Element& e, const Value& v) { e.text.linespace = v.as_double(); }
-void set_ratio(Element& e, const Value& v) { e.text.ratio = v.as_double(); }
-void set_size(Element& e, const Value& v) { e.text.size = v.as_double(); }
-void set_slant(Element& e, const Value& v) { e.text.slant = v.as_double(); }
+void set_text(Element& e, const Value& v) {
+  e.text.lines = {v.as_string()};
+}
+void set_color(Element& e, const Value& v) {
+  e.stroke.color = *color_by_name(v.as_string());
+}
+void set_linetype(Element& e, const Value& v) {
+  e.stroke.linetype = v.as_string();
+}
+void add_info(Element& e, const Value& v) {
+  e.info.insert(e.info.begin(), v.as_string());
+}
+void set_adjust(Element& e, const Value& v) {
+  e.text.adjust = static_cast<int>(v.as_integer());
+}
+void set_font(Element& e, const Value& v) {
+  e.text.font = v.as_string();
+}
+void set_angle(Element& e, const Value& v) {
+  e.text.angle = v.as_double();
+}
+void set_frame(Element& e, const Value& v) {
+  e.text.frame = v.truthy();
+}
+void set_linespace(Element& e, const Value& v) {
+  e.text.linespace = v.as_double();
+}
+void set_ratio(Element& e, const Value& v) {
+  e.text.ratio = v.as_double();
+}
+void set_size(Element& e, const Value& v) {
+  e.text.size = v.as_double();
+}
+void set_slant(Element& e, const Value& v) {
+  e.text.slant = v.as_double();
+}
 
 constexpr Effect kEffects[] = {
     {"CHANGE_TEXT", true, set_text},
@@ -111,7 +135,9 @@ Value run_command(const Command& cmd) {
   throw Error(format("Unknown command: ~A", cmd.name));
 }
 
-Value run_annotator_line(std::string_view line) { return run_command(parse_command(line)); }
+Value run_annotator_line(std::string_view line) {
+  return run_command(parse_command(line));
+}
 
 }  // namespace host::commands
 
@@ -119,7 +145,8 @@ namespace host {
 
 Value sd_execute_annotator_command(const List& args) {
   const auto line = KeywordArgs(args).value("cmd");
-  if (!line || !line->is_string()) throw Error("sd_execute_annotator_command: expects :cmd and a command line");
+  if (!line || !line->is_string())
+    throw Error("sd_execute_annotator_command: expects :cmd and a command line");
   return commands::run_annotator_line(line->as_string());
 }
 

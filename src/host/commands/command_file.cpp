@@ -23,7 +23,9 @@ namespace {
   throw Error(format("~A:~A: ~A", path, line, what));
 }
 
-int count_lines(std::string_view text) { return static_cast<int>(std::count(text.begin(), text.end(), '\n')); }
+int count_lines(std::string_view text) {
+  return static_cast<int>(std::count(text.begin(), text.end(), '\n'));
+}
 
 void check_command_line(const std::string& line) {
   const std::string name = upper(line.substr(0, line.find_first_of(" \t")));
@@ -32,7 +34,8 @@ void check_command_line(const std::string& line) {
 
 std::string read_whole_file(const std::string& path) {
   std::error_code ec;
-  if (!std::filesystem::is_regular_file(path, ec)) throw Error(format("load_dia: command file not found: ~A", path));
+  if (!std::filesystem::is_regular_file(path, ec))
+    throw Error(format("load_dia: command file not found: ~A", path));
   std::ifstream in(path, std::ios::binary);
   std::ostringstream content;
   content << in.rdbuf();
@@ -73,7 +76,8 @@ std::vector<FileEntry> parse_command_file(std::string_view text, const std::stri
     } else {
       const std::size_t end = std::min(text.find('\n', pos), text.size());
       FileEntry entry{line, false, {}, std::string(text.substr(pos, end - pos))};
-      while (!entry.command_line.empty() && (entry.command_line.back() == '\r' || entry.command_line.back() == ' '))
+      while (!entry.command_line.empty() &&
+             (entry.command_line.back() == '\r' || entry.command_line.back() == ' '))
         entry.command_line.pop_back();
       try {
         check_command_line(entry.command_line);
@@ -99,7 +103,8 @@ Value load_dia(const List& args) {
   Value result = Value::t();
   for (const auto& entry : entries) {
     try {
-      result = entry.is_form ? commands::call_form(entry.form) : run_command_line(entry.command_line);
+      result =
+          entry.is_form ? commands::call_form(entry.form) : run_command_line(entry.command_line);
     } catch (const Error& e) {
       throw Error(format("~A:~A: ~A", path, entry.line, e.what()), e.keyword());
     }

@@ -10,7 +10,7 @@
 namespace host::commands {
 
 struct FileEntry {
-  int line = 0;              // 1-based line where the entry starts
+  int line = 0;  // 1-based line where the entry starts
   bool is_form = false;
   List form;                 // (NAME args...)
   std::string command_line;  // otherwise

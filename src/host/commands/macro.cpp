@@ -38,7 +38,9 @@ const MacroFunction* find_function(const std::string& name) {
   return nullptr;
 }
 
-[[noreturn]] void fail(const std::string& what) { throw Error(format("INQ_PART: ~A", what)); }
+[[noreturn]] void fail(const std::string& what) {
+  throw Error(format("INQ_PART: ~A", what));
+}
 
 class MacroParser {
  public:
@@ -56,7 +58,8 @@ class MacroParser {
     return tokens_[pos_++];
   }
   [[noreturn]] void unexpected(const Token& t, const char* expected) {
-    fail(format("expects ~A at column ~A, found \"~A\"", expected, static_cast<long long>(t.column), t.text));
+    fail(format("expects ~A at column ~A, found \"~A\"", expected, static_cast<long long>(t.column),
+                t.text));
   }
 
   Statement statement() {
@@ -68,7 +71,8 @@ class MacroParser {
       if (part.type != TokenType::String) unexpected(part, "a quoted part name");
       s.type = Statement::Type::InqPart;
       s.name = part.text;
-      if (s.name.size() >= 2 && s.name.front() == '[' && s.name.back() == ']') s.name = s.name.substr(1, s.name.size() - 2);
+      if (s.name.size() >= 2 && s.name.front() == '[' && s.name.back() == ']')
+        s.name = s.name.substr(1, s.name.size() - 2);
     } else if (head.is_word("LET")) {
       ++pos_;
       const Token& name = next("a variable name");
@@ -87,8 +91,10 @@ class MacroParser {
     const Token& t = next("a value");
     Expr e;
     switch (t.type) {
-      case TokenType::Open: return group(depth + 1);
-      case TokenType::Close: unexpected(t, "a value");
+      case TokenType::Open:
+        return group(depth + 1);
+      case TokenType::Close:
+        unexpected(t, "a value");
       case TokenType::Word: {
         e.name = t.text;
         // "inq 104": a function that takes arguments takes the terms that follow it.
@@ -118,7 +124,8 @@ class MacroParser {
     ++pos_;
     if (items.empty()) return Expr{};
     Expr& head = items.front();
-    const bool is_call = head.type == Expr::Type::Name && (find_function(head.name) || items.size() > 1);
+    const bool is_call =
+        head.type == Expr::Type::Name && (find_function(head.name) || items.size() > 1);
     if (!is_call) {
       if (items.size() > 1) fail("a bracket holds several values but no function");
       return std::move(head);
@@ -126,7 +133,8 @@ class MacroParser {
     Expr call;
     call.type = Expr::Type::Call;
     call.name = head.name;
-    call.args.assign(std::make_move_iterator(items.begin() + 1), std::make_move_iterator(items.end()));
+    call.args.assign(std::make_move_iterator(items.begin() + 1),
+                     std::make_move_iterator(items.end()));
     return call;
   }
 
@@ -138,9 +146,15 @@ class Evaluator {
  public:
   void run(const Statement& s) {
     switch (s.type) {
-      case Statement::Type::InqPart: select_part(s.name); break;
-      case Statement::Type::Let: vars_[s.name] = eval(s.expr); break;
-      case Statement::Type::Eval: last_ = eval(s.expr); break;
+      case Statement::Type::InqPart:
+        select_part(s.name);
+        break;
+      case Statement::Type::Let:
+        vars_[s.name] = eval(s.expr);
+        break;
+      case Statement::Type::Eval:
+        last_ = eval(s.expr);
+        break;
     }
   }
 
@@ -169,7 +183,8 @@ class Evaluator {
 
   Value eval(const Expr& e) {
     switch (e.type) {
-      case Expr::Type::Literal: return e.literal;
+      case Expr::Type::Literal:
+        return e.literal;
       case Expr::Type::Name: {
         if (auto it = vars_.find(e.name); it != vars_.end()) return it->second;
         if (find_function(e.name)) return call(e.name, {});
@@ -193,7 +208,8 @@ class Evaluator {
     if (name == "STR") return args[0].is_string() ? args[0] : Value::string(print_literal(args[0]));
     if (name == "INQ") return inquire(args[0]);
     if (name == "DOCU_CSTRING_TO_LSTRING") {
-      if (!args[0].is_string()) fail(format("~A expects a text, not ~A", name, print_literal(args[0])));
+      if (!args[0].is_string())
+        fail(format("~A expects a text, not ~A", name, print_literal(args[0])));
       return args[0];
     }
     if (name == "DOCU_OPEN_CONNECTION_TO_SD") {
@@ -203,7 +219,8 @@ class Evaluator {
     }
     if (name == "DOCU_ADD_LINE_TO_SD") {
       if (!open_) fail("DOCU_ADD_LINE_TO_SD without an open connection");
-      if (!args[0].is_string()) fail(format("~A expects a text, not ~A", name, print_literal(args[0])));
+      if (!args[0].is_string())
+        fail(format("~A expects a text, not ~A", name, print_literal(args[0])));
       if (!collected_->empty()) *collected_ += '\n';
       *collected_ += args[0].as_string();
       return Value::t();
@@ -254,7 +271,8 @@ namespace host {
 
 Value sd_execute_annotator_function(const List& args) {
   const auto text = KeywordArgs(args).value("fnc");
-  if (!text || !text->is_string()) throw Error("sd_execute_annotator_function: expects :fnc and a macro text");
+  if (!text || !text->is_string())
+    throw Error("sd_execute_annotator_function: expects :fnc and a macro text");
   return Value::string(commands::run_macro(commands::parse_macro(text->as_string())));
 }
 

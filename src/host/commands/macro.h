@@ -14,8 +14,8 @@ struct Expr {
   enum class Type { Literal, Name, Call };
   Type type = Type::Literal;
   Value literal;
-  std::string name;         // upper case
-  std::vector<Expr> args;   // calls
+  std::string name;        // upper case
+  std::vector<Expr> args;  // calls
 };
 
 struct Statement {

@@ -24,8 +24,8 @@ std::optional<Rgb> color_by_name(const std::string& name) {
 }
 
 bool is_linetype(const std::string& name) {
-  static constexpr std::array<std::string_view, 7> kLinetypes{"SOLID", "DASHED", "DASH_CENTER", "CENTER",
-                                                              "PHANTOM", "DOTTED", "LONG_DASHED"};
+  static constexpr std::array<std::string_view, 7> kLinetypes{
+      "SOLID", "DASHED", "DASH_CENTER", "CENTER", "PHANTOM", "DOTTED", "LONG_DASHED"};
   for (const auto& n : kLinetypes)
     if (n == name) return true;
   return false;

@@ -44,7 +44,8 @@ const SelectionCommand* find_selection_command(const std::string& name) {
 // Walks the tokens of one command; every complaint names the command.
 class Cursor {
  public:
-  Cursor(std::vector<Token> tokens, std::string name) : tokens_(std::move(tokens)), name_(std::move(name)) {}
+  Cursor(std::vector<Token> tokens, std::string name)
+      : tokens_(std::move(tokens)), name_(std::move(name)) {}
 
   bool at_end() const { return pos_ >= tokens_.size(); }
   const Token* peek() const { return at_end() ? nullptr : &tokens_[pos_]; }
@@ -64,9 +65,12 @@ class Cursor {
     if (!t.is_word(word)) unexpected(t, word);
   }
   [[noreturn]] void unexpected(const Token& t, const char* expected) const {
-    fail(format("expects ~A at column ~A, found \"~A\"", expected, static_cast<long long>(t.column), t.text));
+    fail(format("expects ~A at column ~A, found \"~A\"", expected, static_cast<long long>(t.column),
+                t.text));
   }
-  [[noreturn]] void fail(const std::string& what) const { throw Error(format("~A: ~A", name_, what)); }
+  [[noreturn]] void fail(const std::string& what) const {
+    throw Error(format("~A: ~A", name_, what));
+  }
 
  private:
   std::vector<Token> tokens_;
@@ -101,13 +105,15 @@ Value read_operand(Cursor& in, Operand kind) {
     }
     case Operand::Adjust: {
       const Token& t = in.next("an adjust point 1 to 9");
-      if (t.type != TokenType::Number || t.value.kind() != Kind::Integer || t.value.as_integer() < 1 ||
-          t.value.as_integer() > 9)
+      if (t.type != TokenType::Number || t.value.kind() != Kind::Integer ||
+          t.value.as_integer() < 1 || t.value.as_integer() > 9)
         in.unexpected(t, "an adjust point 1 to 9");
       return t.value;
     }
-    case Operand::Real: return Value::real(number_operand(in, false));
-    case Operand::PositiveReal: return Value::real(number_operand(in, true));
+    case Operand::Real:
+      return Value::real(number_operand(in, false));
+    case Operand::PositiveReal:
+      return Value::real(number_operand(in, true));
     case Operand::OnOff: {
       if (in.accept_word("ON")) return Value::t();
       if (in.accept_word("OFF")) return Value::nil();
@@ -120,8 +126,10 @@ Value read_operand(Cursor& in, Operand kind) {
 Selection read_selection(Cursor& in) {
   Selection s;
   s.global = in.accept_word("GLOBAL");
-  if (in.accept_word("GEO")) s.category = Selection::Category::Geo;
-  else if (in.accept_word("TEXTS")) s.category = Selection::Category::Texts;
+  if (in.accept_word("GEO"))
+    s.category = Selection::Category::Geo;
+  else if (in.accept_word("TEXTS"))
+    s.category = Selection::Category::Texts;
   if (in.accept_word("INFOS")) {
     const Token& t = in.next("a quoted INFO name");
     if (t.type != TokenType::String) in.unexpected(t, "a quoted INFO name");
@@ -134,7 +142,9 @@ Selection read_selection(Cursor& in) {
 }
 
 void expect_line_end(const Cursor& in) {
-  if (const Token* t = in.peek()) in.fail(format("unexpected \"~A\" at column ~A after the end of the command", t->text, static_cast<long long>(t->column)));
+  if (const Token* t = in.peek())
+    in.fail(format("unexpected \"~A\" at column ~A after the end of the command", t->text,
+                   static_cast<long long>(t->column)));
 }
 
 // AM_LOAD_SKETCH and am_create_drawing: keyword arguments, optionally closed by "cancel".
@@ -156,13 +166,16 @@ void read_load(Cursor& in, Command& cmd) {
   const Token& path = in.next("a quoted file name");
   if (path.type != TokenType::String) in.unexpected(path, "a quoted file name");
   cmd.operand = Value::string(path.text);
-  if (const Token* t = in.peek(); t && t->type == TokenType::Point) cmd.offset = in.next("a point").value.as_point();
+  if (const Token* t = in.peek(); t && t->type == TokenType::Point)
+    cmd.offset = in.next("a point").value.as_point();
   expect_line_end(in);
 }
 
 }  // namespace
 
-bool is_selection_command(const std::string& name) { return find_selection_command(name) != nullptr; }
+bool is_selection_command(const std::string& name) {
+  return find_selection_command(name) != nullptr;
+}
 
 Command parse_command(std::string_view line) {
   std::vector<Token> tokens;
@@ -170,11 +183,13 @@ Command parse_command(std::string_view line) {
     tokens = tokenize(line);
   } catch (const Error& e) {
     const std::string head(line.substr(0, line.find_first_of(" \t'\"(")));
-    throw Error(format("~A: ~A", head.empty() ? std::string("command line") : upper(head), e.what()));
+    throw Error(
+        format("~A: ~A", head.empty() ? std::string("command line") : upper(head), e.what()));
   }
   if (tokens.empty()) throw Error("command line: empty line");
   if (tokens.front().type != TokenType::Word)
-    throw Error(format("command line: expects a command name at column 1, found \"~A\"", tokens.front().text));
+    throw Error(format("command line: expects a command name at column 1, found \"~A\"",
+                       tokens.front().text));
   Command cmd;
   cmd.name = tokens.front().text;
   Cursor in(std::move(tokens), cmd.name);

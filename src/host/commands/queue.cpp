@@ -19,11 +19,14 @@ Queue& queue() {
   return q;
 }
 
-[[maybe_unused]] const bool kResetRegistered = (register_reset_hook([] { queue() = Queue{}; }), true);
+[[maybe_unused]] const bool kResetRegistered =
+    (register_reset_hook([] { queue() = Queue{}; }), true);
 
 }  // namespace
 
-void sd_put_buffer(const std::string& line) { queue().lines.push_back(line); }
+void sd_put_buffer(const std::string& line) {
+  queue().lines.push_back(line);
+}
 
 void run_queued_commands() {
   Queue& q = queue();
@@ -47,6 +50,8 @@ void run_queued_commands() {
   q.running = false;
 }
 
-std::vector<std::string> queued_commands() { return {queue().lines.begin(), queue().lines.end()}; }
+std::vector<std::string> queued_commands() {
+  return {queue().lines.begin(), queue().lines.end()};
+}
 
 }  // namespace host

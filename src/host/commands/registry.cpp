@@ -28,7 +28,8 @@ Registry& registry() {
   return r;
 }
 
-[[maybe_unused]] const bool kResetRegistered = (register_reset_hook([] { registry() = Registry{}; }), true);
+[[maybe_unused]] const bool kResetRegistered =
+    (register_reset_hook([] { registry() = Registry{}; }), true);
 
 std::string first_string(const List& args, const char* op) {
   if (args.empty() || !args[0].is_string()) throw Error(format("~A: expects a text", op));
@@ -91,14 +92,19 @@ Value run_form_text(std::string_view text) {
   std::size_t used = 0;
   const Value form = read_literal(text, &used);
   if (!trim(text.substr(used)).empty())
-    throw Error(format("command line: unexpected text after the closing bracket: ~A", std::string(trim(text.substr(used)))));
+    throw Error(format("command line: unexpected text after the closing bracket: ~A",
+                       std::string(trim(text.substr(used)))));
   if (!form.is_list()) throw Error("command line: expects a form (NAME arguments...)");
   return commands::call_form(form.as_list());
 }
 
-Value run_registered(const Function& body, std::string_view rest) {
+Value run_registered(const std::string& name, const Function& body, std::string_view rest) {
   List args;
-  for (const auto& token : commands::tokenize(rest)) args.push_back(commands::token_value(token));
+  try {
+    for (const auto& token : commands::tokenize(rest)) args.push_back(commands::token_value(token));
+  } catch (const Error& e) {
+    throw Error(format("~A: ~A", name, e.what()));
+  }
   return body(args);
 }
 
@@ -113,7 +119,8 @@ Value call_form(const List& form) {
   const List args(form.begin() + 1, form.end());
   if (const Function* body = find_registered(name)) return (*body)(args);
   const auto& ops = operations();
-  if (auto it = ops.find(operation_name(without_package(name))); it != ops.end()) return it->second(args);
+  if (auto it = ops.find(operation_name(without_package(name))); it != ops.end())
+    return it->second(args);
   throw Error(format("Unknown command: ~A", name));
 }
 
@@ -123,7 +130,9 @@ void register_command(const std::string& name, Function body) {
   registry().commands[commands::upper(name)] = std::move(body);
 }
 
-bool command_registered(const std::string& name) { return find_registered(commands::upper(name)) != nullptr; }
+bool command_registered(const std::string& name) {
+  return find_registered(commands::upper(name)) != nullptr;
+}
 
 Value run_command_line(const std::string& line) {
   const std::string_view text = trim(line);
@@ -131,14 +140,18 @@ Value run_command_line(const std::string& line) {
   if (text.front() == '(') return run_form_text(text);
   const std::size_t name_end = std::min(text.find_first_of(" \t"), text.size());
   const std::string name = commands::upper(text.substr(0, name_end));
-  if (const Function* body = find_registered(name)) return run_registered(*body, text.substr(name_end));
+  if (const Function* body = find_registered(name))
+    return run_registered(name, *body, text.substr(name_end));
   return commands::run_annotator_line(text);
 }
 
 List sd_inq_version() {
-  return {kw("major"), Value::string(std::to_string(registry().major_version)), kw("minor"), Value::string("0")};
+  return {kw("major"), Value::string(std::to_string(registry().major_version)), kw("minor"),
+          Value::string("0")};
 }
 
-void set_host_major_version(int major) { registry().major_version = major; }
+void set_host_major_version(int major) {
+  registry().major_version = major;
+}
 
 }  // namespace host

@@ -11,8 +11,12 @@ namespace host::commands {
 
 namespace {
 
-bool is_blank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\f' || c == '\v'; }
-bool ends_bare_run(char c) { return is_blank(c) || c == '\'' || c == '"' || c == '(' || c == ')'; }
+bool is_blank(char c) {
+  return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\f' || c == '\v';
+}
+bool ends_bare_run(char c) {
+  return is_blank(c) || c == '\'' || c == '"' || c == '(' || c == ')';
+}
 
 [[noreturn]] void fail(std::size_t column, const std::string& what) {
   throw Error(format("~A at column ~A", what, static_cast<long long>(column)));
@@ -135,12 +139,18 @@ std::vector<Token> tokenize(std::string_view line) {
 
 Value token_value(const Token& token) {
   switch (token.type) {
-    case TokenType::Keyword: return Value::keyword(token.text);
-    case TokenType::String: return Value::string(token.text);
+    case TokenType::Keyword:
+      return Value::keyword(token.text);
+    case TokenType::String:
+      return Value::string(token.text);
     case TokenType::Number:
-    case TokenType::Point: return token.value;
-    case TokenType::Word: return Value::symbol(token.text);
-    default: throw Error(format("unexpected \"~A\" at column ~A", token.text, static_cast<long long>(token.column)));
+    case TokenType::Point:
+      return token.value;
+    case TokenType::Word:
+      return Value::symbol(token.text);
+    default:
+      throw Error(format("unexpected \"~A\" at column ~A", token.text,
+                         static_cast<long long>(token.column)));
   }
 }
 

@@ -13,8 +13,8 @@ enum class TokenType { Word, Keyword, String, Number, Point, Open, Close };
 
 struct Token {
   TokenType type = TokenType::Word;
-  std::string text;    // words and keywords upper case (keywords without colon); string content
-  Value value;         // numbers and points; nil otherwise
+  std::string text;        // words and keywords upper case (keywords without colon); string content
+  Value value;             // numbers and points; nil otherwise
   std::size_t column = 0;  // 1-based position of the token's first character in the line
 
   bool is_word(std::string_view upper) const { return type == TokenType::Word && text == upper; }

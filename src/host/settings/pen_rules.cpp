@@ -17,7 +17,8 @@ constexpr double kColorTolerance = 1e-6;
 constexpr double kSizeTolerance = 1e-9;
 
 bool ends_run(char c) {
-  return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '(' || c == ')' || c == '"' || c == '\'' || c == ';';
+  return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '(' || c == ')' || c == '"' ||
+         c == '\'' || c == ';';
 }
 
 std::string name_of(const Value& v, const std::string& field) {
@@ -32,42 +33,63 @@ double number_of(const Value& v, const std::string& field) {
 }
 
 Rgb color_of(const Value& v, const std::string& field) {
-  if (!v.is_list() || v.as_list().size() != 3) throw Error(format("pen rule: :~A expects a colour r,g,b, not ~A", field, print_literal(v)));
+  if (!v.is_list() || v.as_list().size() != 3)
+    throw Error(format("pen rule: :~A expects a colour r,g,b, not ~A", field, print_literal(v)));
   const List& c = v.as_list();
   const double r = number_of(c[0], field), g = number_of(c[1], field), b = number_of(c[2], field);
   for (double x : {r, g, b})
-    if (x < 0 || x > 1) throw Error(format("pen rule: :~A has a colour part outside 0 to 1: ~A", field, print_literal(v)));
+    if (x < 0 || x > 1)
+      throw Error(
+          format("pen rule: :~A has a colour part outside 0 to 1: ~A", field, print_literal(v)));
   return {r, g, b};
 }
 
 std::string range_kind(const Value& v, const std::string& field) {
   std::string kind = name_of(v, field);
-  if (kind != "ALL" && kind != "SINGLE") throw Error(format("pen rule: :~A expects :all or :single, not ~A", field, print_literal(v)));
+  if (kind != "ALL" && kind != "SINGLE")
+    throw Error(format("pen rule: :~A expects :all or :single, not ~A", field, print_literal(v)));
   return kind;
 }
 
-bool kept(const Value& v) { return v.is_nil() || v.is_keyword("OFF") || v.is_keyword("SAME"); }
-
-void set_field(PenRule& rule, const std::string& field, const Value& v) {
-  if (field == "OLD_LINETYPE") rule.old_linetype = name_of(v, field);
-  else if (field == "COLOR_DEF") rule.color_def = range_kind(v, field);
-  else if (field == "COLOR1") rule.color1 = color_of(v, field);
-  else if (field == "COLOR2") rule.color2 = color_of(v, field);
-  else if (field == "PENSIZE_DEF") rule.pensize_def = range_kind(v, field);
-  else if (field == "PENSIZE1") rule.pensize1 = number_of(v, field);
-  else if (field == "PENSIZE2") rule.pensize2 = number_of(v, field);
-  else if (field == "NEW_LINETYPE") rule.new_linetype = name_of(v, field);
-  else if (field == "NEW_PENSIZE") rule.new_pensize = kept(v) ? std::nullopt : std::optional(number_of(v, field));
-  else if (field == "PEN_NUMBER") rule.pen_number = static_cast<int>(number_of(v, field));
-  else if (field == "NEW_COLOR") rule.new_color = kept(v) ? std::nullopt : std::optional(color_of(v, field));
-  else throw Error(format("pen rule: unknown field :~A", field));
+bool kept(const Value& v) {
+  return v.is_nil() || v.is_keyword("OFF") || v.is_keyword("SAME");
 }
 
-Value color_value(const Rgb& c) { return Value(List{Value::real(c.r), Value::real(c.g), Value::real(c.b)}); }
+void set_field(PenRule& rule, const std::string& field, const Value& v) {
+  if (field == "OLD_LINETYPE")
+    rule.old_linetype = name_of(v, field);
+  else if (field == "COLOR_DEF")
+    rule.color_def = range_kind(v, field);
+  else if (field == "COLOR1")
+    rule.color1 = color_of(v, field);
+  else if (field == "COLOR2")
+    rule.color2 = color_of(v, field);
+  else if (field == "PENSIZE_DEF")
+    rule.pensize_def = range_kind(v, field);
+  else if (field == "PENSIZE1")
+    rule.pensize1 = number_of(v, field);
+  else if (field == "PENSIZE2")
+    rule.pensize2 = number_of(v, field);
+  else if (field == "NEW_LINETYPE")
+    rule.new_linetype = name_of(v, field);
+  else if (field == "NEW_PENSIZE")
+    rule.new_pensize = kept(v) ? std::nullopt : std::optional(number_of(v, field));
+  else if (field == "PEN_NUMBER")
+    rule.pen_number = static_cast<int>(number_of(v, field));
+  else if (field == "NEW_COLOR")
+    rule.new_color = kept(v) ? std::nullopt : std::optional(color_of(v, field));
+  else
+    throw Error(format("pen rule: unknown field :~A", field));
+}
+
+Value color_value(const Rgb& c) {
+  return Value(List{Value::real(c.r), Value::real(c.g), Value::real(c.b)});
+}
 
 const List& pens_properties(const List& top) {
   for (std::size_t i = 0; i + 1 < top.size(); ++i)
-    if (top[i].is_string() && commands::upper(top[i].as_string()) == "PENS" && top[i + 1].is_list()) return top[i + 1].as_list();
+    if (top[i].is_string() && commands::upper(top[i].as_string()) == "PENS" && top[i + 1].is_list())
+      return top[i + 1].as_list();
   throw Error("pen style values: no \"Pens\" entry");
 }
 
@@ -79,7 +101,8 @@ bool matches(const PenRule& rule, const Stroke& s) {
   if (rule.old_linetype != "ALL" && rule.old_linetype != commands::upper(s.linetype)) return false;
   const Rgb& lo = rule.color1;
   const Rgb& hi = rule.color_def == "SINGLE" ? rule.color1 : rule.color2;
-  if (!in_range(s.color.r, lo.r, hi.r, kColorTolerance) || !in_range(s.color.g, lo.g, hi.g, kColorTolerance) ||
+  if (!in_range(s.color.r, lo.r, hi.r, kColorTolerance) ||
+      !in_range(s.color.g, lo.g, hi.g, kColorTolerance) ||
       !in_range(s.color.b, lo.b, hi.b, kColorTolerance))
     return false;
   const double top = rule.pensize_def == "SINGLE" ? rule.pensize1 : rule.pensize2;
@@ -121,8 +144,10 @@ std::string lists_for_color_triples(std::string_view text) {
 PenRule rule_from_value(const List& items) {
   PenRule rule;
   for (std::size_t i = 0; i < items.size(); i += 2) {
-    if (!items[i].is_keyword()) throw Error(format("pen rule: expects a field keyword, not ~A", print_literal(items[i])));
-    if (i + 1 >= items.size()) throw Error(format("pen rule: :~A has no value", items[i].as_string()));
+    if (!items[i].is_keyword())
+      throw Error(format("pen rule: expects a field keyword, not ~A", print_literal(items[i])));
+    if (i + 1 >= items.size())
+      throw Error(format("pen rule: :~A has no value", items[i].as_string()));
     set_field(rule, items[i].as_string(), items[i + 1]);
   }
   return rule;
@@ -130,13 +155,17 @@ PenRule rule_from_value(const List& items) {
 
 Value rule_to_value(const PenRule& r) {
   return Value(List{
-      kw("old_linetype"), kw(r.old_linetype), kw("color_def"), kw(r.color_def),
-      kw("color1"), color_value(r.color1), kw("color2"), color_value(r.color2),
-      kw("pensize_def"), kw(r.pensize_def), kw("pensize1"), Value::real(r.pensize1),
-      kw("pensize2"), Value::real(r.pensize2), kw("new_linetype"), kw(r.new_linetype),
-      kw("new_pensize"), r.new_pensize ? Value::real(*r.new_pensize) : kw("off"),
-      kw("pen_number"), Value::integer(r.pen_number),
-      kw("new_color"), r.new_color ? color_value(*r.new_color) : kw("same"),
+      kw("old_linetype"), kw(r.old_linetype),
+      kw("color_def"),    kw(r.color_def),
+      kw("color1"),       color_value(r.color1),
+      kw("color2"),       color_value(r.color2),
+      kw("pensize_def"),  kw(r.pensize_def),
+      kw("pensize1"),     Value::real(r.pensize1),
+      kw("pensize2"),     Value::real(r.pensize2),
+      kw("new_linetype"), kw(r.new_linetype),
+      kw("new_pensize"),  r.new_pensize ? Value::real(*r.new_pensize) : kw("off"),
+      kw("pen_number"),   Value::integer(r.pen_number),
+      kw("new_color"),    r.new_color ? color_value(*r.new_color) : kw("same"),
   });
 }
 

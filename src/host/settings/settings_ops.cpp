@@ -39,7 +39,8 @@ std::string required_key(const List& args, std::string_view key, const char* op)
 void expect_path(const List& args, const char* wanted, const char* op) {
   const auto path = arg_after(args, "path");
   if (!path || !path->is_string() || path->as_string() != wanted)
-    throw Error(format("~A: expects :path ~S, not ~A", op, wanted, path ? print_literal(*path) : std::string("nothing")));
+    throw Error(format("~A: expects :path ~S, not ~A", op, wanted,
+                       path ? print_literal(*path) : std::string("nothing")));
 }
 
 StyleEntry& existing_style(const std::string& key, const char* op) {
@@ -53,7 +54,8 @@ Value pens_value() {
   List entries;
   for (const PenRule& r : pens.rules) entries.push_back(rule_to_value(r));
   return Value(List{kw("label"), Value::string(pens.title), kw("parent_style"),
-                    pens.key.empty() ? Value::nil() : kw(pens.key), kw("penlist"), Value(std::move(entries))});
+                    pens.key.empty() ? Value::nil() : kw(pens.key), kw("penlist"),
+                    Value(std::move(entries))});
 }
 
 // ":new_pensize v :next" groups: group i sets the size of rule i; ":next" alone keeps it.
@@ -66,11 +68,16 @@ void redefine_pen_sizes(std::vector<PenRule>& rules, const List& args, const cha
     } else if (a.is_keyword("new_pensize")) {
       if (i + 1 >= args.size()) throw Error(format("~A: :new_pensize has no value", op));
       if (index >= rules.size())
-        throw Error(format("~A: the style has ~A pens, the file sets more", op, static_cast<long long>(rules.size())));
+        throw Error(format("~A: the style has ~A pens, the file sets more", op,
+                           static_cast<long long>(rules.size())));
       const Value& size = args[++i];
-      if (size.is_keyword("off")) rules[index].new_pensize.reset();
-      else if (size.is_number() && size.kind() != Kind::Complex && size.as_double() >= 0) rules[index].new_pensize = size.as_double();
-      else throw Error(format("~A: :new_pensize expects a size of 0 or more, not ~A", op, print_literal(size)));
+      if (size.is_keyword("off"))
+        rules[index].new_pensize.reset();
+      else if (size.is_number() && size.kind() != Kind::Complex && size.as_double() >= 0)
+        rules[index].new_pensize = size.as_double();
+      else
+        throw Error(format("~A: :new_pensize expects a size of 0 or more, not ~A", op,
+                           print_literal(size)));
     } else if (a.is_keyword("next")) {
       ++index;
     } else if (!a.is_keyword("insert") && !a.is_keyword("delete")) {
@@ -94,7 +101,8 @@ Value sd_set_setting_values(const List& args) {
     throw Error(format("~A: expects :style-path ~S", op, kStylePath));
   const std::string key = required_key(args, "style", op);
   const auto values = arg_after(args, "values");
-  if (!values || !values->is_string()) throw Error(format("~A: expects :values and a value text", op));
+  if (!values || !values->is_string())
+    throw Error(format("~A: expects :values and a value text", op));
   StyleValues parsed;
   try {
     parsed = parse_style_values(values->as_string());
@@ -103,17 +111,22 @@ Value sd_set_setting_values(const List& args) {
   }
   const auto title = arg_after(args, "title");
   const auto level = arg_after(args, "level");
-  PenStyle style{key, title && title->is_string() ? title->as_string() : parsed.label, std::move(parsed.rules)};
+  PenStyle style{key, title && title->is_string() ? title->as_string() : parsed.label,
+                 std::move(parsed.rules)};
   put_style(std::move(style), level && level->is_keyword("user") ? Level::User : Level::Corp);
   return Value::t();
 }
 
 List sd_get_setting_styles_range_list(const std::string& path) {
-  if (path != kStylePath) throw Error(format("sd_get_setting_styles_range_list: unknown style family ~A", path));
+  if (path != kStylePath)
+    throw Error(format("sd_get_setting_styles_range_list: unknown style family ~A", path));
   List out;
   for (const auto& e : state().styles) {
-    const char* level = e->level == Level::User ? "user" : e->level == Level::Corp ? "corp" : "host";
-    out.push_back(Value(List{Value::string(e->style.key), kw("title"), Value::string(e->style.title), kw("level"), kw(level)}));
+    const char* level = e->level == Level::User   ? "user"
+                        : e->level == Level::Corp ? "corp"
+                                                  : "host";
+    out.push_back(Value(List{Value::string(e->style.key), kw("title"),
+                             Value::string(e->style.title), kw("level"), kw(level)}));
   }
   return out;
 }

@@ -58,7 +58,9 @@ void erase_style(const std::string& key) {
   if (state().active == wanted) state().active = kDefaultActiveStyle;
 }
 
-void restore_defaults() { state() = make_default_state(); }
+void restore_defaults() {
+  state() = make_default_state();
+}
 
 }  // namespace host::settings
 
@@ -69,6 +71,8 @@ const PenStyle* find_pen_style(const std::string& key) {
   return e ? &e->style : nullptr;
 }
 
-const PenStyle* active_pen_style() { return find_pen_style(settings::state().active); }
+const PenStyle* active_pen_style() {
+  return find_pen_style(settings::state().active);
+}
 
 }  // namespace host

@@ -25,8 +25,8 @@ struct StyleEntry {
 
 struct SettingsState {
   std::vector<std::unique_ptr<StyleEntry>> styles;  // in the order they were made
-  std::string active;  // key of the active pen transformation
-  PenStyle pens;       // the current pen list; its key names the style it came from
+  std::string active;                               // key of the active pen transformation
+  PenStyle pens;  // the current pen list; its key names the style it came from
 };
 
 SettingsState& state();
