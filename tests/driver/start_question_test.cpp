@@ -1,113 +1,124 @@
-// "Start" in the main dialog, clicked as a person would: the question, then the batch job
-// over a directory of the shipped examples (first button) or nothing (second button).
+// "Start" in the main dialog, clicked as a person would: the start command opens the dialog
+// from the stored standard, the user marks the files and picks a plot style, then the
+// question decides: the batch job over a directory of the shipped examples, or nothing.
 #include <gmock/gmock.h>
 
-#include "dialogs/job_settings.h"
-#include "engine/driver.h"
+#include <cstdlib>
+#include <filesystem>
+
+#include "config/language.h"
+#include "dialogs/start_commands.h"
 #include "host/api/host.h"
+#include "host/api/testing.h"
+#include "host/ui/headless.h"
 #include "host/ui/user_actions.h"
-#include "job_fixture.h"
+#include "startup/globals.h"
 
 namespace tavrin {
 namespace {
 
 using ::testing::ElementsAre;
 using ::testing::IsEmpty;
-using testing::JobTest;
 
 namespace fs = std::filesystem;
 
-class StartQuestionTest : public JobTest {
+class StartQuestionTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    JobTest::SetUp();
+    host::reset_host();
+    reset_globals();
+    front().clear();
+    front().set_question_policy(host::ui::HeadlessFrontEnd::QuestionPolicy::Scripted);
+    previous_cwd_ = fs::current_path();
+    std::string pattern = (fs::temp_directory_path() / "tavrin-start-XXXXXX").string();
+    ASSERT_NE(mkdtemp(pattern.data()), nullptr);
+    root_ = pattern;
+    // The start command writes the plotter tables: it works on a copy of the installation.
+    fs::copy(fs::path(TAVRIN_SOURCE_DIR) / "share" / "tavrin", root_ / "install",
+             fs::copy_options::recursive);
+    g().tavrin_path = (root_ / "install").string();
+    ASSERT_EQ(setenv("TAVRIN_PROFILE_DIR", (root_ / "profile").c_str(), 1), 0);
+    fs::create_directory(root_ / "plot");
     for (const char* name : {"flansch.mi", "leer.mi", "platte.mi", "baugruppe.bdl"}) {
-      fs::copy_file(fs::path(TAVRIN_SOURCE_DIR) / "examples" / name, dir_ / name);
-      files_.push_back(name);
+      fs::copy_file(fs::path(TAVRIN_SOURCE_DIR) / "examples" / name, root_ / "plot" / name);
     }
-    using host::kw;
-    host::sd_create_pushbutton_control(
-        "TAVRIN-DIALOG-START-PB",
-        {kw("parent"), "TAVRIN-DIALOG-11-GA", kw("pushaction"),
-         host::Value::function([](const host::List&) { return tavrin(); })});
-    host::DialogSpec batch;
-    batch.name = "TV-BATCH-DIALOG";
-    batch.ok_action = [this](const host::List&) { return run_batch_job(files_, tv_read_value); };
-    host::define_dialog(batch);
-    host::DialogSpec now;
-    now.name = "TV-NOW-DIALOG";
-    now.ok_action = [](const host::List&) { return tavrin_now_exe(); };
-    host::define_dialog(now);
-    host::sd_show_dialog_shell("TAVRIN-DIALOG");
+    host::sd_set_current_working_directory((root_ / "plot").string());
+    language_file_to_ltab();
+    register_start_dialogs();
+  }
+  void TearDown() override {
+    fs::current_path(previous_cwd_);
+    fs::remove_all(root_);
   }
 
-  // PDF output of every sheet with the first shipped plot style.
-  void choose_pdf_of_all_sheets() {
-    host::ui::click_toggle(control("STORE-PDF-TB"));
-    host::ui::click_toggle(control("BLATT-ALLE-TB"));
-    const host::List styles =
-        host::sd_get_setting_styles_range_list("Annotation/Plot/PensTrafoStyle");
-    ASSERT_FALSE(styles.empty());
-    host::ui::type_text(control("FIRMA-TX"), host::print_text(styles.front().as_list().front()));
+  static host::ui::HeadlessFrontEnd& front() { return host::ui::default_front_end(); }
+
+  // The main dialog as the start command opens it: filled from the shipped standard.
+  void open_main_dialog(const char* start_command) { host::sd_call_dialog(start_command); }
+
+  void press_start(bool first_button) {
+    host::ui::answer_next_question(first_button);
+    host::ui::press_button("TAVRIN-DIALOG-START-PB");
   }
 
   std::vector<std::string> pdfs() const {
     std::vector<std::string> names;
-    for (const auto& entry : fs::directory_iterator(dir_)) {
+    for (const auto& entry : fs::directory_iterator(root_ / "plot")) {
       if (entry.path().extension() == ".pdf") names.push_back(entry.path().filename().string());
     }
     std::sort(names.begin(), names.end());
     return names;
   }
 
-  std::vector<std::string> files_;
+  fs::path root_;
+  fs::path previous_cwd_;
 };
 
-TEST_F(StartQuestionTest, FirstButtonRunsTheBatchJobOverTheDirectory) {
-  g().tavrin_modus = true;
-  choose_pdf_of_all_sheets();
-  host::ui::answer_next_question(true);
-  host::ui::press_button(control("START-PB"));
+TEST_F(StartQuestionTest, FirstButtonRunsTheBatchJobOverTheMarkedFiles) {
+  open_main_dialog("TAVRIN-BATCH-START-DIALOG");
+  host::ui::press_button("TAVRIN-DIALOG-ALLE-AN-AUS-PB");
+  press_start(true);
 
   ASSERT_EQ(front().questions().size(), 1u);
   EXPECT_EQ(front().questions()[0].text, lang_text(20));
   EXPECT_EQ(front().questions()[0].push1, lang_text(22));
   EXPECT_EQ(front().questions()[0].push2, lang_text(23));
+  // The shipped standard: PDF of all sheets in the standard style, without a single error;
+  // the empty example is reported and the run goes on.
   EXPECT_THAT(pdfs(), ElementsAre("4711_A_1.pdf", "4711_A_2.pdf", "4711_A_Deckblatt.pdf",
                                   "4712_1.pdf", "Blatt_1.pdf"));
   EXPECT_THAT(front().output_lines(), ElementsAre("leer.mi konnte nicht geladen werden"));
   EXPECT_EQ(g().reported_problems, 1);
-  EXPECT_EQ(front().messages().back(), lang_text(24));
+  EXPECT_THAT(front().messages(),
+              ElementsAre(host::format("~A~% ~A", lang_text(33), lang_text(34)), lang_text(24)));
   // The click is one command: the line queued at its end has run and left an empty drawing.
   EXPECT_THAT(host::queued_commands(), IsEmpty());
-  EXPECT_TRUE(host::sd_am_inq_drawing_no().is_nil()) << "drawing 4712 was processed last";
+  EXPECT_TRUE(host::sd_am_inq_drawing_no().is_nil());
+  EXPECT_EQ(host::sd_am_inq_curr_sheet_name(), "1");
 }
 
 TEST_F(StartQuestionTest, SecondButtonRunsNothing) {
-  g().tavrin_modus = true;
-  choose_pdf_of_all_sheets();
-  host::ui::answer_next_question(false);
-  host::ui::press_button(control("START-PB"));
+  open_main_dialog("TAVRIN-BATCH-START-DIALOG");
+  host::ui::press_button("TAVRIN-DIALOG-ALLE-AN-AUS-PB");
+  const std::size_t messages_before = front().messages().size();
+  press_start(false);
 
   EXPECT_EQ(front().questions().size(), 1u);
   EXPECT_THAT(pdfs(), IsEmpty());
   EXPECT_THAT(front().output_lines(), IsEmpty());
-  EXPECT_THAT(front().messages(), IsEmpty());
-  EXPECT_THAT(host::queued_commands(), IsEmpty());
+  EXPECT_EQ(front().messages().size(), messages_before);
+  EXPECT_EQ(g().reported_problems, 0);
 }
 
 TEST_F(StartQuestionTest, CurrentDrawingRunAsksWithThePlotDirectory) {
-  g().tavrin_modus = false;
   host::am_load_drawing({host::kw("filename"), "platte.mi"});
-  choose_pdf_of_all_sheets();
-  host::ui::answer_next_question(true);
-  host::ui::press_button(control("START-PB"));
+  open_main_dialog("TAVRIN-NOW-START-DIALOG");
+  press_start(true);
 
   ASSERT_EQ(front().questions().size(), 1u);
   EXPECT_EQ(front().questions()[0].text,
             host::format("~A: ~A", lang_text(21), host::sd_get_current_working_directory()));
   EXPECT_THAT(pdfs(), ElementsAre("Blatt_1.pdf"));
-  EXPECT_THAT(host::queued_commands(), IsEmpty());
   EXPECT_EQ(host::sd_am_inq_curr_sheet_name(), "1") << "the empty drawing replaced the plate";
 }
 
