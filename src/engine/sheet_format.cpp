@@ -129,11 +129,9 @@ std::string get_plotter_format_name(const std::string& plotter, const std::strin
     for (std::size_t i = 1; i < row.size(); ++i) {
       const std::string& entry = row[i];
       const auto slash = entry.find('/');
-      if (slash == std::string::npos) continue;
+      if (slash == std::string::npos || entry.compare(0, slash, format_name) != 0) continue;
       const auto next = entry.find('/', slash + 1);
-      const std::string paper =
-          entry.substr(slash + 1, next == std::string::npos ? next : next - slash - 1);
-      if (entry.substr(0, slash) == format_name) result = paper;
+      result = entry.substr(slash + 1, next == std::string::npos ? next : next - slash - 1);
     }
   }
   return result;
