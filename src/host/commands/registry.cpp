@@ -1,6 +1,7 @@
 // Registered commands, typed command lines, parenthesised forms and the host version.
 #include <algorithm>
 #include <map>
+#include <optional>
 #include <string>
 
 #include "host/api/commands.h"
@@ -8,6 +9,7 @@
 #include "host/api/error.h"
 #include "host/api/settings_ops.h"
 #include "host/api/testing.h"
+#include "host/api/ui_ops.h"
 #include "host/commands/annotator.h"
 #include "host/commands/forms.h"
 #include "host/commands/tokens.h"
@@ -98,6 +100,28 @@ Value run_form_text(std::string_view text) {
   return commands::call_form(form.as_list());
 }
 
+// While a command dialog waits for input, a line holding one value (a quoted text, a number,
+// a point or a keyword) is that input, as if typed into the dialog's prompt.
+std::optional<Value> dialog_input(std::string_view text) {
+  if (!active_dialog()) return std::nullopt;
+  std::vector<commands::Token> tokens;
+  try {
+    tokens = commands::tokenize(text);
+  } catch (const Error&) {
+    return std::nullopt;
+  }
+  if (tokens.size() != 1) return std::nullopt;
+  switch (tokens.front().type) {
+    case commands::TokenType::String:
+    case commands::TokenType::Number:
+    case commands::TokenType::Point:
+    case commands::TokenType::Keyword:
+      return commands::token_value(tokens.front());
+    default:
+      return std::nullopt;
+  }
+}
+
 Value run_registered(const std::string& name, const Function& body, std::string_view rest) {
   List args;
   try {
@@ -137,6 +161,10 @@ bool command_registered(const std::string& name) {
 Value run_command_line(const std::string& line) {
   const std::string_view text = trim(line);
   if (text.empty()) return Value::nil();
+  if (auto input = dialog_input(text)) {
+    feed_dialog_input(*input);
+    return Value::t();
+  }
   if (text.front() == '(') return run_form_text(text);
   const std::size_t name_end = std::min(text.find_first_of(" \t"), text.size());
   const std::string name = commands::upper(text.substr(0, name_end));
