@@ -1,6 +1,8 @@
 // `tavrin printers`: the installed printers, one per line.
 #include <CLI/CLI.hpp>
+#include <cstdlib>
 #include <iostream>
+#include <string>
 
 #include "commands.h"
 #include "host/api/drawing_ops.h"
@@ -12,8 +14,12 @@ Runner add_printers_command(CLI::App& app) {
   app.add_subcommand("printers",
                      "List the printers installed on this machine (the CUPS queues), one per line.");
   return [](const GlobalOptions&) {
-    for (const host::Value& name : host::sd_inq_printers()) {
-      std::cout << host::print_text(name) << '\n';
+    const host::List printers = host::sd_inq_printers();
+    for (const host::Value& name : printers) std::cout << host::print_text(name) << '\n';
+    if (printers.empty()) {
+      const char* server = std::getenv("CUPS_SERVER");
+      std::cerr << "tavrin: no printers installed (or no print server reachable"
+                << (server != nullptr ? std::string(" at ") + server : std::string()) << ")\n";
     }
     return int{kOk};
   };

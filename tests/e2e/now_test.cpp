@@ -1,0 +1,87 @@
+// The current-drawing run, autotext and the other commands of the `tavrin` program.
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <sstream>
+
+#include "e2e_support.h"
+
+namespace e2e {
+namespace {
+
+using ::testing::AllOf;
+using ::testing::Contains;
+using ::testing::HasSubstr;
+using ::testing::Not;
+
+std::string slurp(const fs::path& p) {
+  std::ifstream in(p);
+  std::stringstream ss;
+  ss << in.rdbuf();
+  return ss.str();
+}
+
+TEST(Now, WritesTheOutputsOfTheLoadedDrawingIntoTheCurrentDirectory) {
+  Scratch s;
+  const fs::path out = s.root() / "out";
+  fs::create_directories(out);
+  const Result r = s.tavrin("now " + quote((s.examples() / "flansch.mi").string()) + " --pdf --mi --yes", out);
+  EXPECT_EQ(r.status, 0) << r.output;
+  // In a current-drawing run the drawing number stands for the file, so MI is written too.
+  EXPECT_THAT(files_in(out), AllOf(Contains("4711_A_1.pdf"), Contains("4711_A_2.pdf"),
+                                   Contains("4711_A_1.mi")));
+  EXPECT_THAT(files_in(s.examples()), Not(Contains("4711_A_1.pdf")));
+}
+
+TEST(Now, AutotextChangesTheTitleBlockInTheWrittenFiles) {
+  Scratch s;
+  const fs::path out = s.root() / "out";
+  fs::create_directories(out);
+  const Result r = s.tavrin("now " + quote((s.examples() / "flansch.mi").string()) +
+                                " --mi --dxf --sheets 1 --autotext \"BENENNUNG=Flansch DN 100 'neu'\" --yes",
+                            out);
+  EXPECT_EQ(r.status, 0) << r.output;
+  EXPECT_THAT(slurp(out / "4711_A_1.mi"), AllOf(HasSubstr("Flansch DN 100 'neu'"),
+                                                 Not(HasSubstr("\"Flansch DN 80\""))));
+  EXPECT_THAT(dxf_texts(out / "4711_A_1.dxf"), HasSubstr("Flansch DN 100 'neu'"));
+}
+
+TEST(Now, UnknownAutotextFieldNamesTheOfferedOnes) {
+  Scratch s;
+  const Result r = s.tavrin("now " + quote((s.examples() / "flansch.mi").string()) +
+                            " --pdf --autotext NOSUCH=x --yes");
+  EXPECT_EQ(r.status, 2) << r.output;
+  EXPECT_THAT(r.output, AllOf(HasSubstr("NOSUCH"), HasSubstr("BENENNUNG")));
+}
+
+TEST(Now, MissingFileIsAUsageError) {
+  Scratch s;
+  const Result r = s.tavrin("now " + quote((s.root() / "missing.mi").string()) + " --pdf --yes");
+  EXPECT_EQ(r.status, 2);
+  EXPECT_THAT(r.output, HasSubstr("missing.mi"));
+}
+
+TEST(Cli, HelpExplainsTheCommandsAndOptions) {
+  Scratch s;
+  const Result top = s.tavrin("--help");
+  EXPECT_EQ(top.status, 0);
+  EXPECT_THAT(top.output, AllOf(HasSubstr("batch"), HasSubstr("now"), HasSubstr("printers"),
+                                HasSubstr("Exit status")));
+  const Result batch = s.tavrin("batch --help");
+  EXPECT_EQ(batch.status, 0);
+  EXPECT_THAT(batch.output, AllOf(HasSubstr("--sheets"), HasSubstr("--autotext"), HasSubstr("--select")));
+  EXPECT_EQ(s.tavrin("frobnicate").status, 2);
+}
+
+TEST(Cli, PrintersWithoutAPrintServerSaysSo) {
+  Scratch s;
+  const Result r = s.tavrin("printers");
+  // No print server answers on the scratch socket: the list is empty, and the program says
+  // why instead of printing nothing.
+  EXPECT_EQ(r.status, 0) << r.output;
+  EXPECT_THAT(r.output, HasSubstr("no printers"));
+}
+
+}  // namespace
+}  // namespace e2e
