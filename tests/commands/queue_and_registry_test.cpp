@@ -31,6 +31,7 @@ TEST_F(QueueTest, QueuedLinesRunInOrderAndAFailingLineDoesNotStopTheRest) {
   ASSERT_EQ(front_.messages().size(), 1u);
   EXPECT_THAT(front_.messages()[0], HasSubstr("GIBTS_NICHT"));
   EXPECT_FALSE(host::lisp_error_active());
+  EXPECT_EQ(host::sd_inq_error_obj(host::kw("message")), host::Value(front_.messages()[0]));
 }
 
 TEST_F(QueueTest, ResetEmptiesTheQueueAndForgetsCommandsAndVersion) {

@@ -40,6 +40,7 @@ void run_queued_commands() {
     try {
       run_command_line(line);
     } catch (const Error& e) {
+      set_error_state(e);  // the error object tells what went wrong, as after any guarded call
       reset_lisp_error_active();
       display_error(e.what());
     } catch (...) {
