@@ -2,19 +2,16 @@
 #include <dxflib/dl_dxf.h>
 #include <dxflib/dl_writer_ascii.h>
 #include <fmt/format.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <cmath>
-#include <cstdlib>
-#include <filesystem>
-#include <fstream>
+#include <iterator>
 #include <map>
-#include <memory>
 #include <numbers>
+#include <string_view>
 
 #include "host/api/error.h"
+#include "host/api/files.h"
 #include "host/formats/dxf.h"
 #include "host/formats/dxf_names.h"
 #include "host/formats/dxf_style.h"
@@ -33,6 +30,30 @@ std::vector<std::string> chunks(const std::string& s) {
   if (out.empty()) out.emplace_back();
   return out;
 }
+
+// dxflib's writer, with the groups collected in memory: the file is then written in one
+// go, atomically, and reals take their shortest exact, locale-independent form.
+class BufferWriter : public DL_WriterA {
+ public:
+  BufferWriter() : DL_WriterA("/dev/null", DL_VERSION_2000) {}
+  void dxfReal(int gc, double value) const override {
+    std::string v = fmt::format("{}", value);
+    if (v.find_first_of(".en") == std::string::npos) v += ".0";
+    group(gc, v);
+  }
+  void dxfInt(int gc, int value) const override { group(gc, fmt::format("{}", value)); }
+  void dxfHex(int gc, int value) const override { group(gc, fmt::format("{:X}", value)); }
+  void dxfString(int gc, const char* value) const override { group(gc, value); }
+  void dxfString(int gc, const std::string& value) const override { group(gc, value); }
+
+  std::string& text() { return text_; }
+
+ private:
+  void group(int gc, std::string_view value) const {
+    fmt::format_to(std::back_inserter(text_), "{:>3}\n{}\n", gc, value);
+  }
+  mutable std::string text_;
+};
 
 class SheetWriter {
  public:
@@ -251,50 +272,14 @@ class SheetWriter {
   DL_WriterA& dw_;
 };
 
-// A fresh temporary file beside the target, with the mode the target has (or 0644).
-std::string make_temp_beside(const std::string& path) {
-  std::string temp = path + ".tmp-XXXXXX";
-  int fd = ::mkstemp(temp.data());
-  if (fd < 0) throw Error("Cannot write DXF file " + path);
-  struct stat st;
-  ::fchmod(fd, ::stat(path.c_str(), &st) == 0 ? (st.st_mode & 0777) : 0644);
-  ::close(fd);
-  return temp;
-}
-
-// dxflib's writer does not report failed writes; a complete file ends with its EOF group.
-bool ends_complete(const std::string& file) {
-  std::ifstream in(file, std::ios::binary | std::ios::ate);
-  if (!in) return false;
-  auto size = static_cast<std::streamoff>(in.tellg());
-  if (size < 4) return false;
-  std::string tail(4, '\0');
-  in.seekg(size - 4);
-  in.read(tail.data(), 4);
-  return in && tail == "EOF\n";
-}
-
 }  // namespace
 
 void write_dxf_sheet(const Sheet& sheet, const std::optional<std::string>& drawing_number,
                      const std::string& path) {
-  if (path.empty()) throw Error("Cannot write a DXF file without a name");
-  const std::string temp = make_temp_beside(path);
-  try {
-    DL_Dxf dxf;
-    std::unique_ptr<DL_WriterA> dw(dxf.out(temp.c_str(), DL_VERSION_2000));
-    if (!dw) throw Error("Cannot write DXF file " + path);
-    SheetWriter(dxf, *dw).write(sheet, drawing_number);
-    dw->close();
-    if (!ends_complete(temp)) throw Error("Cannot write DXF file " + path + " (disk full?)");
-    std::error_code ec;
-    std::filesystem::rename(temp, path, ec);
-    if (ec) throw Error("Cannot write DXF file " + path + ": " + ec.message());
-  } catch (...) {
-    std::error_code ignored;
-    std::filesystem::remove(temp, ignored);
-    throw;
-  }
+  DL_Dxf dxf;
+  BufferWriter dw;
+  SheetWriter(dxf, dw).write(sheet, drawing_number);
+  write_file_atomically(path, dw.text());
 }
 
 }  // namespace host
