@@ -20,14 +20,26 @@ constexpr const char* kGrid = "TAVRIN-AUTOTEXT-DIALOG-11-GA";
 constexpr int kRowCells = 5;
 constexpr int kRowPixels = 30;
 
-std::string row_control(const char* tmpl, int y) { return host::format(tmpl, y); }
-std::string label_id(int y) { return row_control("TAVRIN-AUTOTEXT-DIALOG-~A-LB", y); }
-std::string toggle_id(int y) { return row_control("TAVRIN-AUTOTEXT-DIALOG-~A-TB", y); }
-std::string value_id(int y) { return row_control("TAVRIN-AUTOTEXT-DIALOG-~A-TX", y); }
-std::string info_id(int y) { return row_control("TAVRIN-AUTOTEXT-DIALOG-~A-INFO-LB", y); }
+std::string row_control(const char* tmpl, int y) {
+  return host::format(tmpl, y);
+}
+std::string label_id(int y) {
+  return row_control("TAVRIN-AUTOTEXT-DIALOG-~A-LB", y);
+}
+std::string toggle_id(int y) {
+  return row_control("TAVRIN-AUTOTEXT-DIALOG-~A-TB", y);
+}
+std::string value_id(int y) {
+  return row_control("TAVRIN-AUTOTEXT-DIALOG-~A-TX", y);
+}
+std::string info_id(int y) {
+  return row_control("TAVRIN-AUTOTEXT-DIALOG-~A-INFO-LB", y);
+}
 
 // Rows are written by hand: a short row simply has empty fields.
-std::string field(const Row& row, std::size_t index) { return index < row.size() ? row[index] : ""; }
+std::string field(const Row& row, std::size_t index) {
+  return index < row.size() ? row[index] : "";
+}
 
 // The editable flag is a token of the host language: NIL in any case forbids own values.
 bool editable(const Row& row) {
@@ -63,29 +75,33 @@ std::string quoted_text(std::string_view text) {
 void create_containers(int rows) {
   host::sd_create_dialog_shell(kShell, {kw("title"), lang_text(35), kw("bottomline"), host::Value(),
                                         kw("areabackground"), kw("command")});
-  host::sd_append_area("TAVRIN-AUTOTEXT-DIALOG-1-AA",
-                       {kw("parent"), "TAVRIN-AUTOTEXT-DIALOG-AA", kw("frame"), host::Value(), kw("margin"), 1,
-                        kw("titlecolor"), "#ffff00", kw("background"), kw("option")});
-  host::sd_append_grid_area(kGrid, {kw("parent"), "TAVRIN-AUTOTEXT-DIALOG-1-AA", kw("frame"), host::Value(),
-                                    kw("width"), 400, kw("height"), kRowPixels * rows, kw("cellsize"),
-                                    host::List{5.0, 5.0}, kw("titlecolor"), "#ffffff", kw("background"),
-                                    kw("command")});
+  host::sd_append_area(
+      "TAVRIN-AUTOTEXT-DIALOG-1-AA",
+      {kw("parent"), "TAVRIN-AUTOTEXT-DIALOG-AA", kw("frame"), host::Value(), kw("margin"), 1,
+       kw("titlecolor"), "#ffff00", kw("background"), kw("option")});
+  host::sd_append_grid_area(
+      kGrid, {kw("parent"), "TAVRIN-AUTOTEXT-DIALOG-1-AA", kw("frame"), host::Value(), kw("width"),
+              400, kw("height"), kRowPixels * rows, kw("cellsize"), host::List{5.0, 5.0},
+              kw("titlecolor"), "#ffffff", kw("background"), kw("command")});
 }
 
 void create_row(const Row& row, int y) {
-  host::sd_create_label_control(label_id(y), {kw("parent"), kGrid, kw("title"), field(row, 0), kw("alignment"),
-                                              kw("left"), kw("x"), 0, kw("y"), y, kw("width"), 25, kw("height"), 5});
-  host::sd_create_text_control(value_id(y), {kw("parent"), kGrid, kw("x"), 45, kw("y"), y, kw("width"), 35,
-                                             kw("height"), 5, kw("editable"), editable(row), kw("range"),
-                                             proposals(row), kw("autoadd"), host::Value()});
+  host::sd_create_label_control(
+      label_id(y), {kw("parent"), kGrid, kw("title"), field(row, 0), kw("alignment"), kw("left"),
+                    kw("x"), 0, kw("y"), y, kw("width"), 25, kw("height"), 5});
+  host::sd_create_text_control(
+      value_id(y),
+      {kw("parent"), kGrid, kw("x"), 45, kw("y"), y, kw("width"), 35, kw("height"), 5,
+       kw("editable"), editable(row), kw("range"), proposals(row), kw("autoadd"), host::Value()});
   host::sd_hide_control(value_id(y));
   host::sd_create_togglebutton_control(
-      toggle_id(y), {kw("parent"), kGrid, kw("title"), "", kw("indicator"), kw("radio"), kw("x"), 30, kw("y"), y,
-                     kw("width"), 15, kw("height"), 5, kw("pushaction"), eintrag_action(y, true),
-                     kw("releaseaction"), eintrag_action(y, false)});
+      toggle_id(y), {kw("parent"), kGrid, kw("title"), "", kw("indicator"), kw("radio"), kw("x"),
+                     30, kw("y"), y, kw("width"), 15, kw("height"), 5, kw("pushaction"),
+                     eintrag_action(y, true), kw("releaseaction"), eintrag_action(y, false)});
   // Placed beyond the grid's width: it carries the INFO name without showing it.
-  host::sd_create_label_control(info_id(y), {kw("parent"), kGrid, kw("title"), field(row, 2), kw("alignment"),
-                                             kw("left"), kw("x"), 500, kw("y"), y, kw("width"), 25, kw("height"), 5});
+  host::sd_create_label_control(
+      info_id(y), {kw("parent"), kGrid, kw("title"), field(row, 2), kw("alignment"), kw("left"),
+                   kw("x"), 500, kw("y"), y, kw("width"), 25, kw("height"), 5});
 }
 
 }  // namespace
@@ -118,7 +134,8 @@ void tavrin_autotext_dialog() {
     create_row(row, y);
     y += kRowCells;
   }
-  host::sd_show_dialog_shell(kShell, {kw("position"), host::List{"TOP-MENU-TOOLBOX-TB", kw("bottomleft"), 10, 10}});
+  host::sd_show_dialog_shell(
+      kShell, {kw("position"), host::List{"TOP-MENU-TOOLBOX-TB", kw("bottomleft"), 10, 10}});
 }
 
 void autotext_eintrag(int y, bool flag) {
@@ -147,11 +164,14 @@ void set_autotext_to_drawing() {
     const host::Value value = host::sd_get_text_control_value(value_id(y), true);
     const std::string text = value.is_string() ? value.as_string() : "";
     const std::string info = host::sd_get_control_title(info_id(y));
-    const std::string line =
-        host::format("CHANGE_TEXT '~A' GLOBAL INFOS '~A' END", quoted_text(text), quoted_text(info));
+    const std::string line = host::format("CHANGE_TEXT '~A' GLOBAL INFOS '~A' END",
+                                          quoted_text(text), quoted_text(info));
     // A refused line must not end the run: it is reported and the next row still applies.
-    if (!host::guarded([&] { return host::sd_execute_annotator_command({kw("cmd"), line}); },
-                       host::OnError::Report)) {
+    if (!host::guarded(
+            [&] {
+              return host::sd_execute_annotator_command({kw("cmd"), line});
+            },
+            host::OnError::Report)) {
       ++g().reported_problems;
     }
   }

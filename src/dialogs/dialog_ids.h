@@ -13,7 +13,9 @@ inline constexpr const char* kMainShell = "TAVRIN-DIALOG";
 inline constexpr const char* kMainGrid = "TAVRIN-DIALOG-11-GA";
 
 // "TAVRIN-DIALOG-" + key.
-inline std::string dialog_control(const std::string& key) { return "TAVRIN-DIALOG-" + key; }
+inline std::string dialog_control(const std::string& key) {
+  return "TAVRIN-DIALOG-" + key;
+}
 
 // A control action that runs `f` and answers nil.
 inline host::Value action_of(std::function<void()> f) {

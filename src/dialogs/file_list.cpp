@@ -30,9 +30,10 @@ Value filter_action(int n) {
 
 void filter_radio(const std::string& key, int title, int x, int width, int y, int n) {
   host::sd_create_togglebutton_control(
-      dialog_control(key), {kw("parent"), kMainGrid, kw("title"), lang_text(title), kw("indicator"), kw("radio"),
-                            kw("x"), x, kw("y"), y, kw("width"), width, kw("height"), 5, kw("pushaction"),
-                            filter_action(n), kw("releaseaction"), filter_action(n)});
+      dialog_control(key),
+      {kw("parent"), kMainGrid, kw("title"), lang_text(title), kw("indicator"), kw("radio"),
+       kw("x"), x, kw("y"), y, kw("width"), width, kw("height"), 5, kw("pushaction"),
+       filter_action(n), kw("releaseaction"), filter_action(n)});
 }
 
 std::string lower(std::string text) {
@@ -53,20 +54,23 @@ std::string name_of(const std::string& path) {
   return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
-std::string cell_text(const Value& v) { return trim_blanks(v.is_string() ? v.as_string() : host::print_text(v)); }
+std::string cell_text(const Value& v) {
+  return trim_blanks(v.is_string() ? v.as_string() : host::print_text(v));
+}
 
 }  // namespace
 
 int batch_zusatz_dialog(int y) {
-  host::sd_create_separator_control(dialog_control("DIR-SE"),
-                                    {kw("parent"), kMainGrid, kw("x"), 0, kw("y"), y + 5, kw("width"), 80,
-                                     kw("height"), 1});
+  host::sd_create_separator_control(
+      dialog_control("DIR-SE"),
+      {kw("parent"), kMainGrid, kw("x"), 0, kw("y"), y + 5, kw("width"), 80, kw("height"), 1});
   create_dir_button(y + 6);
   const int filter_row = y + 11;
   host::sd_create_pushbutton_control(
       dialog_control("ALLE-AN-AUS-PB"),
-      {kw("parent"), kMainGrid, kw("title"), "  X", kw("alignment"), kw("left"), kw("x"), 0, kw("y"), filter_row,
-       kw("width"), 5, kw("height"), 5, kw("pushaction"), action_of(tv_select_all_or_nothing)});
+      {kw("parent"), kMainGrid, kw("title"), "  X", kw("alignment"), kw("left"), kw("x"), 0,
+       kw("y"), filter_row, kw("width"), 5, kw("height"), 5, kw("pushaction"),
+       action_of(tv_select_all_or_nothing)});
   filter_radio("MI-TB", 12, 12, 15, filter_row, 0);
   filter_radio("BDL-TB", 13, 30, 15, filter_row, 1);
   filter_radio("ALLE-TB", 14, 50, 20, filter_row, 2);
@@ -74,7 +78,8 @@ int batch_zusatz_dialog(int y) {
 }
 
 void switch_filter_buttons(int n) {
-  for (const char* key : {"MI-TB", "BDL-TB", "ALLE-TB"}) host::sd_reset_togglebutton(dialog_control(key), false);
+  for (const char* key : {"MI-TB", "BDL-TB", "ALLE-TB"})
+    host::sd_reset_togglebutton(dialog_control(key), false);
   const char* chosen = n == 0 ? "MI-TB" : n == 1 ? "BDL-TB" : "ALLE-TB";
   host::sd_set_togglebutton(dialog_control(chosen), false);
   tv_read_directory("");
@@ -87,7 +92,9 @@ std::string read_filter() {
 }
 
 void any_filetype_selected() {
-  if (tv_read_value("MI-TB") == "1" && tv_read_value("BDL-TB") == "1" && tv_read_value("ALLE-TB") == "1") return;
+  if (tv_read_value("MI-TB") == "1" && tv_read_value("BDL-TB") == "1" &&
+      tv_read_value("ALLE-TB") == "1")
+    return;
   host::sd_set_togglebutton(dialog_control("ALLE-TB"), true);
 }
 
@@ -104,7 +111,8 @@ std::string size_in_kbyte(const Value& bytes) {
 
 List tv_create_file_list(const std::string& filter, const std::string& mark) {
   List rows;
-  for (const Value& entry : host::sd_directory_list(host::sd_get_current_working_directory(), filter)) {
+  for (const Value& entry :
+       host::sd_directory_list(host::sd_get_current_working_directory(), filter)) {
     const std::string& path = entry.as_string();
     if (host::sd_directory_p(path)) continue;
     const std::string name = name_of(path);
@@ -113,29 +121,53 @@ List tv_create_file_list(const std::string& filter, const std::string& mark) {
   return rows;
 }
 
-void tv_create_log_tab_table(const std::string& table, const std::string& filter, const std::string& mark) {
+void tv_create_log_tab_table(const std::string& table, const std::string& filter,
+                             const std::string& mark) {
   const List rows = tv_create_file_list(filter, mark);
   const std::size_t blanks = rows.size() > kRowsWithoutScrollBar ? 58 : 63;
   host::sd_create_logical_table(
-      table, {kw("columns"), List{kw("x"), kw("name"), kw("format"), kw("size")}, kw("columnnames"),
-              List{"X", std::string(blanks, ' ') + "Filename", "     Typ", "    KByte"}, kw("types"),
-              List{kw("string"), kw("string"), kw("string"), kw("string")}, kw("contents"), rows});
+      table,
+      {kw("columns"), List{kw("x"), kw("name"), kw("format"), kw("size")}, kw("columnnames"),
+       List{"X", std::string(blanks, ' ') + "Filename", "     Typ", "    KByte"}, kw("types"),
+       List{kw("string"), kw("string"), kw("string"), kw("string")}, kw("contents"), rows});
 }
 
 void tv_read_directory(const std::string& mark) {
   tv_create_log_tab_table(kFileTable, read_filter(), mark);
   host::sd_create_display_table_control(
-      kFileDisplay,
-      {kw("parent"), kMainGrid, kw("x"), kTableX, kw("y"), kTableY, kw("width"), kTableWidth, kw("height"),
-       kTableHeight, kw("logicaltable"), kFileTable, kw("columns"), List{kw("x"), kw("name"), kw("format"), kw("size")},
-       kw("alignment"), List{kw("left"), kw("right"), kw("right"), kw("right")}, kw("applycolumn"), kw("name"),
-       kw("applyaction"), kw("default-tokens"), kw("keycolumntoken"), kw("keyvalues"), kw("selectionmode"),
-       kw("single-row"), kw("selectionaction"), Value::function([](const List& args) {
-         tv_set_table_selection(args.empty() ? std::string(kFileDisplay) : host::print_text(args[0]));
-         return Value();
-       })});
-  host::sd_set_display_table_colors(kFileDisplay, {kw("columnseparators"), Value::t(), kw("columnseparatorcolor"),
-                                                   Value::t(), kw("rowcolors"), Value::t()});
+      kFileDisplay, {kw("parent"),
+                     kMainGrid,
+                     kw("x"),
+                     kTableX,
+                     kw("y"),
+                     kTableY,
+                     kw("width"),
+                     kTableWidth,
+                     kw("height"),
+                     kTableHeight,
+                     kw("logicaltable"),
+                     kFileTable,
+                     kw("columns"),
+                     List{kw("x"), kw("name"), kw("format"), kw("size")},
+                     kw("alignment"),
+                     List{kw("left"), kw("right"), kw("right"), kw("right")},
+                     kw("applycolumn"),
+                     kw("name"),
+                     kw("applyaction"),
+                     kw("default-tokens"),
+                     kw("keycolumntoken"),
+                     kw("keyvalues"),
+                     kw("selectionmode"),
+                     kw("single-row"),
+                     kw("selectionaction"),
+                     Value::function([](const List& args) {
+                       tv_set_table_selection(args.empty() ? std::string(kFileDisplay)
+                                                           : host::print_text(args[0]));
+                       return Value();
+                     })});
+  host::sd_set_display_table_colors(
+      kFileDisplay, {kw("columnseparators"), Value::t(), kw("columnseparatorcolor"), Value::t(),
+                     kw("rowcolors"), Value::t()});
   host::sd_logical_table_update_display_tables(kFileTable);
 }
 
@@ -143,7 +175,8 @@ void tv_set_table_selection(const std::string& display_table) {
   const List selection = host::sd_get_display_table_selection(display_table);
   if (selection.empty()) return;
   const int row = static_cast<int>(selection.front().as_integer());
-  const bool marked = !cell_text(host::sd_read_logical_table_cell(kFileTable, row, kw("x"))).empty();
+  const bool marked =
+      !cell_text(host::sd_read_logical_table_cell(kFileTable, row, kw("x"))).empty();
   host::sd_write_logical_table_cell(kFileTable, row, kw("x"), marked ? "" : "X");
 }
 
@@ -158,8 +191,9 @@ void tv_select_all_or_nothing() {
 std::vector<std::string> create_filelist() {
   std::vector<std::string> names;
   // No table at all (the standard could not be loaded): nothing is marked.
-  const std::optional<Value> rows = host::guarded(
-      [] { return Value(host::sd_get_logical_table_number_of_rows(kFileTable)); }, host::OnError::Silent);
+  const std::optional<Value> rows =
+      host::guarded([] { return Value(host::sd_get_logical_table_number_of_rows(kFileTable)); },
+                    host::OnError::Silent);
   if (!rows) return names;
   for (int row = 0; row < rows->as_integer(); ++row) {
     if (cell_text(host::sd_read_logical_table_cell(kFileTable, row, kw("x"))) != "X") continue;

@@ -24,7 +24,8 @@ void any_filetype_selected();
 // Rebuilds the file table from the plot directory, every row carrying the mark ("" or "X").
 void tv_read_directory(const std::string& mark);
 // The logical table: columns :x :name :format :size, their headers, the rows of the directory.
-void tv_create_log_tab_table(const std::string& table, const std::string& filter, const std::string& mark);
+void tv_create_log_tab_table(const std::string& table, const std::string& filter,
+                             const std::string& mark);
 // One row (mark, name, type, size) per file of the plot directory that matches the filter,
 // in listing order; subdirectories are left out.
 host::List tv_create_file_list(const std::string& filter, const std::string& mark);

@@ -20,15 +20,20 @@ using host::kw;
 
 // Settings of the main dialog that the standard file does not hold but a hand-written line
 // may still name.
-const std::vector<std::string> kUnstoredKeys = {"STORE-AENDERUNG-TB", "AUTOTEXT-AN-TB", "AUTOTEXT-AUS-TB"};
+const std::vector<std::string> kUnstoredKeys = {"STORE-AENDERUNG-TB", "AUTOTEXT-AN-TB",
+                                                "AUTOTEXT-AUS-TB"};
 
 std::string user_copy() {
   return host::format("~A/TavrinStandard.dat", host::sd_inq_user_profiledir_pathname());
 }
 
-std::string shared_copy() { return host::format("~A/TABELLEN/TavrinStandard.dat", g().tavrin_path); }
+std::string shared_copy() {
+  return host::format("~A/TABELLEN/TavrinStandard.dat", g().tavrin_path);
+}
 
-bool exists(const std::string& path) { return host::sd_inq_file_status(path, kw("existence")).truthy(); }
+bool exists(const std::string& path) {
+  return host::sd_inq_file_status(path, kw("existence")).truthy();
+}
 
 bool contains(const std::vector<std::string>& keys, const std::string& key) {
   return std::find(keys.begin(), keys.end(), key) != keys.end();
@@ -36,7 +41,9 @@ bool contains(const std::vector<std::string>& keys, const std::string& key) {
 
 // The keys are the dialog's own: a current-drawing run leaves the filter radios out, and
 // toggle operations on them then do nothing.
-bool names_setting(const std::string& key) { return contains(standard_keys(), key) || contains(kUnstoredKeys, key); }
+bool names_setting(const std::string& key) {
+  return contains(standard_keys(), key) || contains(kUnstoredKeys, key);
+}
 
 void apply_setting(const std::string& key, const std::string& value) {
   const std::string control = dialog_control(key);
@@ -56,13 +63,14 @@ void load_line(const std::string& path, int number, std::string_view line) {
   if (trim_blanks(line).empty()) return;
   const std::vector<std::string> pieces = split_fields(line);
   if (pieces.size() < 2) {
-    host::display(host::format("~A:~A: kein \"|\" in der Zeile \"~A\", die Zeile wird übergangen", path, number,
-                               std::string(line)));
+    host::display(host::format("~A:~A: kein \"|\" in der Zeile \"~A\", die Zeile wird übergangen",
+                               path, number, std::string(line)));
     return;
   }
   const std::string key = trim_blanks(pieces[0]);
   if (!names_setting(key)) {
-    host::display(host::format("~A:~A: unbekannte Einstellung \"~A\", die Zeile wird übergangen", path, number, key));
+    host::display(host::format("~A:~A: unbekannte Einstellung \"~A\", die Zeile wird übergangen",
+                               path, number, key));
     return;
   }
   apply_setting(key, trim_blanks(pieces[1]));
@@ -79,36 +87,55 @@ std::string tv_read_value(const std::string& key) {
   return host::sd_togglebutton_set_p(control) ? "1" : "0";
 }
 
-bool tv_set_nil_or_t(const std::string& text) { return text == "1"; }
+bool tv_set_nil_or_t(const std::string& text) {
+  return text == "1";
+}
 
 const std::vector<std::string>& standard_keys() {
-  static const std::vector<std::string> keys = {
-      "STORE-MI-TB",       "STORE-DXF-TB",     "STORE-PDF-TB", "AUTO-PLOTTER-SELECT-TB", "EINPASSEN-TB",
-      "BLATT-ALLE-TB",     "BLATT-GROESSER-TB", "BLATT-KLEINER-TB", "BLATT-X-TB",        "DRUCKEN-TB",
-      "MI-TB",             "BDL-TB",           "ALLE-TB",      "DRUCKER-TX",             "FORMAT-TX",
-      "FIRMA-TX",          "BLATT-GROESSER-TX", "BLATT-KLEINER-TX", "BLATT-X-TX"};
+  static const std::vector<std::string> keys = {"STORE-MI-TB",
+                                                "STORE-DXF-TB",
+                                                "STORE-PDF-TB",
+                                                "AUTO-PLOTTER-SELECT-TB",
+                                                "EINPASSEN-TB",
+                                                "BLATT-ALLE-TB",
+                                                "BLATT-GROESSER-TB",
+                                                "BLATT-KLEINER-TB",
+                                                "BLATT-X-TB",
+                                                "DRUCKEN-TB",
+                                                "MI-TB",
+                                                "BDL-TB",
+                                                "ALLE-TB",
+                                                "DRUCKER-TX",
+                                                "FORMAT-TX",
+                                                "FIRMA-TX",
+                                                "BLATT-GROESSER-TX",
+                                                "BLATT-KLEINER-TX",
+                                                "BLATT-X-TX"};
   return keys;
 }
 
 void tv_store_standard() {
-  const std::string path = g().tavrin_admin ? shared_copy() : user_copy();
   std::string content;
-  for (const std::string& key : standard_keys()) content += host::format("~A|~A", key, tv_read_value(key)) + "\n";
+  for (const std::string& key : standard_keys())
+    content += host::format("~A|~A", key, tv_read_value(key)) + "\n";
   // A file that could not be written is the host's error to show, never a confirmation.
-  if (!host::guarded(
-          [&] {
-            host::write_file_atomically(path, content);
-            return host::Value::t();
-          },
-          host::OnError::Show)) {
-    return;
-  }
-  host::sd_display_message(host::format("~A~% ~A", lang_text(16), path));
+  const std::optional<host::Value> path = host::guarded(
+      [&] {
+        const std::string target = g().tavrin_admin ? shared_copy() : user_copy();
+        host::write_file_atomically(target, content);
+        return host::Value(target);
+      },
+      host::OnError::Show);
+  if (path) host::sd_display_message(host::format("~A~% ~A", lang_text(16), *path));
 }
 
 void tv_load_standard() {
-  const std::string user = user_copy();
-  const std::string path = (!g().tavrin_admin && exists(user)) ? user : shared_copy();
+  // A profile directory that cannot be had is no user copy.
+  const std::optional<host::Value> user =
+      g().tavrin_admin
+          ? std::nullopt
+          : host::guarded([] { return host::Value(user_copy()); }, host::OnError::Silent);
+  const std::string path = (user && exists(user->as_string())) ? user->as_string() : shared_copy();
   // Without any copy the dialog stays as reset; the host's error names the missing file.
   const std::optional<host::Value> content =
       host::guarded([&] { return host::Value(host::read_file(path)); }, host::OnError::Show);

@@ -29,13 +29,15 @@ struct Cell {
 };
 
 List placed(const Cell& c, List more) {
-  List args{kw("parent"), kMainGrid, kw("x"), c.x, kw("y"), c.y, kw("width"), c.width, kw("height"), c.height};
+  List args{kw("parent"), kMainGrid,   kw("x"), c.x,          kw("y"),
+            c.y,          kw("width"), c.width, kw("height"), c.height};
   args.insert(args.end(), more.begin(), more.end());
   return args;
 }
 
 void label(const std::string& key, const std::string& title, const Cell& c) {
-  host::sd_create_label_control(dialog_control(key), placed(c, {kw("title"), title, kw("alignment"), kw("left")}));
+  host::sd_create_label_control(dialog_control(key),
+                                placed(c, {kw("title"), title, kw("alignment"), kw("left")}));
 }
 
 void separator(const std::string& key, int y) {
@@ -46,11 +48,12 @@ void separator(const std::string& key, int y) {
 void toggle(const std::string& key, const std::string& title, const char* indicator, const Cell& c,
             const Value& action) {
   host::sd_create_togglebutton_control(
-      dialog_control(key),
-      placed(c, {kw("title"), title, kw("indicator"), kw(indicator), kw("pushaction"), action, kw("releaseaction"), action}));
+      dialog_control(key), placed(c, {kw("title"), title, kw("indicator"), kw(indicator),
+                                      kw("pushaction"), action, kw("releaseaction"), action}));
 }
 
-void check(const std::string& key, const std::string& title, const Cell& c, const Value& action = Value()) {
+void check(const std::string& key, const std::string& title, const Cell& c,
+           const Value& action = Value()) {
   toggle(key, title, "check", c, action);
 }
 
@@ -66,14 +69,16 @@ List entries(const std::vector<std::string>& texts) {
 
 // Choice only from the list: nothing typed, nothing added.
 void drop_down(const std::string& key, const std::vector<std::string>& range, const Cell& c) {
-  host::sd_create_text_control(dialog_control(key), placed(c, {kw("editable"), Value(), kw("range"), entries(range),
-                                                               kw("autoadd"), Value()}));
+  host::sd_create_text_control(
+      dialog_control(key),
+      placed(c, {kw("editable"), Value(), kw("range"), entries(range), kw("autoadd"), Value()}));
 }
 
 void sheet_field(const std::string& key, const Cell& c) {
-  host::sd_create_text_control(dialog_control(key),
-                               placed(c, {kw("editable"), Value::t(), kw("multiline"), Value(), kw("focusmarking"),
-                                          Value(), kw("modifiedmarking"), Value(), kw("wordwrap"), Value()}));
+  host::sd_create_text_control(
+      dialog_control(key),
+      placed(c, {kw("editable"), Value::t(), kw("multiline"), Value(), kw("focusmarking"), Value(),
+                 kw("modifiedmarking"), Value(), kw("wordwrap"), Value()}));
 }
 
 void close_main_dialog() {
@@ -82,16 +87,18 @@ void close_main_dialog() {
 }
 
 void create_frame(bool batch) {
-  host::sd_create_image("START-IMAGE", {kw("file"), host::format("~A/ICONS/Start.bmp", g().tavrin_path)});
+  host::sd_create_image("START-IMAGE",
+                        {kw("file"), host::format("~A/ICONS/Start.bmp", g().tavrin_path)});
   host::sd_create_image("STORE-STANDARD-IMAGE",
                         {kw("file"), host::format("~A/ICONS/Store_Standard.bmp", g().tavrin_path)});
-  host::sd_create_dialog_shell(kMainShell, {kw("title"), g().tavrin_version, kw("bottomline"), Value(),
-                                            kw("closeaction"), action_of(close_main_dialog)});
-  host::sd_append_area("TAVRIN-DIALOG-1-AA",
-                       {kw("parent"), "TAVRIN-DIALOG-AA", kw("margin"), 1, kw("titlecolor"), "#ffff00"});
-  host::sd_append_grid_area(kMainGrid, {kw("parent"), "TAVRIN-DIALOG-1-AA", kw("width"), 400, kw("height"),
-                                        batch ? 730 : 190, kw("cellsize"), List{5.0, 5.0}, kw("titlecolor"),
-                                        "#ffffff"});
+  host::sd_create_dialog_shell(
+      kMainShell, {kw("title"), g().tavrin_version, kw("bottomline"), Value(), kw("closeaction"),
+                   action_of(close_main_dialog)});
+  host::sd_append_area("TAVRIN-DIALOG-1-AA", {kw("parent"), "TAVRIN-DIALOG-AA", kw("margin"), 1,
+                                              kw("titlecolor"), "#ffff00"});
+  host::sd_append_grid_area(
+      kMainGrid, {kw("parent"), "TAVRIN-DIALOG-1-AA", kw("width"), 400, kw("height"),
+                  batch ? 730 : 190, kw("cellsize"), List{5.0, 5.0}, kw("titlecolor"), "#ffffff"});
 }
 
 void create_output_rows() {
@@ -133,15 +140,16 @@ void create_sheet_row() {
 void create_button_rows(int b) {
   host::sd_create_pushbutton_control(
       dialog_control("STORE-KONFIG-PB"),
-      placed({0, b, 20, 10}, {kw("image"), "STORE-STANDARD-IMAGE", kw("alignment"), kw("center"), kw("pushaction"),
-                              action_of(tv_store_standard)}));
+      placed({0, b, 20, 10}, {kw("image"), "STORE-STANDARD-IMAGE", kw("alignment"), kw("center"),
+                              kw("pushaction"), action_of(tv_store_standard)}));
   host::sd_create_pushbutton_control(
       dialog_control("START-PB"),
-      placed({20, b, 40, 10}, {kw("title"), "", kw("image"), "START-IMAGE", kw("alignment"), kw("center"),
-                               kw("pushaction"), action_of([] { tavrin(); })}));
+      placed({20, b, 40, 10}, {kw("title"), "", kw("image"), "START-IMAGE", kw("alignment"),
+                               kw("center"), kw("pushaction"), action_of([] { tavrin(); })}));
   label("AUTOTEXT-LB", lang_text(35), {65, b + 1, 15, 5});
   radio("AUTOTEXT-AN-TB", lang_text(36), {62, b + 5, 8, 5}, action_of([] { autotext_switch(1); }));
-  radio("AUTOTEXT-AUS-TB", lang_text(37), {70, b + 5, 10, 5}, action_of([] { autotext_switch(0); }));
+  radio("AUTOTEXT-AUS-TB", lang_text(37), {70, b + 5, 10, 5},
+        action_of([] { autotext_switch(0); }));
 }
 
 void show_or_hide(const std::string& key, bool shown) {
@@ -152,7 +160,9 @@ void show_or_hide(const std::string& key, bool shown) {
   }
 }
 
-bool is_on(const std::string& key) { return host::sd_togglebutton_set_p(dialog_control(key)); }
+bool is_on(const std::string& key) {
+  return host::sd_togglebutton_set_p(dialog_control(key));
+}
 
 }  // namespace
 
@@ -164,7 +174,8 @@ void tavrin_dialog() {
   create_sheet_row();
   if (batch) batch_zusatz_dialog(kBlattRow);
   create_button_rows(batch ? kButtonRowBatch : kButtonRowNow);
-  host::sd_show_dialog_shell(kMainShell, {kw("position"), List{"TOP-MENU-TOOLBOX-TB", kw("bottomleft"), 10, 10}});
+  host::sd_show_dialog_shell(
+      kMainShell, {kw("position"), List{"TOP-MENU-TOOLBOX-TB", kw("bottomleft"), 10, 10}});
   tv_reset_dialog();
 }
 
@@ -196,9 +207,13 @@ void switch_pdf() {
   show_or_hide("FIRMA-TX", is_on("STORE-PDF-TB"));
 }
 
-void switch_druckerwahl() { show_or_hide("DRUCKER-TX", !is_on("AUTO-PLOTTER-SELECT-TB")); }
+void switch_druckerwahl() {
+  show_or_hide("DRUCKER-TX", !is_on("AUTO-PLOTTER-SELECT-TB"));
+}
 
-void switch_einpassen() { show_or_hide("FORMAT-TX", is_on("EINPASSEN-TB") && is_on("DRUCKEN-TB")); }
+void switch_einpassen() {
+  show_or_hide("FORMAT-TX", is_on("EINPASSEN-TB") && is_on("DRUCKEN-TB"));
+}
 
 void switch_blaetter(const std::string& name) {
   for (const char* key : {"BLATT-ALLE-TB", "BLATT-GROESSER-TB", "BLATT-KLEINER-TB", "BLATT-X-TB"}) {

@@ -42,7 +42,8 @@ void define(const std::string& name, const std::string& title, std::function<voi
 Value browse_plot_dir(const List& args) {
   const Value so_far = args.empty() ? Value() : args.front();
   const Value chosen = host::sd_browse_for_folder(lang_text(15), so_far);
-  if (chosen.is_string()) host::feed_dialog_input(host::convert_filename_from_platform(chosen.as_string()));
+  if (chosen.is_string())
+    host::feed_dialog_input(host::convert_filename_from_platform(chosen.as_string()));
   return Value();
 }
 
@@ -101,8 +102,9 @@ void tavrin_start(bool modus) {
 void create_dir_button(int row) {
   host::sd_create_pushbutton_control(
       dialog_control("VERZEICHNIS-PB"),
-      {kw("parent"), kMainGrid, kw("title"), host::format("  ~A", host::sd_get_current_working_directory()),
-       kw("alignment"), kw("left"), kw("x"), 0, kw("y"), row, kw("width"), 80, kw("height"), 5, kw("pushaction"),
+      {kw("parent"), kMainGrid, kw("title"),
+       host::format("  ~A", host::sd_get_current_working_directory()), kw("alignment"), kw("left"),
+       kw("x"), 0, kw("y"), row, kw("width"), 80, kw("height"), 5, kw("pushaction"),
        action_of([] { host::sd_call_dialog("SET-PLOT-DIR"); })});
 }
 

@@ -11,7 +11,9 @@ namespace {
 using host::kw;
 using host::ui::find_control;
 
-std::string row_id(const char* tmpl, int y) { return host::format(tmpl, y); }
+std::string row_id(const char* tmpl, int y) {
+  return host::format(tmpl, y);
+}
 
 class AutotextTest : public DialogTest {
  protected:

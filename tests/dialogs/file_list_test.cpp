@@ -15,12 +15,15 @@ using host::ui::press_button;
 
 class FileListTest : public DialogTest {
  protected:
-  void file(const std::string& name, std::size_t bytes) const { write(plot_dir() / name, std::string(bytes, 'x')); }
+  void file(const std::string& name, std::size_t bytes) const {
+    write(plot_dir() / name, std::string(bytes, 'x'));
+  }
 
   // Row of the file table by name: (mark, type, size).
   static std::map<std::string, std::vector<std::string>> rows() {
     std::map<std::string, std::vector<std::string>> out;
-    const auto marks = column("x"), names = column("name"), types = column("format"), sizes = column("size");
+    const auto marks = column("x"), names = column("name"), types = column("format"),
+               sizes = column("size");
     for (std::size_t i = 0; i < names.size(); ++i) out[names[i]] = {marks[i], types[i], sizes[i]};
     return out;
   }
@@ -28,7 +31,9 @@ class FileListTest : public DialogTest {
     const auto names = column("name");
     return static_cast<int>(std::find(names.begin(), names.end(), name) - names.begin());
   }
-  static std::string name_header() { return host::ui::find_logical_table("TAVRIN-ltb")->column_names.at(1); }
+  static std::string name_header() {
+    return host::ui::find_logical_table("TAVRIN-ltb")->column_names.at(1);
+  }
 };
 
 TEST_F(FileListTest, RowsCarryTypeAndSizeInThousandsRoundedHalfToEven) {
@@ -51,12 +56,13 @@ TEST_F(FileListTest, RowsCarryTypeAndSizeInThousandsRoundedHalfToEven) {
   EXPECT_EQ(size_in_kbyte(host::Value(2501)), "3");
 
   const auto table = host::ui::find_logical_table("TAVRIN-ltb");
-  EXPECT_EQ(table->column_names, (std::vector<std::string>{"X", std::string(63, ' ') + "Filename", "     Typ",
-                                                           "    KByte"}));
+  EXPECT_EQ(table->column_names, (std::vector<std::string>{"X", std::string(63, ' ') + "Filename",
+                                                           "     Typ", "    KByte"}));
   const auto display = host::ui::find_control("TAVRIN-DIALOG-DT");
   EXPECT_EQ((std::vector<int>{display->x, display->y, display->width, display->height}),
             (std::vector<int>{0, 39, 79, 97}));
-  EXPECT_EQ(display->table->alignment, (std::vector<std::string>{"left", "right", "right", "right"}));
+  EXPECT_EQ(display->table->alignment,
+            (std::vector<std::string>{"left", "right", "right", "right"}));
   EXPECT_TRUE(display->table->row_colors);
 }
 

@@ -18,8 +18,8 @@ class MainDialogTest : public DialogTest {
     }
     return out;
   }
-  const std::vector<std::string> print_controls_ = {"AUTO-PLOTTER-SELECT-TB", "DRUCKER-TX", "EINPASSEN-TB",
-                                                    "FORMAT-TX", "FIRMA-TX"};
+  const std::vector<std::string> print_controls_ = {"AUTO-PLOTTER-SELECT-TB", "DRUCKER-TX",
+                                                    "EINPASSEN-TB", "FORMAT-TX", "FIRMA-TX"};
 };
 
 TEST_F(MainDialogTest, BothRunModesPlaceEveryControlInsideTheirGrid) {
@@ -60,11 +60,13 @@ TEST_F(MainDialogTest, PlotStyleShowsForPrintingOrPdfAndPrinterControlsOnlyForPr
 
   click_toggle(id("DRUCKEN-TB"));
   EXPECT_EQ(visible_of(print_controls_),
-            (std::vector<std::string>{"AUTO-PLOTTER-SELECT-TB", "DRUCKER-TX", "EINPASSEN-TB", "FIRMA-TX"}));
+            (std::vector<std::string>{"AUTO-PLOTTER-SELECT-TB", "DRUCKER-TX", "EINPASSEN-TB",
+                                      "FIRMA-TX"}));
   click_toggle(id("EINPASSEN-TB"));
   click_toggle(id("AUTO-PLOTTER-SELECT-TB"));
   EXPECT_EQ(visible_of(print_controls_),
-            (std::vector<std::string>{"AUTO-PLOTTER-SELECT-TB", "EINPASSEN-TB", "FORMAT-TX", "FIRMA-TX"}));
+            (std::vector<std::string>{"AUTO-PLOTTER-SELECT-TB", "EINPASSEN-TB", "FORMAT-TX",
+                                      "FIRMA-TX"}));
   // With printing on, switching PDF off keeps the style.
   click_toggle(id("STORE-PDF-TB"));
   EXPECT_TRUE(shown("FIRMA-TX"));
@@ -80,7 +82,8 @@ TEST_F(MainDialogTest, SheetRadiosKeepExactlyOneOn) {
   click_toggle(id("BLATT-KLEINER-TB"));
   click_toggle(id("BLATT-X-TB"));
   click_toggle(id("BLATT-X-TB"));  // clicking the chosen one keeps it
-  for (const char* key : {"BLATT-ALLE-TB", "BLATT-GROESSER-TB", "BLATT-KLEINER-TB"}) EXPECT_FALSE(on(key)) << key;
+  for (const char* key : {"BLATT-ALLE-TB", "BLATT-GROESSER-TB", "BLATT-KLEINER-TB"})
+    EXPECT_FALSE(on(key)) << key;
   EXPECT_TRUE(on("BLATT-X-TB"));
 }
 
@@ -184,6 +187,18 @@ TEST_F(MainDialogTest, AnAdministratorUsesOnlyTheSharedCopy) {
   fs::remove(user_copy());
   start(false);
   EXPECT_TRUE(on("STORE-DXF-TB"));
+}
+
+TEST_F(MainDialogTest, AStandardThatCannotBeWrittenIsNeverConfirmed) {
+  start(false);
+  fs::remove(shared_copy());
+  fs::create_directory(shared_copy());  // a directory in the file's place
+  g().tavrin_admin = true;
+  front().clear();
+  host::ui::press_button(id("STORE-KONFIG-PB"));
+  ASSERT_EQ(front().messages().size(), 1u);
+  EXPECT_EQ(front().messages()[0].find(lang_text(16)), std::string::npos);
+  EXPECT_NE(front().messages()[0].find(shared_copy().string()), std::string::npos);
 }
 
 TEST_F(MainDialogTest, WithoutAnyCopyTheHostsErrorNamesTheFileAndTheDialogStaysReset) {

@@ -15,7 +15,8 @@ using host::ui::press_button;
 class StartCommandTest : public DialogTest {
  protected:
   // A drawing file with the number and one rectangle on each named sheet.
-  static void drawing_file(const fs::path& path, const std::string& number, const std::vector<std::string>& sheets) {
+  static void drawing_file(const fs::path& path, const std::string& number,
+                           const std::vector<std::string>& sheets) {
     host::Drawing d;
     d.id = host::next_id();
     d.number = number;
@@ -39,7 +40,8 @@ class StartCommandTest : public DialogTest {
   }
 
   static bool readable_pdf(const fs::path& path) {
-    return fs::exists(path) && std::system(("pdfinfo '" + path.string() + "' >/dev/null 2>&1").c_str()) == 0;
+    return fs::exists(path) &&
+           std::system(("pdfinfo '" + path.string() + "' >/dev/null 2>&1").c_str()) == 0;
   }
 };
 
@@ -145,9 +147,11 @@ TEST_F(StartCommandTest, ADirectoryRunWritesThePdfsOfTheMarkedDrawings) {
   press_button(id("START-PB"));
 
   EXPECT_EQ(front().questions().back().text, lang_text(20));
-  for (const char* pdf : {"4711_1.pdf", "4711_2.pdf", "0815_1.pdf"}) EXPECT_TRUE(readable_pdf(plot_dir() / pdf)) << pdf;
+  for (const char* pdf : {"4711_1.pdf", "4711_2.pdf", "0815_1.pdf"})
+    EXPECT_TRUE(readable_pdf(plot_dir() / pdf)) << pdf;
   EXPECT_FALSE(fs::exists(plot_dir() / "9999_1.pdf"));
-  EXPECT_EQ(front().output_lines(), (std::vector<std::string>{"leer.mi konnte nicht geladen werden"}));
+  EXPECT_EQ(front().output_lines(),
+            (std::vector<std::string>{"leer.mi konnte nicht geladen werden"}));
   EXPECT_EQ(front().messages().back(), lang_text(24));
   // The queued line has left an empty drawing.
   EXPECT_TRUE(host::sd_am_inq_drawing_no().is_nil());
@@ -163,7 +167,8 @@ TEST_F(StartCommandTest, ACurrentDrawingRunWritesItsOutputsToTheWorkingDirectory
   host::ui::answer_next_question(true);
   press_button(id("START-PB"));
 
-  EXPECT_EQ(front().questions().back().text, host::format("~A: ~A", lang_text(21), plot_dir().string()));
+  EXPECT_EQ(front().questions().back().text,
+            host::format("~A: ~A", lang_text(21), plot_dir().string()));
   EXPECT_TRUE(readable_pdf(plot_dir() / "1234_2.pdf"));
   EXPECT_TRUE(fs::exists(plot_dir() / "1234_2.mi"));
   EXPECT_FALSE(fs::exists(plot_dir() / "1234_1.pdf"));
