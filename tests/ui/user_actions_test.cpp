@@ -26,7 +26,9 @@ TEST_F(UserActionsTest, ClickFlipsToggleAndRunsTheMatchingAction) {
   EXPECT_TRUE(sd_togglebutton_set_p("T"));
   click_toggle("T");
   EXPECT_FALSE(sd_togglebutton_set_p("T"));
-  EXPECT_EQ(calls, (std::vector<std::string>{"push", "release"}));
+  ensure_toggle("T", false);  // already off: no click, no action
+  ensure_toggle("T", true);
+  EXPECT_EQ(calls, (std::vector<std::string>{"push", "release", "push"}));
 }
 
 TEST_F(UserActionsTest, RadioIndicatorIsOnlyTheLookPartnersAreTheActionsBusiness) {

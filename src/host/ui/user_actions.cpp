@@ -79,6 +79,10 @@ void click_toggle(const std::string& id) {
   });
 }
 
+void ensure_toggle(const std::string& id, bool on) {
+  if (reachable("ensure_toggle", id, ControlKind::Toggle).set != on) click_toggle(id);
+}
+
 void type_text(const std::string& id, const std::string& text) {
   Control& c = reachable("type_text", id, ControlKind::Text);
   if (!c.editable) throw Error("type_text: " + id + " is not editable");

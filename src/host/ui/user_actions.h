@@ -18,6 +18,9 @@ namespace host::ui {
 // indicator is only the look: a radio toggle flips too, and its partners are the module's
 // business (its actions clear them, or set the clicked one again).
 void click_toggle(const std::string& id);
+// Clicks the toggle only when it is not already in the wanted state (how the command line
+// applies "--pdf on": the same clicks a person would make, none when nothing needs changing).
+void ensure_toggle(const std::string& id, bool on);
 // Replaces the text of an editable field. Runs no action. An editable drop-down with
 // :autoadd takes a new text into its entries.
 void type_text(const std::string& id, const std::string& text);
