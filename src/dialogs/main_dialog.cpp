@@ -172,7 +172,12 @@ void tavrin_dialog() {
   create_output_rows();
   create_print_rows();
   create_sheet_row();
-  if (batch) batch_zusatz_dialog(kBlattRow);
+  if (batch) {
+    batch_zusatz_dialog(kBlattRow);
+    // A fresh list at once: marks of an earlier dialog must never reach this run, even when
+    // no standard can be loaded to rebuild it.
+    tv_read_directory("");
+  }
   create_button_rows(batch ? kButtonRowBatch : kButtonRowNow);
   host::sd_show_dialog_shell(
       kMainShell, {kw("position"), List{"TOP-MENU-TOOLBOX-TB", kw("bottomleft"), 10, 10}});

@@ -202,6 +202,10 @@ TEST_F(MainDialogTest, AStandardThatCannotBeWrittenIsNeverConfirmed) {
 }
 
 TEST_F(MainDialogTest, WithoutAnyCopyTheHostsErrorNamesTheFileAndTheDialogStaysReset) {
+  write(plot_dir() / "a.mi", "x");
+  start(true);
+  host::ui::press_button(id("ALLE-AN-AUS-PB"));
+  ASSERT_EQ(create_filelist().size(), 1u);
   fs::remove(shared_copy());
   start(true);
   ASSERT_FALSE(front().messages().empty());
@@ -209,6 +213,8 @@ TEST_F(MainDialogTest, WithoutAnyCopyTheHostsErrorNamesTheFileAndTheDialogStaysR
   EXPECT_TRUE(host::sd_control_visible_p("TAVRIN-DIALOG"));
   EXPECT_FALSE(on("DRUCKEN-TB"));
   EXPECT_FALSE(shown("EINPASSEN-TB"));
+  // The earlier dialog's marks are gone with it.
+  EXPECT_EQ(column("name"), (std::vector<std::string>{"a.mi"}));
   EXPECT_TRUE(create_filelist().empty());
 }
 
