@@ -63,7 +63,7 @@ TEST_F(ControlsTest, ActionGivenAsCommandLineRunsThroughTheCommandLanguage) {
     return Value();
   });
   sd_create_togglebutton_control("T", {kw("parent"), "G", kw("indicator"), kw("radio"),
-                                       kw("pushaction"), "(AUTOTEXT-EINTRAG 5 T)"});
+                                       kw("pushaction"), "(Tavrin::AUTOTEXT-EINTRAG 5 T)"});
   sd_set_togglebutton("T", true);
   ASSERT_EQ(seen.size(), 2u);
   EXPECT_EQ(seen[0], Value(5));
@@ -150,9 +150,10 @@ TEST_F(ControlsTest, UnknownParentIsRefusedWithItsName) {
 }
 
 TEST_F(ControlsTest, ShellKeepsTitleCloseActionPositionAndImages) {
-  sd_create_dialog_shell("D", {kw("title"), "Ostra", kw("bottomline"), Value(),
-                               kw("closeaction"), record("close")});
-  sd_show_dialog_shell("D", {kw("position"), List{"TOP-MENU-TOOLBOX-TB", kw("bottomleft"), 10, 10}});
+  sd_create_dialog_shell(
+      "D", {kw("title"), "Ostra", kw("bottomline"), Value(), kw("closeaction"), record("close")});
+  sd_show_dialog_shell("D",
+                       {kw("position"), List{"TOP-MENU-TOOLBOX-TB", kw("bottomleft"), 10, 10}});
   auto s = find_shell("D");
   ASSERT_TRUE(s && s->position);
   EXPECT_FALSE(s->bottomline);

@@ -54,19 +54,27 @@ TEST_F(DialogsTest, UnknownDialogIsAnErrorNamingIt) {
 
 TEST_F(DialogsTest, FailingPreconditionShowsItsTextAndStartsNothing) {
   DialogVariable text{"INFO-TEXT", "text", "Text", Value(), "", note("ask"), nullptr};
-  Function refuse = [](const List&) { return Value(List{kw("error"), "INFO-Feld nicht gefunden"}); };
+  Function refuse = [](const List&) {
+    return Value(List{kw("error"), "INFO-Feld nicht gefunden"});
+  };
   define_dialog({"TV_INFO_EDIT", "", {text}, refuse, note("ok")});
   EXPECT_TRUE(sd_call_dialog("TV_INFO_EDIT").is_nil());
   EXPECT_EQ(front.messages(), std::vector<std::string>{"INFO-Feld nicht gefunden"});
   EXPECT_FALSE(active_dialog());
   EXPECT_TRUE(calls.empty());
   // Without a text of its own the host says which command was refused.
-  define_dialog({"TV_INFO_DROP", "", {}, [](const List&) { return Value(List{kw("error"), 3}); },
+  define_dialog({"TV_INFO_DROP",
+                 "",
+                 {},
+                 [](const List&) {
+                   return Value(List{kw("error"), 3});
+                 },
                  note("ok")});
   sd_call_dialog("TV_INFO_DROP");
   EXPECT_NE(front.messages().back().find("TV_INFO_DROP"), std::string::npos);
   // (:ok) and nil let it run.
-  define_dialog({"OK-DIALOG", "", {}, [](const List&) { return Value(List{kw("ok")}); }, note("ok")});
+  define_dialog(
+      {"OK-DIALOG", "", {}, [](const List&) { return Value(List{kw("ok")}); }, note("ok")});
   sd_call_dialog("OK-DIALOG");
   EXPECT_EQ(calls, std::vector<std::string>{"ok"});
 }
@@ -114,8 +122,10 @@ TEST_F(DialogsTest, StartingAnotherDialogEndsTheFirst) {
   // The usual way: the input's own action starts the empty dialog, which ends this one, so
   // its OK action never runs and control returns to the main dialog.
   calls.clear();
-  DialogVariable dir{"VERZEICHNIS", "directory", "Verzeichnis", Value(), "", nullptr,
-                     [](const List&) { return sd_call_dialog("TV-DUMMY-DIALOG"); }};
+  DialogVariable dir{
+      "VERZEICHNIS", "directory", "Verzeichnis", Value(), "", nullptr, [](const List&) {
+        return sd_call_dialog("TV-DUMMY-DIALOG");
+      }};
   define_dialog({"SET-PLOT-DIR", "", {dir}, nullptr, note("ok")});
   sd_call_dialog("SET-PLOT-DIR");
   feed_dialog_input(Value(std::filesystem::temp_directory_path().string()));

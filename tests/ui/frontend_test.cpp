@@ -17,7 +17,8 @@ using FrontEndTest = UiTest;
 TEST_F(FrontEndTest, MessagesAndOutputLinesArePrintedAndRecorded) {
   display("Zeichnung a.mi konnte nicht geladen werden");
   sd_display_message("Fertig");
-  EXPECT_EQ(front.output_lines(), std::vector<std::string>{"Zeichnung a.mi konnte nicht geladen werden"});
+  EXPECT_EQ(front.output_lines(),
+            std::vector<std::string>{"Zeichnung a.mi konnte nicht geladen werden"});
   EXPECT_EQ(front.messages(), std::vector<std::string>{"Fertig"});
   EXPECT_EQ(out.str(), "Zeichnung a.mi konnte nicht geladen werden\nFertig\n");
 }
@@ -67,7 +68,9 @@ TEST_F(FrontEndTest, EditorsBrowserAndPointAnswerFromQueuesOrCancel) {
   front.queue_text(std::string("Rev A\nRev B"));
   EXPECT_EQ(sd_show_general_text_editor({kw("title"), "Änderungstext", kw("initialtext"), "Rev A"}),
             Value("Rev A\nRev B"));
-  EXPECT_TRUE(sd_show_general_text_editor({kw("title"), "Änderungstext", kw("initialtext"), Value()}).is_nil());
+  EXPECT_TRUE(
+      sd_show_general_text_editor({kw("title"), "Änderungstext", kw("initialtext"), Value()})
+          .is_nil());
   ASSERT_EQ(front.text_requests().size(), 2u);
   EXPECT_EQ(front.text_requests()[0].initial, "Rev A");
   EXPECT_EQ(front.text_requests()[1].initial, "");
@@ -147,10 +150,13 @@ TEST_F(FrontEndTest, QueuedAnswersReachOtherFrontEnds) {
       ++asked;
       return false;
     }
-    std::optional<std::string> browse_for_folder(const std::string&, const std::optional<std::string>&) override {
+    std::optional<std::string> browse_for_folder(const std::string&,
+                                                 const std::optional<std::string>&) override {
       return std::nullopt;
     }
-    std::optional<std::string> edit_text(const std::string&, const std::string&) override { return std::nullopt; }
+    std::optional<std::string> edit_text(const std::string&, const std::string&) override {
+      return std::nullopt;
+    }
     bool edit_file(const std::string&) override { return false; }
     std::optional<Point2> read_point(const std::string&) override { return std::nullopt; }
     void output_line(const std::string&) override {}

@@ -14,8 +14,8 @@ class MenusTest : public UiTest {
  protected:
   void SetUp() override {
     UiTest::SetUp();
-    dir = std::filesystem::temp_directory_path() /
-          ("tavrin-ui-menus-" + std::to_string(::getpid()));
+    dir =
+        std::filesystem::temp_directory_path() / ("tavrin-ui-menus-" + std::to_string(::getpid()));
     std::filesystem::create_directories(dir);
   }
   void TearDown() override {
@@ -36,8 +36,16 @@ class MenusTest : public UiTest {
     return "(no error)";
   }
   void ribbon_button(const std::string& group, const std::string& command, bool large) {
-    List args{kw("annotationRibbon"), Value::t(), kw("label"), "", kw("parent"), List{"Tavrin", group},
-              kw("availCmd"), List{"Annotation", "Tavrin", command}, kw("image"), "/i/" + command + ".bmp"};
+    List args{kw("annotationRibbon"),
+              Value::t(),
+              kw("label"),
+              "",
+              kw("parent"),
+              List{"Tavrin", group},
+              kw("availCmd"),
+              List{"Annotation", "Tavrin", command},
+              kw("image"),
+              "/i/" + command + ".bmp"};
     if (large) args.insert(args.begin() + 6, {kw("largeImage"), Value::t()});
     sd_fluentui_add_ribbon_button(args);
   }
@@ -45,11 +53,12 @@ class MenusTest : public UiTest {
 };
 
 TEST_F(MenusTest, DeclarationsFileIsReadSkippingCommentsAndBlankLines) {
-  auto path = write("avail.cmd",
-                    "\xEF\xBB\xBF# Tavrin commands\n"
-                    "\n"
-                    "Annotation|Tavrin|TAVRIN-BATCH-START-DIALOG|TAVRIN-BATCH-START-DIALOG|Verzeichnis\r\n"
-                    "  Annotation | Tavrin | ADMIN | tv-admin-dialog \n");
+  auto path =
+      write("avail.cmd",
+            "\xEF\xBB\xBF# Tavrin commands\n"
+            "\n"
+            "Annotation|Tavrin|TAVRIN-BATCH-START-DIALOG|TAVRIN-BATCH-START-DIALOG|Verzeichnis\r\n"
+            "  Annotation | Tavrin | ADMIN | tv-admin-dialog \n");
   sd_load_additional_available_commands_file(path);
   auto decls = command_declarations();
   ASSERT_EQ(decls.size(), 2u);
@@ -67,8 +76,9 @@ TEST_F(MenusTest, DeclarationsFileIsReadSkippingCommentsAndBlankLines) {
 TEST_F(MenusTest, BadDeclarationsFilesNameFileAndLineAndDeclareNothing) {
   auto path = write("bad.cmd", "Annotation|Tavrin|A|A\nAnnotation|Tavrin|B\n");
   EXPECT_EQ(load_error(path),
-            path + ":2: expected application|group|command|registered command|description, got "
-                   "\"Annotation|Tavrin|B\"");
+            path +
+                ":2: expected application|group|command|registered command|description, got "
+                "\"Annotation|Tavrin|B\"");
   EXPECT_TRUE(command_declarations().empty()) << "nothing half-loaded";
   auto empty_field = write("empty.cmd", "# x\nAnnotation||C|C|d\n");
   EXPECT_EQ(load_error(empty_field), empty_field + ":2: the group is empty");
@@ -85,7 +95,8 @@ TEST_F(MenusTest, RibbonKeepsTabsGroupsAndButtonsInOrderAndRunsDeclaredCommands)
     return Value();
   });
   sd_load_additional_available_commands_file(
-      write("avail.cmd", "Annotation|Tavrin|TAVRIN-BATCH-START-DIALOG|TAVRIN-BATCH-START-DIALOG|Verzeichnis\n"));
+      write("avail.cmd",
+            "Annotation|Tavrin|TAVRIN-BATCH-START-DIALOG|TAVRIN-BATCH-START-DIALOG|Verzeichnis\n"));
   sd_fluentui_add_ribbon_tab("Tavrin", {kw("annotationRibbon"), Value::t(), kw("application"),
                                         "Annotation", kw("title"), "Ostra"});
   sd_fluentui_add_ribbon_group("TavrinStart", {kw("parent"), "Tavrin", kw("title"), "Start",
@@ -117,11 +128,11 @@ TEST_F(MenusTest, RibbonKeepsTabsGroupsAndButtonsInOrderAndRunsDeclaredCommands)
   }
   EXPECT_THROW(click_ribbon_button("Tavrin", "TavrinStart", 2), Error);
   EXPECT_THROW(sd_fluentui_add_ribbon_group("G", {kw("parent"), "NoTab"}), Error);
-  EXPECT_THROW(sd_fluentui_add_ribbon_button({kw("parent"), List{"Tavrin", "NoGroup"},
-                                              kw("availCmd"), List{"a", "b", "c"}}),
+  EXPECT_THROW(sd_fluentui_add_ribbon_button(
+                   {kw("parent"), List{"Tavrin", "NoGroup"}, kw("availCmd"), List{"a", "b", "c"}}),
                Error);
-  EXPECT_THROW(sd_fluentui_add_ribbon_button({kw("parent"), List{"Tavrin", "TavrinAdmin"},
-                                              kw("availCmd"), List{"a", "b"}}),
+  EXPECT_THROW(sd_fluentui_add_ribbon_button(
+                   {kw("parent"), List{"Tavrin", "TavrinAdmin"}, kw("availCmd"), List{"a", "b"}}),
                Error);
 }
 
@@ -132,11 +143,14 @@ TEST_F(MenusTest, ClassicMenuAndTaskEntryAreKeptAndButtonsStartTheirDialogs) {
                  }});
   sd_add_menu_button("Tavrin", {kw("parent"), List{"TASK", "Annotation"}, kw("label"), "Tavrin",
                                 kw("image"), "/i/TavrinMenu24.bmp", kw("mapmenu"), "Tavrin"});
-  List start_buttons{
-      List{Value::symbol("tavrin-batch-start-dialog"), kw("label"), "Verzeichnis", kw("image"), "/i/TavrinDir24.bmp"},
-      List{Value::symbol("tavrin-now-start-dialog"), kw("label"), "Zeichnung", kw("image"), "/i/TavrinNow24.bmp"}};
-  sd_create_menu("Tavrin", {kw("title"), "Tavrin", kw("contents"),
-                            List{List{kw("buttonbox"), "Start", kw("title"), "Start", kw("buttons"), start_buttons}}});
+  List start_buttons{List{Value::symbol("tavrin-batch-start-dialog"), kw("label"), "Verzeichnis",
+                          kw("image"), "/i/TavrinDir24.bmp"},
+                     List{Value::symbol("tavrin-now-start-dialog"), kw("label"), "Zeichnung",
+                          kw("image"), "/i/TavrinNow24.bmp"}};
+  sd_create_menu(
+      "Tavrin",
+      {kw("title"), "Tavrin", kw("contents"),
+       List{List{kw("buttonbox"), "Start", kw("title"), "Start", kw("buttons"), start_buttons}}});
   auto menu = find_menu("Tavrin");
   ASSERT_TRUE(menu);
   ASSERT_EQ(menu->boxes.size(), 1u);

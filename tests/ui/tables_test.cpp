@@ -18,15 +18,31 @@ class TablesTest : public UiTest {
     List contents;
     for (const List& r : rows) contents.push_back(r);
     sd_create_logical_table(
-        "F-ltb", {kw("columns"), List{kw("x"), kw("name"), kw("format"), kw("size")},
-                  kw("columnnames"), List{"X", "Filename", "     Typ", "    KByte"},
-                  kw("types"), List{kw("string"), kw("string"), kw("string"), kw("string")},
-                  kw("contents"), contents});
-    sd_create_display_table_control(
-        "F-DT", {kw("parent"), "G", kw("x"), 0, kw("y"), 39, kw("width"), 79, kw("height"), 97,
-                 kw("logicaltable"), "F-ltb", kw("columns"), List{kw("x"), kw("name"), kw("format"), kw("size")},
-                 kw("alignment"), List{kw("left"), kw("right"), kw("right"), kw("right")},
-                 kw("selectionmode"), kw("single-row"), kw("selectionaction"), flip_mark()});
+        "F-ltb",
+        {kw("columns"), List{kw("x"), kw("name"), kw("format"), kw("size")}, kw("columnnames"),
+         List{"X", "Filename", "     Typ", "    KByte"}, kw("types"),
+         List{kw("string"), kw("string"), kw("string"), kw("string")}, kw("contents"), contents});
+    sd_create_display_table_control("F-DT",
+                                    {kw("parent"),
+                                     "G",
+                                     kw("x"),
+                                     0,
+                                     kw("y"),
+                                     39,
+                                     kw("width"),
+                                     79,
+                                     kw("height"),
+                                     97,
+                                     kw("logicaltable"),
+                                     "F-ltb",
+                                     kw("columns"),
+                                     List{kw("x"), kw("name"), kw("format"), kw("size")},
+                                     kw("alignment"),
+                                     List{kw("left"), kw("right"), kw("right"), kw("right")},
+                                     kw("selectionmode"),
+                                     kw("single-row"),
+                                     kw("selectionaction"),
+                                     flip_mark()});
   }
   // Flips the mark of the first selected row, as the file list does.
   Value flip_mark() {
@@ -55,7 +71,8 @@ TEST_F(TablesTest, CellsColumnsAndRowsAreZeroBased) {
   EXPECT_EQ(dt->table->alignment, (std::vector<std::string>{"left", "right", "right", "right"}));
   EXPECT_EQ(dt->table->columns[1], "NAME");
   EXPECT_EQ(dt->height, 97);
-  sd_set_display_table_colors("F-DT", {kw("columnseparators"), Value::t(), kw("rowcolors"), Value::t()});
+  sd_set_display_table_colors("F-DT",
+                              {kw("columnseparators"), Value::t(), kw("rowcolors"), Value::t()});
   EXPECT_TRUE(find_control("F-DT")->table->row_colors);
   EXPECT_FALSE(find_control("F-DT")->table->column_separator_color);
 }
@@ -70,23 +87,28 @@ TEST_F(TablesTest, BadAddressesAreRefusedWithTheirNames) {
     }
     return std::string("(no error)");
   };
-  EXPECT_NE(message_of([] { sd_read_logical_table_cell("F-ltb", 1, kw("x")); }).find("row 1 of F-ltb"),
-            std::string::npos);
+  EXPECT_NE(
+      message_of([] { sd_read_logical_table_cell("F-ltb", 1, kw("x")); }).find("row 1 of F-ltb"),
+      std::string::npos);
   EXPECT_THROW(sd_read_logical_table_cell("F-ltb", -1, kw("x")), Error);
-  EXPECT_NE(message_of([] { sd_write_logical_table_cell("F-ltb", 0, kw("colour"), "x"); }).find(":COLOUR"),
+  EXPECT_NE(message_of([] {
+              sd_write_logical_table_cell("F-ltb", 0, kw("colour"), "x");
+            }).find(":COLOUR"),
             std::string::npos);
   EXPECT_NE(message_of([] { sd_get_logical_table_number_of_rows("NO-ltb"); }).find("NO-ltb"),
             std::string::npos);
-  EXPECT_THROW(sd_create_logical_table("T", {kw("columns"), List{kw("a")}, kw("contents"),
-                                             List{List{"1", "2"}}}),
+  EXPECT_THROW(sd_create_logical_table(
+                   "T", {kw("columns"), List{kw("a")}, kw("contents"), List{List{"1", "2"}}}),
                Error);
-  EXPECT_THROW(sd_create_logical_table("T", {kw("columns"), List{kw("a"), kw("b")},
-                                             kw("columnnames"), List{"A"}}),
+  EXPECT_THROW(sd_create_logical_table(
+                   "T", {kw("columns"), List{kw("a"), kw("b")}, kw("columnnames"), List{"A"}}),
                Error);
-  EXPECT_THROW(sd_create_display_table_control("DT", {kw("parent"), "G", kw("logicaltable"), "NO-ltb"}),
-               Error);
+  EXPECT_THROW(
+      sd_create_display_table_control("DT", {kw("parent"), "G", kw("logicaltable"), "NO-ltb"}),
+      Error);
   // A short row is filled with empty cells rather than read past its end.
-  sd_create_logical_table("T", {kw("columns"), List{kw("a"), kw("b")}, kw("contents"), List{List{"1"}}});
+  sd_create_logical_table("T",
+                          {kw("columns"), List{kw("a"), kw("b")}, kw("contents"), List{List{"1"}}});
   EXPECT_TRUE(sd_read_logical_table_cell("T", 0, kw("b")).is_nil());
 }
 
@@ -107,18 +129,19 @@ TEST_F(TablesTest, ClickingRowsSelectsThemAndRunsTheSelectionAction) {
 TEST_F(TablesTest, RebuildingTheTableDropsTheSelection) {
   make_files({{"", "a.mi", "MI", "2"}, {"", "b.mi", "MI", "0"}});
   click_table_row("F-DT", 1);
-  sd_create_logical_table("F-ltb", {kw("columns"), List{kw("x"), kw("name"), kw("format"), kw("size")},
-                                    kw("contents"), List{List{"", "z.mi", "MI", "9"}}});
+  sd_create_logical_table(
+      "F-ltb", {kw("columns"), List{kw("x"), kw("name"), kw("format"), kw("size")}, kw("contents"),
+                List{List{"", "z.mi", "MI", "9"}}});
   sd_logical_table_update_display_tables("F-ltb");
   EXPECT_TRUE(sd_get_display_table_selection("F-DT").empty());
   EXPECT_EQ(table_of_display("F-DT").rows.size(), 1u);
 }
 
 TEST_F(TablesTest, MultiRowSelectionTogglesRows) {
-  sd_create_logical_table("T", {kw("columns"), List{kw("a")}, kw("contents"),
-                                List{List{"1"}, List{"2"}, List{"3"}}});
-  sd_create_display_table_control("DT", {kw("parent"), "G", kw("logicaltable"), "T",
-                                         kw("selectionmode"), kw("multiple-rows")});
+  sd_create_logical_table(
+      "T", {kw("columns"), List{kw("a")}, kw("contents"), List{List{"1"}, List{"2"}, List{"3"}}});
+  sd_create_display_table_control(
+      "DT", {kw("parent"), "G", kw("logicaltable"), "T", kw("selectionmode"), kw("multiple-rows")});
   click_table_row("DT", 2);
   click_table_row("DT", 0);
   click_table_row("DT", 2);

@@ -34,9 +34,9 @@ TEST_F(UserActionsTest, ClickFlipsToggleAndRunsTheMatchingAction) {
 TEST_F(UserActionsTest, RadioIndicatorIsOnlyTheLookPartnersAreTheActionsBusiness) {
   make_dialog();
   // A row switch: on, then off again (its value field hides again).
-  sd_create_togglebutton_control("ROW", {kw("parent"), "G", kw("indicator"), kw("radio"),
-                                         kw("pushaction"), record("show"),
-                                         kw("releaseaction"), record("hide")});
+  sd_create_togglebutton_control(
+      "ROW", {kw("parent"), "G", kw("indicator"), kw("radio"), kw("pushaction"), record("show"),
+              kw("releaseaction"), record("hide")});
   click_toggle("ROW");
   click_toggle("ROW");
   EXPECT_FALSE(sd_togglebutton_set_p("ROW"));
@@ -53,8 +53,9 @@ TEST_F(UserActionsTest, RadioIndicatorIsOnlyTheLookPartnersAreTheActionsBusiness
     });
   };
   for (const char* n : {"AN", "AUS"}) {
-    sd_create_togglebutton_control(n, {kw("parent"), "G", kw("indicator"), kw("radio"),
-                                       kw("pushaction"), choose(n), kw("releaseaction"), choose(n)});
+    sd_create_togglebutton_control(
+        n, {kw("parent"), "G", kw("indicator"), kw("radio"), kw("pushaction"), choose(n),
+            kw("releaseaction"), choose(n)});
   }
   click_toggle("AN");
   click_toggle("AN");
@@ -101,15 +102,18 @@ TEST_F(UserActionsTest, DropDownTakesOnlyItsEntriesUnlessEditable) {
   EXPECT_NE(msg.find("\"Laser\", \"Plotter A0\""), std::string::npos) << msg;
   EXPECT_EQ(sd_get_text_control_value("DRUCKER-TX"), Value("Plotter A0"));
 
-  sd_create_text_control("EMPTY-TX", {kw("parent"), "G", kw("editable"), Value(), kw("range"), List{}});
-  EXPECT_NE(error_text([] { pick_entry("EMPTY-TX", "x"); }).find("allowed: none"), std::string::npos);
+  sd_create_text_control("EMPTY-TX",
+                         {kw("parent"), "G", kw("editable"), Value(), kw("range"), List{}});
+  EXPECT_NE(error_text([] { pick_entry("EMPTY-TX", "x"); }).find("allowed: none"),
+            std::string::npos);
 
   // Editable: other values are welcome; with :autoadd they join the list.
-  sd_create_text_control("FREE-TX", {kw("parent"), "G", kw("range"), List{"Muster"},
-                                     kw("autoadd"), Value::t()});
+  sd_create_text_control(
+      "FREE-TX", {kw("parent"), "G", kw("range"), List{"Muster"}, kw("autoadd"), Value::t()});
   pick_entry("FREE-TX", "Meier");
   type_text("FREE-TX", "Schulz");
-  EXPECT_EQ(find_control("FREE-TX")->range, (std::vector<std::string>{"Muster", "Meier", "Schulz"}));
+  EXPECT_EQ(find_control("FREE-TX")->range,
+            (std::vector<std::string>{"Muster", "Meier", "Schulz"}));
   sd_create_text_control("PLAIN-TX", {kw("parent"), "G"});
   EXPECT_THROW(pick_entry("PLAIN-TX", "x"), Error);
 }
@@ -153,12 +157,12 @@ TEST_F(UserActionsTest, LinesQueuedByAnActionRunWhenTheClickEnds) {
   });
   sd_create_pushbutton_control("P", {kw("parent"), "G", kw("pushaction"), queue_and_note});
   // A click inside a click: the line waits for the outer one to end.
-  sd_create_pushbutton_control("OUTER", {kw("parent"), "G", kw("pushaction"),
-                                         Value::function([this](const List&) {
-                                           press_button("P");
-                                           calls.push_back("outer");
-                                           return Value();
-                                         })});
+  sd_create_pushbutton_control(
+      "OUTER", {kw("parent"), "G", kw("pushaction"), Value::function([this](const List&) {
+                  press_button("P");
+                  calls.push_back("outer");
+                  return Value();
+                })});
   press_button("P");
   EXPECT_EQ(calls, (std::vector<std::string>{"action", "queued"}));
   calls.clear();

@@ -15,10 +15,10 @@ namespace {
 
 // Keys whose value is itself a keyword; for all other keys a following keyword starts the
 // next pair, which lets the module write bare flags such as :multiline.
-constexpr std::array kKeywordValued = {
-    "INDICATOR", "ALIGNMENT", "SELECTIONMODE", "SELECTION-MODE", "APPLYACTION",
-    "APPLYCOLUMN", "KEYCOLUMNTOKEN", "AREABACKGROUND", "BACKGROUND",
-    "CORNER", "FRAME", "VALUETYPE"};
+constexpr std::array kKeywordValued = {"INDICATOR",      "ALIGNMENT",      "SELECTIONMODE",
+                                       "SELECTION-MODE", "APPLYACTION",    "APPLYCOLUMN",
+                                       "KEYCOLUMNTOKEN", "AREABACKGROUND", "BACKGROUND",
+                                       "CORNER",         "FRAME",          "VALUETYPE"};
 
 bool keyword_valued(std::string_view key) {
   return std::any_of(kKeywordValued.begin(), kKeywordValued.end(),
@@ -39,7 +39,9 @@ std::string lower(std::string_view s) {
   return out;
 }
 
-bool iequals(std::string_view a, std::string_view b) { return upper(a) == upper(b); }
+bool iequals(std::string_view a, std::string_view b) {
+  return upper(a) == upper(b);
+}
 
 std::string trim_blanks(std::string_view s) {
   constexpr std::string_view kBlanks = " \t\r\n";
@@ -71,7 +73,9 @@ UiArgs::UiArgs(const List& args, std::string_view context) {
   }
 }
 
-bool UiArgs::has(std::string_view key) const { return get(key).has_value(); }
+bool UiArgs::has(std::string_view key) const {
+  return get(key).has_value();
+}
 
 std::optional<Value> UiArgs::get(std::string_view key) const {
   std::string k = upper(key);

@@ -57,7 +57,9 @@ CommandDeclaration parse_line(const std::string& path, int number, const std::st
 
 }  // namespace
 
-std::vector<CommandDeclaration> command_declarations() { return declarations(); }
+std::vector<CommandDeclaration> command_declarations() {
+  return declarations();
+}
 
 std::optional<CommandDeclaration> find_declaration(const AvailCmd& avail) {
   auto& list = declarations();

@@ -17,8 +17,12 @@ using ui::UiArgs;
 
 namespace {
 
-void notify_control(const std::string& name) { ui::notify({ModelChange::What::Control, name}); }
-void notify_shell(const std::string& name) { ui::notify({ModelChange::What::Shell, name}); }
+void notify_control(const std::string& name) {
+  ui::notify({ModelChange::What::Control, name});
+}
+void notify_shell(const std::string& name) {
+  ui::notify({ModelChange::What::Shell, name});
+}
 
 }  // namespace
 
@@ -197,7 +201,8 @@ void sd_show_dialog_shell(const std::string& name, const List& args) {
 
 void sd_hide_dialog_shell(const std::string& name) {
   ui::Shell* s = Store::get().shell(name);
-  if (!s) return;  // closing the main dialog hides an autotext dialog that may never have been built
+  if (!s)
+    return;  // closing the main dialog hides an autotext dialog that may never have been built
   s->shown = false;
   notify_shell(name);
 }

@@ -41,9 +41,13 @@ std::uint64_t sessions = 0;
   return true;
 }();
 
-void notify_dialog(const std::string& name) { notify({ModelChange::What::Dialog, name}); }
+void notify_dialog(const std::string& name) {
+  notify({ModelChange::What::Dialog, name});
+}
 
-std::string key_of(const std::string& name) { return upper(trim_blanks(name)); }
+std::string key_of(const std::string& name) {
+  return upper(trim_blanks(name));
+}
 
 // Why a precondition refuses the start, or nullopt when it lets the dialog run.
 std::optional<std::string> refusal(const DialogSpec& spec) {
@@ -90,7 +94,9 @@ void finish(const DialogSpec& spec, const List& values) {
 
 }  // namespace
 
-bool dialog_defined(const std::string& name) { return specs().count(key_of(name)) > 0; }
+bool dialog_defined(const std::string& name) {
+  return specs().count(key_of(name)) > 0;
+}
 
 std::vector<std::string> dialog_names() {
   std::vector<std::string> out;

@@ -29,13 +29,21 @@ HeadlessFrontEnd& default_front_end() {
   return instance;
 }
 
-void set_front_end(FrontEnd* front_end) { current = front_end; }
+void set_front_end(FrontEnd* front_end) {
+  current = front_end;
+}
 
-FrontEnd& front_end() { return current ? *current : default_front_end(); }
+FrontEnd& front_end() {
+  return current ? *current : default_front_end();
+}
 
-HeadlessFrontEnd* headless_front_end() { return dynamic_cast<HeadlessFrontEnd*>(&front_end()); }
+HeadlessFrontEnd* headless_front_end() {
+  return dynamic_cast<HeadlessFrontEnd*>(&front_end());
+}
 
-void queue_question_answer(bool first) { queued_answers.push_back(first); }
+void queue_question_answer(bool first) {
+  queued_answers.push_back(first);
+}
 
 std::optional<bool> take_queued_question_answer() {
   if (queued_answers.empty()) return std::nullopt;

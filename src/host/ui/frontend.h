@@ -18,8 +18,8 @@ class FrontEnd {
   virtual bool question(const std::string& text, const std::string& push1,
                         const std::string& push2) = 0;
   // The chosen directory, or nullopt when cancelled.
-  virtual std::optional<std::string> browse_for_folder(const std::string& title,
-                                                       const std::optional<std::string>& initial) = 0;
+  virtual std::optional<std::string> browse_for_folder(
+      const std::string& title, const std::optional<std::string>& initial) = 0;
   // The general text editor: the edited text, or nullopt when cancelled.
   virtual std::optional<std::string> edit_text(const std::string& title,
                                                const std::string& initial) = 0;

@@ -74,30 +74,39 @@ ButtonBox parse_box(const std::string& menu, const Value& v) {
 AvailCmd parse_avail(const Value& v) {
   const List* l = v.is_list() ? &v.as_list() : nullptr;
   if (!l || l->size() != 3) {
-    throw Error("sd_fluentui_add_ribbon_button: :availCmd must be (application group command), got " +
-                print_literal(v));
+    throw Error(
+        "sd_fluentui_add_ribbon_button: :availCmd must be (application group command), got " +
+        print_literal(v));
   }
   return {value_text((*l)[0]), value_text((*l)[1]), value_text((*l)[2])};
 }
 
 }  // namespace
 
-std::vector<Menu> menus() { return model().menus; }
+std::vector<Menu> menus() {
+  return model().menus;
+}
 
 std::optional<Menu> find_menu(const std::string& name) {
   Menu* m = find_by(model().menus, &Menu::name, name);
   return m ? std::optional<Menu>(*m) : std::nullopt;
 }
 
-std::vector<MenuEntry> menu_entries() { return model().entries; }
-std::vector<RibbonTab> ribbon_tabs() { return model().tabs; }
+std::vector<MenuEntry> menu_entries() {
+  return model().entries;
+}
+std::vector<RibbonTab> ribbon_tabs() {
+  return model().tabs;
+}
 
 std::optional<RibbonTab> find_ribbon_tab(const std::string& name) {
   RibbonTab* t = find_by(model().tabs, &RibbonTab::name, name);
   return t ? std::optional<RibbonTab>(*t) : std::nullopt;
 }
 
-int ribbon_layout_recalculations() { return model().recalculations; }
+int ribbon_layout_recalculations() {
+  return model().recalculations;
+}
 
 Value menu_button_command(const std::string& menu, const std::string& box, std::size_t index) {
   Menu* m = find_by(model().menus, &Menu::name, menu);
@@ -105,8 +114,8 @@ Value menu_button_command(const std::string& menu, const std::string& box, std::
   ButtonBox* b = find_by(m->boxes, &ButtonBox::id, box);
   if (!b) throw Error("menu " + menu + " has no button box " + box);
   if (index >= b->buttons.size()) {
-    throw Error(format("button box ~A of menu ~A has no button ~A", box, menu,
-                       static_cast<int>(index)));
+    throw Error(
+        format("button box ~A of menu ~A has no button ~A", box, menu, static_cast<int>(index)));
   }
   return b->buttons[index].command;
 }
@@ -175,7 +184,8 @@ void sd_fluentui_add_ribbon_button(const List& args) {
     throw Error("sd_fluentui_add_ribbon_button: :parent must be (tab group)");
   }
   ui::RibbonTab* tab = ui::find_by(ui::model().tabs, &ui::RibbonTab::name, parent[0]);
-  ui::RibbonGroup* group = tab ? ui::find_by(tab->groups, &ui::RibbonGroup::id, parent[1]) : nullptr;
+  ui::RibbonGroup* group =
+      tab ? ui::find_by(tab->groups, &ui::RibbonGroup::id, parent[1]) : nullptr;
   if (!group) {
     throw Error("sd_fluentui_add_ribbon_button: no ribbon group " + parent[1] + " in tab " +
                 parent[0]);

@@ -7,9 +7,13 @@
 
 namespace host {
 
-void display(const std::string& line) { ui::front_end().output_line(line); }
+void display(const std::string& line) {
+  ui::front_end().output_line(line);
+}
 
-void sd_display_message(const std::string& text) { ui::front_end().message(text); }
+void sd_display_message(const std::string& text) {
+  ui::front_end().message(text);
+}
 
 Value sd_display_question(const std::string& text, const List& args) {
   ui::UiArgs a(args, "sd_display_question");
@@ -29,7 +33,9 @@ Value sd_show_general_text_editor(const List& args) {
 // The front ends' editors are modal: when the call above returns, the editor is closed.
 void sd_hide_general_text_editor() {}
 
-Value edit(const std::string& path) { return ui::front_end().edit_file(path) ? Value::t() : Value(); }
+Value edit(const std::string& path) {
+  return ui::front_end().edit_file(path) ? Value::t() : Value();
+}
 
 Value sd_browse_for_folder(const std::string& title, const Value& initial_dir) {
   std::optional<std::string> initial;

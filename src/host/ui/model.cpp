@@ -12,14 +12,22 @@ namespace host::ui {
 
 const char* kind_name(ControlKind kind) {
   switch (kind) {
-    case ControlKind::Area: return "area";
-    case ControlKind::GridArea: return "grid area";
-    case ControlKind::Label: return "label";
-    case ControlKind::Toggle: return "toggle button";
-    case ControlKind::Text: return "text field";
-    case ControlKind::PushButton: return "push button";
-    case ControlKind::Separator: return "separator";
-    case ControlKind::DisplayTable: return "display table";
+    case ControlKind::Area:
+      return "area";
+    case ControlKind::GridArea:
+      return "grid area";
+    case ControlKind::Label:
+      return "label";
+    case ControlKind::Toggle:
+      return "toggle button";
+    case ControlKind::Text:
+      return "text field";
+    case ControlKind::PushButton:
+      return "push button";
+    case ControlKind::Separator:
+      return "separator";
+    case ControlKind::DisplayTable:
+      return "display table";
   }
   return "control";
 }
@@ -44,8 +52,8 @@ Shell& Store::create_shell(Shell shell) {
 }
 
 Shell* Store::shell(const std::string& name) {
-  auto it = std::find_if(shells_.begin(), shells_.end(),
-                         [&](const Shell& s) { return s.name == name; });
+  auto it =
+      std::find_if(shells_.begin(), shells_.end(), [&](const Shell& s) { return s.name == name; });
   return it == shells_.end() ? nullptr : &*it;
 }
 
@@ -70,11 +78,10 @@ void Store::drop_descendants(const std::string& parent) {
       }
     }
   }
-  controls_.erase(std::remove_if(controls_.begin(), controls_.end(),
-                                 [&](const Control& c) {
-                                   return c.name != parent && is_doomed(c.name);
-                                 }),
-                  controls_.end());
+  controls_.erase(
+      std::remove_if(controls_.begin(), controls_.end(),
+                     [&](const Control& c) { return c.name != parent && is_doomed(c.name); }),
+      controls_.end());
 }
 
 Control& Store::put_control(Control control) {
@@ -142,7 +149,9 @@ void Store::clear() {
 
 // --- Queries ---------------------------------------------------------------------------
 
-std::vector<std::string> shell_names() { return Store::get().shell_order(); }
+std::vector<std::string> shell_names() {
+  return Store::get().shell_order();
+}
 
 std::optional<Shell> find_shell(const std::string& name) {
   Shell* s = Store::get().shell(name);
@@ -201,7 +210,9 @@ std::uint64_t add_model_observer(ModelObserver observer) {
   return id;
 }
 
-void remove_model_observer(std::uint64_t id) { observers().erase(id); }
+void remove_model_observer(std::uint64_t id) {
+  observers().erase(id);
+}
 
 void notify(ModelChange change) {
   // A copy, so an observer may add or remove observers while being told.

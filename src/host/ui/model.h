@@ -16,7 +16,8 @@ namespace host::ui {
 enum class ControlKind { Area, GridArea, Label, Toggle, Text, PushButton, Separator, DisplayTable };
 const char* kind_name(ControlKind kind);
 
-// Where a shell appears: relative to a host control, e.g. ("TOP-MENU-TOOLBOX-TB" :bottomleft 10 10).
+// Where a shell appears: relative to a host control, e.g. ("TOP-MENU-TOOLBOX-TB" :bottomleft 10
+// 10).
 struct ShellPosition {
   std::string anchor;
   std::string corner;  // "bottomleft", "topleft", ...

@@ -71,7 +71,8 @@ void read_rows(const std::string& name, const UiArgs& a, std::size_t columns,
                std::vector<List>& rows) {
   auto contents = a.get("contents");
   if (!contents || contents->is_nil()) return;
-  if (!contents->is_list()) throw Error("sd_create_logical_table: " + name + ": :contents is not a list");
+  if (!contents->is_list())
+    throw Error("sd_create_logical_table: " + name + ": :contents is not a list");
   for (const Value& row : contents->as_list()) {
     if (!row.is_list()) throw Error("sd_create_logical_table: " + name + ": a row is not a list");
     List cells = row.as_list();
@@ -101,7 +102,8 @@ std::optional<LogicalTable> find_logical_table(const std::string& name) {
 std::size_t column_index(const LogicalTable& t, const Value& column) {
   if (column.is_number()) {
     auto i = column.as_integer();
-    if (i >= 0 && static_cast<std::size_t>(i) < t.columns.size()) return static_cast<std::size_t>(i);
+    if (i >= 0 && static_cast<std::size_t>(i) < t.columns.size())
+      return static_cast<std::size_t>(i);
   } else if (column.is_string() || column.is_keyword() || column.is_symbol()) {
     std::string id = upper(column.as_string());
     auto it = std::find(t.columns.begin(), t.columns.end(), id);

@@ -59,7 +59,8 @@ std::string list_entries(const std::vector<std::string>& range) {
 
 void set_text(Control& c, const std::string& text) {
   c.value = text;
-  if (c.has_range && c.autoadd && std::find(c.range.begin(), c.range.end(), text) == c.range.end()) {
+  if (c.has_range && c.autoadd &&
+      std::find(c.range.begin(), c.range.end(), text) == c.range.end()) {
     c.range.push_back(text);
   }
   notify({ModelChange::What::Control, c.name});
