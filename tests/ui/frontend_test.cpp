@@ -120,10 +120,10 @@ TEST_F(FrontEndTest, FileEditorRunsTheUsersEditorOnATerminal) {
 TEST_F(FrontEndTest, ProgressGoesToATerminalOnly) {
   std::ostringstream err;
   front.set_progress_stream(err, false);
-  report_progress(1, 3, "a.mi");
+  sd_show_progress(1, 3, "a.mi");
   EXPECT_EQ(err.str(), "");
   front.set_progress_stream(err, true);
-  report_progress(3, 3, "c.mi");
+  sd_show_progress(3, 3, "c.mi");
   EXPECT_NE(err.str().find("[3/3] c.mi"), std::string::npos);
 }
 

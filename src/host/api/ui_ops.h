@@ -77,8 +77,6 @@ Value sd_browse_for_folder(const std::string& title, const Value& initial_dir);
 // A point from the person (placement of a sketch); nil when cancelled.
 Value sd_read_point(const std::string& prompt);
 std::string convert_filename_from_platform(const std::string& path);
-// Progress of a long run (file n of m and its name) for the front end's progress display.
-void report_progress(int done, int total, const std::string& label);
 
 // --- Command dialogs -------------------------------------------------------------------
 struct DialogVariable {

@@ -49,7 +49,7 @@ Value sd_read_point(const std::string& prompt) {
   return p ? Value(*p) : Value();
 }
 
-void report_progress(int done, int total, const std::string& label) {
+void sd_show_progress(int done, int total, const std::string& label) {
   ui::front_end().progress(done, total, label);
 }
 
