@@ -32,6 +32,8 @@ int main(int argc, char** argv) {
       {"batch", cli::add_batch_command(app)},
       {"now", cli::add_now_command(app)},
       {"printers", cli::add_printers_command(app)},
+      {"history", cli::add_history_command(app)},
+      {"admin", cli::add_admin_command(app)},
   };
 
   try {

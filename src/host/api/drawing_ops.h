@@ -38,6 +38,8 @@ Value am_create_text(const List& args);    // :owner :current_sheet :docu-text t
 Value am_load_sketch(const List& args);
 // :sketch "<sheet>/<sketch>" :filename path :overwrite :filename-incl-path t
 Value am_save_sketch(const List& args);
+// :filename f [:overwrite] — the whole current drawing: .mi, or .dxf for a one-sheet drawing.
+Value am_save_drawing(const List& args);
 Value am_save_sheet_mi(const List& args);   // :sheet s :overwrite :filename f
 Value am_save_sheet_dxf(const List& args);  // :sheet s :overwrite :filename f
 

@@ -1,0 +1,72 @@
+// `tavrin history`: the change-history commands, and what they share: loading the drawing,
+// judging what the front end was told, and saving the drawing back in place.
+#include <CLI/CLI.hpp>
+#include <filesystem>
+#include <iostream>
+#include <memory>
+#include <string>
+
+#include "commands.h"
+#include "host/api/drawing_ops.h"
+#include "host/api/error.h"
+#include "host/api/files.h"
+#include "host/value/format.h"
+
+namespace cli {
+
+namespace {
+
+// The duplicate-line check only warns: the text is stored all the same.
+bool is_warning(const std::string& message) {
+  return message.rfind("Zeile ", 0) == 0 && message.find(" wird nicht eingetragen") != std::string::npos;
+}
+
+Runner dispatch(CLI::App* parent, std::map<std::string, Runner> runners) {
+  return [parent, runners = std::move(runners)](const GlobalOptions& global) {
+    for (CLI::App* sub : parent->get_subcommands()) return runners.at(sub->get_name())(global);
+    return static_cast<int>(kUsage);
+  };
+}
+
+}  // namespace
+
+Runner add_history_command(CLI::App& app) {
+  CLI::App* cmd = app.add_subcommand(
+      "history", "The change history (\"Änderungen\") of a drawing: its INFO field and revision PDF.");
+  cmd->require_subcommand(1);
+  return dispatch(cmd, {{"show", add_history_show(*cmd)},
+                        {"edit", add_history_edit(*cmd)},
+                        {"new", add_history_new(*cmd)},
+                        {"pdf", add_history_pdf(*cmd)}});
+}
+
+void load_drawing_file(const std::string& file) {
+  if (!std::filesystem::is_regular_file(file)) throw host::Error(file + " is not a file");
+  host::am_load_drawing({host::kw("filename"), file});
+}
+
+bool failed_since(Session& session, std::size_t from) {
+  const auto& messages = session.front_end().messages();
+  for (std::size_t i = from; i < messages.size(); ++i)
+    if (!is_warning(messages[i])) return true;
+  return false;
+}
+
+int save_in_place(Session& session, const std::string& file) {
+  const std::string backup = host::format("~A.org", file);
+  if (!host::sd_move_file(file, backup).truthy()) {
+    session.front_end().message(host::format("~A konnte nicht nach ~A verschoben werden", file, backup));
+    return kProblems;
+  }
+  try {
+    host::am_save_drawing({host::kw("filename"), file, host::kw("overwrite")});
+  } catch (const host::Error& e) {
+    host::reset_lisp_error_active();
+    host::sd_move_file(backup, file);
+    session.front_end().message(e.what());
+    return kProblems;
+  }
+  return kOk;
+}
+
+}  // namespace cli

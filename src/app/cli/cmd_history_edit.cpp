@@ -1,0 +1,111 @@
+// `tavrin history edit`: runs "Edit-Doku" on the drawing with a new history text from a file,
+// standard input or the user's editor, and saves the drawing back in place.
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <CLI/CLI.hpp>
+#include <cerrno>
+#include <cstdlib>
+#include <iostream>
+#include <iterator>
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "commands.h"
+#include "host/api/commands.h"
+#include "host/api/error.h"
+#include "host/api/files.h"
+
+namespace cli {
+
+namespace {
+
+struct EditOptions {
+  std::string file;
+  std::string text_file;
+};
+
+std::string editor_from_environment() {
+  for (const char* name : {"VISUAL", "EDITOR"}) {
+    const char* value = std::getenv(name);
+    if (value != nullptr && *value != '\0') return value;
+  }
+  return "";
+}
+
+// The path reaches the editor as a positional parameter, never as shell syntax.
+bool run_editor(const std::string& editor, const std::string& path) {
+  const pid_t pid = fork();
+  if (pid < 0) return false;
+  if (pid == 0) {
+    const std::string command = editor + " \"$1\"";
+    execl("/bin/sh", "sh", "-c", command.c_str(), "sh", path.c_str(), static_cast<char*>(nullptr));
+    _exit(127);
+  }
+  int status = 0;
+  while (waitpid(pid, &status, 0) < 0) {
+    if (errno != EINTR) return false;
+  }
+  return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}
+
+// The stored history as "Edit-Doku" shows it; nullopt when there is no INFO field.
+std::optional<std::string> current_history(Session& session) {
+  session.front_end().queue_text(std::nullopt);
+  host::run_command_line("TV_INFO_EDIT");
+  const auto& requests = session.front_end().text_requests();
+  if (requests.empty()) return std::nullopt;
+  return requests.back().initial.value_or("");
+}
+
+// The new text from the user's editor, started on the stored history.
+std::optional<std::string> text_from_editor(Session& session) {
+  const std::string editor = editor_from_environment();
+  if (editor.empty()) throw host::Error("history edit: give --text-file, or set VISUAL or EDITOR");
+  const auto history = current_history(session);
+  if (!history) return std::nullopt;
+  const std::string path = host::sd_inq_temp_dir() + "Aenderungstext.txt";
+  host::write_file_atomically(path, *history + "\n");
+  if (!run_editor(editor, path)) {
+    session.front_end().message("Der Editor wurde nicht normal beendet; nichts wurde eingetragen");
+    return std::nullopt;
+  }
+  return host::read_file(path);
+}
+
+std::string text_from_file(const std::string& name) {
+  if (name != "-") return host::read_file(name);
+  return {std::istreambuf_iterator<char>(std::cin), std::istreambuf_iterator<char>()};
+}
+
+int run_edit(const GlobalOptions& global, const EditOptions& o) {
+  Session session(global);
+  session.load_module();
+  load_drawing_file(o.file);
+  const auto text = o.text_file.empty() ? text_from_editor(session) : text_from_file(o.text_file);
+  if (!text) return kProblems;
+  const std::size_t before = session.front_end().messages().size();
+  session.front_end().queue_text(*text);
+  host::run_command_line("TV_INFO_EDIT");
+  session.finish_command();
+  if (failed_since(session, before)) return kProblems;
+  return save_in_place(session, o.file);
+}
+
+}  // namespace
+
+Runner add_history_edit(CLI::App& history) {
+  auto options = std::make_shared<EditOptions>();
+  CLI::App* cmd = history.add_subcommand(
+      "edit",
+      "Edit the change history of FILE (\"Edit-Doku\") and save FILE in place; the previous "
+      "file is kept as FILE.org.");
+  cmd->add_option("FILE", options->file, "the drawing (.mi or .dxf)")->required();
+  cmd->add_option("--text-file", options->text_file,
+                  "the whole new history text (\"-\" for standard input); without it $VISUAL or "
+                  "$EDITOR opens the stored history");
+  return [options](const GlobalOptions& global) { return run_edit(global, *options); };
+}
+
+}  // namespace cli

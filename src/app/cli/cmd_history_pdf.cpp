@@ -1,0 +1,71 @@
+// `tavrin history pdf`: the revision PDF of one drawing, made by a directory run that writes
+// nothing but the change history, in a private directory; the PDF then lands in the current
+// directory.
+#include <CLI/CLI.hpp>
+#include <filesystem>
+#include <iostream>
+#include <memory>
+#include <string>
+
+#include "commands.h"
+#include "host/api/error.h"
+#include "host/api/files.h"
+#include "host/ui/user_actions.h"
+#include "host/value/format.h"
+
+namespace cli {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+int run_pdf(const GlobalOptions& global, const std::string& file) {
+  if (!fs::is_regular_file(file)) throw host::Error("history pdf: " + file + " is not a file");
+  const fs::path source = fs::absolute(file);
+  const fs::path target_dir = fs::current_path();
+  Session session(global);
+  session.load_module();
+  const fs::path work = fs::path(host::sd_inq_temp_dir()) / "history-pdf";
+  fs::create_directories(work);
+  fs::copy_file(source, work / source.filename(), fs::copy_options::overwrite_existing);
+
+  start_command("TAVRIN-BATCH-START-DIALOG");
+  session.front_end().queue_folder(work.string());
+  host::ui::press_button("TAVRIN-DIALOG-VERZEICHNIS-PB");
+  JobOptions job;
+  job.mi = job.dxf = job.pdf = job.print = false;
+  job.history_pdf = true;
+  apply_job_options(job);
+  host::ui::ensure_toggle("TAVRIN-DIALOG-ALLE-TB", true);
+  host::ui::press_button("TAVRIN-DIALOG-ALLE-AN-AUS-PB");
+  session.front_end().queue_answer(true);  // asking for this one PDF is the confirmation
+  int status = press_start(session);
+
+  int written = 0;
+  for (const auto& entry : fs::directory_iterator(work)) {
+    if (entry.path().extension() != ".pdf") continue;
+    const fs::path target = target_dir / entry.path().filename();
+    host::write_file_atomically(target.string(), host::read_file(entry.path().string()));
+    std::cout << target.string() << '\n';
+    ++written;
+  }
+  if (written == 0) {
+    session.front_end().message(host::format("~A: INFO-Feld nicht gefunden", file));
+    status = kProblems;
+  }
+  return status;
+}
+
+}  // namespace
+
+Runner add_history_pdf(CLI::App& history) {
+  auto file = std::make_shared<std::string>();
+  CLI::App* cmd = history.add_subcommand(
+      "pdf",
+      "Write the revision PDF (\"Änderungsmitteilung\") of FILE into the current directory as "
+      "<drawing number>_Änderungen.pdf.");
+  cmd->add_option("FILE", *file, "the drawing (.mi, .dxf or .bdl)")->required();
+  return [file](const GlobalOptions& global) { return run_pdf(global, *file); };
+}
+
+}  // namespace cli
