@@ -20,15 +20,28 @@ using namespace plot_test;
 namespace {
 
 // The argument list the module passes for the PDF of one sheet.
-List pdf_args(double w, double h, const std::string& dest, bool landscape, const std::string& style = "STANDARD") {
-  List args{kw("plotter_type_ra"), kw("pdf"), kw("plotter_name_ra"), Value("PDF_GENERIC"),
-            kw("plot_warnings"), kw("off"), kw("custom_size"), kw("width"), Value(w), kw("height"), Value(h),
+List pdf_args(double w, double h, const std::string& dest, bool landscape,
+              const std::string& style = "STANDARD") {
+  List args{kw("plotter_type_ra"),
+            kw("pdf"),
+            kw("plotter_name_ra"),
+            Value("PDF_GENERIC"),
+            kw("plot_warnings"),
+            kw("off"),
+            kw("custom_size"),
+            kw("width"),
+            Value(w),
+            kw("height"),
+            Value(h),
             kw("accept")};
-  if (landscape) args.insert(args.end(), {kw("orientation_landscape"), kw("orientation"), kw("landscape")});
-  else args.insert(args.end(), {kw("orientation_portrait"), kw("orientation"), kw("portrait")});
-  args.insert(args.end(), {kw("destination"), Value(dest), kw("copies"), Value(1), kw("transf_style"), kw(style),
-                           kw("scale_factor"), kw("scale_factor_value"), Value(1), kw("contents_drawing"),
-                           kw("output_sheet"), kw("plot")});
+  if (landscape)
+    args.insert(args.end(), {kw("orientation_landscape"), kw("orientation"), kw("landscape")});
+  else
+    args.insert(args.end(), {kw("orientation_portrait"), kw("orientation"), kw("portrait")});
+  args.insert(args.end(),
+              {kw("destination"), Value(dest), kw("copies"), Value(1), kw("transf_style"),
+               kw(style), kw("scale_factor"), kw("scale_factor_value"), Value(1),
+               kw("contents_drawing"), kw("output_sheet"), kw("plot")});
   return args;
 }
 
@@ -77,8 +90,9 @@ class PdfPlot : public ::testing::Test {
 };
 
 TEST_F(PdfPlot, SheetOf400By280GivesOnePageOfThatSizeWithItsTexts) {
-  use_drawing({sheet_named("1", {rectangle(0, 0, 400, 280), text(10, 10, {"Änderungsmitteilung", "Blatt 1 von 2"}),
-                                 text(390, 270, {"Größe Ü"}, 9)})});
+  use_drawing({sheet_named(
+      "1", {rectangle(0, 0, 400, 280), text(10, 10, {"Änderungsmitteilung", "Blatt 1 von 2"}),
+            text(390, 270, {"Größe Ü"}, 9)})});
   EXPECT_TRUE(host::am_plot_ex(pdf_args(400, 280, "4711_1.pdf", true)) == Value::t());
 
   const std::string pdf = dir_.file("4711_1.pdf");
@@ -113,12 +127,36 @@ TEST_F(PdfPlot, MultisheetGivesOnePagePerSheetInOrder) {
   use_drawing({sheet_named("1", {rectangle(0, 0, 205, -292), text(5, -5, {"Seite eins"}, 7)}),
                sheet_named("2", {rectangle(0, 0, 205, -292), text(5, -5, {"Seite zwei"}, 7)}),
                sheet_named("3", {rectangle(0, 0, 205, -292), text(5, -5, {"Seite drei"}, 7)})});
-  List args{kw("plotter_type_ra"), kw("pdf"), kw("plotter_name_ra"), Value("PDF_GENERIC"), kw("plot_warnings"),
-            kw("off"), kw("custom_size"), kw("width"), Value(210), kw("height"), Value(297), kw("accept"),
-            kw("orientation_portrait"), kw("orientation"), kw("portrait"), kw("destination"),
-            Value("Änderungen.pdf"), kw("copies"), Value(1), kw("position_left"), kw("transf_style"),
-            kw("info_docu"), kw("scale_factor"), kw("scale_factor_value"), Value(1), kw("contents_drawing"),
-            kw("multisheet"), kw("yes"), kw("output_drawing"), kw("plot")};
+  List args{kw("plotter_type_ra"),
+            kw("pdf"),
+            kw("plotter_name_ra"),
+            Value("PDF_GENERIC"),
+            kw("plot_warnings"),
+            kw("off"),
+            kw("custom_size"),
+            kw("width"),
+            Value(210),
+            kw("height"),
+            Value(297),
+            kw("accept"),
+            kw("orientation_portrait"),
+            kw("orientation"),
+            kw("portrait"),
+            kw("destination"),
+            Value("Änderungen.pdf"),
+            kw("copies"),
+            Value(1),
+            kw("position_left"),
+            kw("transf_style"),
+            kw("info_docu"),
+            kw("scale_factor"),
+            kw("scale_factor_value"),
+            Value(1),
+            kw("contents_drawing"),
+            kw("multisheet"),
+            kw("yes"),
+            kw("output_drawing"),
+            kw("plot")};
   host::am_plot_ex(args);
 
   const std::string pdf = dir_.file("Änderungen.pdf");
@@ -147,7 +185,8 @@ TEST_F(PdfPlot, LineWidthsFollowThePenStyleAndStayOnPaperWhenFitted) {
   };
   auto widths = distinct(line_widths(dir_.file("scale1.pdf")));
   // Dash lengths are paper millimetres too: 3 on, 1.5 off.
-  std::string content = run("qpdf --qdf --object-streams=disable '" + dir_.file("scale1.pdf") + "' -").out;
+  std::string content =
+      run("qpdf --qdf --object-streams=disable '" + dir_.file("scale1.pdf") + "' -").out;
   EXPECT_NE(content.find("[ 8.503937 4.251969] 0 d"), std::string::npos);
   ASSERT_EQ(widths.size(), 2u);
   EXPECT_NEAR(widths[0], 0.25 * kPt, 0.001);
@@ -166,15 +205,18 @@ TEST_F(PdfPlot, TextsSitAtTheirAdjustPoints) {
   // Page 100 x 100 mm; a block of one capital "H" 10 mm high at each adjust point.
   host::Element two_lines = text(50, 30, {"Eins", "Zwei"}, 1, 4);
   two_lines.text.linespace = 2.5;
-  use_drawing({sheet_named("1", {rectangle(0, 0, 100, 100), text(50, 50, {"H"}, 5, 10), text(10, 90, {"T"}, 7, 10),
-                                 text(90, 10, {"R"}, 3, 10), two_lines})});
+  use_drawing(
+      {sheet_named("1", {rectangle(0, 0, 100, 100), text(50, 50, {"H"}, 5, 10),
+                         text(10, 90, {"T"}, 7, 10), text(90, 10, {"R"}, 3, 10), two_lines})});
   host::am_plot_ex(pdf_args(100, 100, "adjust.pdf", false));
   std::string bbox = run("pdftotext -bbox '" + dir_.file("adjust.pdf") + "' -").out;
   auto centre_of = [&](const std::string& word) {
     std::smatch m;
-    std::regex re("xMin=\"([0-9.]+)\" yMin=\"([0-9.]+)\" xMax=\"([0-9.]+)\" yMax=\"([0-9.]+)\">" + word + "<");
+    std::regex re("xMin=\"([0-9.]+)\" yMin=\"([0-9.]+)\" xMax=\"([0-9.]+)\" yMax=\"([0-9.]+)\">" +
+                  word + "<");
     EXPECT_TRUE(std::regex_search(bbox, m, re)) << bbox;
-    return std::pair{(to_number(m[1]) + to_number(m[3])) / 2 / kPt, (to_number(m[2]) + to_number(m[4])) / 2 / kPt};
+    return std::pair{(to_number(m[1]) + to_number(m[3])) / 2 / kPt,
+                     (to_number(m[2]) + to_number(m[4])) / 2 / kPt};
   };
   // pdftotext's boxes run from ascent to descent, so vertical centres are a few mm off.
   auto [hx, hy] = centre_of("H");
@@ -204,7 +246,8 @@ TEST_F(PdfPlot, BrokenTextDoesNotSpoilTheRestOfThePage) {
   host::Element broken = text(10, 50, {"kaputt \xff\xfe Text"});
   host::Element empty_size = text(10, 60, {"ohne Größe"});
   empty_size.text.size = 0;
-  use_drawing({sheet_named("1", {rectangle(0, 0, 100, 100), broken, empty_size, text(10, 20, {"danach"})})});
+  use_drawing({sheet_named(
+      "1", {rectangle(0, 0, 100, 100), broken, empty_size, text(10, 20, {"danach"})})});
   host::am_plot_ex(pdf_args(100, 100, "b.pdf", false));
   std::string text = pdf_text(dir_.file("b.pdf"));
   EXPECT_NE(text.find("kaputt"), std::string::npos) << text;
@@ -231,16 +274,19 @@ TEST_F(PdfPlot, BadArgumentListsNameTheKeywordAndWriteNothing) {
   EXPECT_NE(message_of(wrong_kind).find(":WIDTH"), std::string::npos) << message_of(wrong_kind);
 
   List missing_value{kw("plotter_type_ra"), kw("pdf"), kw("destination")};
-  EXPECT_NE(message_of(missing_value).find(":DESTINATION"), std::string::npos) << message_of(missing_value);
+  EXPECT_NE(message_of(missing_value).find(":DESTINATION"), std::string::npos)
+      << message_of(missing_value);
 
   List bad_type{kw("plotter_type_ra"), kw("plotter"), kw("plot")};
-  EXPECT_NE(message_of(bad_type).find(":PLOTTER_TYPE_RA"), std::string::npos) << message_of(bad_type);
+  EXPECT_NE(message_of(bad_type).find(":PLOTTER_TYPE_RA"), std::string::npos)
+      << message_of(bad_type);
 
   List stray{kw("plotter_type_ra"), kw("pdf"), Value(42), kw("plot")};
   EXPECT_NE(message_of(stray).find("42"), std::string::npos) << message_of(stray);
 
   List no_destination{kw("plotter_type_ra"), kw("pdf"), kw("output_sheet"), kw("plot")};
-  EXPECT_NE(message_of(no_destination).find(":destination"), std::string::npos) << message_of(no_destination);
+  EXPECT_NE(message_of(no_destination).find(":destination"), std::string::npos)
+      << message_of(no_destination);
 
   List zero_copies = pdf_args(10, 10, "x.pdf", false);
   *(std::find(zero_copies.begin(), zero_copies.end(), kw("copies")) + 1) = Value(0);

@@ -1,12 +1,13 @@
 // The keyword lists of am_plot_ex as the module passes them, the paper table, and where a
 // sheet lands on the page.
+#include "host/plot/plot_args.h"
+
 #include <gtest/gtest.h>
 
 #include "host/api/error.h"
 #include "host/api/testing.h"
 #include "host/plot/layout.h"
 #include "host/plot/paper.h"
-#include "host/plot/plot_args.h"
 #include "plot_test_util.h"
 
 using host::kw;
@@ -17,8 +18,8 @@ using host::Value;
 namespace {
 
 List head(const std::string& printer) {
-  return {kw("plotter_type_ra"), kw("mswindow_gdi_printer"), kw("plotter_name_ra"), Value(printer),
-          kw("plot_warnings"), kw("off")};
+  return {kw("plotter_type_ra"), kw("mswindow_gdi_printer"), kw("plotter_name_ra"),
+          Value(printer),        kw("plot_warnings"),        kw("off")};
 }
 
 List joined(List a, const List& b) {
@@ -33,22 +34,26 @@ TEST(PlotArgs, TheFourPrinterListsOfTheModule) {
     bool fit;
   };
   const std::vector<Case> cases{
-      {{kw("orientation_portrait"), kw("orientation"), kw("portrait"), kw("paper_format_ra"), Value("A4"),
-        kw("copies"), Value(1), kw("scale_factor"), kw("scale_factor_value"), Value(1), kw("transf_style"),
-        kw("firma_a"), kw("contents_drawing"), kw("output_sheet"), kw("plot")},
-       Orientation::Portrait, false},
-      {{kw("orientation_portrait"), kw("orientation"), kw("portrait"), kw("paper_format_ra"), Value("A4"),
-        kw("copies"), Value(1), kw("scale_fit"), kw("transf_style"), kw("firma_a"), kw("contents_drawing"),
-        kw("output_sheet"), kw("plot")},
-       Orientation::Portrait, true},
-      {{kw("orientation_landscape"), kw("orientation"), kw("landscape"), kw("paper_format_ra"), Value("A4"),
-        kw("copies"), Value(1), kw("transf_style"), kw("firma_a"), kw("scale_fit"), kw("contents_drawing"),
-        kw("output_sheet"), kw("plot")},
-       Orientation::Landscape, true},
-      {{kw("orientation_landscape"), kw("orientation"), kw("landscape"), kw("paper_format_ra"), Value("A4"),
-        kw("copies"), Value(1), kw("transf_style"), kw("firma_a"), kw("scale_factor"), kw("scale_factor_value"),
-        Value(1), kw("contents_drawing"), kw("output_sheet"), kw("plot")},
-       Orientation::Landscape, false},
+      {{kw("orientation_portrait"), kw("orientation"), kw("portrait"), kw("paper_format_ra"),
+        Value("A4"), kw("copies"), Value(1), kw("scale_factor"), kw("scale_factor_value"), Value(1),
+        kw("transf_style"), kw("firma_a"), kw("contents_drawing"), kw("output_sheet"), kw("plot")},
+       Orientation::Portrait,
+       false},
+      {{kw("orientation_portrait"), kw("orientation"), kw("portrait"), kw("paper_format_ra"),
+        Value("A4"), kw("copies"), Value(1), kw("scale_fit"), kw("transf_style"), kw("firma_a"),
+        kw("contents_drawing"), kw("output_sheet"), kw("plot")},
+       Orientation::Portrait,
+       true},
+      {{kw("orientation_landscape"), kw("orientation"), kw("landscape"), kw("paper_format_ra"),
+        Value("A4"), kw("copies"), Value(1), kw("transf_style"), kw("firma_a"), kw("scale_fit"),
+        kw("contents_drawing"), kw("output_sheet"), kw("plot")},
+       Orientation::Landscape,
+       true},
+      {{kw("orientation_landscape"), kw("orientation"), kw("landscape"), kw("paper_format_ra"),
+        Value("A4"), kw("copies"), Value(1), kw("transf_style"), kw("firma_a"), kw("scale_factor"),
+        kw("scale_factor_value"), Value(1), kw("contents_drawing"), kw("output_sheet"), kw("plot")},
+       Orientation::Landscape,
+       false},
   };
   for (const auto& c : cases) {
     host::PlotRequest r = host::parse_plot_args(joined(head("HP LaserJet"), c.tail));
@@ -66,12 +71,36 @@ TEST(PlotArgs, TheFourPrinterListsOfTheModule) {
 }
 
 TEST(PlotArgs, PdfListsAndMultisheet) {
-  List args{kw("plotter_type_ra"), kw("pdf"), kw("plotter_name_ra"), Value("PDF_GENERIC"), kw("plot_warnings"),
-            kw("off"), kw("custom_size"), kw("width"), Value::ratio(841, 2), kw("height"), Value(297.0),
-            kw("accept"), kw("orientation_portrait"), kw("orientation"), kw("portrait"), kw("destination"),
-            Value("x.pdf"), kw("copies"), Value(1), kw("position_left"), kw("transf_style"), kw("info_docu"),
-            kw("scale_factor"), kw("scale_factor_value"), Value(1), kw("contents_drawing"), kw("multisheet"),
-            kw("yes"), kw("output_drawing"), kw("plot")};
+  List args{kw("plotter_type_ra"),
+            kw("pdf"),
+            kw("plotter_name_ra"),
+            Value("PDF_GENERIC"),
+            kw("plot_warnings"),
+            kw("off"),
+            kw("custom_size"),
+            kw("width"),
+            Value::ratio(841, 2),
+            kw("height"),
+            Value(297.0),
+            kw("accept"),
+            kw("orientation_portrait"),
+            kw("orientation"),
+            kw("portrait"),
+            kw("destination"),
+            Value("x.pdf"),
+            kw("copies"),
+            Value(1),
+            kw("position_left"),
+            kw("transf_style"),
+            kw("info_docu"),
+            kw("scale_factor"),
+            kw("scale_factor_value"),
+            Value(1),
+            kw("contents_drawing"),
+            kw("multisheet"),
+            kw("yes"),
+            kw("output_drawing"),
+            kw("plot")};
   host::PlotRequest r = host::parse_plot_args(args);
   EXPECT_EQ(r.plotter_type, host::PlotterType::Pdf);
   EXPECT_TRUE(r.custom_size);
@@ -107,7 +136,8 @@ TEST(PaperTable, NamesInTheirUsualSpellings) {
 }
 
 // Where a drawing point lands on the page, in millimetres from the page's lower left.
-std::pair<double, double> on_page(const host::SheetOnPage& placed, host::PageSize page, double x, double y) {
+std::pair<double, double> on_page(const host::SheetOnPage& placed, host::PageSize page, double x,
+                                  double y) {
   host::Vec2 p = placed.drawing_to_page.apply({x, y});
   return {p.x / host::kPointsPerMm, page.height_mm - p.y / host::kPointsPerMm};
 }

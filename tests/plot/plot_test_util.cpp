@@ -44,7 +44,8 @@ std::vector<PageBox> page_boxes(const std::string& pdf) {
   std::vector<PageBox> boxes;
   std::regex size_re(R"(Page +\d+ size: +([0-9.]+) x ([0-9.]+) pts)");
   std::regex rot_re(R"(Page +\d+ rot: +(\d+))");
-  for (auto it = std::sregex_iterator(info.out.begin(), info.out.end(), size_re); it != std::sregex_iterator(); ++it) {
+  for (auto it = std::sregex_iterator(info.out.begin(), info.out.end(), size_re);
+       it != std::sregex_iterator(); ++it) {
     boxes.push_back({to_number((*it)[1]), to_number((*it)[2]), 0});
   }
   std::size_t i = 0;
@@ -67,7 +68,8 @@ std::vector<double> line_widths(const std::string& pdf) {
   std::filesystem::remove(qdf);
   std::vector<double> widths;
   std::regex w_re(R"((?:^|\s)([0-9.]+) w(?=\s))");
-  for (auto it = std::sregex_iterator(content.begin(), content.end(), w_re); it != std::sregex_iterator(); ++it) {
+  for (auto it = std::sregex_iterator(content.begin(), content.end(), w_re);
+       it != std::sregex_iterator(); ++it) {
     widths.push_back(to_number((*it)[1]));
   }
   return widths;

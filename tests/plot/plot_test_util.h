@@ -47,7 +47,8 @@ inline constexpr double kPt = 72.0 / 25.4;
 
 // Elements for drawings built in the tests.
 host::Element line(double x1, double y1, double x2, double y2, double pensize = 0.35);
-host::Element text(double x, double y, std::vector<std::string> lines, int adjust = 1, double size = 3.5);
+host::Element text(double x, double y, std::vector<std::string> lines, int adjust = 1,
+                   double size = 3.5);
 host::Element rectangle(double x1, double y1, double x2, double y2);
 
 }  // namespace plot_test

@@ -1,7 +1,6 @@
 // Printing through a real, throwaway print server (scripts/cups-test-env.sh): media,
 // orientation and copies of what arrives, the printer list, and the failures.
 #include <gtest/gtest.h>
-
 #include <pwd.h>
 #include <unistd.h>
 
@@ -26,15 +25,21 @@ namespace {
 const std::string kScript = std::string(TAVRIN_SOURCE_DIR) + "/scripts/cups-test-env.sh";
 
 // The module's argument list for printing one sheet at scale 1 or fitted.
-List print_args(const std::string& printer, const std::string& paper, bool landscape, bool fit, int copies = 1) {
-  List args{kw("plotter_type_ra"), kw("mswindow_gdi_printer"), kw("plotter_name_ra"), Value(printer),
-            kw("plot_warnings"), kw("off")};
-  if (landscape) args.insert(args.end(), {kw("orientation_landscape"), kw("orientation"), kw("landscape")});
-  else args.insert(args.end(), {kw("orientation_portrait"), kw("orientation"), kw("portrait")});
+List print_args(const std::string& printer, const std::string& paper, bool landscape, bool fit,
+                int copies = 1) {
+  List args{kw("plotter_type_ra"), kw("mswindow_gdi_printer"), kw("plotter_name_ra"),
+            Value(printer),        kw("plot_warnings"),        kw("off")};
+  if (landscape)
+    args.insert(args.end(), {kw("orientation_landscape"), kw("orientation"), kw("landscape")});
+  else
+    args.insert(args.end(), {kw("orientation_portrait"), kw("orientation"), kw("portrait")});
   args.insert(args.end(), {kw("paper_format_ra"), Value(paper), kw("copies"), Value(copies)});
-  if (fit) args.push_back(kw("scale_fit"));
-  else args.insert(args.end(), {kw("scale_factor"), kw("scale_factor_value"), Value(1)});
-  args.insert(args.end(), {kw("transf_style"), kw("standard"), kw("contents_drawing"), kw("output_sheet"), kw("plot")});
+  if (fit)
+    args.push_back(kw("scale_fit"));
+  else
+    args.insert(args.end(), {kw("scale_factor"), kw("scale_factor_value"), Value(1)});
+  args.insert(args.end(), {kw("transf_style"), kw("standard"), kw("contents_drawing"),
+                           kw("output_sheet"), kw("plot")});
   return args;
 }
 
@@ -63,7 +68,8 @@ class Printing : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
     dir_ = new TempDir;
-    CommandResult started = run(kScript + " start '" + dir_->path() + "' " + std::to_string(getpid()) + " 2>&1");
+    CommandResult started =
+        run(kScript + " start '" + dir_->path() + "' " + std::to_string(getpid()) + " 2>&1");
     start_log_ = started.out;
     started_ = started.status == 0;
     setenv("CUPS_SERVER", (dir_->path() + "/cups.sock").c_str(), 1);
@@ -154,8 +160,9 @@ TEST_F(Printing, MissingPrinterUnknownAndUnofferedPaperAreErrors) {
 
 TEST_F(Printing, CupsPdfQueueWritesTheJobUnderItsTitle) {
   if (getuid() != 0) GTEST_SKIP() << "the cups-pdf queue needs the print server to run as root";
-  const std::string number = "tavrin-probe-" + std::to_string(getpid()) + "-" +
-                             std::to_string(std::chrono::system_clock::now().time_since_epoch().count());
+  const std::string number =
+      "tavrin-probe-" + std::to_string(getpid()) + "-" +
+      std::to_string(std::chrono::system_clock::now().time_since_epoch().count());
   use_sheet(400, 280, number);
   host::am_plot_ex(print_args("tavrin-cups-pdf", "A3", true, false));
   ASSERT_TRUE(wait_for_jobs("tavrin-cups-pdf", 1));

@@ -21,7 +21,9 @@ const PenStyle* pen_style_for(const PlotRequest& r) {
   return style ? style : active_pen_style();
 }
 
-Placement placement_for(const PlotRequest& r) { return Placement{r.fit, r.scale, r.position_left}; }
+Placement placement_for(const PlotRequest& r) {
+  return Placement{r.fit, r.scale, r.position_left};
+}
 
 // The page of a PDF: the custom size, else the named paper, else the sheet's own extent.
 PageSize pdf_page_size(const PlotRequest& r, const Sheet& sheet) {
@@ -56,7 +58,8 @@ std::vector<const Sheet*> sheets_to_plot(const PlotRequest& r) {
 void plot_pdf(const PlotRequest& r) {
   if (r.destination.empty()) throw Error("am_plot_ex: a PDF plot needs :destination");
   std::vector<PdfPage> pages;
-  for (const Sheet* sheet : sheets_to_plot(r)) pages.push_back({sheet, pdf_page_size(r, *sheet), placement_for(r)});
+  for (const Sheet* sheet : sheets_to_plot(r))
+    pages.push_back({sheet, pdf_page_size(r, *sheet), placement_for(r)});
   const std::string title = std::filesystem::path(r.destination).stem().string();
   write_file_atomically(r.destination, render_pdf(pages, pen_style_for(r), title));
 }
@@ -66,7 +69,8 @@ void plot_printer(const PlotRequest& r) {
   PrintSession session(r.plotter_name);
   PrinterMedia media = session.media(r.paper);
   std::vector<PdfPage> pages;
-  for (const Sheet* sheet : sheets_to_plot(r)) pages.push_back({sheet, oriented(media.size, r.orientation), placement_for(r)});
+  for (const Sheet* sheet : sheets_to_plot(r))
+    pages.push_back({sheet, oriented(media.size, r.orientation), placement_for(r)});
   const Drawing& drawing = current_drawing();
   std::string title = drawing.number.value_or("tavrin");
   if (r.output == PlotOutput::Sheet) title += " " + drawing.current_sheet().name;
@@ -80,8 +84,10 @@ Value am_plot_ex(const List& args) {
   try {
     PlotRequest request = parse_plot_args(args);
     if (request.plot) {
-      if (request.plotter_type == PlotterType::Pdf) plot_pdf(request);
-      else plot_printer(request);
+      if (request.plotter_type == PlotterType::Pdf)
+        plot_pdf(request);
+      else
+        plot_printer(request);
     }
   } catch (const Error& e) {
     set_error_state(e);

@@ -8,7 +8,8 @@ namespace host {
 
 PageSize oriented(PageSize page, Orientation orientation) {
   const bool wide = page.width_mm > page.height_mm;
-  if ((orientation == Orientation::Landscape && !wide) || (orientation == Orientation::Portrait && wide)) {
+  if ((orientation == Orientation::Landscape && !wide) ||
+      (orientation == Orientation::Portrait && wide)) {
     std::swap(page.width_mm, page.height_mm);
   }
   return page;
@@ -39,7 +40,11 @@ SheetOnPage place_sheet(const Sheet& sheet, PageSize page, const Placement& plac
   }
   const double k = kPointsPerMm;
   SheetOnPage result;
-  result.drawing_to_page = {k * scale, 0, 0, -k * scale, k * (x - lower_left.x * scale),
+  result.drawing_to_page = {k * scale,
+                            0,
+                            0,
+                            -k * scale,
+                            k * (x - lower_left.x * scale),
                             k * (page.height_mm - y + lower_left.y * scale)};
   result.units_per_paper_mm = 1 / scale;
   return result;

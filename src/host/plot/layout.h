@@ -14,8 +14,8 @@ struct PageSize {
 };
 
 struct Placement {
-  bool fit = false;    // scale the sheet's extent to the page, keeping its aspect
-  double scale = 1;    // otherwise: paper millimetres per drawing unit
+  bool fit = false;            // scale the sheet's extent to the page, keeping its aspect
+  double scale = 1;            // otherwise: paper millimetres per drawing unit
   bool position_left = false;  // at the page's top left instead of lower left (or centre)
 };
 

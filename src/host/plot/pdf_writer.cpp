@@ -24,16 +24,19 @@ void check(cairo_status_t status) {
 
 }  // namespace
 
-std::string render_pdf(const std::vector<PdfPage>& pages, const PenStyle* pens, const std::string& title) {
+std::string render_pdf(const std::vector<PdfPage>& pages, const PenStyle* pens,
+                       const std::string& title) {
   std::string bytes;
   if (pages.empty()) throw Error("plot: nothing to plot");
   const double k = kPointsPerMm;
   std::unique_ptr<cairo_surface_t, decltype(&cairo_surface_destroy)> surface(
-      cairo_pdf_surface_create_for_stream(append, &bytes, pages[0].size.width_mm * k, pages[0].size.height_mm * k),
+      cairo_pdf_surface_create_for_stream(append, &bytes, pages[0].size.width_mm * k,
+                                          pages[0].size.height_mm * k),
       cairo_surface_destroy);
   check(cairo_surface_status(surface.get()));
   cairo_pdf_surface_set_metadata(surface.get(), CAIRO_PDF_METADATA_CREATOR, "tavrin");
-  if (!title.empty()) cairo_pdf_surface_set_metadata(surface.get(), CAIRO_PDF_METADATA_TITLE, title.c_str());
+  if (!title.empty())
+    cairo_pdf_surface_set_metadata(surface.get(), CAIRO_PDF_METADATA_TITLE, title.c_str());
   std::unique_ptr<cairo_t, decltype(&cairo_destroy)> cr(cairo_create(surface.get()), cairo_destroy);
   for (const PdfPage& page : pages) {
     cairo_pdf_surface_set_size(surface.get(), page.size.width_mm * k, page.size.height_mm * k);

@@ -17,6 +17,7 @@ struct PdfPage {
 
 // Renders the pages in order with the pen transformation (nullptr: as drawn) and returns the
 // bytes of the PDF file. Throws host::Error when cairo fails.
-std::string render_pdf(const std::vector<PdfPage>& pages, const PenStyle* pens, const std::string& title);
+std::string render_pdf(const std::vector<PdfPage>& pages, const PenStyle* pens,
+                       const std::string& title);
 
 }  // namespace host

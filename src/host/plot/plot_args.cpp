@@ -32,16 +32,22 @@ std::string upper(std::string s) {
 
 void set_plotter_type(PlotRequest& r, const Value& v) {
   std::string t = upper(v.as_string());
-  if (t == "PDF") r.plotter_type = PlotterType::Pdf;
-  else if (t == "MSWINDOW_GDI_PRINTER") r.plotter_type = PlotterType::Printer;
-  else bad_value("plotter_type_ra", v, ":pdf or :mswindow_gdi_printer");
+  if (t == "PDF")
+    r.plotter_type = PlotterType::Pdf;
+  else if (t == "MSWINDOW_GDI_PRINTER")
+    r.plotter_type = PlotterType::Printer;
+  else
+    bad_value("plotter_type_ra", v, ":pdf or :mswindow_gdi_printer");
 }
 
 void set_orientation(PlotRequest& r, const Value& v) {
   std::string o = upper(v.as_string());
-  if (o == "PORTRAIT") r.orientation = Orientation::Portrait;
-  else if (o == "LANDSCAPE") r.orientation = Orientation::Landscape;
-  else bad_value("orientation", v, ":portrait or :landscape");
+  if (o == "PORTRAIT")
+    r.orientation = Orientation::Portrait;
+  else if (o == "LANDSCAPE")
+    r.orientation = Orientation::Landscape;
+  else
+    bad_value("orientation", v, ":portrait or :landscape");
 }
 
 void check_on_off(std::string_view key, const Value& v, std::string_view yes, std::string_view no) {
@@ -56,7 +62,8 @@ void set_multisheet(PlotRequest& r, const Value& v) {
 
 void set_copies(PlotRequest& r, const Value& v) {
   double c = v.as_double();
-  if (c < 1 || c > 999 || c != std::floor(c)) bad_value("copies", v, "a whole number from 1 to 999");
+  if (c < 1 || c > 999 || c != std::floor(c))
+    bad_value("copies", v, "a whole number from 1 to 999");
   r.copies = static_cast<int>(c);
 }
 
@@ -69,7 +76,8 @@ void set_scale(PlotRequest& r, const Value& v) {
 
 void set_size(std::optional<double>& slot, std::string_view key, const Value& v) {
   double d = v.as_double();
-  if (!(d > 0) || !std::isfinite(d) || d > 5080) bad_value(key, v, "a size in millimetres from 0 to 5080");
+  if (!(d > 0) || !std::isfinite(d) || d > 5080)
+    bad_value(key, v, "a size in millimetres from 0 to 5080");
   slot = d;
 }
 
@@ -77,26 +85,34 @@ void ignore(PlotRequest&, const Value&) {}
 
 constexpr std::array<KeywordSpec, 23> kKeywords{{
     {"PLOTTER_TYPE_RA", Arg::Name, set_plotter_type},
-    {"PLOTTER_NAME_RA", Arg::Text, [](PlotRequest& r, const Value& v) { r.plotter_name = v.as_string(); }},
-    {"PLOT_WARNINGS", Arg::Name, [](PlotRequest&, const Value& v) { check_on_off("plot_warnings", v, "ON", "OFF"); }},
+    {"PLOTTER_NAME_RA", Arg::Text,
+     [](PlotRequest& r, const Value& v) { r.plotter_name = v.as_string(); }},
+    {"PLOT_WARNINGS", Arg::Name,
+     [](PlotRequest&, const Value& v) { check_on_off("plot_warnings", v, "ON", "OFF"); }},
     {"CUSTOM_SIZE", Arg::Flag, [](PlotRequest& r, const Value&) { r.custom_size = true; }},
     {"WIDTH", Arg::Number, [](PlotRequest& r, const Value& v) { set_size(r.width, "width", v); }},
-    {"HEIGHT", Arg::Number, [](PlotRequest& r, const Value& v) { set_size(r.height, "height", v); }},
+    {"HEIGHT", Arg::Number,
+     [](PlotRequest& r, const Value& v) { set_size(r.height, "height", v); }},
     {"ACCEPT", Arg::Flag, ignore},
-    {"ORIENTATION_PORTRAIT", Arg::Flag, [](PlotRequest& r, const Value&) { r.orientation = Orientation::Portrait; }},
-    {"ORIENTATION_LANDSCAPE", Arg::Flag, [](PlotRequest& r, const Value&) { r.orientation = Orientation::Landscape; }},
+    {"ORIENTATION_PORTRAIT", Arg::Flag,
+     [](PlotRequest& r, const Value&) { r.orientation = Orientation::Portrait; }},
+    {"ORIENTATION_LANDSCAPE", Arg::Flag,
+     [](PlotRequest& r, const Value&) { r.orientation = Orientation::Landscape; }},
     {"ORIENTATION", Arg::Name, set_orientation},
     {"PAPER_FORMAT_RA", Arg::Text, [](PlotRequest& r, const Value& v) { r.paper = v.as_string(); }},
-    {"DESTINATION", Arg::Text, [](PlotRequest& r, const Value& v) { r.destination = v.as_string(); }},
+    {"DESTINATION", Arg::Text,
+     [](PlotRequest& r, const Value& v) { r.destination = v.as_string(); }},
     {"COPIES", Arg::Number, set_copies},
     {"POSITION_LEFT", Arg::Flag, [](PlotRequest& r, const Value&) { r.position_left = true; }},
-    {"TRANSF_STYLE", Arg::Name, [](PlotRequest& r, const Value& v) { r.transf_style = upper(v.as_string()); }},
+    {"TRANSF_STYLE", Arg::Name,
+     [](PlotRequest& r, const Value& v) { r.transf_style = upper(v.as_string()); }},
     {"SCALE_FACTOR", Arg::Flag, [](PlotRequest& r, const Value&) { r.fit = false; }},
     {"SCALE_FACTOR_VALUE", Arg::Number, set_scale},
     {"SCALE_FIT", Arg::Flag, [](PlotRequest& r, const Value&) { r.fit = true; }},
     {"CONTENTS_DRAWING", Arg::Flag, ignore},
     {"OUTPUT_SHEET", Arg::Flag, [](PlotRequest& r, const Value&) { r.output = PlotOutput::Sheet; }},
-    {"OUTPUT_DRAWING", Arg::Flag, [](PlotRequest& r, const Value&) { r.output = PlotOutput::Drawing; }},
+    {"OUTPUT_DRAWING", Arg::Flag,
+     [](PlotRequest& r, const Value&) { r.output = PlotOutput::Drawing; }},
     {"MULTISHEET", Arg::Name, set_multisheet},
     {"PLOT", Arg::Flag, [](PlotRequest& r, const Value&) { r.plot = true; }},
 }};
@@ -110,19 +126,26 @@ const KeywordSpec* find_spec(const std::string& name) {
 
 bool fits(Arg arg, const Value& v) {
   switch (arg) {
-    case Arg::Flag: return true;
-    case Arg::Number: return v.is_number() && v.kind() != Kind::Complex;
-    case Arg::Text: return v.is_string();
-    case Arg::Name: return v.is_keyword() || v.is_string() || v.is_symbol();
+    case Arg::Flag:
+      return true;
+    case Arg::Number:
+      return v.is_number() && v.kind() != Kind::Complex;
+    case Arg::Text:
+      return v.is_string();
+    case Arg::Name:
+      return v.is_keyword() || v.is_string() || v.is_symbol();
   }
   return false;
 }
 
 std::string_view wanted(Arg arg) {
   switch (arg) {
-    case Arg::Number: return "a number";
-    case Arg::Text: return "a string";
-    default: return "a keyword";
+    case Arg::Number:
+      return "a number";
+    case Arg::Text:
+      return "a string";
+    default:
+      return "a keyword";
   }
 }
 
@@ -140,7 +163,8 @@ PlotRequest parse_plot_args(const List& args) {
       continue;
     }
     std::string name = ":" + std::string(spec->name);
-    if (i + 1 >= args.size()) throw Error("am_plot_ex: " + name + " needs " + std::string(wanted(spec->arg)));
+    if (i + 1 >= args.size())
+      throw Error("am_plot_ex: " + name + " needs " + std::string(wanted(spec->arg)));
     const Value& value = args[++i];
     if (!fits(spec->arg, value)) bad_value(spec->name, value, wanted(spec->arg));
     spec->apply(request, value);

@@ -16,7 +16,9 @@ namespace {
 constexpr int kConnectTimeoutMs = 3000;
 constexpr double kReplyTimeoutS = 10;
 
-void reread_server_setting() { cupsSetServer(nullptr); }
+void reread_server_setting() {
+  cupsSetServer(nullptr);
+}
 
 std::string server_name() {
   const char* server = cupsServer();
@@ -24,7 +26,9 @@ std::string server_name() {
 }
 
 // Gives up waiting for a reply instead of asking to wait longer.
-int stop_waiting(http_t*, void*) { return 0; }
+int stop_waiting(http_t*, void*) {
+  return 0;
+}
 
 http_t* connect_server() {
   // CUPS_SERVER may have changed since the last job; libcups remembers the first answer.
@@ -32,7 +36,8 @@ http_t* connect_server() {
   http_t* http = httpConnect2(cupsServer(), ippPort(), nullptr, AF_UNSPEC, cupsEncryption(), 1,
                               kConnectTimeoutMs, nullptr);
   if (!http) {
-    throw Error("printing: no print server reachable at " + server_name() + " (" + cupsLastErrorString() + ")",
+    throw Error("printing: no print server reachable at " + server_name() + " (" +
+                    cupsLastErrorString() + ")",
                 "NO-PRINT-SERVER");
   }
   httpSetTimeout(http, kReplyTimeoutS, stop_waiting, nullptr);
@@ -43,7 +48,9 @@ bool server_unreachable(ipp_status_t status) {
   return status == IPP_STATUS_ERROR_SERVICE_UNAVAILABLE || status == IPP_STATUS_ERROR_INTERNAL;
 }
 
-double mm_from_hundredths(int v) { return v / 100.0; }
+double mm_from_hundredths(int v) {
+  return v / 100.0;
+}
 
 }  // namespace
 
@@ -76,8 +83,9 @@ PrintSession::PrintSession(const std::string& printer) : impl_(new Impl) {
     }
     impl_->info = cupsCopyDestInfo(impl_->http, impl_->dest);
     if (!impl_->info) {
-      throw Error("printing: printer \"" + printer + "\" does not answer (" + cupsLastErrorString() + ")",
-                  "UNKNOWN-PRINTER");
+      throw Error(
+          "printing: printer \"" + printer + "\" does not answer (" + cupsLastErrorString() + ")",
+          "UNKNOWN-PRINTER");
     }
   } catch (...) {
     delete impl_;
@@ -85,32 +93,39 @@ PrintSession::PrintSession(const std::string& printer) : impl_(new Impl) {
   }
 }
 
-PrintSession::~PrintSession() { delete impl_; }
+PrintSession::~PrintSession() {
+  delete impl_;
+}
 
 PrinterMedia PrintSession::media(const std::string& paper) {
   std::optional<PaperSize> known = find_paper(paper);
   const std::string lookup = known ? known->pwg : paper;
   cups_size_t size{};
-  if (!cupsGetDestMediaByName(impl_->http, impl_->dest, impl_->info, lookup.c_str(), CUPS_MEDIA_FLAGS_DEFAULT,
-                              &size)) {
+  if (!cupsGetDestMediaByName(impl_->http, impl_->dest, impl_->info, lookup.c_str(),
+                              CUPS_MEDIA_FLAGS_DEFAULT, &size)) {
     if (!known && !pwgMediaForPWG(paper.c_str()) && !pwgMediaForLegacy(paper.c_str())) {
-      throw Error("printing: unknown paper \"" + paper + "\" for printer \"" + impl_->printer + "\"",
-                  "UNKNOWN-PAPER");
+      throw Error(
+          "printing: unknown paper \"" + paper + "\" for printer \"" + impl_->printer + "\"",
+          "UNKNOWN-PAPER");
     }
-    throw Error("printing: printer \"" + impl_->printer + "\" does not offer the paper \"" + paper + "\"",
-                "UNSUPPORTED-PAPER");
+    throw Error(
+        "printing: printer \"" + impl_->printer + "\" does not offer the paper \"" + paper + "\"",
+        "UNSUPPORTED-PAPER");
   }
-  PrinterMedia result{{mm_from_hundredths(size.width), mm_from_hundredths(size.length)}, size.media};
+  PrinterMedia result{{mm_from_hundredths(size.width), mm_from_hundredths(size.length)},
+                      size.media};
   // The print system answers the nearest paper it has; a different size is not this paper.
   if (known && (std::abs(result.size.width_mm - known->width_mm) > 1 ||
                 std::abs(result.size.height_mm - known->height_mm) > 1)) {
-    throw Error("printing: printer \"" + impl_->printer + "\" does not offer the paper \"" + paper + "\"",
-                "UNSUPPORTED-PAPER");
+    throw Error(
+        "printing: printer \"" + impl_->printer + "\" does not offer the paper \"" + paper + "\"",
+        "UNSUPPORTED-PAPER");
   }
   return result;
 }
 
-int PrintSession::submit(const std::string& pdf, const PrintOptions& options, const PrinterMedia& media) {
+int PrintSession::submit(const std::string& pdf, const PrintOptions& options,
+                         const PrinterMedia& media) {
   cups_option_t* opts = nullptr;
   int n = 0;
   n = cupsAddOption(CUPS_MEDIA, media.media.c_str(), n, &opts);
@@ -124,23 +139,26 @@ int PrintSession::submit(const std::string& pdf, const PrintOptions& options, co
   if (options.fit) n = cupsAddOption("fit-to-page", "true", n, &opts);
   int job = 0;
   const char* title = options.title.empty() ? "tavrin" : options.title.c_str();
-  ipp_status_t status = cupsCreateDestJob(impl_->http, impl_->dest, impl_->info, &job, title, n, opts);
+  ipp_status_t status =
+      cupsCreateDestJob(impl_->http, impl_->dest, impl_->info, &job, title, n, opts);
   bool ok = status == IPP_STATUS_OK && job > 0;
   if (ok) {
-    ok = cupsStartDestDocument(impl_->http, impl_->dest, impl_->info, job, title, CUPS_FORMAT_PDF, n, opts, 1) ==
-             HTTP_STATUS_CONTINUE &&
+    ok = cupsStartDestDocument(impl_->http, impl_->dest, impl_->info, job, title, CUPS_FORMAT_PDF,
+                               n, opts, 1) == HTTP_STATUS_CONTINUE &&
          cupsWriteRequestData(impl_->http, pdf.data(), pdf.size()) == HTTP_STATUS_CONTINUE &&
          cupsFinishDestDocument(impl_->http, impl_->dest, impl_->info) == IPP_STATUS_OK;
     if (!ok) {
       std::string reason = cupsLastErrorString();
       cupsCancelDestJob(impl_->http, impl_->dest, job);
       cupsFreeOptions(n, opts);
-      throw Error("printing: the job for printer \"" + impl_->printer + "\" failed (" + reason + ")");
+      throw Error("printing: the job for printer \"" + impl_->printer + "\" failed (" + reason +
+                  ")");
     }
   }
   cupsFreeOptions(n, opts);
   if (!ok) {
-    throw Error("printing: printer \"" + impl_->printer + "\" refused the job (" + cupsLastErrorString() + ")");
+    throw Error("printing: printer \"" + impl_->printer + "\" refused the job (" +
+                cupsLastErrorString() + ")");
   }
   return job;
 }

@@ -15,7 +15,9 @@ namespace {
 
 constexpr double kDeg = std::numbers::pi / 180;
 
-bool finite(const Vec2& p) { return std::isfinite(p.x) && std::isfinite(p.y); }
+bool finite(const Vec2& p) {
+  return std::isfinite(p.x) && std::isfinite(p.y);
+}
 
 // Adds the segment from a to b with the given bulge (tangent of a quarter of the included
 // angle; positive counter-clockwise) to the current path, which already stands at a.
@@ -30,8 +32,10 @@ void add_bulge_segment(cairo_t* cr, const Vec2& a, const Vec2& b, double bulge) 
   const double r = std::hypot(a.x - cx, a.y - cy);
   const double start = std::atan2(a.y - cy, a.x - cx);
   const double sweep = 4 * std::atan(bulge);
-  if (sweep > 0) cairo_arc(cr, cx, cy, r, start, start + sweep);
-  else cairo_arc_negative(cr, cx, cy, r, start, start + sweep);
+  if (sweep > 0)
+    cairo_arc(cr, cx, cy, r, start, start + sweep);
+  else
+    cairo_arc_negative(cr, cx, cy, r, start, start + sweep);
 }
 
 void add_polyline(cairo_t* cr, const Element& e) {

@@ -16,7 +16,8 @@ namespace {
 
 bool contains_ci(std::string_view text, std::string_view word) {
   auto it = std::search(text.begin(), text.end(), word.begin(), word.end(), [](char a, char b) {
-    return std::tolower(static_cast<unsigned char>(a)) == std::tolower(static_cast<unsigned char>(b));
+    return std::tolower(static_cast<unsigned char>(a)) ==
+           std::tolower(static_cast<unsigned char>(b));
   });
   return it != text.end();
 }
@@ -26,7 +27,11 @@ std::size_t valid_utf8_prefix(std::string_view s) {
   std::size_t i = 0;
   while (i < s.size()) {
     auto c = static_cast<unsigned char>(s[i]);
-    std::size_t n = c < 0x80 ? 1 : (c >> 5) == 0x6 ? 2 : (c >> 4) == 0xE ? 3 : (c >> 3) == 0x1E ? 4 : 0;
+    std::size_t n = c < 0x80           ? 1
+                    : (c >> 5) == 0x6  ? 2
+                    : (c >> 4) == 0xE  ? 3
+                    : (c >> 3) == 0x1E ? 4
+                                       : 0;
     if (n == 0 || i + n > s.size() || (n == 2 && c < 0xC2) || (n == 4 && c > 0xF4)) return i;
     for (std::size_t k = 1; k < n; ++k) {
       if ((static_cast<unsigned char>(s[i + k]) & 0xC0) != 0x80) return i;
@@ -82,8 +87,10 @@ FontCache::~FontCache() {
 }
 
 const char* font_family_for(const std::string& host_font) {
-  if (contains_ci(host_font, "mono") || contains_ci(host_font, "courier")) return "DejaVu Sans Mono";
-  if (contains_ci(host_font, "serif") || contains_ci(host_font, "roman") || contains_ci(host_font, "times"))
+  if (contains_ci(host_font, "mono") || contains_ci(host_font, "courier"))
+    return "DejaVu Sans Mono";
+  if (contains_ci(host_font, "serif") || contains_ci(host_font, "roman") ||
+      contains_ci(host_font, "times"))
     return "DejaVu Serif";
   // The host's plotter fonts (hp_*) and every other name print in the sans face.
   return "DejaVu Sans";
@@ -131,7 +138,9 @@ void draw_text(cairo_t* cr, const Element& e, FontCache& fonts) {
   const int row = (std::clamp(t.adjust, 1, 9) - 1) / 3;  // 0 bottom, 1 middle, 2 top
   const int col = (std::clamp(t.adjust, 1, 9) - 1) % 3;  // 0 left, 1 centre, 2 right
   // Baseline of the first line, measured downwards from the adjust point.
-  const double first = row == 2 ? t.size : row == 1 ? t.size - block_h / 2 : -static_cast<double>(n - 1) * pitch;
+  const double first = row == 2   ? t.size
+                       : row == 1 ? t.size - block_h / 2
+                                  : -static_cast<double>(n - 1) * pitch;
 
   std::string buffer;
   double block_w = 0;
@@ -140,14 +149,19 @@ void draw_text(cairo_t* cr, const Element& e, FontCache& fonts) {
     if (*text == '\0') continue;
     double w = (col != 0 || t.frame) ? line_width_of(cr, text) : 0;
     block_w = std::max(block_w, w);
-    cairo_move_to(cr, col == 0 ? 0 : col == 1 ? -w / 2 : -w, first + static_cast<double>(i) * pitch);
+    cairo_move_to(cr,
+                  col == 0   ? 0
+                  : col == 1 ? -w / 2
+                             : -w,
+                  first + static_cast<double>(i) * pitch);
     cairo_show_text(cr, text);
   }
   cairo_new_path(cr);
   if (t.frame) {
     const double margin = 0.3 * t.size;
     const double left = col == 0 ? 0 : col == 1 ? -block_w / 2 : -block_w;
-    cairo_rectangle(cr, left - margin, first - t.size - margin, block_w + 2 * margin, block_h + 2 * margin);
+    cairo_rectangle(cr, left - margin, first - t.size - margin, block_w + 2 * margin,
+                    block_h + 2 * margin);
     cairo_stroke(cr);
   }
   cairo_restore(cr);
