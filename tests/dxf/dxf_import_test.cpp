@@ -189,6 +189,36 @@ TEST_F(DxfImportTest, MalformedFilesGiveOneErrorNamingTheFile) {
   EXPECT_EQ(error_of([&] { host::read_dxf_file(write("gut.dxf", good)); }), "no error");
 }
 
+TEST_F(DxfImportTest, EllipsesDimensionsAndSolidsBecomeHostElements) {
+  const std::string file = path("mehr.dxf");
+  python(R"(
+import sys, ezdxf
+doc = ezdxf.new("R2000", setup=True)
+msp = doc.modelspace()
+msp.add_ellipse((10, 20), major_axis=(6, 0), ratio=0.5)
+dim = msp.add_linear_dim(base=(0, -10), p1=(0, 0), p2=(100, 0))
+dim.render()
+msp.add_solid([(0, 0), (4, 0), (0, 3)])
+doc.saveas(sys.argv[1])
+)",
+         "'" + file + "'");
+  const host::Sheet sheet = host::read_dxf_file(file).sheets[0];
+  const auto& elements = sheet.elements;
+  ASSERT_FALSE(elements.empty());
+  const host::Element& ellipse = elements[0];
+  ASSERT_EQ(ellipse.kind, ElementKind::Polyline);
+  EXPECT_TRUE(ellipse.closed);
+  for (const auto& p : ellipse.points)
+    EXPECT_NEAR((p.x - 10) * (p.x - 10) / 36 + (p.y - 20) * (p.y - 20) / 9, 1, 1e-9);
+  // the measurement text of the dimension's block (ezdxf's style writes it in its own units)
+  EXPECT_TRUE(std::any_of(elements.begin(), elements.end(), [](const host::Element& e) {
+    return e.kind == ElementKind::Text && e.text.lines.at(0).rfind("100", 0) == 0;
+  }));
+  const host::Element& solid = elements.back();
+  ASSERT_EQ(solid.kind, ElementKind::Polyline);
+  EXPECT_EQ(solid.points, (std::vector<host::Vec2>{{0, 0}, {4, 0}, {0, 3}}));
+}
+
 TEST_F(DxfImportTest, SelfReferencingBlocksEndInsteadOfRecursingForever) {
   const std::string blocks =
       "  0\nSECTION\n  2\nBLOCKS\n  0\nBLOCK\n  8\n0\n  2\nA\n 70\n0\n 10\n0\n 20\n0\n"

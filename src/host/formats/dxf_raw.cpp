@@ -54,11 +54,16 @@ void RawCapture::take(unsigned code, const std::string& value) {
   if (code == 0 || code == 9) {
     std::swap(current_, flushed_);
     current_.entity = code == 0 ? value : std::string();
+    current_.name.clear();
     current_.info.clear();
     current_.mtext_chunks.clear();
     current_.present_ = 0;
     our_app_ = false;
     depth_ = 0;
+    return;
+  }
+  if (code == 2) {
+    current_.name = value;
     return;
   }
   if (code >= 1000) {

@@ -84,7 +84,10 @@ struct Context {
 
 class Importer : public DL_CreationAdapter {
  public:
-  explicit Importer(const std::string& path) : path_(path) {}
+  Importer(const std::string& path, std::uintmax_t file_size) : path_(path) {
+    // about 150 bytes of DXF per entity: one allocation instead of a growing array
+    model_.reserve(static_cast<std::size_t>(std::min<std::uintmax_t>(file_size / 150, kMaxElements)));
+  }
 
   // -- raw groups, in file order, before dxflib handles them
   void processCodeValuePair(unsigned int code, const std::string& value) override {
@@ -109,6 +112,7 @@ class Importer : public DL_CreationAdapter {
     p.stroke.pensize = lw >= 0 ? dxf::lineweight_to_pensize(lw) : 0;
     p.hidden = data.off || a.getColor() < 0 || (data.flags & 1);
     layers_[upper(data.name)] = p;
+    last_layer_ = nullptr;
   }
 
   // -- blocks
@@ -166,6 +170,56 @@ class Importer : public DL_CreationAdapter {
 
   void endEntity() override { finish_polyline(); }
 
+  // Ellipses as polylines, parameter angles in radians.
+  void addEllipse(const DL_EllipseData& d) override {
+    Element e = start(ElementKind::Polyline);
+    double from = d.angle1, sweep = d.angle2 - d.angle1;
+    while (sweep <= 1e-12) sweep += 2 * std::numbers::pi;
+    bool full = sweep >= 2 * std::numbers::pi - 1e-9;
+    int n = std::max(8, static_cast<int>(std::ceil(sweep / (std::numbers::pi / 36))));
+    for (int i = 0; i < (full ? n : n + 1); ++i) {
+      double t = from + sweep * i / n;
+      e.points.push_back({d.cx + std::cos(t) * d.mx - std::sin(t) * d.ratio * d.my,
+                          d.cy + std::cos(t) * d.my + std::sin(t) * d.ratio * d.mx});
+    }
+    e.closed = full;
+    add(std::move(e), Affine{});
+  }
+
+  // Filled triangles and quadrilaterals: their outline (corners 1, 2, 4, 3).
+  void addSolid(const DL_SolidData& d) override { outline(d); }
+  void addTrace(const DL_TraceData& d) override { outline(d); }
+
+  void addLeader(const DL_LeaderData&) override {
+    finish_polyline();
+    polyline_ = start(ElementKind::Polyline);
+    polyline_stroke_ = raw_stroke();
+    polyline_ocs_ = Affine{};
+    polyline_paper_ = in_paper_space();
+  }
+  void addLeaderVertex(const DL_LeaderVertexData& d) override {
+    if (!polyline_) return;
+    polyline_->points.push_back({d.x, d.y});
+    polyline_->bulges.push_back(0);
+  }
+
+  // A dimension draws the anonymous block named in its group 2, in world coordinates.
+  void addDimAlign(const DL_DimensionData&, const DL_DimAlignedData&) override { dimension(); }
+  void addDimLinear(const DL_DimensionData&, const DL_DimLinearData&) override { dimension(); }
+  void addDimRadial(const DL_DimensionData&, const DL_DimRadialData&) override { dimension(); }
+  void addDimDiametric(const DL_DimensionData&, const DL_DimDiametricData&) override {
+    dimension();
+  }
+  void addDimAngular(const DL_DimensionData&, const DL_DimAngular2LData&) override {
+    dimension();
+  }
+  void addDimAngular3P(const DL_DimensionData&, const DL_DimAngular3PData&) override {
+    dimension();
+  }
+  void addDimOrdinate(const DL_DimensionData&, const DL_DimOrdinateData&) override {
+    dimension();
+  }
+
   void addText(const DL_TextData& d) override {
     const dxf::RawGroups& r = raw_.flushed();
     Element e = start(ElementKind::Text);
@@ -214,7 +268,6 @@ class Importer : public DL_CreationAdapter {
   }
 
   void addInsert(const DL_InsertData& d) override {
-    finish_polyline();
     BlockRef ref;
     ref.name = upper(d.name);
     ref.stroke = raw_stroke();
@@ -227,6 +280,11 @@ class Importer : public DL_CreationAdapter {
     ref.col_spacing = d.colSp;
     ref.row_spacing = d.rowSp;
     ref.ocs = ocs();
+    place(std::move(ref));
+  }
+
+  void place(BlockRef ref) {
+    finish_polyline();
     if (block_) {
       block_->items.emplace_back(std::move(ref));
     } else if (!blocks_.count(ref.name)) {
@@ -269,6 +327,24 @@ class Importer : public DL_CreationAdapter {
   }
 
  private:
+  void dimension() {
+    if (raw_.flushed().name.empty()) return;
+    BlockRef ref;
+    ref.name = upper(raw_.flushed().name);
+    ref.stroke = raw_stroke();
+    auto it = blocks_.find(ref.name);
+    if (it != blocks_.end()) ref.insertion = it->second.base;  // content stays where it is
+    place(std::move(ref));
+  }
+
+  void outline(const DL_TraceData& d) {
+    Element e = start(ElementKind::Polyline);
+    e.points = {{d.x[0], d.y[0]}, {d.x[1], d.y[1]}, {d.x[3], d.y[3]}, {d.x[2], d.y[2]}};
+    if (e.points[2] == e.points[3]) e.points.pop_back();
+    e.closed = true;
+    add(std::move(e), ocs());
+  }
+
   Element start(ElementKind kind) {
     finish_polyline();
     Element e;
@@ -284,10 +360,10 @@ class Importer : public DL_CreationAdapter {
     return info;
   }
 
+  // `attributes` is what dxflib set for the entity being reported.
   RawStroke raw_stroke() {
-    const DL_Attributes a = getAttributes();
-    return {a.getLayer(), a.getColor(), a.getColor24(), raw_.flushed().integer(370, -1),
-            a.getLinetype()};
+    return {attributes.getLayer(), attributes.getColor(), attributes.getColor24(),
+            raw_.flushed().integer(370, -1), attributes.getLinetype()};
   }
 
   Affine ocs() {
@@ -296,7 +372,7 @@ class Importer : public DL_CreationAdapter {
     return dxf::ocs_transform(dir[0], dir[1], dir[2]);
   }
 
-  bool in_paper_space() { return getAttributes().isInPaperSpace(); }
+  bool in_paper_space() { return attributes.isInPaperSpace(); }
   std::vector<Element>& out(bool paper) { return paper ? paper_ : model_; }
 
   void set_text_common(Element& e, const DL_TextData& d, int halign, int valign) {
@@ -457,7 +533,8 @@ class Importer : public DL_CreationAdapter {
 
 Drawing read_dxf_file(const std::string& path) {
   dxf::check_dxf_structure(path);
-  Importer importer(path);
+  std::error_code ec;
+  Importer importer(path, std::filesystem::file_size(path, ec));
   DL_Dxf dxf;
   bool opened = false;
   try {
