@@ -67,14 +67,23 @@ host::Sheet generated_sheet() {
   return sheet;
 }
 
+// The scratch directory; a plain array, so it outlives the static strings at exit.
+char scratch_dir[4096];
+
+void remove_scratch() {
+  std::error_code ignored;
+  std::filesystem::remove_all(scratch_dir, ignored);
+}
+
 // Written once per process, with our own export.
 const std::string& generated_file() {
   static const std::string path = [] {
     std::string dir = (std::filesystem::temp_directory_path() / "tv-dxf-bench-XXXXXX").string();
-    if (!mkdtemp(dir.data())) std::abort();
+    if (dir.size() >= sizeof scratch_dir || !mkdtemp(dir.data())) std::abort();
+    dir.copy(scratch_dir, dir.size());
+    std::atexit(remove_scratch);
     std::string file = dir + "/gross.dxf";
     host::write_dxf_sheet(generated_sheet(), std::string("BENCH-1"), file);
-    std::atexit([] { std::filesystem::remove_all(std::filesystem::path(generated_file()).parent_path()); });
     return file;
   }();
   return path;
