@@ -198,6 +198,8 @@ msp = doc.modelspace()
 msp.add_ellipse((10, 20), major_axis=(6, 0), ratio=0.5)
 dim = msp.add_linear_dim(base=(0, -10), p1=(0, 0), p2=(100, 0))
 dim.render()
+msp.add_open_spline([(0, 0), (1, 2), (2, 0)], degree=2)
+msp.add_spline(fit_points=[(0, 5), (1, 6), (2, 5)])
 msp.add_solid([(0, 0), (4, 0), (0, 3)])
 doc.saveas(sys.argv[1])
 )",
@@ -214,6 +216,14 @@ doc.saveas(sys.argv[1])
   EXPECT_TRUE(std::any_of(elements.begin(), elements.end(), [](const host::Element& e) {
     return e.kind == ElementKind::Text && e.text.lines.at(0).rfind("100", 0) == 0;
   }));
+  // the open spline is the parabola of its control points; the other runs through its fit points
+  const host::Element& spline = elements[elements.size() - 3];
+  ASSERT_EQ(spline.kind, ElementKind::Polyline);
+  ASSERT_GT(spline.points.size(), 10u);
+  EXPECT_EQ(spline.points.front(), (host::Vec2{0, 0}));
+  EXPECT_EQ(spline.points.back(), (host::Vec2{2, 0}));
+  for (const auto& p : spline.points) EXPECT_NEAR(p.y, 2 * p.x - p.x * p.x, 1e-9);
+  EXPECT_EQ(elements[elements.size() - 2].points.front(), (host::Vec2{0, 5}));
   const host::Element& solid = elements.back();
   ASSERT_EQ(solid.kind, ElementKind::Polyline);
   EXPECT_EQ(solid.points, (std::vector<host::Vec2>{{0, 0}, {4, 0}, {0, 3}}));

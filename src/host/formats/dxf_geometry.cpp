@@ -1,6 +1,7 @@
 // Placing the content of DXF blocks: affine transforms applied to host elements.
 #include "host/formats/dxf_geometry.h"
 
+#include <algorithm>
 #include <cmath>
 #include <numbers>
 
@@ -132,7 +133,51 @@ void transform_text(Element& e, const Affine& m) {
   }
 }
 
+// de Boor's algorithm in homogeneous coordinates at parameter t within span k.
+Vec2 de_boor(int p, int k, double t, const std::vector<Vec2>& ctrl, const std::vector<double>& w,
+             const std::vector<double>& u) {
+  struct H {
+    double x, y, w;
+  };
+  std::vector<H> d(p + 1);
+  for (int j = 0; j <= p; ++j) {
+    const std::size_t i = static_cast<std::size_t>(j + k - p);
+    double wi = i < w.size() && w[i] > 0 ? w[i] : 1;
+    d[j] = {ctrl[i].x * wi, ctrl[i].y * wi, wi};
+  }
+  for (int r = 1; r <= p; ++r) {
+    for (int j = p; j >= r; --j) {
+      double den = u[j + 1 + k - r] - u[j + k - p];
+      double alpha = den != 0 ? (t - u[j + k - p]) / den : 0;
+      d[j] = {(1 - alpha) * d[j - 1].x + alpha * d[j].x, (1 - alpha) * d[j - 1].y + alpha * d[j].y,
+              (1 - alpha) * d[j - 1].w + alpha * d[j].w};
+    }
+  }
+  return {d[p].x / d[p].w, d[p].y / d[p].w};
+}
+
 }  // namespace
+
+std::vector<Vec2> spline_points(int degree, const std::vector<Vec2>& control,
+                                const std::vector<double>& weights,
+                                const std::vector<double>& knots) {
+  const int n = static_cast<int>(control.size());
+  if (degree < 1 || degree > 10 || n <= degree || knots.size() != control.size() + degree + 1)
+    return {};
+  if (!std::is_sorted(knots.begin(), knots.end())) return {};
+  const double t0 = knots[degree], t1 = knots[n];
+  if (!(t1 > t0)) return {};
+  const int samples = std::min(4000, 8 * n + 8);
+  std::vector<Vec2> out;
+  out.reserve(samples + 1);
+  int k = degree;
+  for (int s = 0; s <= samples; ++s) {
+    double t = s == samples ? t1 : t0 + (t1 - t0) * s / samples;
+    while (k < n - 1 && t >= knots[k + 1]) ++k;
+    out.push_back(de_boor(degree, k, t, control, weights, knots));
+  }
+  return out;
+}
 
 Affine Affine::after(const Affine& in) const {
   return {a * in.a + b * in.c, a * in.b + b * in.d, c * in.a + d * in.c,

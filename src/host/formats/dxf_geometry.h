@@ -26,6 +26,12 @@ Affine insert_transform(Vec2 insertion, double sx, double sy, double angle_deg, 
 // The object coordinate system of 2D entities drawn with extrusion (0,0,-1): x mirrored.
 Affine ocs_transform(double extrusion_x, double extrusion_y, double extrusion_z);
 
+// Points along a (rational) B-spline: degree, control points with weights, knot vector.
+// Empty when the data do not form a spline (too few points, knots not matching).
+std::vector<Vec2> spline_points(int degree, const std::vector<Vec2>& control,
+                                const std::vector<double>& weights,
+                                const std::vector<double>& knots);
+
 // Applies the transform. Circles, arcs and bulged polylines stay exact under rotation,
 // uniform scale and mirroring; a non-uniform scale turns them into polylines. Rectangles
 // that no longer have axis-parallel sides become closed polylines.

@@ -168,7 +168,28 @@ class Importer : public DL_CreationAdapter {
     polyline_->bulges.push_back(d.bulge);
   }
 
-  void endEntity() override { finish_polyline(); }
+  void endEntity() override {
+    finish_polyline();
+    finish_spline();
+  }
+
+  // Splines as polylines: the curve where the knots fit, else through the fit points, else
+  // along the control points.
+  void addSpline(const DL_SplineData& d) override {
+    Element e = start(ElementKind::Polyline);
+    spline_ = Spline{std::move(e), static_cast<int>(d.degree), (d.flags & 1) != 0, {}, {}, {}, {}};
+  }
+  void addControlPoint(const DL_ControlPointData& d) override {
+    if (!spline_) return;
+    spline_->control.push_back({d.x, d.y});
+    spline_->weights.push_back(d.w);
+  }
+  void addFitPoint(const DL_FitPointData& d) override {
+    if (spline_) spline_->fit.push_back({d.x, d.y});
+  }
+  void addKnot(const DL_KnotData& d) override {
+    if (spline_) spline_->knots.push_back(d.k);
+  }
 
   // Ellipses as polylines, parameter angles in radians.
   void addEllipse(const DL_EllipseData& d) override {
@@ -327,6 +348,28 @@ class Importer : public DL_CreationAdapter {
   }
 
  private:
+  struct Spline {
+    Element element;
+    int degree;
+    bool closed;
+    std::vector<Vec2> control;
+    std::vector<double> weights;
+    std::vector<double> knots;
+    std::vector<Vec2> fit;
+  };
+
+  void finish_spline() {
+    if (!spline_) return;
+    Spline s = std::move(*spline_);
+    spline_.reset();
+    std::vector<Vec2> pts = dxf::spline_points(s.degree, s.control, s.weights, s.knots);
+    if (pts.empty()) pts = s.fit.size() >= 2 ? s.fit : s.control;
+    if (pts.size() < 2) return;
+    s.element.points = std::move(pts);
+    s.element.closed = s.closed && !(s.element.points.front() == s.element.points.back());
+    add(std::move(s.element), Affine{});
+  }
+
   void dimension() {
     if (raw_.flushed().name.empty()) return;
     BlockRef ref;
@@ -518,6 +561,7 @@ class Importer : public DL_CreationAdapter {
   std::set<std::string> active_;
   std::vector<std::pair<BlockRef, bool>> deferred_;
   std::optional<Element> polyline_;
+  std::optional<Spline> spline_;
   RawStroke polyline_stroke_;
   Affine polyline_ocs_;
   std::vector<Element> model_;
