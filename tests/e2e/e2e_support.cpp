@@ -104,3 +104,16 @@ std::string dxf_texts(const fs::path& dxf) {
 }
 
 }  // namespace e2e
+
+namespace e2e {
+
+Result tavrin_with_env(const Scratch& scratch, const std::string& env, const std::string& args,
+                       const fs::path& cwd) {
+  const fs::path dir = cwd.empty() ? scratch.root() : cwd;
+  return run("cd " + quote(dir.string()) + " && " + env + " TAVRIN_PROFILE_DIR=" +
+             quote((scratch.root() / "profile").string()) + " CUPS_SERVER=" +
+             quote((scratch.root() / "no-cups.sock").string()) + " " + quote(TAVRIN_CLI) +
+             " --path " + quote(scratch.share().string()) + " " + args);
+}
+
+}  // namespace e2e

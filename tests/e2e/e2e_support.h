@@ -48,3 +48,12 @@ std::string pdf_text(const fs::path& pdf);
 std::string dxf_texts(const fs::path& dxf);
 
 }  // namespace e2e
+
+namespace e2e {
+
+// `tavrin` as Scratch::tavrin runs it, with environment assignments in front ("EDITOR=...",
+// already quoted as the shell needs them).
+Result tavrin_with_env(const Scratch& scratch, const std::string& env, const std::string& args,
+                       const fs::path& cwd = {});
+
+}  // namespace e2e
