@@ -20,7 +20,9 @@ constexpr const char* kInfoShell = "TAVRIN-INFO-DIALOG";
 constexpr const char* kInfoText = "TAVRIN-INFO-DIALOG-INFOTEXT-TX";
 constexpr const char* kNoFrame = "docu_none_frame";
 
-std::string info_template_path() { return host::format("~A/TABELLEN/INFO.mi", g().tavrin_path); }
+std::string info_template_path() {
+  return host::format("~A/TABELLEN/INFO.mi", g().tavrin_path);
+}
 
 std::optional<Value> shown_on_error(const std::function<Value()>& op) {
   return host::guarded(op, host::OnError::Show);
@@ -52,17 +54,16 @@ void load_info_template(const std::string& path) {
     return host::am_sheet_create({kw("frame-type"), kw(kNoFrame), kw("view_scale"), "1:1"});
   });
   shown_on_error([&] {
-    return host::am_load_sketch({kw("owner"), kw("current_sheet"), kw("adjust"), 5,
-                                 kw("filename"), path, Value::point(0, 0)});
+    return host::am_load_sketch({kw("owner"), kw("current_sheet"), kw("adjust"), 5, kw("filename"),
+                                 path, Value::point(0, 0)});
   });
 }
 
 void create_info_window() {
-  host::sd_create_dialog_shell(kInfoShell, {kw("title"), "ÄnderungsFeld", kw("bottomline"),
-                                            Value(), kw("closeaction"),
-                                            "TV-ADMIN-INFO-CANCEL-DIALOG"});
-  host::sd_append_area("TAVRIN-INFO-DIALOG-1-AA", {kw("parent"), kInfoShell, kw("margin"), 1,
-                                                   kw("titlecolor"), "#ffff00"});
+  host::sd_create_dialog_shell(kInfoShell, {kw("title"), "ÄnderungsFeld", kw("bottomline"), Value(),
+                                            kw("closeaction"), "TV-ADMIN-INFO-CANCEL-DIALOG"});
+  host::sd_append_area("TAVRIN-INFO-DIALOG-1-AA",
+                       {kw("parent"), kInfoShell, kw("margin"), 1, kw("titlecolor"), "#ffff00"});
   host::sd_append_grid_area("TAVRIN-INFO-DIALOG-11-GA",
                             {kw("parent"), "TAVRIN-INFO-DIALOG-1-AA", kw("cellsize"), List{5, 5},
                              kw("titlecolor"), "#ffffff"});
@@ -70,10 +71,26 @@ void create_info_window() {
   host::sd_create_label_control("TAVRIN-INFO-DIALOG-ZEILE-LB",
                                 {kw("parent"), grid, kw("title"), "Erste Zeile", kw("x"), 0,
                                  kw("y"), 0, kw("width"), 40, kw("height"), 5});
-  host::sd_create_text_control(kInfoText, {kw("parent"), grid, kw("editable"), Value::t(),
-                                           kw("showfocus"), Value(), kw("showmodified"), Value(),
-                                           kw("autowrap"), Value(), kw("multiline"), Value(),
-                                           kw("x"), 0, kw("y"), 5, kw("width"), 40, kw("height"), 5});
+  host::sd_create_text_control(kInfoText, {kw("parent"),
+                                           grid,
+                                           kw("editable"),
+                                           Value::t(),
+                                           kw("showfocus"),
+                                           Value(),
+                                           kw("showmodified"),
+                                           Value(),
+                                           kw("autowrap"),
+                                           Value(),
+                                           kw("multiline"),
+                                           Value(),
+                                           kw("x"),
+                                           0,
+                                           kw("y"),
+                                           5,
+                                           kw("width"),
+                                           40,
+                                           kw("height"),
+                                           5});
   host::sd_create_pushbutton_control(
       "TAVRIN-INFO-DIALOG-STORE-PB",
       {kw("parent"), grid, kw("title"), "Speichern", kw("alignment"), kw("center"), kw("x"), 0,
@@ -100,7 +117,8 @@ void store_marker(const std::string& text) {
 void register_admin_dialogs() {
   define("TV-ADMIN-DIALOG", tv_admin);
   define("TV-ADMIN-FORMAT-DIALOG", [] { tv_admin_edit("TavrinFormat.dat"); });
-  define("TV-ADMIN-PLOTTER-FORMAT-NAME-DIALOG", [] { tv_admin_edit("TavrinPlotterFormatNames.dat"); });
+  define("TV-ADMIN-PLOTTER-FORMAT-NAME-DIALOG",
+         [] { tv_admin_edit("TavrinPlotterFormatNames.dat"); });
   define("TV-ADMIN-TRANSFORM-DIALOG", [] { tv_admin_edit("TavrinPlotSyles.dat"); });
   define("TV-ADMIN-PLOTTER-DIALOG", [] { tv_admin_edit("TavrinPlotter.dat"); });
   define("TV-ADMIN-INFO-DIALOG", tv_admin_info_dialog);
@@ -132,8 +150,8 @@ void tv_admin() {
 void tv_info_store_ui(const Value& first_line) {
   create_info_window();
   host::sd_set_text_control_value(kInfoText, {kw("text"), first_line, kw("seeend"), Value()});
-  host::sd_show_dialog_shell(kInfoShell,
-                             {kw("position"), List{"TOP-MENU-TOOLBOX-TB", kw("bottomleft"), 10, 10}});
+  host::sd_show_dialog_shell(
+      kInfoShell, {kw("position"), List{"TOP-MENU-TOOLBOX-TB", kw("bottomleft"), 10, 10}});
 }
 
 void tv_admin_info_dialog() {
@@ -178,8 +196,11 @@ void tv_admin_info_cancel() {
   g().kpl_info_name = Value();
   // The working sheet goes, even when another sheet has been made current meanwhile.
   if (sheet) {
-    host::guarded([&] { return host::am_sheet_delete({kw("delete_sheet"), *sheet}); },
-                  host::OnError::Show);
+    host::guarded(
+        [&] {
+          return host::am_sheet_delete({kw("delete_sheet"), *sheet});
+        },
+        host::OnError::Show);
   }
   host::guarded(
       [] {

@@ -24,9 +24,9 @@ bool matches_marker(const std::string& line, const std::string& marker) {
 List docu_texts_of(const std::string& sheet_name) {
   const auto selection = host::guarded(
       [&] {
-        return Value(host::get_selection({kw("focus_type"), kw("sd_anno_text_seltype"),
-                                          kw("select"), kw("docu_text"),
-                                          kw("by_sheet_docu_rest"), sheet_name}));
+        return Value(
+            host::get_selection({kw("focus_type"), kw("sd_anno_text_seltype"), kw("select"),
+                                 kw("docu_text"), kw("by_sheet_docu_rest"), sheet_name}));
       },
       host::OnError::Show);
   return selection ? selection->as_list() : List{};
@@ -126,7 +126,9 @@ List am_info_findinfo(int mode) {
   return {kw("ok")};
 }
 
-bool found(const List& result) { return !result.empty() && result.front().is_keyword("ok"); }
+bool found(const List& result) {
+  return !result.empty() && result.front().is_keyword("ok");
+}
 
 Value info_text_from_element(const Value& info_text) {
   if (!info_text.is_nil()) return info_text;
@@ -167,8 +169,9 @@ void check_doppelte_zeile(const std::string& text) {
     }
   }
   if (x == 0) return;
-  host::sd_display_message(host::format("Zeile ~A ist identisch mit Zeile ~A und wird nicht eingetragen",
-                                        static_cast<long long>(wo), static_cast<long long>(x)));
+  host::sd_display_message(
+      host::format("Zeile ~A ist identisch mit Zeile ~A und wird nicht eingetragen",
+                   static_cast<long long>(wo), static_cast<long long>(x)));
 }
 
 void tv_info_drop() {

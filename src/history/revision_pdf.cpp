@@ -73,9 +73,7 @@ void create_page_text(const std::string& text) {
 }
 
 void new_page_sheet() {
-  step([] {
-    return host::am_sheet_create({kw("scale"), "1:1", kw("frame_type"), kw(kNoFrame)});
-  });
+  step([] { return host::am_sheet_create({kw("scale"), "1:1", kw("frame_type"), kw(kNoFrame)}); });
   draw_frame();
 }
 

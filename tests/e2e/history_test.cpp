@@ -27,7 +27,9 @@ void write(const fs::path& path, const std::string& content) {
   std::ofstream(path, std::ios::binary) << content;
 }
 
-std::string change(int i) { return "Änderung " + std::string(i < 10 ? "0" : "") + std::to_string(i); }
+std::string change(int i) {
+  return "Änderung " + std::string(i < 10 ? "0" : "") + std::to_string(i);
+}
 
 // A drawing "4711" with a frame and, when `changes` >= 0, an INFO field of that many changes
 // below its marker line. The file lists attributes last added first.
@@ -38,13 +40,14 @@ fs::path drawing_with_history(const fs::path& path, int changes) {
     for (int i = changes; i >= 1; --i) info += " \"" + change(i) + "\"";
     info += " \"AENDERUNGEN: Index | Datum | Änderungen\"";
   }
-  write(path,
-        "tavrin-mi 1\n"
-        "drawing \"4711\" \"2D_PROCESS\" 0\n"
-        "sheet \"1\" \"1\" \"1:1\" \"A4\"\n"
-        "rectangle 1 1 1 \"SOLID\" 0.7 2 0 0 200 287 \"\" 0\n"
-        "text 0 1 1 \"SOLID\" 0.25 1 10 10 2.5 0 1 \"hp_i3098_v\" 1 0 1.6 0 1 \"Änderungen\" \"\" " +
-            info + "\nend\n");
+  write(
+      path,
+      "tavrin-mi 1\n"
+      "drawing \"4711\" \"2D_PROCESS\" 0\n"
+      "sheet \"1\" \"1\" \"1:1\" \"A4\"\n"
+      "rectangle 1 1 1 \"SOLID\" 0.7 2 0 0 200 287 \"\" 0\n"
+      "text 0 1 1 \"SOLID\" 0.25 1 10 10 2.5 0 1 \"hp_i3098_v\" 1 0 1.6 0 1 \"Änderungen\" \"\" " +
+          info + "\nend\n");
   return path;
 }
 
@@ -66,9 +69,10 @@ TEST(History, RevisionPdfOfFortyChangesHasTwoA4PortraitPagesInOrder) {
   const std::string text = pdf_text(pdf);
   std::size_t at = 0;
   for (const std::string& expected :
-       {std::string("AENDERUNGEN: Index | Datum | Änderungen 1 von 2"), std::string("Änderungsmitteilung"),
-        std::string("Zeichnungsnummer: 4711"), change(1), change(33),
-        std::string("AENDERUNGEN: Index | Datum | Änderungen 2 von 2"), change(34), change(40)}) {
+       {std::string("AENDERUNGEN: Index | Datum | Änderungen 1 von 2"),
+        std::string("Änderungsmitteilung"), std::string("Zeichnungsnummer: 4711"), change(1),
+        change(33), std::string("AENDERUNGEN: Index | Datum | Änderungen 2 von 2"), change(34),
+        change(40)}) {
     const std::size_t found = text.find(expected, at);
     ASSERT_NE(found, std::string::npos) << expected << "\n" << text;
     at = found + expected.size();
@@ -87,8 +91,9 @@ TEST(History, BatchWritesTheRevisionPdfOnlyForDrawingsWithAnInfoField) {
   int revision_pdfs = 0;
   for (const auto& name : files) revision_pdfs += name.find("Änderungen.pdf") != std::string::npos;
   EXPECT_EQ(revision_pdfs, 1) << r.output;
-  EXPECT_THAT(pdf_text(s.examples() / "4711_A_Änderungen.pdf"),
-              AllOf(HasSubstr("Zeichnungsnummer: 4711 A"), HasSubstr("A 2026-01-12 Bohrung ergänzt")));
+  EXPECT_THAT(
+      pdf_text(s.examples() / "4711_A_Änderungen.pdf"),
+      AllOf(HasSubstr("Zeichnungsnummer: 4711 A"), HasSubstr("A 2026-01-12 Bohrung ergänzt")));
 }
 
 TEST(History, NewEditShowRoundTripSavesInPlaceWithABackup) {
@@ -109,7 +114,8 @@ TEST(History, NewEditShowRoundTripSavesInPlaceWithABackup) {
   EXPECT_EQ(r.status, 1);
   EXPECT_THAT(r.output, HasSubstr("Es ist schon ein INFO-Feld vorhanden"));
 
-  write(s.root() / "text.txt", "AENDERUNGEN: Index | Datum | Änderungen\nA eins\n\nB zwei\nA eins\n");
+  write(s.root() / "text.txt",
+        "AENDERUNGEN: Index | Datum | Änderungen\nA eins\n\nB zwei\nA eins\n");
   r = s.tavrin("history edit " + file + " --text-file " + quote((s.root() / "text.txt").string()));
   EXPECT_EQ(r.status, 0) << r.output;
   EXPECT_THAT(r.output, HasSubstr("Zeile 5 ist identisch mit Zeile 2 und wird nicht eingetragen"));
@@ -160,6 +166,17 @@ TEST(History, AdminEditWithoutATerminalNamesTheTableAndFails) {
   EXPECT_EQ(r.status, 1) << r.output;
   EXPECT_THAT(r.output, HasSubstr("TavrinFormat.dat"));
   EXPECT_EQ(s.tavrin("admin edit nothing").status, 2);
+}
+
+TEST(History, AdminEditOnATerminalRunsTheEditorOnTheTable) {
+  Scratch s;
+  // `script` gives the program a terminal, where the host starts the user's editor.
+  const std::string inner =
+      "EDITOR='sed -i s/1189/1190/' TAVRIN_PROFILE_DIR=" + quote((s.root() / "profile").string()) +
+      " " + quote(TAVRIN_CLI) + " --path " + quote(s.share().string()) + " admin edit format";
+  const Result r = run("script -qec " + quote(inner) + " /dev/null");
+  EXPECT_EQ(r.status, 0) << r.output;
+  EXPECT_THAT(read(s.share() / "TABELLEN" / "TavrinFormat.dat"), HasSubstr("\nA0|1190|841"));
 }
 
 }  // namespace

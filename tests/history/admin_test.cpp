@@ -39,7 +39,8 @@ TEST_F(HistoryTest, AdminRewritesBothTablesAndDropsTheFormatAssignments) {
   EXPECT_EQ(read(tabellen("TavrinPlotter.dat")), lines_text(host::sd_inq_printers()));
   EXPECT_THAT(read(tabellen("TavrinPlotter.dat")), Not(HasSubstr("|")));
   List styles;
-  for (const Value& entry : host::sd_get_setting_styles_range_list("Annotation/Plot/PensTrafoStyle"))
+  for (const Value& entry :
+       host::sd_get_setting_styles_range_list("Annotation/Plot/PensTrafoStyle"))
     styles.push_back(entry.as_list().front());
   EXPECT_EQ(read(tabellen("TavrinPlotSyles.dat")), lines_text(styles));
   EXPECT_THAT(read(tabellen("TavrinPlotSyles.dat")), HasSubstr("INFO_DOCU"));
@@ -50,10 +51,11 @@ TEST_F(HistoryTest, EachTableCommandOpensItsFileInTheEditor) {
   for (const char* command : {"TV-ADMIN-FORMAT-DIALOG", "TV-ADMIN-PLOTTER-DIALOG",
                               "TV-ADMIN-TRANSFORM-DIALOG", "TV-ADMIN-PLOTTER-FORMAT-NAME-DIALOG"})
     host::sd_call_dialog(command);
-  EXPECT_THAT(front().edited_files(),
-              ElementsAre(tabellen("TavrinFormat.dat").string(), tabellen("TavrinPlotter.dat").string(),
-                          tabellen("TavrinPlotSyles.dat").string(),
-                          tabellen("TavrinPlotterFormatNames.dat").string()));
+  EXPECT_THAT(
+      front().edited_files(),
+      ElementsAre(tabellen("TavrinFormat.dat").string(), tabellen("TavrinPlotter.dat").string(),
+                  tabellen("TavrinPlotSyles.dat").string(),
+                  tabellen("TavrinPlotterFormatNames.dat").string()));
   EXPECT_TRUE(tv_admin_edit("TavrinFormat.dat").is_nil());  // no editor answered: nil
 }
 
@@ -61,7 +63,8 @@ TEST_F(HistoryTest, StoringTheTemplateWithoutDrawingWritesTemplateAndMarker) {
   new_drawing(Value());
   host::sd_call_dialog("TV-ADMIN-INFO-DIALOG");
   ASSERT_TRUE(host::sd_control_visible_p(kFirstLine));
-  EXPECT_EQ(host::sd_get_text_control_value(kFirstLine), Value("AENDERUNGEN: Index | Datum | Änderungen"));
+  EXPECT_EQ(host::sd_get_text_control_value(kFirstLine),
+            Value("AENDERUNGEN: Index | Datum | Änderungen"));
   EXPECT_EQ(g().kpl_info_name, Value("1/INFO"));
 
   host::ui::type_text(kFirstLine, "  REV-HISTORIE  ");
@@ -70,7 +73,8 @@ TEST_F(HistoryTest, StoringTheTemplateWithoutDrawingWritesTemplateAndMarker) {
   // The file holds the field exactly; reading it back trims it.
   EXPECT_EQ(read(tabellen("TavrinInfo.dat")), "  REV-HISTORIE  \n");
   EXPECT_EQ(g().header_info, "REV-HISTORIE");
-  EXPECT_THAT(template_attributes(tabellen("INFO.mi")), ElementsAre(ElementsAre("  REV-HISTORIE  ")));
+  EXPECT_THAT(template_attributes(tabellen("INFO.mi")),
+              ElementsAre(ElementsAre("  REV-HISTORIE  ")));
   EXPECT_FALSE(host::sd_control_visible_p(kFirstLine));
   // The template was the whole drawing; its sheet is gone again.
   EXPECT_THAT(host::current_drawing().sheets.at(0).elements, IsEmpty());

@@ -29,7 +29,8 @@ TEST_F(HistoryTest, DefaultMarkerTakesAnyTextWithAnAttributeAndTheLastOneWins) {
   fs::remove(tabellen("TavrinInfo.dat"));
   get_info_string_from_file();
   new_drawing();
-  host::am_create_text({kw("owner"), kw("current_sheet"), kw("docu-text"), "ohne", Value::point(0, 0)});
+  host::am_create_text(
+      {kw("owner"), kw("current_sheet"), kw("docu-text"), "ohne", Value::point(0, 0)});
   EXPECT_THAT(am_info_findinfo(0), ElementsAre(kw("error"), Value("INFO-Feld nicht gefunden")));
   EXPECT_TRUE(g().info_element.is_nil());
   const Value first = info_text({"irgendwas"});
@@ -68,12 +69,14 @@ TEST_F(HistoryTest, TextToListKeepsInnerEmptyLinesAndDropsATrailingOne) {
 
 TEST_F(HistoryTest, DuplicateCheckNamesTheLastPairLaterLineFirst) {
   check_doppelte_zeile("A\nB\nA\nB");
-  EXPECT_THAT(messages(), ElementsAre("Zeile 4 ist identisch mit Zeile 2 und wird nicht eingetragen"));
+  EXPECT_THAT(messages(),
+              ElementsAre("Zeile 4 ist identisch mit Zeile 2 und wird nicht eingetragen"));
   EXPECT_THAT(g().zeilenliste, ElementsAre("A", "B", "A", "B"));
   front().clear();
   check_doppelte_zeile("A\nA\nB");
   check_doppelte_zeile("A\nB\nC\n");
-  EXPECT_THAT(messages(), ElementsAre("Zeile 2 ist identisch mit Zeile 1 und wird nicht eingetragen"));
+  EXPECT_THAT(messages(),
+              ElementsAre("Zeile 2 ist identisch mit Zeile 1 und wird nicht eingetragen"));
 }
 
 TEST_F(HistoryTest, EditShowsTheStoredHistoryAndReplacesItInTextOrder) {
@@ -121,7 +124,8 @@ TEST_F(HistoryTest, EditWarnsAboutRepeatedLinesButStoresTheText) {
   new_drawing();
   const Value field = info_text({"AENDERUNGEN"});
   edit_history("AENDERUNGEN\nA\nB\nA\nB\n");
-  EXPECT_THAT(messages(), ElementsAre("Zeile 5 ist identisch mit Zeile 3 und wird nicht eingetragen"));
+  EXPECT_THAT(messages(),
+              ElementsAre("Zeile 5 ist identisch mit Zeile 3 und wird nicht eingetragen"));
   // The store holds a repeated line once, as the warning says.
   EXPECT_THAT(lines_of(field), ElementsAre("AENDERUNGEN", "A", "B"));
 }
@@ -137,8 +141,9 @@ TEST_F(HistoryTest, DropQueuesTheTemplateOnlyWhereNoFieldIsAndADrawingIsLoaded) 
   host::sd_call_dialog("TV_INFO_DROP");
   EXPECT_THAT(messages(), IsEmpty());
   const std::string path = tabellen("INFO.mi").string();
-  EXPECT_THAT(host::queued_commands(),
-              ElementsAre("AM_LOAD_SKETCH :owner :current_sheet :adjust 5 :FILENAME \"" + path + "\""));
+  EXPECT_THAT(
+      host::queued_commands(),
+      ElementsAre("AM_LOAD_SKETCH :owner :current_sheet :adjust 5 :FILENAME \"" + path + "\""));
   // The queued line asks for the placement point; the template's text is then the field.
   front().queue_point(host::Point2{100, 50});
   host::run_queued_commands();

@@ -62,7 +62,8 @@ TEST_F(RevisionPdfTest, ThirtyFourLinesMakeTwoPagesBothCountingTwo) {
   ASSERT_EQ(pages.size(), 2u);
   EXPECT_EQ(pages[0][0], "AENDERUNGEN: Index | Datum 1 von 2");
   EXPECT_EQ(pages[1][0], "AENDERUNGEN: Index | Datum 2 von 2");
-  EXPECT_THAT(std::vector<std::string>(pages[1].begin() + 4, pages[1].end()), ElementsAre("Änderung 34"));
+  EXPECT_THAT(std::vector<std::string>(pages[1].begin() + 4, pages[1].end()),
+              ElementsAre("Änderung 34"));
 }
 
 TEST_F(RevisionPdfTest, SixtySixLinesMakeTwoFullPagesAndNoEmptyThird) {

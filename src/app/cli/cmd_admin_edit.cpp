@@ -11,8 +11,10 @@ namespace cli {
 
 namespace {
 
-const std::map<std::string, std::string> kTables{
-    {"format", "FORMAT"}, {"plotter", "PLOTTER"}, {"transform", "TRANSFORM"}, {"formatname", "FORMATNAME"}};
+const std::map<std::string, std::string> kTables{{"format", "FORMAT"},
+                                                 {"plotter", "PLOTTER"},
+                                                 {"transform", "TRANSFORM"},
+                                                 {"formatname", "FORMATNAME"}};
 
 int run_edit(const GlobalOptions& global, const std::string& table) {
   Session session(global);

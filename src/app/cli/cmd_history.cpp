@@ -3,6 +3,7 @@
 #include <CLI/CLI.hpp>
 #include <filesystem>
 #include <iostream>
+#include <map>
 #include <memory>
 #include <string>
 
@@ -18,7 +19,8 @@ namespace {
 
 // The duplicate-line check only warns: the text is stored all the same.
 bool is_warning(const std::string& message) {
-  return message.rfind("Zeile ", 0) == 0 && message.find(" wird nicht eingetragen") != std::string::npos;
+  return message.rfind("Zeile ", 0) == 0 &&
+         message.find(" wird nicht eingetragen") != std::string::npos;
 }
 
 Runner dispatch(CLI::App* parent, std::map<std::string, Runner> runners) {
@@ -32,7 +34,8 @@ Runner dispatch(CLI::App* parent, std::map<std::string, Runner> runners) {
 
 Runner add_history_command(CLI::App& app) {
   CLI::App* cmd = app.add_subcommand(
-      "history", "The change history (\"Änderungen\") of a drawing: its INFO field and revision PDF.");
+      "history",
+      "The change history (\"Änderungen\") of a drawing: its INFO field and revision PDF.");
   cmd->require_subcommand(1);
   return dispatch(cmd, {{"show", add_history_show(*cmd)},
                         {"edit", add_history_edit(*cmd)},
@@ -55,7 +58,8 @@ bool failed_since(Session& session, std::size_t from) {
 int save_in_place(Session& session, const std::string& file) {
   const std::string backup = host::format("~A.org", file);
   if (!host::sd_move_file(file, backup).truthy()) {
-    session.front_end().message(host::format("~A konnte nicht nach ~A verschoben werden", file, backup));
+    session.front_end().message(
+        host::format("~A konnte nicht nach ~A verschoben werden", file, backup));
     return kProblems;
   }
   try {

@@ -48,7 +48,8 @@ int run_new(const GlobalOptions& global, const NewOptions& o) {
   session.front_end().queue_point(at);
   host::run_command_line("TV_INFO_DROP");
   session.finish_command();
-  if (failed_since(session, before) || session.front_end().point_prompts().empty()) return kProblems;
+  if (failed_since(session, before) || session.front_end().point_prompts().empty())
+    return kProblems;
   return save_in_place(session, o.file);
 }
 
@@ -61,7 +62,8 @@ Runner add_history_new(CLI::App& history) {
       "Place a new INFO field (\"INFO neu\") from the template on FILE's current sheet and save "
       "FILE in place; the previous file is kept as FILE.org.");
   cmd->add_option("FILE", options->file, "the drawing (.mi or .dxf)")->required();
-  cmd->add_option("--at", options->at, "the placement point X,Y (the template's centre)")->required();
+  cmd->add_option("--at", options->at, "the placement point X,Y (the template's centre)")
+      ->required();
   return [options](const GlobalOptions& global) { return run_new(global, *options); };
 }
 

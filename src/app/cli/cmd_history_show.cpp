@@ -31,7 +31,8 @@ int run_show(const GlobalOptions& global, const std::string& file) {
 Runner add_history_show(CLI::App& history) {
   auto file = std::make_shared<std::string>();
   CLI::App* cmd = history.add_subcommand(
-      "show", "Print the change history of FILE's current sheet: the first line, then the changes.");
+      "show",
+      "Print the change history of FILE's current sheet: the first line, then the changes.");
   cmd->add_option("FILE", *file, "the drawing (.mi, .dxf or .bdl)")->required();
   return [file](const GlobalOptions& global) { return run_show(global, *file); };
 }
