@@ -229,7 +229,7 @@ doc.saveas(sys.argv[1])
   EXPECT_EQ(solid.points, (std::vector<host::Vec2>{{0, 0}, {4, 0}, {0, 3}}));
 }
 
-TEST_F(DxfImportTest, SelfReferencingBlocksEndInsteadOfRecursingForever) {
+TEST_F(DxfImportTest, SelfReferencingAndExplodingBlocksAreBounded) {
   const std::string blocks =
       "  0\nSECTION\n  2\nBLOCKS\n  0\nBLOCK\n  8\n0\n  2\nA\n 70\n0\n 10\n0\n 20\n0\n"
       "  0\nLINE\n  8\n0\n 10\n0\n 20\n0\n 11\n1\n 21\n0\n"
@@ -238,6 +238,21 @@ TEST_F(DxfImportTest, SelfReferencingBlocksEndInsteadOfRecursingForever) {
       write("zyklus.dxf", blocks + minimal_dxf("AC1015", "ANSI_1252",
                                                "  0\nINSERT\n  8\n0\n  2\nA\n 10\n0\n 20\n0\n"));
   EXPECT_EQ(host::read_dxf_file(file).sheets[0].elements.size(), 1u);
+
+  // seven levels of ten references each: refused quickly instead of expanding 10^7 times
+  std::string nested = "  0\nSECTION\n  2\nBLOCKS\n";
+  for (int level = 0; level < 7; ++level) {
+    nested += "  0\nBLOCK\n  8\n0\n  2\nL" + std::to_string(level) + "\n 70\n0\n 10\n0\n 20\n0\n";
+    for (int i = 0; i < 10; ++i)
+      nested += "  0\nINSERT\n  8\n0\n  2\nL" + std::to_string(level + 1) + "\n 10\n0\n 20\n0\n";
+    nested += "  0\nENDBLK\n  8\n0\n";
+  }
+  nested += "  0\nBLOCK\n  8\n0\n  2\nL7\n 70\n0\n 10\n0\n 20\n0\n  0\nENDBLK\n  8\n0\n";
+  nested += "  0\nENDSEC\n";
+  const std::string bomb = write(
+      "bombe.dxf", nested + minimal_dxf("AC1015", "ANSI_1252",
+                                        "  0\nINSERT\n  8\n0\n  2\nL0\n 10\n0\n 20\n0\n"));
+  EXPECT_THAT(error_of([&] { host::read_dxf_file(bomb); }), HasSubstr(bomb));
 }
 
 }  // namespace

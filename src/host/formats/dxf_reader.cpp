@@ -6,14 +6,12 @@
 #include <cctype>
 #include <cmath>
 #include <filesystem>
-#include <map>
 #include <numbers>
 #include <optional>
-#include <set>
-#include <variant>
 
 #include "host/api/error.h"
 #include "host/formats/dxf.h"
+#include "host/formats/dxf_assembly.h"
 #include "host/formats/dxf_geometry.h"
 #include "host/formats/dxf_names.h"
 #include "host/formats/dxf_raw.h"
@@ -26,67 +24,15 @@ namespace {
 
 using dxf::Affine;
 
-// Exploding nested block references multiplies content; a file asking for more than this
-// is refused rather than exhausting memory.
-constexpr std::size_t kMaxElements = 20'000'000;
-constexpr int kMaxNesting = 32;
-constexpr int kMaxArrayCopies = 10'000;
-
-std::string upper(std::string s) {
-  for (char& c : s) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-  return s;
-}
-
-// An entity's own colour, line type and weight, before BYLAYER / BYBLOCK are resolved.
-struct RawStroke {
-  std::string layer;
-  int color = 256;
-  int color24 = -1;
-  int lineweight = -1;
-  std::string linetype = "BYLAYER";
-};
-
-struct LayerProps {
-  Stroke stroke;
-  bool hidden = false;  // off or frozen: not drawn, not plotted
-};
-
-struct Piece {
-  Element element;
-  RawStroke stroke;
-};
-
-struct BlockRef {
-  std::string name;
-  RawStroke stroke;
-  Vec2 insertion;
-  double sx = 1, sy = 1, angle = 0;
-  int cols = 1, rows = 1;
-  double col_spacing = 0, row_spacing = 0;
-  Affine ocs;
-};
-
-using Item = std::variant<Piece, BlockRef>;
-
-struct Block {
-  Vec2 base;
-  std::vector<Item> items;
-};
-
-// Where block content lands: the transform of the reference, what BYBLOCK means there and
-// which layer stands in for layer "0".
-struct Context {
-  Affine placement;
-  Stroke byblock;
-  std::string layer0;
-  int depth = 0;
-};
+using dxf::BlockRef;
+using dxf::RawStroke;
+using dxf::upper;
 
 class Importer : public DL_CreationAdapter {
  public:
   Importer(const std::string& path, std::uintmax_t file_size) : path_(path) {
     // about 150 bytes of DXF per entity: one allocation instead of a growing array
-    model_.reserve(static_cast<std::size_t>(std::min<std::uintmax_t>(file_size / 150, kMaxElements)));
+    assembly_.reserve(static_cast<std::size_t>(std::min<std::uintmax_t>(file_size / 150, 1'000'000)));
   }
 
   // -- raw groups, in file order, before dxflib handles them
@@ -101,8 +47,8 @@ class Importer : public DL_CreationAdapter {
   }
 
   void addLayer(const DL_LayerData& data) override {
-    const DL_Attributes a = getAttributes();
-    LayerProps p;
+    const DL_Attributes& a = attributes;
+    dxf::LayerProps p;
     int color = std::abs(a.getColor());
     p.stroke.color = a.getColor24() >= 0 ? dxf::true_color_to_rgb(a.getColor24())
                                           : dxf::aci_to_rgb(color == 0 || color == 256 ? 7 : color);
@@ -111,19 +57,17 @@ class Importer : public DL_CreationAdapter {
     int lw = raw_.flushed().integer(370, -3);
     p.stroke.pensize = lw >= 0 ? dxf::lineweight_to_pensize(lw) : 0;
     p.hidden = data.off || a.getColor() < 0 || (data.flags & 1);
-    layers_[upper(data.name)] = p;
-    last_layer_ = nullptr;
+    assembly_.add_layer(data.name, p);
   }
 
   // -- blocks
   void addBlock(const DL_BlockData& data) override {
     finish_polyline();
-    block_ = &blocks_[upper(data.name)];
-    *block_ = Block{{data.bpx, data.bpy}, {}};
+    assembly_.begin_block(data.name, {data.bpx, data.bpy});
   }
   void endBlock() override {
     finish_polyline();
-    block_ = nullptr;
+    assembly_.end_block();
   }
 
   // -- entities
@@ -306,13 +250,7 @@ class Importer : public DL_CreationAdapter {
 
   void place(BlockRef ref) {
     finish_polyline();
-    if (block_) {
-      block_->items.emplace_back(std::move(ref));
-    } else if (!blocks_.count(ref.name)) {
-      deferred_.push_back({std::move(ref), in_paper_space()});
-    } else {
-      explode(ref, root_, out(in_paper_space()));
-    }
+    assembly_.add(std::move(ref), in_paper_space());
   }
 
   // -- our drawing number: an XRECORD in our dictionary
@@ -329,10 +267,8 @@ class Importer : public DL_CreationAdapter {
 
   Drawing finish() {
     finish_polyline();
-    for (auto& [ref, paper] : deferred_) explode(ref, root_, out(paper));
-    if (too_many_)
-      throw Error(path_ + ": the DXF file asks for more than " + std::to_string(kMaxElements) +
-                  " elements (nested block references?)");
+    finish_spline();
+    std::vector<Element> elements = assembly_.finish(path_);
     Drawing drawing;
     drawing.id = next_id();
     drawing.number = number_ && !number_->empty()
@@ -342,7 +278,7 @@ class Importer : public DL_CreationAdapter {
     sheet.id = next_id();
     sheet.name = "1";
     sheet.unique_name = "1";
-    sheet.elements = model_.empty() ? std::move(paper_) : std::move(model_);
+    sheet.elements = std::move(elements);
     drawing.sheets.push_back(std::move(sheet));
     return drawing;
   }
@@ -375,8 +311,8 @@ class Importer : public DL_CreationAdapter {
     BlockRef ref;
     ref.name = upper(raw_.flushed().name);
     ref.stroke = raw_stroke();
-    auto it = blocks_.find(ref.name);
-    if (it != blocks_.end()) ref.insertion = it->second.base;  // content stays where it is
+    // the content stays where it is
+    if (auto base = assembly_.block_base(ref.name)) ref.insertion = *base;
     place(std::move(ref));
   }
 
@@ -416,7 +352,6 @@ class Importer : public DL_CreationAdapter {
   }
 
   bool in_paper_space() { return attributes.isInPaperSpace(); }
-  std::vector<Element>& out(bool paper) { return paper ? paper_ : model_; }
 
   void set_text_common(Element& e, const DL_TextData& d, int halign, int valign) {
     const dxf::RawGroups& r = raw_.flushed();
@@ -433,12 +368,7 @@ class Importer : public DL_CreationAdapter {
 
   void add(Element e, const Affine& ocs) {
     dxf::transform_element(e, ocs);
-    Piece piece{std::move(e), raw_stroke()};
-    if (block_) {
-      block_->items.emplace_back(std::move(piece));
-    } else {
-      emit(std::move(piece), root_, out(in_paper_space()));
-    }
+    assembly_.add(std::move(e), raw_stroke(), in_paper_space());
   }
 
   void finish_polyline() {
@@ -450,12 +380,7 @@ class Importer : public DL_CreationAdapter {
       e.bulges.clear();
     dxf::transform_element(e, polyline_ocs_);
     as_rectangle(e);
-    Piece piece{std::move(e), polyline_stroke_};
-    if (block_) {
-      block_->items.emplace_back(std::move(piece));
-    } else {
-      emit(std::move(piece), root_, out(polyline_paper_));
-    }
+    assembly_.add(std::move(e), polyline_stroke_, polyline_paper_);
   }
 
   // A closed four-corner polyline with axis-parallel sides, corners in the order our export
@@ -471,104 +396,15 @@ class Importer : public DL_CreationAdapter {
     }
   }
 
-  const LayerProps& layer(const std::string& name) {
-    static const LayerProps fallback;
-    if (name == last_layer_name_ && last_layer_) return *last_layer_;
-    auto it = layers_.find(upper(name));
-    last_layer_name_ = name;
-    last_layer_ = it == layers_.end() ? &fallback : &it->second;
-    return *last_layer_;
-  }
-
-  // BYLAYER and BYBLOCK resolved where the element lands; nullopt on a hidden layer.
-  std::optional<Stroke> resolve(const RawStroke& raw, const Context& ctx) {
-    const std::string& layer_name = raw.layer == "0" && ctx.depth > 0 ? ctx.layer0 : raw.layer;
-    const LayerProps& lp = layer(layer_name);
-    if (lp.hidden) return std::nullopt;
-    Stroke s;
-    int color = std::abs(raw.color);
-    s.color = raw.color24 >= 0  ? dxf::true_color_to_rgb(raw.color24)
-              : color == 256    ? lp.stroke.color
-              : color == 0      ? ctx.byblock.color
-                                : dxf::aci_to_rgb(color);
-    std::string lt = upper(raw.linetype);
-    s.linetype = lt == "BYLAYER"   ? lp.stroke.linetype
-                 : lt == "BYBLOCK" ? ctx.byblock.linetype
-                                   : dxf::host_linetype(lt);
-    s.pensize = raw.lineweight >= 0   ? dxf::lineweight_to_pensize(raw.lineweight)
-                : raw.lineweight == -1 ? lp.stroke.pensize
-                : raw.lineweight == -2 ? ctx.byblock.pensize
-                                       : 0;
-    return s;
-  }
-
-  void emit(Piece piece, const Context& ctx, std::vector<Element>& target) {
-    if (target.size() >= kMaxElements) {
-      too_many_ = true;
-      return;
-    }
-    auto stroke = resolve(piece.stroke, ctx);
-    if (!stroke) return;
-    Element e = std::move(piece.element);
-    e.stroke = *stroke;
-    dxf::transform_element(e, ctx.placement);
-    e.id = next_id();
-    target.push_back(std::move(e));
-  }
-
-  void explode(const BlockRef& ref, const Context& parent, std::vector<Element>& target) {
-    auto it = blocks_.find(ref.name);
-    if (it == blocks_.end() || parent.depth >= kMaxNesting || active_.count(ref.name)) return;
-    auto stroke = resolve(ref.stroke, parent);
-    if (!stroke) return;
-    Context ctx;
-    ctx.byblock = *stroke;
-    ctx.layer0 = ref.stroke.layer == "0" && parent.depth > 0 ? parent.layer0 : ref.stroke.layer;
-    ctx.depth = parent.depth + 1;
-    const Block& block = it->second;
-    active_.insert(ref.name);
-    int copies = 0;
-    for (int row = 0; row < ref.rows; ++row) {
-      for (int col = 0; col < ref.cols && ++copies <= kMaxArrayCopies; ++col) {
-        // array copies are spaced along the rotated, unscaled axes of the reference
-        Affine local = Affine::translation(ref.insertion.x, ref.insertion.y)
-                           .after(Affine::rotation_deg(ref.angle))
-                           .after(Affine::translation(col * ref.col_spacing, row * ref.row_spacing))
-                           .after(Affine::scaling(ref.sx, ref.sy))
-                           .after(Affine::translation(-block.base.x, -block.base.y));
-        ctx.placement = parent.placement.after(ref.ocs).after(local);
-        for (const Item& item : block.items) {
-          if (too_many_) break;
-          if (const auto* p = std::get_if<Piece>(&item)) {
-            emit(*p, ctx, target);
-          } else {
-            explode(std::get<BlockRef>(item), ctx, target);
-          }
-        }
-      }
-    }
-    active_.erase(ref.name);
-  }
-
   const std::string& path_;
   dxf::RawCapture raw_;
   dxf::TextDecoder decoder_;
-  std::map<std::string, LayerProps> layers_;
-  std::string last_layer_name_;
-  const LayerProps* last_layer_ = nullptr;
-  std::map<std::string, Block> blocks_;
-  Block* block_ = nullptr;
-  std::set<std::string> active_;
-  std::vector<std::pair<BlockRef, bool>> deferred_;
+  dxf::Assembly assembly_;
   std::optional<Element> polyline_;
   std::optional<Spline> spline_;
   RawStroke polyline_stroke_;
   Affine polyline_ocs_;
-  std::vector<Element> model_;
-  std::vector<Element> paper_;
   bool polyline_paper_ = false;
-  Context root_;
-  bool too_many_ = false;
   std::string dictionary_, our_dictionary_, number_record_, xrecord_;
   std::optional<std::string> number_;
 };

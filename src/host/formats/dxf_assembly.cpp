@@ -1,0 +1,153 @@
+// Putting DXF content together: layers, block definitions, BYLAYER and BYBLOCK resolved,
+// block references exploded into the drawing.
+#include "host/formats/dxf_assembly.h"
+
+#include <cctype>
+#include <cstdlib>
+
+#include "host/api/error.h"
+#include "host/formats/dxf_style.h"
+
+namespace host::dxf {
+namespace {
+
+// Exploding nested block references multiplies content; a file asking for more than this
+// is refused rather than exhausting memory or time.
+constexpr std::size_t kMaxElements = 4'000'000;
+constexpr std::size_t kMaxReferences = 1'000'000;
+constexpr int kMaxNesting = 32;
+constexpr int kMaxArrayCopies = 10'000;
+
+}  // namespace
+
+std::string upper(std::string s) {
+  for (char& c : s) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  return s;
+}
+
+void Assembly::add_layer(const std::string& name, const LayerProps& props) {
+  layers_[upper(name)] = props;
+  last_layer_ = nullptr;
+}
+
+void Assembly::begin_block(const std::string& name, Vec2 base) {
+  block_ = &blocks_[upper(name)];
+  *block_ = Block{base, {}};
+}
+
+std::optional<Vec2> Assembly::block_base(const std::string& name) const {
+  auto it = blocks_.find(name);
+  if (it == blocks_.end()) return std::nullopt;
+  return it->second.base;
+}
+
+void Assembly::add(Element element, RawStroke stroke, bool paper) {
+  Piece piece{std::move(element), std::move(stroke)};
+  if (block_) {
+    block_->items.emplace_back(std::move(piece));
+  } else {
+    emit(std::move(piece), root_, out(paper));
+  }
+}
+
+void Assembly::add(BlockRef ref, bool paper) {
+  if (block_) {
+    block_->items.emplace_back(std::move(ref));
+  } else if (!blocks_.count(ref.name)) {
+    deferred_.push_back({std::move(ref), paper});
+  } else {
+    explode(ref, root_, out(paper));
+  }
+}
+
+std::vector<Element> Assembly::finish(const std::string& path) {
+  for (auto& [ref, paper] : deferred_) explode(ref, root_, out(paper));
+  if (too_many_)
+    throw Error(path + ": the DXF file asks for more than " + std::to_string(kMaxElements) +
+                " elements (nested block references?)");
+  return model_.empty() ? std::move(paper_) : std::move(model_);
+}
+
+const LayerProps& Assembly::layer(const std::string& name) {
+  static const LayerProps fallback;
+  if (last_layer_ && name == last_layer_name_) return *last_layer_;
+  auto it = layers_.find(upper(name));
+  last_layer_name_ = name;
+  last_layer_ = it == layers_.end() ? &fallback : &it->second;
+  return *last_layer_;
+}
+
+// BYLAYER and BYBLOCK resolved where the element lands; nullopt on a hidden layer.
+std::optional<Stroke> Assembly::resolve(const RawStroke& raw, const Context& ctx) {
+  const std::string& layer_name = raw.layer == "0" && ctx.depth > 0 ? ctx.layer0 : raw.layer;
+  const LayerProps& lp = layer(layer_name);
+  if (lp.hidden) return std::nullopt;
+  Stroke s;
+  int color = std::abs(raw.color);
+  s.color = raw.color24 >= 0 ? true_color_to_rgb(raw.color24)
+            : color == 256   ? lp.stroke.color
+            : color == 0     ? ctx.byblock.color
+                             : aci_to_rgb(color);
+  std::string lt = upper(raw.linetype);
+  s.linetype = lt == "BYLAYER"   ? lp.stroke.linetype
+               : lt == "BYBLOCK" ? ctx.byblock.linetype
+                                 : host_linetype(lt);
+  s.pensize = raw.lineweight >= 0    ? lineweight_to_pensize(raw.lineweight)
+              : raw.lineweight == -1 ? lp.stroke.pensize
+              : raw.lineweight == -2 ? ctx.byblock.pensize
+                                     : 0;
+  return s;
+}
+
+void Assembly::emit(Piece piece, const Context& ctx, std::vector<Element>& target) {
+  if (target.size() >= kMaxElements) {
+    too_many_ = true;
+    return;
+  }
+  auto stroke = resolve(piece.stroke, ctx);
+  if (!stroke) return;
+  Element e = std::move(piece.element);
+  e.stroke = *stroke;
+  transform_element(e, ctx.placement);
+  e.id = next_id();
+  target.push_back(std::move(e));
+}
+
+void Assembly::explode(const BlockRef& ref, const Context& parent, std::vector<Element>& target) {
+  auto it = blocks_.find(ref.name);
+  if (it == blocks_.end() || parent.depth >= kMaxNesting || active_.count(ref.name)) return;
+  // empty blocks referencing each other many times over would otherwise take forever
+  if (++expansions_ > kMaxReferences) too_many_ = true;
+  if (too_many_) return;
+  auto stroke = resolve(ref.stroke, parent);
+  if (!stroke) return;
+  Context ctx;
+  ctx.byblock = *stroke;
+  ctx.layer0 = ref.stroke.layer == "0" && parent.depth > 0 ? parent.layer0 : ref.stroke.layer;
+  ctx.depth = parent.depth + 1;
+  const Block& block = it->second;
+  active_.insert(ref.name);
+  int copies = 0;
+  for (int row = 0; row < ref.rows; ++row) {
+    for (int col = 0; col < ref.cols && ++copies <= kMaxArrayCopies; ++col) {
+      // array copies are spaced along the rotated, unscaled axes of the reference
+      Affine local = Affine::translation(ref.insertion.x, ref.insertion.y)
+                         .after(Affine::rotation_deg(ref.angle))
+                         .after(Affine::translation(col * ref.col_spacing, row * ref.row_spacing))
+                         .after(Affine::scaling(ref.sx, ref.sy))
+                         .after(Affine::translation(-block.base.x, -block.base.y));
+      ctx.placement = parent.placement.after(ref.ocs).after(local);
+      for (const Item& item : block.items) {
+        if (too_many_) break;
+        if (const auto* p = std::get_if<Piece>(&item)) {
+          emit(*p, ctx, target);
+        } else {
+          explode(std::get<BlockRef>(item), ctx, target);
+        }
+      }
+    }
+  }
+  active_.erase(ref.name);
+}
+
+}  // namespace host::dxf

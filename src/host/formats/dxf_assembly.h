@@ -1,0 +1,99 @@
+// Putting DXF content together: layers, block definitions, BYLAYER and BYBLOCK resolved,
+// block references exploded into the drawing.
+#pragma once
+
+#include <map>
+#include <optional>
+#include <set>
+#include <string>
+#include <variant>
+#include <vector>
+
+#include "host/drawing/model.h"
+#include "host/formats/dxf_geometry.h"
+
+namespace host::dxf {
+
+std::string upper(std::string s);
+
+// An entity's own colour, line type and weight, before BYLAYER / BYBLOCK are resolved.
+struct RawStroke {
+  std::string layer;
+  int color = 256;  // ACI; 256 by layer, 0 by block
+  int color24 = -1;
+  int lineweight = -1;  // 1/100 mm; -1 by layer, -2 by block, -3 default
+  std::string linetype = "BYLAYER";
+};
+
+struct LayerProps {
+  Stroke stroke;
+  bool hidden = false;  // off or frozen: not drawn, not plotted
+};
+
+struct BlockRef {
+  std::string name;  // upper case
+  RawStroke stroke;
+  Vec2 insertion;
+  double sx = 1, sy = 1, angle = 0;
+  int cols = 1, rows = 1;
+  double col_spacing = 0, row_spacing = 0;
+  Affine ocs;
+};
+
+class Assembly {
+ public:
+  void reserve(std::size_t elements) { model_.reserve(elements); }
+  void add_layer(const std::string& name, const LayerProps& props);
+  void begin_block(const std::string& name, Vec2 base);
+  void end_block() { block_ = nullptr; }
+  std::optional<Vec2> block_base(const std::string& name) const;
+
+  // Content as read: inside a block definition it is kept, otherwise it lands in model or
+  // paper space. References to blocks not defined yet are placed at the end.
+  void add(Element element, RawStroke stroke, bool paper);
+  void add(BlockRef ref, bool paper);
+
+  // The model space, or the paper space when the model space is empty. Throws host::Error
+  // naming the file when the references ask for an absurd amount of content.
+  std::vector<Element> finish(const std::string& path);
+
+ private:
+  struct Piece {
+    Element element;
+    RawStroke stroke;
+  };
+  using Item = std::variant<Piece, BlockRef>;
+  struct Block {
+    Vec2 base;
+    std::vector<Item> items;
+  };
+  // Where block content lands: the transform of the reference, what BYBLOCK means there
+  // and which layer stands in for layer "0".
+  struct Context {
+    Affine placement;
+    Stroke byblock;
+    std::string layer0;
+    int depth = 0;
+  };
+
+  const LayerProps& layer(const std::string& name);
+  std::optional<Stroke> resolve(const RawStroke& raw, const Context& ctx);
+  void emit(Piece piece, const Context& ctx, std::vector<Element>& target);
+  void explode(const BlockRef& ref, const Context& parent, std::vector<Element>& target);
+  std::vector<Element>& out(bool paper) { return paper ? paper_ : model_; }
+
+  std::map<std::string, LayerProps> layers_;
+  std::string last_layer_name_;
+  const LayerProps* last_layer_ = nullptr;
+  std::map<std::string, Block> blocks_;
+  Block* block_ = nullptr;
+  std::set<std::string> active_;
+  std::vector<std::pair<BlockRef, bool>> deferred_;
+  std::vector<Element> model_;
+  std::vector<Element> paper_;
+  Context root_;
+  std::size_t expansions_ = 0;
+  bool too_many_ = false;
+};
+
+}  // namespace host::dxf
