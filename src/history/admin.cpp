@@ -46,7 +46,7 @@ std::optional<std::string> working_sheet() {
 }
 
 void load_info_template(const std::string& path) {
-  if (host::sd_am_inq_drawing_no().is_nil()) {
+  if (!drawing_loaded()) {
     shown_on_error([&] { return host::am_load_any_mi({kw("filename"), path}); });
     return;
   }

@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "config/tables.h"
+#include "engine/sheet_format.h"
 #include "host/api/host.h"
 #include "startup/globals.h"
 
@@ -174,12 +175,24 @@ void check_doppelte_zeile(const std::string& text) {
                    static_cast<long long>(wo), static_cast<long long>(x)));
 }
 
+bool drawing_loaded() {
+  if (host::sd_am_inq_drawing_no().truthy()) return true;
+  // An empty sheet has no extent: its inquiry fails, quietly.
+  for (const Value& sheet : host::sd_am_inq_all_sheets()) {
+    const auto corner =
+        host::guarded([&] { return Value(blatt_punkt(host::sd_am_inq_unique_name(sheet), 104)); },
+                      host::OnError::Silent);
+    if (corner) return true;
+  }
+  return false;
+}
+
 void tv_info_drop() {
   const List result = am_info_findinfo(0);
   const std::string path = host::format("~A/TABELLEN/INFO.mi", g().tavrin_path);
   const std::string line =
       host::format("AM_LOAD_SKETCH :owner :current_sheet :adjust 5 :FILENAME ~s", path);
-  if (host::sd_am_inq_drawing_no().is_nil()) {
+  if (!drawing_loaded()) {
     host::sd_display_message("Keine Zeichnung vorhanden");
   } else if (found(result)) {
     host::sd_display_message("Es ist schon ein INFO-Feld vorhanden");

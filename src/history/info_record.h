@@ -35,6 +35,10 @@ std::vector<std::string> text_to_list(const std::string& text);
 // The text stays as entered. Keeps the lines in *zeilenliste*.
 void check_doppelte_zeile(const std::string& text);
 
+// Whether the host holds a drawing: one with a number, or one with content on a sheet. A
+// drawing file without number is still a drawing that must not be replaced or refused.
+bool drawing_loaded();
+
 void tv_info_drop();
 // The OK action of the edit dialog: stores the edited text as the whole history.
 void tv_info_edit_ok(const host::Value& info_text);

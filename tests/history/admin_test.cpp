@@ -81,7 +81,7 @@ TEST_F(HistoryTest, StoringTheTemplateWithoutDrawingWritesTemplateAndMarker) {
 }
 
 TEST_F(HistoryTest, CancellingOnALoadedDrawingRemovesOnlyTheWorkingSheet) {
-  new_drawing();
+  new_drawing(Value());  // without number, but with content: never replaced by the template
   const Value field = info_text({"AENDERUNGEN", "A"});
   const std::string before = read(tabellen("INFO.mi"));
   host::sd_call_dialog("TV-ADMIN-INFO-DIALOG");

@@ -136,6 +136,15 @@ TEST_F(HistoryTest, DropQueuesTheTemplateOnlyWhereNoFieldIsAndADrawingIsLoaded) 
   EXPECT_THAT(messages(), ElementsAre("Keine Zeichnung vorhanden"));
   EXPECT_THAT(host::queued_commands(), IsEmpty());
 
+  // A drawing without number is still a drawing once it holds something.
+  front().clear();
+  host::am_geo_rectangle(
+      {kw("owner"), kw("current_sheet"), Value::point(0, 0), Value::point(9, 9)});
+  host::sd_call_dialog("TV_INFO_DROP");
+  EXPECT_THAT(messages(), IsEmpty());
+  EXPECT_EQ(host::queued_commands().size(), 1u);
+
+  host::run_queued_commands();  // no point given: the placement is cancelled
   front().clear();
   new_drawing();
   host::sd_call_dialog("TV_INFO_DROP");
