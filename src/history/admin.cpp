@@ -103,7 +103,6 @@ void create_info_window() {
        "TV-ADMIN-INFO-CANCEL-DIALOG"});
 }
 
-// Writes the marker only when the template was saved, so template and marker never disagree.
 void store_marker(const std::string& text) {
   shown_on_error([&] {
     host::write_file_atomically(host::format("~A/TABELLEN/TavrinInfo.dat", g().tavrin_path),
@@ -168,8 +167,11 @@ void tv_admin_info_dialog() {
 }
 
 void tv_admin_info_finish() {
-  // Only the text found on the working sheet now is changed: an element remembered from an
+  // Only a text found on the working sheet now is changed: an element remembered from an
   // earlier search may belong to another drawing or sheet.
+  if (const auto sheet = working_sheet()) {
+    host::guarded([&] { return host::am_current_sheet(*sheet); }, host::OnError::Silent);
+  }
   if (!found(am_info_findinfo(1))) {
     host::sd_display_message(kInfoNotFound);
     tv_admin_info_cancel();
@@ -185,6 +187,7 @@ void tv_admin_info_finish() {
                                  info_template_path(), kw("overwrite"), kw("filename-incl-path"),
                                  Value::t()});
   });
+  // A marker without its template would find no field placed from then on.
   if (saved) store_marker(text);
   tv_admin_info_cancel();
   get_info_string_from_file();

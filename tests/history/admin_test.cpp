@@ -67,6 +67,7 @@ TEST_F(HistoryTest, StoringTheTemplateWithoutDrawingWritesTemplateAndMarker) {
             Value("AENDERUNGEN: Index | Datum | Änderungen"));
   EXPECT_EQ(g().kpl_info_name, Value("1/INFO"));
 
+  host::am_sheet_create({kw("view_scale"), "1:1"});  // the working sheet need not stay current
   host::ui::type_text(kFirstLine, "  REV-HISTORIE  ");
   host::ui::press_button("TAVRIN-INFO-DIALOG-STORE-PB");
   EXPECT_THAT(messages(), IsEmpty());
@@ -77,6 +78,7 @@ TEST_F(HistoryTest, StoringTheTemplateWithoutDrawingWritesTemplateAndMarker) {
               ElementsAre(ElementsAre("  REV-HISTORIE  ")));
   EXPECT_FALSE(host::sd_control_visible_p(kFirstLine));
   // The template was the whole drawing; its sheet is gone again.
+  ASSERT_EQ(host::current_drawing().sheets.size(), 1u);
   EXPECT_THAT(host::current_drawing().sheets.at(0).elements, IsEmpty());
 }
 
