@@ -37,10 +37,14 @@ host::Sheet generated_sheet() {
     double x = (i % 600) * 0.7, y = (i / 600) * 0.6;
     Element e;
     switch (i % 10) {
-      case 0: case 1: case 2: case 3:
+      case 0:
+      case 1:
+      case 2:
+      case 3:
         e = make(ElementKind::Line, {{x, y}, {x + 0.5, y + 0.25}});
         break;
-      case 4: case 5:
+      case 4:
+      case 5:
         e = make(ElementKind::Polyline, {{x, y}, {x + 0.3, y}, {x + 0.3, y + 0.3}, {x, y + 0.4}});
         e.bulges = {0, 0.4, 0, 0};
         break;

@@ -38,7 +38,8 @@ class DxfTest : public ::testing::Test {
   // output, or a failure of the test when it exits with an error.
   std::string python(const std::string& script, const std::string& args = "") const {
     const std::string file = write("script.py", script);
-    const std::string command = "PYTHONIOENCODING=utf-8 /usr/bin/python3 '" + file + "' " + args + " 2>&1";
+    const std::string command =
+        "PYTHONIOENCODING=utf-8 /usr/bin/python3 '" + file + "' " + args + " 2>&1";
     std::string out;
     FILE* pipe = popen(command.c_str(), "r");
     if (!pipe) {

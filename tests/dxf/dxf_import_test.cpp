@@ -12,7 +12,8 @@ using ::testing::HasSubstr;
 
 const host::Element* text_with(const host::Sheet& sheet, const std::string& content) {
   for (const auto& e : sheet.elements)
-    if (e.kind == ElementKind::Text && !e.text.lines.empty() && e.text.lines[0] == content) return &e;
+    if (e.kind == ElementKind::Text && !e.text.lines.empty() && e.text.lines[0] == content)
+      return &e;
   return nullptr;
 }
 
@@ -121,9 +122,9 @@ doc.saveas(sys.argv[1])
 
 std::string minimal_dxf(const std::string& version, const std::string& codepage,
                         const std::string& entities) {
-  return "  0\nSECTION\n  2\nHEADER\n  9\n$ACADVER\n  1\n" + version + "\n  9\n$DWGCODEPAGE\n  3\n" +
-         codepage + "\n  0\nENDSEC\n  0\nSECTION\n  2\nENTITIES\n" + entities +
-         "  0\nENDSEC\n  0\nEOF\n";
+  return "  0\nSECTION\n  2\nHEADER\n  9\n$ACADVER\n  1\n" + version +
+         "\n  9\n$DWGCODEPAGE\n  3\n" + codepage + "\n  0\nENDSEC\n  0\nSECTION\n  2\nENTITIES\n" +
+         entities + "  0\nENDSEC\n  0\nEOF\n";
 }
 
 std::string text_entity(const std::string& content) {
@@ -132,14 +133,16 @@ std::string text_entity(const std::string& content) {
 
 TEST_F(DxfImportTest, TextEncodingFollowsVersionAndCodePage) {
   const std::string cp1252 = write(
-      "alt.dxf", minimal_dxf("AC1015", "ANSI_1252",
-                             text_entity("Gr\xF6\xDF\x65 \x80 \\U+03A9 %%c20 %%p0,1")));
+      "alt.dxf",
+      minimal_dxf("AC1015", "ANSI_1252", text_entity("Gr\xF6\xDF\x65 \x80 \\U+03A9 %%c20 %%p0,1")));
   EXPECT_EQ(host::read_dxf_file(cp1252).sheets[0].elements.at(0).text.lines[0],
             "Größe € Ω ⌀20 ±0,1");
-  const std::string utf8 = write("neu.dxf", minimal_dxf("AC1027", "ANSI_1252", text_entity("Größe")));
+  const std::string utf8 =
+      write("neu.dxf", minimal_dxf("AC1027", "ANSI_1252", text_entity("Größe")));
   EXPECT_EQ(host::read_dxf_file(utf8).sheets[0].elements.at(0).text.lines[0], "Größe");
   // an older file whose writer put UTF-8 in anyway stays readable
-  const std::string mislabelled = write("falsch.dxf", minimal_dxf("AC1015", "ANSI_1252", text_entity("Größe")));
+  const std::string mislabelled =
+      write("falsch.dxf", minimal_dxf("AC1015", "ANSI_1252", text_entity("Größe")));
   EXPECT_EQ(host::read_dxf_file(mislabelled).sheets[0].elements.at(0).text.lines[0], "Größe");
 }
 
@@ -153,7 +156,8 @@ TEST_F(DxfImportTest, OldPolylinesBulgesAndMirroredObjectCoordinates) {
       "  0\nARC\n  8\n0\n 10\n5\n 20\n0\n 40\n2\n 50\n0\n 51\n90\n 230\n-1\n";
   const auto elements =
       host::read_dxf_file(write("alt.dxf", minimal_dxf("AC1009", "ANSI_1252", entities)))
-          .sheets[0].elements;
+          .sheets[0]
+          .elements;
   ASSERT_EQ(elements.size(), 2u);
   EXPECT_EQ(elements[0].kind, ElementKind::Polyline);
   EXPECT_TRUE(elements[0].closed);
@@ -234,9 +238,9 @@ TEST_F(DxfImportTest, SelfReferencingAndExplodingBlocksAreBounded) {
       "  0\nSECTION\n  2\nBLOCKS\n  0\nBLOCK\n  8\n0\n  2\nA\n 70\n0\n 10\n0\n 20\n0\n"
       "  0\nLINE\n  8\n0\n 10\n0\n 20\n0\n 11\n1\n 21\n0\n"
       "  0\nINSERT\n  8\n0\n  2\nA\n 10\n5\n 20\n0\n  0\nENDBLK\n  8\n0\n  0\nENDSEC\n";
-  const std::string file =
-      write("zyklus.dxf", blocks + minimal_dxf("AC1015", "ANSI_1252",
-                                               "  0\nINSERT\n  8\n0\n  2\nA\n 10\n0\n 20\n0\n"));
+  const std::string file = write(
+      "zyklus.dxf",
+      blocks + minimal_dxf("AC1015", "ANSI_1252", "  0\nINSERT\n  8\n0\n  2\nA\n 10\n0\n 20\n0\n"));
   EXPECT_EQ(host::read_dxf_file(file).sheets[0].elements.size(), 1u);
 
   // seven levels of ten references each: refused quickly instead of expanding 10^7 times
@@ -249,9 +253,9 @@ TEST_F(DxfImportTest, SelfReferencingAndExplodingBlocksAreBounded) {
   }
   nested += "  0\nBLOCK\n  8\n0\n  2\nL7\n 70\n0\n 10\n0\n 20\n0\n  0\nENDBLK\n  8\n0\n";
   nested += "  0\nENDSEC\n";
-  const std::string bomb = write(
-      "bombe.dxf", nested + minimal_dxf("AC1015", "ANSI_1252",
-                                        "  0\nINSERT\n  8\n0\n  2\nL0\n 10\n0\n 20\n0\n"));
+  const std::string bomb =
+      write("bombe.dxf", nested + minimal_dxf("AC1015", "ANSI_1252",
+                                              "  0\nINSERT\n  8\n0\n  2\nL0\n 10\n0\n 20\n0\n"));
   EXPECT_THAT(error_of([&] { host::read_dxf_file(bomb); }), HasSubstr(bomb));
 }
 

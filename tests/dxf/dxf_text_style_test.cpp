@@ -54,7 +54,8 @@ TEST(DxfEncoding, Cp1252RoundTripsAndOtherCharactersBecomeEscapes) {
   }
   EXPECT_EQ(host::dxf::cp1252_to_utf8("\x80\x9F\xC4"), "€ŸÄ");
   EXPECT_EQ(host::dxf::utf8_to_cp1252("Ω\n\x01"), "\\U+03A9\\U+000A\\U+0001");
-  EXPECT_EQ(host::dxf::decode_unicode_escapes("\\U+03A9\\U+000A \\U+zz \\U+00"), "Ω\n \\U+zz \\U+00");
+  EXPECT_EQ(host::dxf::decode_unicode_escapes("\\U+03A9\\U+000A \\U+zz \\U+00"),
+            "Ω\n \\U+zz \\U+00");
   EXPECT_FALSE(host::dxf::is_valid_utf8("Gr\xF6\xDF"));
 }
 
@@ -82,16 +83,21 @@ TEST(DxfStyle, PaletteColours) {
     EXPECT_EQ(host::dxf::aci_to_rgb(host::dxf::nearest_aci(c)), c) << i;
   }
   EXPECT_EQ(host::dxf::nearest_aci({0.98, 0.02, 0.01}), 1);
-  EXPECT_EQ(host::dxf::true_color_to_rgb(0x336699), (Rgb{0x33 / 255.0, 0x66 / 255.0, 0x99 / 255.0}));
+  EXPECT_EQ(host::dxf::true_color_to_rgb(0x336699),
+            (Rgb{0x33 / 255.0, 0x66 / 255.0, 0x99 / 255.0}));
 }
 
 TEST(DxfStyle, LinetypesAndLineweights) {
   const std::vector<std::pair<std::string, std::string>> names = {
-      {"Continuous", "SOLID"},     {"HIDDEN2", "DASHED"},     {"ACAD_ISO04W100", "CENTER"},
-      {"dashdot", "DASH_CENTER"},  {"DASHEDX2", "LONG_DASHED"}, {"DOT2", "DOTTED"},
-      {"PHANTOMX2", "PHANTOM"},    {"ACAD_ISO03W100", "LONG_DASHED"}, {"Zickzack", "SOLID"}};
-  for (const auto& [dxf, host_name] : names) EXPECT_EQ(host::dxf::host_linetype(dxf), host_name) << dxf;
-  for (const char* h : {"SOLID", "DASHED", "DASH_CENTER", "CENTER", "PHANTOM", "DOTTED", "LONG_DASHED"})
+      {"Continuous", "SOLID"},      {"HIDDEN2", "DASHED"},
+      {"ACAD_ISO04W100", "CENTER"}, {"dashdot", "DASH_CENTER"},
+      {"DASHEDX2", "LONG_DASHED"},  {"DOT2", "DOTTED"},
+      {"PHANTOMX2", "PHANTOM"},     {"ACAD_ISO03W100", "LONG_DASHED"},
+      {"Zickzack", "SOLID"}};
+  for (const auto& [dxf, host_name] : names)
+    EXPECT_EQ(host::dxf::host_linetype(dxf), host_name) << dxf;
+  for (const char* h :
+       {"SOLID", "DASHED", "DASH_CENTER", "CENTER", "PHANTOM", "DOTTED", "LONG_DASHED"})
     EXPECT_EQ(host::dxf::host_linetype(host::dxf::dxf_linetype(h).name), h);
   EXPECT_EQ(host::dxf::pensize_to_lineweight(0.175), 18);
   EXPECT_EQ(host::dxf::pensize_to_lineweight(0.35), 35);

@@ -11,10 +11,18 @@ namespace {
 constexpr double kPi = std::numbers::pi;
 constexpr double kEps = 1e-9;
 
-double deg(double rad) { return rad * 180.0 / kPi; }
-double rad(double degrees) { return degrees * kPi / 180.0; }
-double length(Vec2 v) { return std::hypot(v.x, v.y); }
-double direction_deg(Vec2 v) { return deg(std::atan2(v.y, v.x)); }
+double deg(double rad) {
+  return rad * 180.0 / kPi;
+}
+double rad(double degrees) {
+  return degrees * kPi / 180.0;
+}
+double length(Vec2 v) {
+  return std::hypot(v.x, v.y);
+}
+double direction_deg(Vec2 v) {
+  return deg(std::atan2(v.y, v.x));
+}
 
 double normalize_deg(double a) {
   a = std::fmod(a, 360.0);
@@ -80,8 +88,10 @@ void transform_round(Element& e, const Affine& m) {
   }
   double scale = std::hypot(m.a, m.c);
   if (e.kind == ElementKind::Arc) {
-    double s = direction_deg(m.apply_vector({std::cos(rad(e.start_angle)), std::sin(rad(e.start_angle))}));
-    double t = direction_deg(m.apply_vector({std::cos(rad(e.end_angle)), std::sin(rad(e.end_angle))}));
+    double s =
+        direction_deg(m.apply_vector({std::cos(rad(e.start_angle)), std::sin(rad(e.start_angle))}));
+    double t =
+        direction_deg(m.apply_vector({std::cos(rad(e.end_angle)), std::sin(rad(e.end_angle))}));
     if (m.det() < 0) std::swap(s, t);  // mirrored: the arc runs the other way round
     e.start_angle = normalize_deg(s);
     e.end_angle = normalize_deg(t);
@@ -180,7 +190,7 @@ std::vector<Vec2> spline_points(int degree, const std::vector<Vec2>& control,
 }
 
 Affine Affine::after(const Affine& in) const {
-  return {a * in.a + b * in.c, a * in.b + b * in.d, c * in.a + d * in.c,
+  return {a * in.a + b * in.c, a * in.b + b * in.d,     c * in.a + d * in.c,
           c * in.b + d * in.d, a * in.e + b * in.f + e, c * in.e + d * in.f + f};
 }
 

@@ -11,16 +11,26 @@ namespace {
 // Text: alignment point, angle, oblique; flags; alignment; line weight.
 int slot(int code) {
   switch (code) {
-    case 11: return 0;
-    case 21: return 1;
-    case 50: return 2;
-    case 51: return 3;
-    case 70: return 4;
-    case 72: return 5;
-    case 73: return 6;
-    case 74: return 7;
-    case 370: return 8;
-    default: return -1;
+    case 11:
+      return 0;
+    case 21:
+      return 1;
+    case 50:
+      return 2;
+    case 51:
+      return 3;
+    case 70:
+      return 4;
+    case 72:
+      return 5;
+    case 73:
+      return 6;
+    case 74:
+      return 7;
+    case 370:
+      return 8;
+    default:
+      return -1;
   }
 }
 

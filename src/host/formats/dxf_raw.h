@@ -9,8 +9,8 @@
 namespace host::dxf {
 
 struct RawGroups {
-  std::string entity;  // the entity type ("TEXT", "VERTEX", ...)
-  std::string name;    // group 2: the block a DIMENSION draws
+  std::string entity;             // the entity type ("TEXT", "VERTEX", ...)
+  std::string name;               // group 2: the block a DIMENSION draws
   std::vector<std::string> info;  // INFO attributes from our XDATA, as in the file
   std::string mtext_chunks;       // MTEXT text before its last piece
 

@@ -32,7 +32,8 @@ class Importer : public DL_CreationAdapter {
  public:
   Importer(const std::string& path, std::uintmax_t file_size) : path_(path) {
     // about 150 bytes of DXF per entity: one allocation instead of a growing array
-    assembly_.reserve(static_cast<std::size_t>(std::min<std::uintmax_t>(file_size / 150, 1'000'000)));
+    assembly_.reserve(
+        static_cast<std::size_t>(std::min<std::uintmax_t>(file_size / 150, 1'000'000)));
   }
 
   // -- raw groups, in file order, before dxflib handles them
@@ -51,7 +52,7 @@ class Importer : public DL_CreationAdapter {
     dxf::LayerProps p;
     int color = std::abs(a.getColor());
     p.stroke.color = a.getColor24() >= 0 ? dxf::true_color_to_rgb(a.getColor24())
-                                          : dxf::aci_to_rgb(color == 0 || color == 256 ? 7 : color);
+                                         : dxf::aci_to_rgb(color == 0 || color == 256 ? 7 : color);
     std::string lt = upper(a.getLinetype());
     p.stroke.linetype = lt == "BYLAYER" || lt == "BYBLOCK" ? "SOLID" : dxf::host_linetype(lt);
     int lw = raw_.flushed().integer(370, -3);
@@ -175,15 +176,11 @@ class Importer : public DL_CreationAdapter {
   void addDimDiametric(const DL_DimensionData&, const DL_DimDiametricData&) override {
     dimension();
   }
-  void addDimAngular(const DL_DimensionData&, const DL_DimAngular2LData&) override {
-    dimension();
-  }
+  void addDimAngular(const DL_DimensionData&, const DL_DimAngular2LData&) override { dimension(); }
   void addDimAngular3P(const DL_DimensionData&, const DL_DimAngular3PData&) override {
     dimension();
   }
-  void addDimOrdinate(const DL_DimensionData&, const DL_DimOrdinateData&) override {
-    dimension();
-  }
+  void addDimOrdinate(const DL_DimensionData&, const DL_DimOrdinateData&) override { dimension(); }
 
   void addText(const DL_TextData& d) override {
     const dxf::RawGroups& r = raw_.flushed();
@@ -271,9 +268,8 @@ class Importer : public DL_CreationAdapter {
     std::vector<Element> elements = assembly_.finish(path_);
     Drawing drawing;
     drawing.id = next_id();
-    drawing.number = number_ && !number_->empty()
-                         ? *number_
-                         : std::filesystem::path(path_).stem().string();
+    drawing.number =
+        number_ && !number_->empty() ? *number_ : std::filesystem::path(path_).stem().string();
     Sheet sheet;
     sheet.id = next_id();
     sheet.name = "1";

@@ -15,7 +15,8 @@ namespace {
 constexpr std::size_t kMaxLine = 1022;
 
 std::string_view trim(std::string_view s) {
-  while (!s.empty() && (s.back() == '\r' || s.back() == ' ' || s.back() == '\t')) s.remove_suffix(1);
+  while (!s.empty() && (s.back() == '\r' || s.back() == ' ' || s.back() == '\t'))
+    s.remove_suffix(1);
   while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
   return s;
 }
@@ -45,7 +46,8 @@ class Scanner {
       int code = 0;
       auto [ptr, ec] = std::from_chars(code_text.data(), code_text.data() + code_text.size(), code);
       if (ec != std::errc() || ptr != code_text.data() + code_text.size())
-        fail(code_line, "group code expected, found \"" + std::string(code_text.substr(0, 40)) + "\"");
+        fail(code_line,
+             "group code expected, found \"" + std::string(code_text.substr(0, 40)) + "\"");
       if (code == 0) {
         entity = trim(value);
         if (entity == "SECTION") sections_ = true;
@@ -96,7 +98,8 @@ class Scanner {
 
 void check_dxf_structure(const std::string& path) {
   std::error_code ec;
-  if (std::filesystem::is_directory(path, ec)) throw Error("Cannot read DXF file " + path + ": it is a directory");
+  if (std::filesystem::is_directory(path, ec))
+    throw Error("Cannot read DXF file " + path + ": it is a directory");
   std::ifstream in(path, std::ios::binary);
   if (!in) throw Error("Cannot open DXF file " + path);
   std::string text(std::filesystem::file_size(path, ec), '\0');

@@ -17,8 +17,8 @@ struct Rgb8 {
 // brightnesses at full and half saturation, 250..255 greys.
 std::array<Rgb8, 256> make_palette() {
   std::array<Rgb8, 256> p{};
-  const Rgb8 fixed[10] = {{0, 0, 0},     {255, 0, 0},     {255, 255, 0},   {0, 255, 0},
-                          {0, 255, 255}, {0, 0, 255},     {255, 0, 255},   {255, 255, 255},
+  const Rgb8 fixed[10] = {{0, 0, 0},       {255, 0, 0},    {255, 255, 0}, {0, 255, 0},
+                          {0, 255, 255},   {0, 0, 255},    {255, 0, 255}, {255, 255, 255},
                           {128, 128, 128}, {192, 192, 192}};
   std::copy(std::begin(fixed), std::end(fixed), p.begin());
   const double brightness[5] = {1.0, 0.65, 0.5, 0.3, 0.15};
@@ -44,7 +44,9 @@ const std::array<Rgb8, 256>& palette() {
   return p;
 }
 
-int channel8(double v) { return static_cast<int>(std::lround(std::clamp(v, 0.0, 1.0) * 255)); }
+int channel8(double v) {
+  return static_cast<int>(std::lround(std::clamp(v, 0.0, 1.0) * 255));
+}
 
 std::string upper(std::string_view s) {
   std::string u(s);
@@ -52,9 +54,11 @@ std::string upper(std::string_view s) {
   return u;
 }
 
-bool starts(const std::string& s, std::string_view prefix) { return s.rfind(prefix, 0) == 0; }
+bool starts(const std::string& s, std::string_view prefix) {
+  return s.rfind(prefix, 0) == 0;
+}
 
-constexpr int kLineweights[] = {0,  5,  9,  13, 15, 18, 20,  25,  30,  35,  40,  50,
+constexpr int kLineweights[] = {0,  5,  9,  13, 15, 18,  20,  25,  30,  35,  40,  50,
                                 53, 60, 70, 80, 90, 100, 106, 120, 140, 158, 200, 211};
 
 }  // namespace
@@ -96,13 +100,28 @@ std::string host_linetype(std::string_view dxf_name) {
   if (starts(n, "ACAD_ISO") && n.size() >= 10) {
     int iso = (n[8] - '0') * 10 + (n[9] - '0');
     switch (iso) {
-      case 2: return "DASHED";
-      case 3: return "LONG_DASHED";
-      case 4: case 8: return "CENTER";
-      case 7: return "DOTTED";
-      case 10: case 11: return "DASH_CENTER";
-      case 5: case 6: case 9: case 12: case 13: case 14: case 15: return "PHANTOM";
-      default: return "SOLID";
+      case 2:
+        return "DASHED";
+      case 3:
+        return "LONG_DASHED";
+      case 4:
+      case 8:
+        return "CENTER";
+      case 7:
+        return "DOTTED";
+      case 10:
+      case 11:
+        return "DASH_CENTER";
+      case 5:
+      case 6:
+      case 9:
+      case 12:
+      case 13:
+      case 14:
+      case 15:
+        return "PHANTOM";
+      default:
+        return "SOLID";
     }
   }
   if (starts(n, "DASHDOT") || starts(n, "BORDER")) return "DASH_CENTER";

@@ -58,8 +58,7 @@ bool all_ascii(std::string_view s) {
 
 // "\U+XXXX" at s[i]: the code point, or 0 when it is not such an escape.
 char32_t unicode_escape_at(std::string_view s, std::size_t i) {
-  if (i + 7 > s.size() || s[i] != '\\' || (s[i + 1] != 'U' && s[i + 1] != 'u') ||
-      s[i + 2] != '+')
+  if (i + 7 > s.size() || s[i] != '\\' || (s[i + 1] != 'U' && s[i + 1] != 'u') || s[i + 2] != '+')
     return 0;
   unsigned value = 0;
   auto [ptr, ec] = std::from_chars(s.data() + i + 3, s.data() + i + 7, value, 16);
@@ -155,12 +154,24 @@ std::string plain_text(std::string_view s) {
       continue;
     }
     switch (std::tolower(static_cast<unsigned char>(decoded[i + 2]))) {
-      case 'd': append_utf8(out, 0x00B0); break;
-      case 'p': append_utf8(out, 0x00B1); break;
-      case 'c': append_utf8(out, 0x2300); break;
-      case '%': out += '%'; break;
-      case 'u': case 'o': case 'k': break;
-      default: out += decoded.substr(i, 3);
+      case 'd':
+        append_utf8(out, 0x00B0);
+        break;
+      case 'p':
+        append_utf8(out, 0x00B1);
+        break;
+      case 'c':
+        append_utf8(out, 0x2300);
+        break;
+      case '%':
+        out += '%';
+        break;
+      case 'u':
+      case 'o':
+      case 'k':
+        break;
+      default:
+        out += decoded.substr(i, 3);
     }
     i += 3;
   }
@@ -238,17 +249,26 @@ MText parse_mtext(std::string_view s) {
       char code = s[i + 1];
       i += 2;
       switch (code) {
-        case 'P': case 'N': case 'X':
+        case 'P':
+        case 'N':
+        case 'X':
           m.lines.push_back(std::move(line));
           line.clear();
           break;
-        case '\\': case '{': case '}':
+        case '\\':
+        case '{':
+        case '}':
           text(std::string_view(&code, 1));
           break;
         case '~':
           text(" ");
           break;
-        case 'L': case 'l': case 'O': case 'o': case 'K': case 'k':
+        case 'L':
+        case 'l':
+        case 'O':
+        case 'o':
+        case 'K':
+        case 'k':
           break;
         case 'S':
           text(stacked(code_argument(s, i)));
@@ -263,7 +283,14 @@ MText parse_mtext(std::string_view s) {
           if (!visible_seen) m.slant = v;
           break;
         }
-        case 'f': case 'F': case 'H': case 'T': case 'A': case 'C': case 'c': case 'p':
+        case 'f':
+        case 'F':
+        case 'H':
+        case 'T':
+        case 'A':
+        case 'C':
+        case 'c':
+        case 'p':
           code_argument(s, i);
           break;
         default:

@@ -197,8 +197,8 @@ class SheetWriter {
     dxf_.writePolyline(dw_, DL_PolylineData(static_cast<int>(points.size()), 0, 0, closed ? 1 : 0),
                        attr);
     for (std::size_t i = 0; i < points.size(); ++i)
-      dxf_.writeVertex(dw_, DL_VertexData(points[i].x, points[i].y, 0,
-                                          i < bulges.size() ? bulges[i] : 0.0));
+      dxf_.writeVertex(
+          dw_, DL_VertexData(points[i].x, points[i].y, 0, i < bulges.size() ? bulges[i] : 0.0));
     dxf_.writePolylineEnd(dw_);
   }
 
