@@ -54,8 +54,8 @@ Value button_box(const char* id, const char* title, List buttons) {
 }  // namespace
 
 void tavrin_menu() {
-  const host::KeywordArgs version(host::sd_inq_version());
-  const Value major = host::read_literal(version.string("major", "0"));
+  const List version = host::sd_inq_version();
+  const Value major = host::read_literal(host::KeywordArgs(version).string("major", "0"));
   if (major.is_number() && host::numeric_compare(major, Value(18)) < 0) {
     tavrin_wui_menu();
   } else {

@@ -43,7 +43,8 @@ TEST_F(QueueTest, ResetEmptiesTheQueueAndForgetsCommandsAndVersion) {
   EXPECT_FALSE(host::command_registered("ERSTER"));
   EXPECT_EQ(host::sd_inq_version(), (host::List{host::kw("major"), "18", host::kw("minor"), "0"}));
   host::set_host_major_version(20);
-  EXPECT_EQ(host::KeywordArgs(host::sd_inq_version()).string("major"), "20");
+  const host::List version = host::sd_inq_version();
+  EXPECT_EQ(host::KeywordArgs(version).string("major"), "20");
 }
 
 TEST_F(QueueTest, RegisteredCommandsRunByNameInAnyCaseWithTheirArguments) {

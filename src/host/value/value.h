@@ -131,6 +131,8 @@ Value numeric_subtract(const Value& a, const Value& b);
 class KeywordArgs {
  public:
   explicit KeywordArgs(const List& args) : args_(args) {}
+  // It keeps a reference: a temporary list would be gone before the first look-up.
+  explicit KeywordArgs(List&&) = delete;
   bool present(std::string_view key) const;
   std::optional<Value> value(std::string_view key) const;
   std::string string(std::string_view key, std::string fallback = "") const;
