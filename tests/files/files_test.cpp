@@ -1,0 +1,194 @@
+// File and directory services: the private temporary directory, the profile directory, the
+// working directory, listings with wildcards, and writing files atomically.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+
+#include "host/api/error.h"
+#include "host/api/files.h"
+#include "host/api/testing.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+class Files : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    host::reset_host();
+    std::string pattern = (fs::temp_directory_path() / "tv-files-XXXXXX").string();
+    ASSERT_NE(mkdtemp(pattern.data()), nullptr);
+    dir_ = pattern;
+    old_cwd_ = fs::current_path();
+  }
+  void TearDown() override {
+    fs::current_path(old_cwd_);
+    std::error_code ignored;
+    fs::remove_all(dir_, ignored);
+  }
+  std::string path(const std::string& name) const { return (dir_ / name).string(); }
+  std::string touch(const std::string& name, const std::string& content = "x") const {
+    std::ofstream(path(name)) << content;
+    return path(name);
+  }
+  fs::path dir_, old_cwd_;
+};
+
+TEST_F(Files, TempDirIsPrivateStableAndEndsInASlash) {
+  const std::string tmp = host::sd_inq_temp_dir();
+  ASSERT_FALSE(tmp.empty());
+  EXPECT_EQ(tmp.back(), '/');
+  EXPECT_EQ(host::sd_inq_temp_dir(), tmp);
+  struct stat st;
+  ASSERT_EQ(stat(tmp.c_str(), &st), 0);
+  EXPECT_EQ(st.st_mode & 0777, 0700u);
+  const std::string unique = host::sd_gen_unique_filename(tmp);
+  EXPECT_EQ(unique.rfind(tmp, 0), 0u);
+  EXPECT_FALSE(fs::exists(unique));
+  EXPECT_NE(host::sd_gen_unique_filename(tmp), unique);
+}
+
+TEST_F(Files, TempDirOutlivesAForkedChildThatExits) {
+  const std::string tmp = host::sd_inq_temp_dir();
+  const pid_t child = fork();
+  if (child == 0) std::exit(0);  // runs the exit handlers of the copied process
+  ASSERT_GT(child, 0);
+  waitpid(child, nullptr, 0);
+  EXPECT_TRUE(fs::is_directory(tmp));
+}
+
+TEST_F(Files, TempDirIsRemovedWithItsFilesWhenTheProcessEnds) {
+  // A fresh process (the test program run again) creates, records and leaves its directory.
+  GTEST_FLAG_SET(death_test_style, "threadsafe");
+  const std::string record = path("tmpdir.txt");
+  setenv("TV_TEMPDIR_RECORD", record.c_str(), 0);  // the rerun keeps the first run's record
+  EXPECT_EXIT(
+      {
+        const std::string tmp = host::sd_inq_temp_dir();
+        std::ofstream(tmp + "inhalt.lsp") << "(x)";
+        std::ofstream(std::getenv("TV_TEMPDIR_RECORD")) << tmp;
+        std::exit(0);
+      },
+      ::testing::ExitedWithCode(0), "");
+  unsetenv("TV_TEMPDIR_RECORD");
+  std::string recorded;
+  std::ifstream(record) >> recorded;
+  ASSERT_FALSE(recorded.empty());
+  EXPECT_FALSE(fs::exists(recorded));
+}
+
+TEST_F(Files, ProfileDirComesFromTheEnvironmentAndIsCreated) {
+  const std::string wanted = path("profil/tavrin");
+  setenv("TAVRIN_PROFILE_DIR", wanted.c_str(), 1);
+  EXPECT_EQ(host::sd_inq_user_profiledir_pathname(), wanted);
+  EXPECT_TRUE(fs::is_directory(wanted));
+  unsetenv("TAVRIN_PROFILE_DIR");
+  const char* home = std::getenv("HOME");
+  const std::string old_home = home ? home : "";
+  setenv("HOME", dir_.c_str(), 1);
+  EXPECT_EQ(host::sd_inq_user_profiledir_pathname(), path(".config/tavrin"));
+  setenv("HOME", old_home.c_str(), 1);
+  touch("datei");
+  setenv("TAVRIN_PROFILE_DIR", path("datei").c_str(), 1);
+  EXPECT_THROW(host::sd_inq_user_profiledir_pathname(), host::Error);
+  unsetenv("TAVRIN_PROFILE_DIR");
+}
+
+TEST_F(Files, WorkingDirectoryIsTheProcessOne) {
+  host::sd_set_current_working_directory(dir_.string());
+  EXPECT_EQ(host::sd_get_current_working_directory(), fs::canonical(dir_).string());
+  touch("relativ.dat", "12345");
+  EXPECT_EQ(host::sd_inq_file_size("relativ.dat"), host::Value(5));
+  try {
+    host::sd_set_current_working_directory(path("fehlt"));
+    ADD_FAILURE() << "no error";
+  } catch (const host::Error& e) {
+    EXPECT_NE(std::string(e.what()).find(path("fehlt")), std::string::npos);
+  }
+}
+
+TEST_F(Files, StatusSizeMoveAndDelete) {
+  const std::string file = touch("a.mi", "abc");
+  EXPECT_TRUE(host::sd_inq_file_status(file, host::kw("existence")).truthy());
+  EXPECT_TRUE(host::sd_inq_file_status(dir_.string(), host::kw("existence")).truthy());
+  EXPECT_TRUE(host::sd_inq_file_status(path("b"), host::kw("existence")).is_nil());
+  EXPECT_EQ(host::sd_inq_file_size(file), host::Value(3));
+  EXPECT_TRUE(host::sd_inq_file_size(path("b")).is_nil());
+  EXPECT_TRUE(host::sd_inq_file_size(dir_.string()).is_nil());
+  EXPECT_TRUE(host::sd_directory_p(dir_.string()));
+  EXPECT_FALSE(host::sd_directory_p(file));
+
+  touch("a.mi.org", "old");
+  EXPECT_TRUE(host::sd_move_file(file, file + ".org").truthy());  // replaces the old backup
+  EXPECT_EQ(host::read_file(file + ".org"), "abc");
+  EXPECT_TRUE(host::sd_move_file(file, file + ".org").is_nil());
+  EXPECT_TRUE(host::sd_delete_file(file + ".org").truthy());
+  EXPECT_TRUE(host::sd_delete_file(file + ".org").is_nil());
+  EXPECT_TRUE(host::sd_delete_file(dir_.string()).is_nil());
+}
+
+TEST_F(Files, WildcardsMatchWholeCharacters) {
+  const struct {
+    const char *pattern, *text;
+    bool match;
+  } cases[] = {
+      {"*", "", true},          {"***", "alles", true},   {"*.mi", "a.mi", true},
+      {"*.mi", "a.MI", false},  {"*.mi", "a.mi.org", false}, {"?.dxf", "Ä.dxf", true},
+      {"??", "Ä", false},       {"*Änderungen*", "AENDERUNGEN: Änderungen", true},
+      {"a*b*c", "axxbyyc", true}, {"a*b*c", "axxbyy", false}, {"", "", true}, {"", "x", false},
+  };
+  for (const auto& c : cases)
+    EXPECT_EQ(host::sd_string_match_pattern_p(c.pattern, c.text), c.match) << c.pattern << " / " << c.text;
+  // Many stars against a long text must not take exponential time.
+  EXPECT_FALSE(host::sd_string_match_pattern_p(std::string(30, '*') + "b", std::string(5000, 'a')));
+}
+
+TEST_F(Files, ListingFiltersByNameInDirectoryOrder) {
+  for (const char* name : {"1.mi", "2.dxf", "3.mi", "x.mi.org"}) touch(name);
+  fs::create_directory(path("unter.mi"));
+  std::vector<std::string> expected;
+  for (const auto& entry : fs::directory_iterator(dir_)) {
+    const std::string name = entry.path().filename().string();
+    if (name.ends_with(".mi")) expected.push_back(path(name));
+  }
+  std::vector<std::string> listed;
+  for (const auto& v : host::sd_directory_list(dir_.string(), "*.mi")) listed.push_back(v.as_string());
+  EXPECT_EQ(listed, expected);
+  EXPECT_EQ(listed.size(), 3u);  // directories are listed too; the caller tells them apart
+  EXPECT_THROW(host::sd_directory_list(path("fehlt"), "*"), host::Error);
+}
+
+TEST_F(Files, AtomicWriteReplacesWholeFilesOnly) {
+  const std::string target = touch("TavrinStandard.dat", "alt");
+  chmod(target.c_str(), 0640);
+  host::write_file_atomically(target, "neu\n");
+  EXPECT_EQ(host::read_file(target), "neu\n");
+  struct stat st;
+  ASSERT_EQ(stat(target.c_str(), &st), 0);
+  EXPECT_EQ(st.st_mode & 0777, 0640u);
+  // Nothing is left beside the target.
+  EXPECT_EQ(std::distance(fs::directory_iterator(dir_), fs::directory_iterator()), 1);
+
+  // Through a link the file it points to is replaced, and the link stays.
+  fs::create_symlink(target, path("link.dat"));
+  host::write_file_atomically(path("link.dat"), "über den Link");
+  EXPECT_TRUE(fs::is_symlink(path("link.dat")));
+  EXPECT_EQ(host::read_file(target), "über den Link");
+
+  const std::string unwritable = path("fehlt/x.dat");
+  try {
+    host::write_file_atomically(unwritable, "x");
+    ADD_FAILURE() << "no error";
+  } catch (const host::Error& e) {
+    EXPECT_NE(std::string(e.what()).find(unwritable), std::string::npos);
+  }
+  EXPECT_THROW(host::read_file(path("fehlt.dat")), host::Error);
+  EXPECT_THROW(host::read_file(dir_.string()), host::Error);
+}
+
+}  // namespace
