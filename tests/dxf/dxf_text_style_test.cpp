@@ -152,6 +152,14 @@ TEST(DxfGeometry, PlacementKeepsCirclesUnlessScaledUnevenly) {
   EXPECT_NEAR(text.text.angle, 90, 1e-9);
   EXPECT_NEAR(text.text.size, 2, 1e-9);
   EXPECT_NEAR(text.text.ratio, 2, 1e-9);
+
+  auto mirrored_text = make_element(ElementKind::Text, {{1, 1}});
+  mirrored_text.text.adjust = 4;  // middle left
+  mirrored_text.text.angle = 30;
+  host::dxf::transform_element(mirrored_text, Affine::scaling(-1, 1));
+  EXPECT_EQ(mirrored_text.points[0], (host::Vec2{-1, 1}));
+  EXPECT_EQ(mirrored_text.text.adjust, 6);  // middle right
+  EXPECT_NEAR(mirrored_text.text.angle, 330, 1e-9);
 }
 
 }  // namespace

@@ -136,7 +136,16 @@ void transform_text(Element& e, const Affine& m) {
   Vec2 up = m.apply_vector({-std::sin(rad(e.text.angle)), std::cos(rad(e.text.angle))});
   double along = length(dir), across = length(up);
   e.points[0] = m.apply(e.points[0]);
-  if (along > kEps) e.text.angle = normalize_deg(direction_deg(dir));
+  if (m.det() < 0 && across > kEps) {
+    // Mirrored: the text stays readable, upright along the mirrored up direction, and
+    // its horizontal adjustment changes sides (as CAD programs show mirrored text).
+    e.text.angle = normalize_deg(direction_deg(up) - 90);
+    int adjust = std::clamp(e.text.adjust, 1, 9);
+    int col = (adjust - 1) % 3;
+    e.text.adjust = adjust - col + (2 - col);
+  } else if (along > kEps) {
+    e.text.angle = normalize_deg(direction_deg(dir));
+  }
   if (across > kEps) {
     e.text.size *= across;
     e.text.ratio *= along / across;

@@ -34,7 +34,8 @@ std::vector<Vec2> spline_points(int degree, const std::vector<Vec2>& control,
 
 // Applies the transform. Circles, arcs and bulged polylines stay exact under rotation,
 // uniform scale and mirroring; a non-uniform scale turns them into polylines. Rectangles
-// that no longer have axis-parallel sides become closed polylines.
+// that no longer have axis-parallel sides become closed polylines. Mirrored texts stay
+// readable with their horizontal adjustment on the other side.
 void transform_element(Element& element, const Affine& m);
 
 }  // namespace host::dxf
