@@ -101,7 +101,8 @@ TEST_F(NumericTest, KeywordArgsTakeWhatFollowsTheKey) {
   EXPECT_EQ(k.number("height", 297), 297.0);
   EXPECT_EQ(k.string("title"), "Blatt");
   EXPECT_EQ(k.string("missing", "none"), "none");
-  EXPECT_FALSE(KeywordArgs(List{"accept"}).present("accept"));
+  const List text_only{"accept"};
+  EXPECT_FALSE(KeywordArgs(text_only).present("accept"));
 }
 
 }  // namespace
