@@ -6,6 +6,7 @@
 #include <locale>
 
 #include "drawing_fixture.h"
+#include "host/api/files.h"
 #include "host/drawing/store.h"
 #include "host/formats/mi.h"
 
@@ -126,6 +127,14 @@ TEST_F(MiFormat, HandWrittenFilesWithCommentsCrlfAndBomRead) {
   EXPECT_FALSE(d.number.has_value());
   ASSERT_EQ(d.sheets[0].elements.size(), 1u);
   EXPECT_EQ(d.sheets[0].elements[0].points[1], (host::Vec2{10, 10}));
+}
+
+TEST_F(MiFormat, TheReferenceExampleReads) {
+  const std::string doc = host::read_file(std::string(TAVRIN_SOURCE_DIR) + "/docs/mi-format.md");
+  const auto start = doc.find("```\n") + 4;
+  const host::Drawing d = host::read_mi_text(doc.substr(start, doc.find("```", start) - start), "mi-format.md");
+  ASSERT_EQ(d.sheets.size(), 2u);
+  EXPECT_EQ(d.sheets[0].elements.at(1).info, (std::vector<std::string>{"BENENNUNG"}));
 }
 
 TEST_F(MiFormat, BadInputGivesOneErrorNamingFileAndLine) {
