@@ -89,8 +89,7 @@ Drawing empty_drawing() {
   d.id = next_id();
   Sheet sheet;
   sheet.id = next_id();
-  sheet.name = "1";
-  sheet.unique_name = "1";
+  sheet.name = sheet.unique_name = std::string(1, '1');
   d.sheets.push_back(std::move(sheet));
   return d;
 }

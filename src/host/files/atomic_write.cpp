@@ -50,8 +50,8 @@ std::string resolve_target(const std::string& path) {
 }
 
 void sync_directory(const std::string& path) {
-  std::string dir = fs::path(path).parent_path().string();
-  if (dir.empty()) dir = ".";
+  const fs::path parent = fs::path(path).parent_path();
+  const std::string dir = parent.empty() ? std::string(".") : parent.string();
   const int fd = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY);
   if (fd < 0) return;
   ::fsync(fd);
