@@ -226,7 +226,21 @@ class MiReader {
       if (other.unique_name == sheet.unique_name)
         fail("a second sheet with unique name \"" + shown(sheet.unique_name) + "\"");
     }
+    sheet.elements.reserve(lines_of_sheet());
     drawing_.sheets.push_back(std::move(sheet));
+  }
+
+  // The number of lines up to the next sheet or the end: room for the sheet's elements at
+  // once, instead of moving them every time the vector grows.
+  std::size_t lines_of_sheet() const {
+    std::size_t n = 0;
+    for (const char* p = p_; p < end_; ++n) {
+      while (p < end_ && (*p == ' ' || *p == '\t')) ++p;
+      if (end_ - p >= 5 && (std::memcmp(p, "sheet", 5) == 0 || std::memcmp(p, "end", 3) == 0)) break;
+      const void* nl = std::memchr(p, '\n', static_cast<std::size_t>(end_ - p));
+      p = nl ? static_cast<const char*>(nl) + 1 : end_;
+    }
+    return n;
   }
 
   void read_element(std::string_view word) {
