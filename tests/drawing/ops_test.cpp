@@ -180,4 +180,16 @@ TEST_F(Ops, SheetsAreSavedAsMiIntoTheWorkingDirectory) {
             std::string::npos);
 }
 
+TEST_F(Ops, SheetsAreSavedAsDxfAndLoadBack) {
+  host::am_load_drawing({kw("filename"), example("flansch.mi")});
+  const Value first = host::sd_am_inq_all_sheets().at(0);
+  host::am_save_sheet_dxf({kw("sheet"), first, kw("overwrite"), kw("filename"), "4711_A_1.dxf"});
+  EXPECT_THROW(host::am_save_sheet_dxf({kw("sheet"), first, kw("filename"), "4711_A_1.dxf"}), host::Error);
+  host::am_load_drawing({kw("filename"), path("4711_A_1.dxf")});
+  const auto extent = host::current_drawing().current_sheet().extent();
+  ASSERT_TRUE(extent);
+  EXPECT_NEAR(extent->second.x, 400, 1e-6);
+  EXPECT_NEAR(extent->second.y, 280, 1e-6);
+}
+
 }  // namespace
