@@ -118,7 +118,7 @@ void append_header(std::string& out, const Drawing& drawing, std::size_t current
   out += '\n';
 }
 
-std::size_t estimated_size(std::size_t elements) { return 256 + elements * 64; }
+std::size_t estimated_size(std::size_t elements) { return 256 + elements * 96; }
 
 }  // namespace
 
