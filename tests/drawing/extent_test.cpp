@@ -36,12 +36,15 @@ void expect_box(const host::Sheet& s, Vec2 lo, Vec2 hi) {
   EXPECT_NEAR(box->second.y, hi.y, 1e-9);
 }
 
-TEST(Extent, EmptySheetHasNone) { EXPECT_FALSE(host::Sheet{}.extent()); }
+TEST(Extent, EmptySheetHasNone) {
+  EXPECT_FALSE(host::Sheet{}.extent());
+}
 
 TEST(Extent, CirclesAndArcsAreExact) {
   expect_box(sheet_with(arc({10, 20}, 5, 0, 0)), {5, 15}, {15, 25});
   // Across 0 degrees: the rightmost point is on the arc, the top and bottom are its ends.
-  const double s10 = 5 * std::sin(10 * std::numbers::pi / 180), c10 = 5 * std::cos(10 * std::numbers::pi / 180);
+  const double s10 = 5 * std::sin(10 * std::numbers::pi / 180),
+               c10 = 5 * std::cos(10 * std::numbers::pi / 180);
   expect_box(sheet_with(arc({0, 0}, 5, 350, 10)), {c10, -s10}, {5, s10});
   // The same ends the other way round sweep over 90, 180 and 270 degrees.
   expect_box(sheet_with(arc({0, 0}, 5, 10, 350)), {-5, -5}, {c10, 5});

@@ -41,7 +41,8 @@ host::Drawing full_drawing() {
   poly.bulges = {0.41421356237309503, -1};
   poly.closed = true;
   poly.sketch = "INFO";
-  Element rect = element(ElementKind::Rectangle, {{std::numeric_limits<double>::max(), 5}, {4.9e-324, -7}});
+  Element rect =
+      element(ElementKind::Rectangle, {{std::numeric_limits<double>::max(), 5}, {4.9e-324, -7}});
   Element circle = element(ElementKind::Circle, {{5, 5}});
   circle.radius = 2.5;
   Element arc = element(ElementKind::Arc, {{1, 2}});
@@ -50,7 +51,14 @@ host::Drawing full_drawing() {
   arc.end_angle = 10.125;
   Element text = element(ElementKind::Text, {{5, -5}});
   text.text = {{"Zeile mit \"Anführung\" und \\", "", "Tab\tund\x01Steuerzeichen", "Ä\xff roh"},
-               2.5, 30, 7, "iso 3098", 0.8, 15, 2.2, true};
+               2.5,
+               30,
+               7,
+               "iso 3098",
+               0.8,
+               15,
+               2.2,
+               true};
   text.info = {"zuletzt", "AENDERUNGEN: Änderungen", "zuletzt"};  // stored order, repeats kept
   text.sketch = "INFO";
   for (auto* e : {&line, &poly, &rect, &circle, &arc, &text}) s1.elements.push_back(*e);
@@ -73,7 +81,8 @@ void expect_same(const host::Drawing& a, const host::Drawing& b) {
     EXPECT_EQ(a.sheets[i].frame_type, b.sheets[i].frame_type);
     ASSERT_EQ(a.sheets[i].elements.size(), b.sheets[i].elements.size());
     for (std::size_t j = 0; j < a.sheets[i].elements.size(); ++j)
-      EXPECT_TRUE(a.sheets[i].elements[j].same_content(b.sheets[i].elements[j])) << "sheet " << i << " element " << j;
+      EXPECT_TRUE(a.sheets[i].elements[j].same_content(b.sheets[i].elements[j]))
+          << "sheet " << i << " element " << j;
   }
 }
 
@@ -122,7 +131,8 @@ TEST_F(MiFormat, SheetAndSketchFilesHoldTheirPart) {
 TEST_F(MiFormat, HandWrittenFilesWithCommentsCrlfAndBomRead) {
   const auto d = host::read_mi_text(
       "\xEF\xBB\xBF# comment\r\ntavrin-mi 1\r\n\r\n  drawing ~ \"2D_PROCESS\" 0\r\n"
-      "sheet \"1\" \"1\" \"1:1\" \"\"\r\n# a line\r\n\tline 1 1 1 \"SOLID\"  0.5 2 0 0 10.0 1e1 \"\" 0\r\nend\r\n",
+      "sheet \"1\" \"1\" \"1:1\" \"\"\r\n# a line\r\n\tline 1 1 1 \"SOLID\"  0.5 2 0 0 10.0 1e1 "
+      "\"\" 0\r\nend\r\n",
       "hand.mi");
   EXPECT_FALSE(d.number.has_value());
   ASSERT_EQ(d.sheets[0].elements.size(), 1u);
@@ -132,35 +142,48 @@ TEST_F(MiFormat, HandWrittenFilesWithCommentsCrlfAndBomRead) {
 TEST_F(MiFormat, TheReferenceExampleReads) {
   const std::string doc = host::read_file(std::string(TAVRIN_SOURCE_DIR) + "/docs/mi-format.md");
   const auto start = doc.find("```\n") + 4;
-  const host::Drawing d = host::read_mi_text(doc.substr(start, doc.find("```", start) - start), "mi-format.md");
+  const host::Drawing d =
+      host::read_mi_text(doc.substr(start, doc.find("```", start) - start), "mi-format.md");
   ASSERT_EQ(d.sheets.size(), 2u);
   EXPECT_EQ(d.sheets[0].elements.at(1).info, (std::vector<std::string>{"BENENNUNG"}));
 }
 
 TEST_F(MiFormat, BadInputGivesOneErrorNamingFileAndLine) {
-  const std::string head = "tavrin-mi 1\ndrawing ~ \"2D_PROCESS\" 0\nsheet \"1\" \"1\" \"1:1\" \"\"\n";
+  const std::string head =
+      "tavrin-mi 1\ndrawing ~ \"2D_PROCESS\" 0\nsheet \"1\" \"1\" \"1:1\" \"\"\n";
   const std::string line = "line 1 1 1 \"SOLID\" 0 2 0 0 10 10 \"\" 0\n";
   const struct {
     std::string text, message;
   } cases[] = {
       {"", "bad.mi:1: the file is empty"},
-      {"\x7f" "ELF\x02\x01\x01\0\0\0binary"s, "bad.mi:1: not a tavrin drawing file (the header \"tavrin-mi\" is missing)"},
+      {"\x7f"
+       "ELF\x02\x01\x01\0\0\0binary"s,
+       "bad.mi:1: not a tavrin drawing file (the header \"tavrin-mi\" is missing)"},
       {"tavrin-mi 2\n", "bad.mi:1: unsupported version 2 (this host reads version 1)"},
       {"tavrin-mi 1\n", "bad.mi:1: the file ends after its header (truncated)"},
       {head + line, "bad.mi:4: the file ends without \"end\" (truncated)"},
       {head + "line 1 1 1 \"SOLID\" 0 2 0 0 10", "bad.mi:4: line ends before y"},
-      {head + "line 1 1 1 \"SOLID\" 0 2 0 0 1,5 10 \"\" 0\nend\n", "bad.mi:4: bad number \"1,5\" for x"},
-      {head + "line 1 1 1 \"SOLID\" 0 2 0 0 nan 10 \"\" 0\nend\n", "bad.mi:4: bad number \"nan\" for x"},
+      {head + "line 1 1 1 \"SOLID\" 0 2 0 0 1,5 10 \"\" 0\nend\n",
+       "bad.mi:4: bad number \"1,5\" for x"},
+      {head + "line 1 1 1 \"SOLID\" 0 2 0 0 nan 10 \"\" 0\nend\n",
+       "bad.mi:4: bad number \"nan\" for x"},
       {head + "lime 1 1 1\nend\n", "bad.mi:4: unknown line kind \"lime\""},
-      {head + "line 1 1 1 \"SOLID\" 0 3 0 0 1 1 2 2 \"\" 0\nend\n", "bad.mi:4: a line that needs exactly 2 points"},
-      {head + "polyline 1 1 1 \"SOLID\" 0 99999999999 0\nend\n", "bad.mi:4: bad point count \"99999999999\""},
-      {head + "text 1 1 1 \"S\" 0 1 0 0 3.5 0 0 \"f\" 1 0 1.6 0 0 \"\" 0\nend\n", "bad.mi:4: bad adjust point \"0\""},
-      {head + "text 1 1 1 \"S\" 0 1 0 0 3.5 0 1 \"f\" 1 0 1.6 0 1 \"a\\q\" \"\" 0\nend\n", "bad.mi:4: unknown escape \\q in a text line"},
-      {head + "text 1 1 1 \"S\" 0 1 0 0 3.5 0 1 \"f\" 1 0 1.6 0 1 \"\xC3(\" \"\" 0\nend\n", "bad.mi:4: invalid UTF-8 in a text line"},
+      {head + "line 1 1 1 \"SOLID\" 0 3 0 0 1 1 2 2 \"\" 0\nend\n",
+       "bad.mi:4: a line that needs exactly 2 points"},
+      {head + "polyline 1 1 1 \"SOLID\" 0 99999999999 0\nend\n",
+       "bad.mi:4: bad point count \"99999999999\""},
+      {head + "text 1 1 1 \"S\" 0 1 0 0 3.5 0 0 \"f\" 1 0 1.6 0 0 \"\" 0\nend\n",
+       "bad.mi:4: bad adjust point \"0\""},
+      {head + "text 1 1 1 \"S\" 0 1 0 0 3.5 0 1 \"f\" 1 0 1.6 0 1 \"a\\q\" \"\" 0\nend\n",
+       "bad.mi:4: unknown escape \\q in a text line"},
+      {head + "text 1 1 1 \"S\" 0 1 0 0 3.5 0 1 \"f\" 1 0 1.6 0 1 \"\xC3(\" \"\" 0\nend\n",
+       "bad.mi:4: invalid UTF-8 in a text line"},
       {head + "sheet \"1\" \"2\" \"1:1\" \"\"\nend\n", "bad.mi:4: a second sheet named \"1\""},
       {head + "end\nline\n", "bad.mi:5: text after \"end\""},
-      {"tavrin-mi 1\ndrawing ~ \"X\" 3\n" + line + "end\n", "bad.mi:3: an element before the first sheet"},
-      {"tavrin-mi 1\ndrawing ~ \"X\" 3\nsheet \"1\" \"1\" \"1:1\" \"\"\nend\n", "bad.mi:2: the current sheet 3 does not exist"},
+      {"tavrin-mi 1\ndrawing ~ \"X\" 3\n" + line + "end\n",
+       "bad.mi:3: an element before the first sheet"},
+      {"tavrin-mi 1\ndrawing ~ \"X\" 3\nsheet \"1\" \"1\" \"1:1\" \"\"\nend\n",
+       "bad.mi:2: the current sheet 3 does not exist"},
   };
   for (const auto& c : cases)
     EXPECT_EQ(error_of([&] { host::read_mi_text(c.text, "bad.mi"); }), c.message) << c.text;
@@ -170,7 +193,8 @@ TEST_F(MiFormat, FileErrorsNameThePath) {
   const std::string missing = path("fehlt.mi");
   EXPECT_NE(error_of([&] { host::read_mi_file(missing); }).find(missing), std::string::npos);
   const std::string garbled = write("kaputt.mi", "tavrin-mi 1\ndrawing ~ \"X\" 0\nsheet \"1\"\n");
-  EXPECT_EQ(error_of([&] { host::read_mi_file(garbled); }), garbled + ":3: line ends before the unique sheet name");
+  EXPECT_EQ(error_of([&] { host::read_mi_file(garbled); }),
+            garbled + ":3: line ends before the unique sheet name");
 }
 
 TEST_F(MiFormat, WriterRefusesWhatItCouldNotReadBack) {
@@ -179,7 +203,8 @@ TEST_F(MiFormat, WriterRefusesWhatItCouldNotReadBack) {
   EXPECT_NE(error_of([&] { host::write_mi_text(d); }), "no error");
   d = full_drawing();
   d.sheets[0].elements[3].radius = -1;
-  EXPECT_EQ(error_of([&] { host::write_mi_text(d); }), "Cannot write a circle that has a negative radius");
+  EXPECT_EQ(error_of([&] { host::write_mi_text(d); }),
+            "Cannot write a circle that has a negative radius");
   EXPECT_NE(error_of([] { host::write_mi_text(host::Drawing{}); }), "no error");
 }
 
@@ -193,11 +218,14 @@ TEST_F(MiFormat, ExamplesLoad) {
   EXPECT_EQ(extent->second, (host::Vec2{400, 280}));
   bool history = false;
   for (const auto& e : flansch.sheets[0].elements)
-    history = history || (!e.info.empty() && e.info.back().find("AENDERUNGEN") != std::string::npos);
+    history =
+        history || (!e.info.empty() && e.info.back().find("AENDERUNGEN") != std::string::npos);
   EXPECT_TRUE(history) << "the change history is the first INFO attribute added";
   EXPECT_FALSE(host::read_drawing_file(example("platte.mi")).number.has_value());
   EXPECT_EQ(host::read_drawing_file(example("baugruppe.bdl")).number, "4712");
-  EXPECT_NE(error_of([] { host::read_drawing_file(example("leer.mi")); }).find("leer.mi: the file is empty"),
+  EXPECT_NE(error_of([] {
+              host::read_drawing_file(example("leer.mi"));
+            }).find("leer.mi: the file is empty"),
             std::string::npos);
 }
 

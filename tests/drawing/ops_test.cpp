@@ -31,8 +31,8 @@ class Ops : public tavrin_test::DrawingTest {
   }
   static List sheet_record() { return host::sd_am_inq_sheet(host::sd_am_inq_curr_sheet()); }
   static Value text_at(double x, double y, const std::string& text) {
-    return host::am_create_text({kw("owner"), kw("current_sheet"), kw("docu-text"), text, kw("style"),
-                                 kw("standard"), Value::point(x, y)});
+    return host::am_create_text({kw("owner"), kw("current_sheet"), kw("docu-text"), text,
+                                 kw("style"), kw("standard"), Value::point(x, y)});
   }
 
   std::filesystem::path old_cwd_;
@@ -40,8 +40,8 @@ class Ops : public tavrin_test::DrawingTest {
 };
 
 TEST_F(Ops, CreateDrawingTakesItsKeywordsInAnyCombination) {
-  host::am_create_drawing({kw("yes"), kw("drawing_type"), kw("no_process"), kw("dwg_number"), "/tmp/x/4711",
-                           kw("frame_type"), "KEIN", kw("view_scale"), "1:1"});
+  host::am_create_drawing({kw("yes"), kw("drawing_type"), kw("no_process"), kw("dwg_number"),
+                           "/tmp/x/4711", kw("frame_type"), "KEIN", kw("view_scale"), "1:1"});
   EXPECT_EQ(host::sd_am_inq_drawing_no(), Value("/tmp/x/4711"));
   EXPECT_EQ(host::current_drawing().drawing_type, "NO_PROCESS");
   EXPECT_EQ(sheet_record(), (List{"1", "1", "1:1", "KEIN"}));
@@ -69,8 +69,12 @@ TEST_F(Ops, SheetsAreCreatedSwitchedAndDeletedByName) {
 
   host::am_current_sheet("1");
   EXPECT_EQ(host::sd_am_inq_curr_sheet_name(), "1");
-  EXPECT_EQ(error_of([] { host::am_current_sheet("Blatt 9"); }), "am_current_sheet: there is no sheet named \"Blatt 9\"");
-  EXPECT_EQ(error_of([] { host::am_sheet_delete({kw("delete_sheet"), "9"}); }), "am_sheet_delete: there is no sheet named \"9\"");
+  EXPECT_EQ(error_of([] { host::am_current_sheet("Blatt 9"); }),
+            "am_current_sheet: there is no sheet named \"Blatt 9\"");
+  EXPECT_EQ(error_of([] {
+              host::am_sheet_delete({kw("delete_sheet"), "9"});
+            }),
+            "am_sheet_delete: there is no sheet named \"9\"");
   EXPECT_THROW(host::sd_am_inq_sheet(Value::handle(host::HandleKind::Sheet, 999999)), host::Error);
 }
 
@@ -84,18 +88,22 @@ TEST_F(Ops, DeletingTheLastSheetLeavesAnEmptyOne) {
 }
 
 TEST_F(Ops, RectanglesAndDocuTextsGoOnTheCurrentSheet) {
-  host::am_geo_rectangle({kw("owner"), kw("current_sheet"), Value::point(0, 0), Value::point(205, -292)});
+  host::am_geo_rectangle(
+      {kw("owner"), kw("current_sheet"), Value::point(0, 0), Value::point(205, -292)});
   const Value text = text_at(5, -5, "Kopf 1 von 2\nÄnderungsmitteilung\n\nletzte");
   const auto& sheet = host::current_drawing().current_sheet();
   ASSERT_EQ(sheet.elements.size(), 2u);
   EXPECT_EQ(sheet.elements[0].kind, host::ElementKind::Rectangle);
   EXPECT_EQ(sheet.extent()->first, (host::Vec2{0, -292}));
   const host::Element& t = sheet.elements[1];
-  EXPECT_EQ(t.text.lines, (std::vector<std::string>{"Kopf 1 von 2", "Änderungsmitteilung", "", "letzte"}));
+  EXPECT_EQ(t.text.lines,
+            (std::vector<std::string>{"Kopf 1 von 2", "Änderungsmitteilung", "", "letzte"}));
   EXPECT_EQ(t.points[0], (host::Vec2{5, -5}));
   EXPECT_EQ(text, Value::handle(host::HandleKind::Element, t.id));
-  EXPECT_THROW(host::am_geo_rectangle({kw("owner"), kw("current_sheet"), Value::point(0, 0)}), host::Error);
-  EXPECT_THROW(host::am_create_text({kw("owner"), kw("current_sheet"), kw("docu-text"), "x"}), host::Error);
+  EXPECT_THROW(host::am_geo_rectangle({kw("owner"), kw("current_sheet"), Value::point(0, 0)}),
+               host::Error);
+  EXPECT_THROW(host::am_create_text({kw("owner"), kw("current_sheet"), kw("docu-text"), "x"}),
+               host::Error);
 }
 
 TEST_F(Ops, InfoAttributesListTheLastAddedFirst) {
@@ -111,8 +119,10 @@ TEST_F(Ops, InfoAttributesListTheLastAddedFirst) {
   EXPECT_EQ(host::sd_am_inq_info_attributes(e), (List{"B Fase", "A Bohrung", "Änderungen"}));
   // A repeated line is not entered a second time.
   host::sd_am_add_info_attributes({"A Bohrung", "C neu", "C neu"}, e);
-  EXPECT_EQ(host::sd_am_inq_info_attributes(e), (List{"C neu", "B Fase", "A Bohrung", "Änderungen"}));
-  EXPECT_THROW(host::sd_am_inq_info_attributes(Value::handle(host::HandleKind::Element, 0)), host::Error);
+  EXPECT_EQ(host::sd_am_inq_info_attributes(e),
+            (List{"C neu", "B Fase", "A Bohrung", "Änderungen"}));
+  EXPECT_THROW(host::sd_am_inq_info_attributes(Value::handle(host::HandleKind::Element, 0)),
+               host::Error);
 }
 
 TEST_F(Ops, SelectionGivesTheDocuTextsOfTheNamedSheet) {
@@ -124,7 +134,8 @@ TEST_F(Ops, SelectionGivesTheDocuTextsOfTheNamedSheet) {
   const List texts = select("Deckblatt");
   ASSERT_EQ(texts.size(), 2u);
   EXPECT_EQ(host::find_element(texts[0].handle_id())->text.lines.at(0), "Flansch DN 80");
-  for (const Value& t : select("1")) EXPECT_EQ(host::find_element(t.handle_id())->kind, host::ElementKind::Text);
+  for (const Value& t : select("1"))
+    EXPECT_EQ(host::find_element(t.handle_id())->kind, host::ElementKind::Text);
   EXPECT_EQ(error_of([&] { select("9"); }), "get_selection: there is no sheet named \"9\"");
 }
 
@@ -141,7 +152,8 @@ TEST_F(Ops, SketchesArePlacedByTheirAdjustPointAndSavedBack) {
   tmpl.sheets[0].elements = {frame, text};
   const std::string file = write("INFO.mi", host::write_mi_text(tmpl));
 
-  host::am_load_sketch({kw("owner"), kw("current_sheet"), kw("adjust"), 5, kw("filename"), file, Value::point(100, 100)});
+  host::am_load_sketch({kw("owner"), kw("current_sheet"), kw("adjust"), 5, kw("filename"), file,
+                        Value::point(100, 100)});
   const auto& elements = host::current_drawing().current_sheet().elements;
   ASSERT_EQ(elements.size(), 2u);
   EXPECT_EQ(elements[0].points, (std::vector<host::Vec2>{{80, 90}, {120, 110}}));
@@ -150,41 +162,54 @@ TEST_F(Ops, SketchesArePlacedByTheirAdjustPointAndSavedBack) {
 
   // Without a point the person is asked; cancelling loads nothing.
   front_.queue_point(std::nullopt);
-  EXPECT_TRUE(host::am_load_sketch({kw("owner"), kw("current_sheet"), kw("adjust"), 5, kw("filename"), file}).is_nil());
+  EXPECT_TRUE(host::am_load_sketch(
+                  {kw("owner"), kw("current_sheet"), kw("adjust"), 5, kw("filename"), file})
+                  .is_nil());
   EXPECT_EQ(elements.size(), 2u);
   ASSERT_EQ(front_.point_prompts().size(), 1u);
 
   const std::string saved = path("neu.mi");
-  host::am_save_sketch({kw("sketch"), "1/INFO", kw("filename"), saved, kw("overwrite"), kw("filename-incl-path"), Value::t()});
+  host::am_save_sketch({kw("sketch"), "1/INFO", kw("filename"), saved, kw("overwrite"),
+                        kw("filename-incl-path"), Value::t()});
   const auto back = host::read_mi_sketch_file(saved);
   ASSERT_EQ(back.size(), 2u);
   EXPECT_TRUE(back[1].same_content(elements[1]));
-  EXPECT_NE(error_of([&] { host::am_save_sketch({kw("sketch"), "1/INFO", kw("filename"), saved}); }).find("exists already"),
+  EXPECT_NE(error_of([&] {
+              host::am_save_sketch({kw("sketch"), "1/INFO", kw("filename"), saved});
+            }).find("exists already"),
             std::string::npos);
-  EXPECT_EQ(error_of([&] { host::am_save_sketch({kw("sketch"), "1/KOPF", kw("filename"), path("k.mi")}); }),
+  EXPECT_EQ(error_of([&] {
+              host::am_save_sketch({kw("sketch"), "1/KOPF", kw("filename"), path("k.mi")});
+            }),
             "am_save_sketch: sheet \"1\" has no sketch \"KOPF\"");
-  EXPECT_THROW(host::am_load_sketch({kw("adjust"), 5, kw("filename"), path("fehlt.mi"), Value::point(0, 0)}), host::Error);
+  EXPECT_THROW(
+      host::am_load_sketch({kw("adjust"), 5, kw("filename"), path("fehlt.mi"), Value::point(0, 0)}),
+      host::Error);
 }
 
 TEST_F(Ops, SheetsAreSavedAsMiIntoTheWorkingDirectory) {
   host::am_load_drawing({kw("filename"), example("flansch.mi")});
   const List sheets = host::sd_am_inq_all_sheets();
-  host::am_save_sheet_mi({kw("sheet"), sheets[2], kw("overwrite"), kw("filename"), "4711_A_Deckblatt.mi"});
+  host::am_save_sheet_mi(
+      {kw("sheet"), sheets[2], kw("overwrite"), kw("filename"), "4711_A_Deckblatt.mi"});
   const host::Drawing back = host::read_mi_file(path("4711_A_Deckblatt.mi"));
   EXPECT_EQ(back.number, "4711 A");
   ASSERT_EQ(back.sheets.size(), 1u);
   EXPECT_EQ(back.sheets[0].name, "Deckblatt");
   EXPECT_EQ(back.sheets[0].elements.size(), host::current_drawing().sheets[2].elements.size());
-  EXPECT_NE(error_of([&] { host::am_save_sheet_mi({kw("sheet"), sheets[2], kw("filename"), "4711_A_Deckblatt.mi"}); })
-                .find("exists already"),
-            std::string::npos);
+  EXPECT_NE(
+      error_of([&] {
+        host::am_save_sheet_mi({kw("sheet"), sheets[2], kw("filename"), "4711_A_Deckblatt.mi"});
+      }).find("exists already"),
+      std::string::npos);
 }
 
 TEST_F(Ops, SheetsAreSavedAsDxfAndLoadBack) {
   host::am_load_drawing({kw("filename"), example("flansch.mi")});
   const Value first = host::sd_am_inq_all_sheets().at(0);
   host::am_save_sheet_dxf({kw("sheet"), first, kw("overwrite"), kw("filename"), "4711_A_1.dxf"});
-  EXPECT_THROW(host::am_save_sheet_dxf({kw("sheet"), first, kw("filename"), "4711_A_1.dxf"}), host::Error);
+  EXPECT_THROW(host::am_save_sheet_dxf({kw("sheet"), first, kw("filename"), "4711_A_1.dxf"}),
+               host::Error);
   host::am_load_drawing({kw("filename"), path("4711_A_1.dxf")});
   const auto extent = host::current_drawing().current_sheet().extent();
   ASSERT_TRUE(extent);

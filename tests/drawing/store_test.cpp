@@ -1,10 +1,11 @@
 // The drawing store and loading by file type, bundles included.
+#include "host/drawing/store.h"
+
 #include <filesystem>
 
 #include "drawing_fixture.h"
 #include "host/api/drawing_ops.h"
 #include "host/api/files.h"
-#include "host/drawing/store.h"
 #include "host/formats/mi.h"
 
 namespace {
@@ -34,13 +35,16 @@ TEST_F(Store, StartsAndResetsToAnEmptyDrawing) {
 
 TEST_F(Store, FileTypeProblemsNameTheFile) {
   const std::string missing = path("fehlt.mi");
-  EXPECT_EQ(error_of([&] { host::read_drawing_file(missing); }), "Cannot load " + missing + ": the file does not exist");
+  EXPECT_EQ(error_of([&] { host::read_drawing_file(missing); }),
+            "Cannot load " + missing + ": the file does not exist");
   const std::string empty = write("leer.MI", "");
-  EXPECT_EQ(error_of([&] { host::read_drawing_file(empty); }), "Cannot load " + empty + ": the file is empty");
+  EXPECT_EQ(error_of([&] { host::read_drawing_file(empty); }),
+            "Cannot load " + empty + ": the file is empty");
   const std::string other = write("bild.png", "PNG");
   EXPECT_EQ(error_of([&] { host::read_drawing_file(other); }),
             "Cannot load " + other + ": unknown drawing file type (expected .mi, .dxf or .bdl)");
-  EXPECT_EQ(error_of([&] { host::read_drawing_file(dir_.string()); }), "Cannot load " + dir_.string() + ": it is not a file");
+  EXPECT_EQ(error_of([&] { host::read_drawing_file(dir_.string()); }),
+            "Cannot load " + dir_.string() + ": it is not a file");
   // The extension is compared without regard to case.
   const std::string upper = write("GROSS.MI", host::write_mi_text(host::empty_drawing()));
   EXPECT_EQ(host::read_drawing_file(upper).sheets.size(), 1u);
@@ -55,19 +59,25 @@ TEST_F(Store, BundlesGiveTheirDrawingOrOneClearError) {
   EXPECT_EQ(error_of([&] { host::read_drawing_file(none); }),
             "Cannot load " + none + ": the bundle holds no drawing (.mi or .dxf)");
   const std::string broken = fixture("kaputt.bdl");
-  EXPECT_EQ(error_of([&] { host::read_drawing_file(broken); }), broken + "(kaputt.mi):4: bad number \"x\" for x");
+  EXPECT_EQ(error_of([&] { host::read_drawing_file(broken); }),
+            broken + "(kaputt.mi):4: bad number \"x\" for x");
   const std::string garbage = write("muell.bdl", std::string(4096, '\x55'));
-  EXPECT_NE(error_of([&] { host::read_drawing_file(garbage); }).find("Cannot load " + garbage + ": not a readable bundle"),
+  EXPECT_NE(error_of([&] {
+              host::read_drawing_file(garbage);
+            }).find("Cannot load " + garbage + ": not a readable bundle"),
             std::string::npos);
 }
 
 TEST_F(Store, FailedLoadsLeaveTheCurrentDrawingAlone) {
   ASSERT_TRUE(host::am_load_drawing({kw("filename"), example("flansch.mi")}).truthy());
   const std::uint64_t id = host::current_drawing().id;
-  const std::string truncated = write("halb.mi", host::read_file(example("flansch.mi")).substr(0, 900));
+  const std::string truncated =
+      write("halb.mi", host::read_file(example("flansch.mi")).substr(0, 900));
   for (const std::string& bad : {truncated, fixture("ohne_zeichnung.bdl"), example("leer.mi")}) {
     EXPECT_THROW(host::am_load_drawing({kw("filename"), bad}), host::Error) << bad;
-    EXPECT_THROW(host::am_load_bundle({kw("load-drawing"), kw("on"), kw("fname"), bad}), host::Error) << bad;
+    EXPECT_THROW(host::am_load_bundle({kw("load-drawing"), kw("on"), kw("fname"), bad}),
+                 host::Error)
+        << bad;
   }
   EXPECT_EQ(host::current_drawing().id, id);
   EXPECT_EQ(host::sd_am_inq_drawing_no(), host::Value("4711 A"));

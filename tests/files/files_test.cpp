@@ -1,5 +1,7 @@
 // File and directory services: the private temporary directory, the profile directory, the
 // working directory, listings with wildcards, and writing files atomically.
+#include "host/api/files.h"
+
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -10,7 +12,6 @@
 #include <fstream>
 
 #include "host/api/error.h"
-#include "host/api/files.h"
 #include "host/api/testing.h"
 
 namespace fs = std::filesystem;
@@ -137,13 +138,22 @@ TEST_F(Files, WildcardsMatchWholeCharacters) {
     const char *pattern, *text;
     bool match;
   } cases[] = {
-      {"*", "", true},          {"***", "alles", true},   {"*.mi", "a.mi", true},
-      {"*.mi", "a.MI", false},  {"*.mi", "a.mi.org", false}, {"?.dxf", "Ä.dxf", true},
-      {"??", "Ä", false},       {"*Änderungen*", "AENDERUNGEN: Änderungen", true},
-      {"a*b*c", "axxbyyc", true}, {"a*b*c", "axxbyy", false}, {"", "", true}, {"", "x", false},
+      {"*", "", true},
+      {"***", "alles", true},
+      {"*.mi", "a.mi", true},
+      {"*.mi", "a.MI", false},
+      {"*.mi", "a.mi.org", false},
+      {"?.dxf", "Ä.dxf", true},
+      {"??", "Ä", false},
+      {"*Änderungen*", "AENDERUNGEN: Änderungen", true},
+      {"a*b*c", "axxbyyc", true},
+      {"a*b*c", "axxbyy", false},
+      {"", "", true},
+      {"", "x", false},
   };
   for (const auto& c : cases)
-    EXPECT_EQ(host::sd_string_match_pattern_p(c.pattern, c.text), c.match) << c.pattern << " / " << c.text;
+    EXPECT_EQ(host::sd_string_match_pattern_p(c.pattern, c.text), c.match)
+        << c.pattern << " / " << c.text;
   // Many stars against a long text must not take exponential time.
   EXPECT_FALSE(host::sd_string_match_pattern_p(std::string(30, '*') + "b", std::string(5000, 'a')));
 }
@@ -157,7 +167,8 @@ TEST_F(Files, ListingFiltersByNameInDirectoryOrder) {
     if (name.ends_with(".mi")) expected.push_back(path(name));
   }
   std::vector<std::string> listed;
-  for (const auto& v : host::sd_directory_list(dir_.string(), "*.mi")) listed.push_back(v.as_string());
+  for (const auto& v : host::sd_directory_list(dir_.string(), "*.mi"))
+    listed.push_back(v.as_string());
   EXPECT_EQ(listed, expected);
   EXPECT_EQ(listed.size(), 3u);  // directories are listed too; the caller tells them apart
   EXPECT_THROW(host::sd_directory_list(path("fehlt"), "*"), host::Error);

@@ -16,7 +16,9 @@ constexpr double kCharWidth = 0.8;
 // Gap between a text and its frame, as a share of the size.
 constexpr double kFrameGap = 0.25;
 
-double radians(double degrees) { return degrees * std::numbers::pi / 180.0; }
+double radians(double degrees) {
+  return degrees * std::numbers::pi / 180.0;
+}
 
 class Box {
  public:
@@ -79,8 +81,9 @@ void add_bulged_segment(Box& box, Vec2 p0, Vec2 p1, double bulge) {
 }
 
 std::size_t characters(const std::string& line) {
-  return static_cast<std::size_t>(std::count_if(
-      line.begin(), line.end(), [](char ch) { return (static_cast<unsigned char>(ch) & 0xC0) != 0x80; }));
+  return static_cast<std::size_t>(std::count_if(line.begin(), line.end(), [](char ch) {
+    return (static_cast<unsigned char>(ch) & 0xC0) != 0x80;
+  }));
 }
 
 void add_text(Box& box, const Element& e) {

@@ -40,7 +40,8 @@ Value am_drawing_delete(const List&) {
 Value am_create_drawing(const List& args) {
   const KeywordArgs kw(args);
   Drawing d = empty_drawing();
-  if (const auto number = kw.value("dwg_number"); number && !number->is_nil() && !number->is_keyword())
+  if (const auto number = kw.value("dwg_number");
+      number && !number->is_nil() && !number->is_keyword())
     d.number = ops::optional_text(kw, "dwg_number");
   if (const auto type = kw.value("drawing_type"); type && type->is_keyword())
     d.drawing_type = type->as_string();

@@ -14,7 +14,8 @@ namespace {
 std::string free_sheet_name(const Drawing& d) {
   for (int n = 1;; ++n) {
     const std::string name = std::to_string(n);
-    if (std::none_of(d.sheets.begin(), d.sheets.end(), [&](const Sheet& s) { return s.name == name; }))
+    if (std::none_of(d.sheets.begin(), d.sheets.end(),
+                     [&](const Sheet& s) { return s.name == name; }))
       return name;
   }
 }
@@ -35,9 +36,13 @@ List sd_am_inq_all_sheets() {
   return sheets;
 }
 
-Value sd_am_inq_curr_sheet() { return ops::handle_of(current_drawing().current_sheet()); }
+Value sd_am_inq_curr_sheet() {
+  return ops::handle_of(current_drawing().current_sheet());
+}
 
-std::string sd_am_inq_curr_sheet_name() { return current_drawing().current_sheet().name; }
+std::string sd_am_inq_curr_sheet_name() {
+  return current_drawing().current_sheet().name;
+}
 
 std::string sd_am_inq_unique_name(const Value& sheet) {
   return ops::sheet_of(sheet, "sd_am_inq_unique_name").unique_name;
@@ -77,13 +82,15 @@ Value am_sheet_delete(const List& args) {
   Drawing& d = current_drawing();
   const auto it = std::find_if(d.sheets.begin(), d.sheets.end(),
                                [&](const Sheet& s) { return s.name == name; });
-  if (it == d.sheets.end()) throw Error("am_sheet_delete: there is no sheet named \"" + name + "\"");
+  if (it == d.sheets.end())
+    throw Error("am_sheet_delete: there is no sheet named \"" + name + "\"");
   const auto index = static_cast<std::size_t>(it - d.sheets.begin());
   remember_unique_sheet_names();
   d.sheets.erase(it);
   // A drawing always has a sheet: deleting the last one leaves a fresh empty sheet.
   if (d.sheets.empty()) d.sheets.push_back(new_sheet(d));
-  if (index < d.current || d.current >= d.sheets.size()) d.current = d.current > 0 ? d.current - 1 : 0;
+  if (index < d.current || d.current >= d.sheets.size())
+    d.current = d.current > 0 ? d.current - 1 : 0;
   return Value::t();
 }
 

@@ -10,7 +10,9 @@
 namespace host::ops {
 
 namespace {
-std::string text_of(const Value& v) { return v.is_string() ? v.as_string() : print_text(v); }
+std::string text_of(const Value& v) {
+  return v.is_string() ? v.as_string() : print_text(v);
+}
 }  // namespace
 
 std::string required_text(const KeywordArgs& args, std::string_view key, const char* op) {
@@ -80,8 +82,12 @@ Element& element_of(const Value& element, const char* op) {
   throw Error(std::string(op) + ": the element is not part of the current drawing");
 }
 
-Value handle_of(const Sheet& sheet) { return Value::handle(HandleKind::Sheet, sheet.id); }
-Value handle_of(const Element& element) { return Value::handle(HandleKind::Element, element.id); }
+Value handle_of(const Sheet& sheet) {
+  return Value::handle(HandleKind::Sheet, sheet.id);
+}
+Value handle_of(const Element& element) {
+  return Value::handle(HandleKind::Element, element.id);
+}
 
 Vec2 adjust_point(const std::pair<Vec2, Vec2>& box, int adjust) {
   const int col = (adjust - 1) % 3, row = (adjust - 1) / 3;

@@ -94,7 +94,9 @@ Drawing empty_drawing() {
   return d;
 }
 
-Drawing& current_drawing() { return store().drawing; }
+Drawing& current_drawing() {
+  return store().drawing;
+}
 
 void replace_current_drawing(Drawing drawing) {
   if (drawing.sheets.empty()) {

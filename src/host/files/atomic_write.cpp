@@ -17,7 +17,9 @@ namespace host {
 
 namespace {
 
-std::string reason() { return std::strerror(errno); }
+std::string reason() {
+  return std::strerror(errno);
+}
 
 bool write_all(int fd, const std::string& content) {
   const char* p = content.data();

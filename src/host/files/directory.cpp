@@ -34,8 +34,8 @@ std::size_t char_length(unsigned char lead) {
 
 std::string sd_inq_user_profiledir_pathname() {
   const char* configured = std::getenv("TAVRIN_PROFILE_DIR");
-  const std::string dir = (configured && *configured) ? std::string(configured)
-                                                      : home_directory() + "/.config/tavrin";
+  const std::string dir =
+      (configured && *configured) ? std::string(configured) : home_directory() + "/.config/tavrin";
   std::error_code ec;
   fs::create_directories(dir, ec);
   if (ec || !fs::is_directory(dir))

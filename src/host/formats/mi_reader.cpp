@@ -50,7 +50,8 @@ class MiReader {
     if (!ended) fail("the file ends without \"end\" (truncated)");
     if (drawing_.sheets.empty()) fail_at(drawing_line, "the drawing has no sheet");
     if (drawing_.current >= drawing_.sheets.size())
-      fail_at(drawing_line, "the current sheet " + std::to_string(drawing_.current) + " does not exist");
+      fail_at(drawing_line,
+              "the current sheet " + std::to_string(drawing_.current) + " does not exist");
     return std::move(drawing_);
   }
 
@@ -63,7 +64,8 @@ class MiReader {
   // Moves to the next line that is neither blank nor a comment; false at the end.
   bool next_line() {
     while (p_ < end_) {
-      const char* nl = static_cast<const char*>(std::memchr(p_, '\n', static_cast<std::size_t>(end_ - p_)));
+      const char* nl =
+          static_cast<const char*>(std::memchr(p_, '\n', static_cast<std::size_t>(end_ - p_)));
       const char* line_end = nl ? nl : end_;
       ++line_;
       cur_ = p_;
@@ -122,7 +124,8 @@ class MiReader {
     if (ec != std::errc() || (ptr < lend_ && *ptr != ' ' && *ptr != '\t') || v < lo || v > hi) {
       const char* stop = cur_;
       while (stop < lend_ && *stop != ' ' && *stop != '\t') ++stop;
-      fail(std::string("bad ") + what + " \"" + shown({cur_, static_cast<std::size_t>(stop - cur_)}) + "\"");
+      fail(std::string("bad ") + what + " \"" +
+           shown({cur_, static_cast<std::size_t>(stop - cur_)}) + "\"");
     }
     cur_ = ptr;
     skip_blanks();
@@ -168,11 +171,16 @@ class MiReader {
   char escaped(const char* what) {
     if (cur_ == lend_) fail(std::string("unterminated text for ") + what);
     switch (*cur_++) {
-      case '"': return '"';
-      case '\\': return '\\';
-      case 'n': return '\n';
-      case 'r': return '\r';
-      case 't': return '\t';
+      case '"':
+        return '"';
+      case '\\':
+        return '\\';
+      case 'n':
+        return '\n';
+      case 'r':
+        return '\r';
+      case 't':
+        return '\t';
       case 'x': {
         unsigned value = 0;
         if (lend_ - cur_ < 2) fail(std::string("bad \\x escape in ") + what);
@@ -187,11 +195,14 @@ class MiReader {
   }
 
   void expect_line_end() {
-    if (cur_ != lend_) fail("unexpected \"" + shown({cur_, static_cast<std::size_t>(lend_ - cur_)}) + "\" at the end of the line");
+    if (cur_ != lend_)
+      fail("unexpected \"" + shown({cur_, static_cast<std::size_t>(lend_ - cur_)}) +
+           "\" at the end of the line");
   }
 
   void read_header() {
-    if (word("the header") != mi::kMagic) fail("not a tavrin drawing file (the header \"tavrin-mi\" is missing)");
+    if (word("the header") != mi::kMagic)
+      fail("not a tavrin drawing file (the header \"tavrin-mi\" is missing)");
     const long long version = integer("version", 0, 1'000'000);
     expect_line_end();
     if (version != mi::kVersion)
@@ -236,7 +247,8 @@ class MiReader {
     std::size_t n = 0;
     for (const char* p = p_; p < end_; ++n) {
       while (p < end_ && (*p == ' ' || *p == '\t')) ++p;
-      if (end_ - p >= 5 && (std::memcmp(p, "sheet", 5) == 0 || std::memcmp(p, "end", 3) == 0)) break;
+      if (end_ - p >= 5 && (std::memcmp(p, "sheet", 5) == 0 || std::memcmp(p, "end", 3) == 0))
+        break;
       const void* nl = std::memchr(p, '\n', static_cast<std::size_t>(end_ - p));
       p = nl ? static_cast<const char*>(nl) + 1 : end_;
     }
@@ -319,7 +331,9 @@ Drawing read_mi_text(std::string_view text, const std::string& source_name) {
   return d;
 }
 
-Drawing read_mi_file(const std::string& path) { return read_mi_text(read_file(path), path); }
+Drawing read_mi_file(const std::string& path) {
+  return read_mi_text(read_file(path), path);
+}
 
 std::vector<Element> read_mi_sketch_file(const std::string& path) {
   Drawing d = read_mi_file(path);

@@ -9,10 +9,13 @@
 namespace host::mi {
 
 namespace {
-constexpr std::string_view kKindWords[] = {"line", "polyline", "rectangle", "circle", "arc", "text"};
+constexpr std::string_view kKindWords[] = {"line",   "polyline", "rectangle",
+                                           "circle", "arc",      "text"};
 }
 
-std::string_view kind_word(ElementKind kind) { return kKindWords[static_cast<int>(kind)]; }
+std::string_view kind_word(ElementKind kind) {
+  return kKindWords[static_cast<int>(kind)];
+}
 
 bool kind_from_word(std::string_view word, ElementKind& kind) {
   for (int i = 0; i < 6; ++i) {
@@ -68,11 +71,21 @@ void append_quoted(std::string& out, std::string_view s) {
     if (p == end) break;
     const auto c = static_cast<unsigned char>(*p++);
     switch (c) {
-      case '"': out += "\\\""; break;
-      case '\\': out += "\\\\"; break;
-      case '\n': out += "\\n"; break;
-      case '\r': out += "\\r"; break;
-      case '\t': out += "\\t"; break;
+      case '"':
+        out += "\\\"";
+        break;
+      case '\\':
+        out += "\\\\";
+        break;
+      case '\n':
+        out += "\\n";
+        break;
+      case '\r':
+        out += "\\r";
+        break;
+      case '\t':
+        out += "\\t";
+        break;
       default:
         out += "\\x";
         out += kHex[c >> 4];
@@ -83,7 +96,8 @@ void append_quoted(std::string& out, std::string_view s) {
 }
 
 void append_number(std::string& out, double v) {
-  if (!std::isfinite(v)) throw Error("A drawing holds a number that is not finite; it cannot be written");
+  if (!std::isfinite(v))
+    throw Error("A drawing holds a number that is not finite; it cannot be written");
   char buffer[32];
   const auto result = std::to_chars(buffer, buffer + sizeof buffer, v);
   out.append(buffer, result.ptr);

@@ -15,7 +15,8 @@ using mi::append_quoted;
 
 void append_element(std::string& out, const Element& e) {
   if (const char* problem = mi::element_problem(e))
-    throw Error(std::string("Cannot write a ") + std::string(mi::kind_word(e.kind)) + " that " + problem);
+    throw Error(std::string("Cannot write a ") + std::string(mi::kind_word(e.kind)) + " that " +
+                problem);
   out += mi::kind_word(e.kind);
   for (double v : {e.stroke.color.r, e.stroke.color.g, e.stroke.color.b}) {
     out += ' ';
@@ -118,7 +119,9 @@ void append_header(std::string& out, const Drawing& drawing, std::size_t current
   out += '\n';
 }
 
-std::size_t estimated_size(std::size_t elements) { return 256 + elements * 96; }
+std::size_t estimated_size(std::size_t elements) {
+  return 256 + elements * 96;
+}
 
 }  // namespace
 
