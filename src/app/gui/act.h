@@ -1,0 +1,23 @@
+// Runs one user action the way the host runs a command: a host error goes to a message
+// instead of escaping into the event loop.
+#pragma once
+
+#include <exception>
+#include <functional>
+
+#include "host/api/commands.h"
+#include "host/ui/frontend.h"
+
+namespace gui {
+
+inline bool act(const std::function<void()>& action) {
+  try {
+    action();
+    return true;
+  } catch (const std::exception& e) {
+    host::ui::front_end().message(e.what());
+    return false;
+  }
+}
+
+}  // namespace gui

@@ -1,0 +1,303 @@
+// The main window: the host's drawing, the module's ribbon, dialogs and output in one place.
+#include "main_window.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QDockWidget>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMenuBar>
+#include <QPlainTextEdit>
+#include <QProgressBar>
+#include <QSettings>
+#include <QStatusBar>
+#include <QTimer>
+#include <QToolBar>
+#include <QVBoxLayout>
+#include <charconv>
+
+#include "act.h"
+#include "host/api/commands.h"
+#include "host/api/drawing_ops.h"
+#include "host/drawing/store.h"
+#include "host/ui/model.h"
+#include "ribbon_bar.h"
+#include "sheet_view.h"
+#include "shell_window.h"
+
+namespace gui {
+
+namespace {
+
+QString qs(const std::string& s) { return QString::fromStdString(s); }
+
+host::List file_args(const char* key, const QString& file) {
+  return {host::Value::keyword(key), host::Value::string(file.toStdString())};
+}
+
+// "x,y" typed while a point is wanted; locale-proof.
+std::optional<std::pair<double, double>> parse_point(const std::string& text) {
+  const auto comma = text.find(',');
+  if (comma == std::string::npos) return std::nullopt;
+  auto number = [](std::string s) -> std::optional<double> {
+    while (!s.empty() && s.front() == ' ') s.erase(s.begin());
+    while (!s.empty() && s.back() == ' ') s.pop_back();
+    double v = 0;
+    auto [p, ec] = std::from_chars(s.data(), s.data() + s.size(), v);
+    if (ec != std::errc() || p != s.data() + s.size() || s.empty()) return std::nullopt;
+    return v;
+  };
+  auto x = number(text.substr(0, comma)), y = number(text.substr(comma + 1));
+  if (!x || !y) return std::nullopt;
+  return std::pair{*x, *y};
+}
+
+}  // namespace
+
+MainWindow::MainWindow() : front_end_(this) {
+  setObjectName("main-window");
+  setWindowTitle("Annotation");
+  view_ = new SheetView(this);
+  auto* central = new QWidget(this);
+  auto* column = new QVBoxLayout(central);
+  column->setContentsMargins(0, 0, 0, 0);
+  ribbon_ = new RibbonBar(central);
+  ribbon_->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Maximum);
+  ribbon_->hide();
+  column->addWidget(ribbon_);
+  column->addWidget(view_, 1);
+  command_ = new QLineEdit(central);
+  command_->setObjectName("command-line");
+  command_->setPlaceholderText("Command");
+  column->addWidget(command_);
+  setCentralWidget(central);
+
+  sheets_ = new QListWidget(this);
+  sheets_->setObjectName("sheet-list");
+  auto* sheet_dock = new QDockWidget("Sheets", this);
+  sheet_dock->setObjectName("sheets-dock");
+  sheet_dock->setWidget(sheets_);
+  addDockWidget(Qt::LeftDockWidgetArea, sheet_dock);
+
+  output_ = new QPlainTextEdit(this);
+  output_->setObjectName("output-box");
+  output_->setReadOnly(true);
+  output_->setMaximumBlockCount(0);  // the output box keeps every line
+  auto* output_dock = new QDockWidget("Output", this);
+  output_dock->setObjectName("output-dock");
+  output_dock->setWidget(output_);
+  addDockWidget(Qt::BottomDockWidgetArea, output_dock);
+
+  progress_label_ = new QLabel(this);
+  progress_ = new QProgressBar(this);
+  progress_->setObjectName("progress");
+  progress_->setMaximumWidth(220);
+  progress_->hide();
+  statusBar()->addWidget(progress_label_, 1);
+  statusBar()->addPermanentWidget(progress_);
+
+  build_file_menu();
+
+  connect(command_, &QLineEdit::returnPressed, this, [this] {
+    const QString line = command_->text();
+    command_->clear();
+    run_command(line);
+  });
+  connect(sheets_, &QListWidget::itemClicked, this, [this](QListWidgetItem* item) {
+    act([&] { host::am_current_sheet(item->data(Qt::UserRole).toString().toStdString()); });
+    host::run_queued_commands();
+    view_->fit();
+    sync();
+  });
+  connect(view_, &SheetView::point_clicked, this, [this](double x, double y) {
+    if (front_end_.waiting_for_point()) front_end_.supply_point(x, y);
+  });
+  connect(&front_end_, &QtFrontEnd::line_output, this,
+          [this](const QString& text) { output_->appendPlainText(text); });
+  connect(&front_end_, &QtFrontEnd::progress_changed, this,
+          [this](int done, int total, const QString& label) {
+            progress_->setVisible(total > 0 && done < total);
+            progress_->setRange(0, std::max(total, 1));
+            progress_->setValue(done);
+            progress_label_->setText(total > 0 ? QString("%1 / %2  %3").arg(done).arg(total).arg(label)
+                                               : label);
+          });
+  connect(&front_end_, &QtFrontEnd::point_requested, this, [this](const QString& prompt) {
+    progress_label_->setText(prompt + "  (click in the sheet or type x,y)");
+  });
+  // Model changes arrive in bursts while an action runs; one refresh afterwards is enough.
+  connect(&front_end_, &QtFrontEnd::changed, this, [this] {
+    if (sync_queued_) return;
+    sync_queued_ = true;
+    QTimer::singleShot(0, this, [this] {
+      sync_queued_ = false;
+      sync();
+    });
+  });
+  connect(ribbon_, &RibbonBar::command_ran, this, [this] { sync(); });
+
+  QSettings settings;
+  if (!restoreGeometry(settings.value("main/geometry").toByteArray())) resize(1200, 800);
+  restoreState(settings.value("main/state").toByteArray());
+  host::ui::set_front_end(&front_end_);
+}
+
+MainWindow::~MainWindow() { host::ui::set_front_end(nullptr); }
+
+void MainWindow::closeEvent(QCloseEvent* e) {
+  QSettings settings;
+  settings.setValue("main/geometry", saveGeometry());
+  settings.setValue("main/state", saveState());
+  if (front_end_.waiting_for_point()) front_end_.cancel_point();
+  QMainWindow::closeEvent(e);
+}
+
+void MainWindow::build_file_menu() {
+  QMenu* file = menuBar()->addMenu("&File");
+  file->setObjectName("file-menu");
+  file->addAction("&Open...", QKeySequence::Open, this, [this] { open_dialog(); });
+  file->addAction("&Save", QKeySequence::Save, this, [this] { save(); });
+  file->addAction("Save &as...", QKeySequence::SaveAs, this, [this] { save_as(); });
+  file->addSeparator();
+  file->addAction("&Fit view", QKeySequence(Qt::Key_F), view_, [this] { view_->fit(); });
+  file->addSeparator();
+  file->addAction("&Quit", QKeySequence::Quit, this, [this] { close(); });
+}
+
+void MainWindow::build_module_ui() {
+  ribbon_->rebuild();
+  add_classic_menus(menuBar(), this, [this] { sync(); });
+  sync();
+}
+
+void MainWindow::open_dialog() {
+  const QString name = QFileDialog::getOpenFileName(
+      this, "Open drawing", QFileInfo(file_).absolutePath(),
+      "Drawings (*.mi *.dxf *.bdl);;All files (*)");
+  if (!name.isEmpty()) open_drawing(name);
+}
+
+bool MainWindow::open_drawing(const QString& file) {
+  const bool bundle = file.endsWith(".bdl", Qt::CaseInsensitive);
+  const bool ok = act([&] {
+    if (bundle) {
+      host::List args{host::Value::keyword("load-drawing"), host::Value::keyword("on"),
+                      host::Value::keyword("load-3d"), host::Value::keyword("off")};
+      for (auto& v : file_args("fname", file)) args.push_back(v);
+      host::am_load_bundle(args);
+    } else {
+      host::am_load_drawing(file_args("filename", file));
+    }
+  });
+  host::run_queued_commands();
+  if (ok && !bundle) file_ = file;
+  if (ok && bundle) file_.clear();  // a bundle is saved as a drawing file of its own
+  view_->fit();
+  sync();
+  return ok;
+}
+
+bool MainWindow::save_drawing(const QString& file) {
+  const bool ok = act([&] {
+    host::List args = file_args("filename", file);
+    args.push_back(host::Value::keyword("overwrite"));
+    host::am_save_drawing(args);
+  });
+  if (ok) {
+    file_ = file;
+    statusBar()->showMessage("Saved " + file, 4000);
+  }
+  return ok;
+}
+
+void MainWindow::save() {
+  if (file_.isEmpty() || file_.endsWith(".bdl", Qt::CaseInsensitive)) {
+    save_as();
+    return;
+  }
+  save_drawing(file_);
+}
+
+void MainWindow::save_as() {
+  const QString name = QFileDialog::getSaveFileName(this, "Save drawing as", file_,
+                                                    "Drawings (*.mi);;DXF (*.dxf)");
+  if (!name.isEmpty()) save_drawing(name);
+}
+
+void MainWindow::run_command(const QString& text) {
+  const std::string line = text.trimmed().toStdString();
+  if (line.empty()) return;
+  if (front_end_.waiting_for_point()) {
+    if (auto p = parse_point(line)) {
+      front_end_.supply_point(p->first, p->second);
+      return;
+    }
+    output_->appendPlainText("Point wanted as x,y: " + text);
+    return;
+  }
+  output_->appendPlainText("> " + qs(line));
+  act([&] { host::run_command_line(line); });
+  host::run_queued_commands();
+  sync();
+}
+
+ShellWindow* MainWindow::shell_window(const std::string& shell) const {
+  auto it = shells_.find(shell);
+  return it == shells_.end() ? nullptr : it->second;
+}
+
+void MainWindow::sync_shells() {
+  for (const auto& name : host::ui::shell_names()) {
+    const auto shell = host::ui::find_shell(name);
+    if (!shell) continue;
+    ShellWindow* w = shell_window(name);
+    if (shell->shown && w == nullptr) {
+      w = new ShellWindow(name, this);
+      shells_[name] = w;
+      w->move(geometry().topLeft() + QPoint(60, 120));
+    }
+    if (w == nullptr) continue;
+    w->sync();
+    if (shell->shown && !w->isVisible()) {
+      w->adjustSize();
+      w->show();
+      w->raise();
+    } else if (!shell->shown && w->isVisible()) {
+      w->hide();
+    }
+  }
+  // A shell the model dropped altogether.
+  const auto names = host::ui::shell_names();
+  for (auto it = shells_.begin(); it != shells_.end();) {
+    if (std::find(names.begin(), names.end(), it->first) == names.end()) {
+      it->second->hide();
+      it->second->deleteLater();
+      it = shells_.erase(it);
+    } else {
+      ++it;
+    }
+  }
+}
+
+void MainWindow::sync_sheets() {
+  const auto& drawing = host::current_drawing();
+  sheets_->clear();
+  for (std::size_t i = 0; i < drawing.sheets.size(); ++i) {
+    auto* item = new QListWidgetItem(qs(drawing.sheets[i].name), sheets_);
+    item->setData(Qt::UserRole, qs(drawing.sheets[i].name));
+    if (i == drawing.current) sheets_->setCurrentItem(item);
+  }
+  const QString number = qs(drawing.number.value_or(""));
+  setWindowTitle(number.isEmpty() ? "Annotation" : "Annotation - " + number);
+}
+
+void MainWindow::sync() {
+  sync_shells();
+  sync_sheets();
+  view_->update();
+}
+
+}  // namespace gui

@@ -1,0 +1,68 @@
+// The main window of the 2D application "Annotation": sheet view, sheet list, output box,
+// command line, File menu, ribbon or classic menus, and the shown dialog shells.
+#pragma once
+
+#include <QMainWindow>
+#include <map>
+#include <memory>
+#include <string>
+
+#include "qt_front_end.h"
+
+class QLineEdit;
+class QListWidget;
+class QPlainTextEdit;
+class QProgressBar;
+class QLabel;
+
+namespace gui {
+
+class RibbonBar;
+class SheetView;
+class ShellWindow;
+
+class MainWindow : public QMainWindow {
+  Q_OBJECT
+ public:
+  MainWindow();
+  ~MainWindow() override;
+  QtFrontEnd& front_end() { return front_end_; }
+  // After the module loaded: the ribbon or menus it built.
+  void build_module_ui();
+  // Re-reads everything from the host: shells, sheet list, view.
+  void sync();
+  ShellWindow* shell_window(const std::string& shell) const;
+  RibbonBar* ribbon() const { return ribbon_; }
+  SheetView* sheet_view() const { return view_; }
+  QPlainTextEdit* output_box() const { return output_; }
+  QLineEdit* command_line() const { return command_; }
+  // Loads a .mi, .dxf or .bdl drawing; false (after a message) when it fails.
+  bool open_drawing(const QString& file);
+  bool save_drawing(const QString& file);
+  void run_command(const QString& line);
+
+ protected:
+  void closeEvent(QCloseEvent* e) override;
+
+ private:
+  void build_file_menu();
+  void sync_shells();
+  void sync_sheets();
+  void open_dialog();
+  void save();
+  void save_as();
+
+  QtFrontEnd front_end_;
+  SheetView* view_;
+  RibbonBar* ribbon_;
+  QListWidget* sheets_;
+  QPlainTextEdit* output_;
+  QLineEdit* command_;
+  QProgressBar* progress_;
+  QLabel* progress_label_;
+  QString file_;
+  std::map<std::string, ShellWindow*> shells_;
+  bool sync_queued_ = false;
+};
+
+}  // namespace gui

@@ -1,0 +1,309 @@
+// A dialog shell rendered from the control model; every interaction goes back through the
+// user-action layer, and the model's answer is what the widgets then show.
+#include "shell_window.h"
+
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QFrame>
+#include <QGroupBox>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSignalBlocker>
+#include <QTableWidget>
+#include <QVBoxLayout>
+#include <set>
+
+#include "act.h"
+#include "host/ui/tables.h"
+#include "host/ui/user_actions.h"
+#include "host/value/reader.h"
+
+namespace gui {
+
+using host::ui::Control;
+using host::ui::ControlKind;
+
+namespace {
+
+QString qs(const std::string& s) { return QString::fromStdString(s); }
+
+Qt::Alignment alignment_of(const std::string& a) {
+  if (a == "right") return Qt::AlignRight | Qt::AlignVCenter;
+  if (a == "center") return Qt::AlignCenter;
+  return Qt::AlignLeft | Qt::AlignVCenter;
+}
+
+std::string cell_text(const host::Value& v) {
+  if (v.is_nil()) return "";
+  return v.is_string() ? v.as_string() : host::print_text(v);
+}
+
+}  // namespace
+
+ShellWindow::ShellWindow(const std::string& shell, QWidget* parent)
+    : QWidget(parent, Qt::Tool), shell_(shell) {
+  setObjectName(qs(shell));
+  auto* layout = new QVBoxLayout(this);
+  layout->setContentsMargins(4, 4, 4, 4);
+  body_ = new QWidget(this);
+  layout->addWidget(body_);
+  sync();
+}
+
+QWidget* ShellWindow::widget_of(const std::string& control) const {
+  auto it = widgets_.find(control);
+  return it == widgets_.end() ? nullptr : it->second.widget;
+}
+
+void ShellWindow::closeEvent(QCloseEvent* event) {
+  // The module decides what closing means; the window follows the model's shown flag.
+  event->ignore();
+  act([&] { host::ui::close_shell(shell_); });
+  after_action();
+}
+
+void ShellWindow::after_action() {
+  host::run_queued_commands();
+  sync();
+}
+
+QWidget* ShellWindow::container_for(const Control& c) {
+  auto it = widgets_.find(c.parent);
+  if (it == widgets_.end()) return body_;
+  return it->second.widget;
+}
+
+QWidget* ShellWindow::make_widget(const Control& c, QWidget* parent) {
+  const std::string name = c.name;
+  QWidget* w = nullptr;
+  switch (c.kind) {
+    case ControlKind::Area:
+    case ControlKind::GridArea: {
+      auto* box = new QGroupBox(parent);
+      w = box;
+      break;
+    }
+    case ControlKind::Label:
+      w = new QLabel(parent);
+      break;
+    case ControlKind::Separator: {
+      auto* line = new QFrame(parent);
+      line->setFrameShape(QFrame::HLine);
+      line->setFrameShadow(QFrame::Sunken);
+      w = line;
+      break;
+    }
+    case ControlKind::Toggle: {
+      QAbstractButton* b = c.radio ? static_cast<QAbstractButton*>(new QRadioButton(parent))
+                                   : static_cast<QAbstractButton*>(new QCheckBox(parent));
+      b->setAutoExclusive(false);
+      connect(b, &QAbstractButton::clicked, this, [this, name] {
+        act([&] { host::ui::click_toggle(name); });
+        after_action();
+      });
+      w = b;
+      break;
+    }
+    case ControlKind::PushButton: {
+      auto* b = new QPushButton(parent);
+      connect(b, &QPushButton::clicked, this, [this, name] {
+        act([&] { host::ui::press_button(name); });
+        after_action();
+      });
+      w = b;
+      break;
+    }
+    case ControlKind::Text:
+      if (c.has_range) {
+        auto* combo = new QComboBox(parent);
+        combo->setEditable(c.editable);
+        connect(combo, &QComboBox::activated, this, [this, name, combo](int index) {
+          const std::string text = combo->itemText(index).toStdString();
+          act([&] { host::ui::pick_entry(name, text); });
+          after_action();
+        });
+        if (c.editable) {
+          connect(combo->lineEdit(), &QLineEdit::editingFinished, this, [this, name, combo] {
+            const std::string text = combo->currentText().toStdString();
+            auto now = host::ui::find_control(name);
+            if (now && now->value.value_or("") == text) return;
+            act([&] { host::ui::type_text(name, text); });
+            after_action();
+          });
+        }
+        w = combo;
+      } else {
+        auto* edit = new QLineEdit(parent);
+        connect(edit, &QLineEdit::editingFinished, this, [this, name, edit] {
+          const std::string text = edit->text().toStdString();
+          auto now = host::ui::find_control(name);
+          if (now && now->value.value_or("") == text) return;
+          act([&] { host::ui::type_text(name, text); });
+          after_action();
+        });
+        w = edit;
+      }
+      break;
+    case ControlKind::DisplayTable: {
+      auto* table = new QTableWidget(parent);
+      table->setSelectionMode(QAbstractItemView::NoSelection);
+      table->setEditTriggers(QAbstractItemView::NoEditTriggers);
+      table->verticalHeader()->hide();
+      table->verticalHeader()->setDefaultSectionSize(18);
+      table->setShowGrid(false);
+      connect(table, &QTableWidget::cellClicked, this, [this, name](int row, int) {
+        act([&] { host::ui::click_table_row(name, row); });
+        after_action();
+      });
+      w = table;
+      break;
+    }
+  }
+  w->setObjectName(qs(name));
+  return w;
+}
+
+void ShellWindow::update_table(QWidget* w, const Control& c) {
+  auto* table = static_cast<QTableWidget*>(w);
+  if (!c.table) return;
+  host::ui::LogicalTable logical;
+  try {
+    logical = host::ui::table_of_display(c.name);
+  } catch (const std::exception&) {
+    table->setRowCount(0);
+    return;
+  }
+  const auto& binding = *c.table;
+  std::vector<std::size_t> columns;
+  QStringList headers;
+  for (const auto& id : binding.columns) {
+    try {
+      const std::size_t i = host::ui::column_index(logical, host::Value::string(id));
+      columns.push_back(i);
+      headers << qs(i < logical.column_names.size() ? logical.column_names[i] : id);
+    } catch (const std::exception&) {
+    }
+  }
+  QSignalBlocker block(table);
+  table->setColumnCount(static_cast<int>(columns.size()));
+  table->setHorizontalHeaderLabels(headers);
+  table->setRowCount(static_cast<int>(logical.rows.size()));
+  const std::set<int> selected(binding.selection.begin(), binding.selection.end());
+  for (int r = 0; r < static_cast<int>(logical.rows.size()); ++r) {
+    for (int k = 0; k < static_cast<int>(columns.size()); ++k) {
+      const auto& row = logical.rows[static_cast<std::size_t>(r)];
+      const std::size_t i = columns[static_cast<std::size_t>(k)];
+      auto* item = new QTableWidgetItem(qs(i < row.size() ? cell_text(row[i]) : ""));
+      if (static_cast<std::size_t>(k) < binding.alignment.size()) {
+        item->setTextAlignment(alignment_of(binding.alignment[static_cast<std::size_t>(k)]));
+      }
+      if (selected.count(r) != 0) item->setBackground(palette().highlight());
+      else if (binding.row_colors && r % 2 == 1) item->setBackground(palette().alternateBase());
+      table->setItem(r, k, item);
+    }
+  }
+  table->resizeColumnsToContents();
+  if (columns.size() > 0) table->horizontalHeader()->setStretchLastSection(true);
+}
+
+void ShellWindow::update_widget(QWidget* w, const Control& c) {
+  const QString title = qs(c.title);
+  QSignalBlocker block(w);
+  switch (c.kind) {
+    case ControlKind::Area:
+    case ControlKind::GridArea:
+      static_cast<QGroupBox*>(w)->setTitle(title);
+      break;
+    case ControlKind::Label:
+      static_cast<QLabel*>(w)->setText(title);
+      static_cast<QLabel*>(w)->setAlignment(alignment_of(c.alignment));
+      break;
+    case ControlKind::Toggle:
+      static_cast<QAbstractButton*>(w)->setText(title);
+      static_cast<QAbstractButton*>(w)->setChecked(c.set);
+      break;
+    case ControlKind::PushButton: {
+      auto* b = static_cast<QPushButton*>(w);
+      const auto image = c.image.empty() ? std::nullopt : host::ui::image_file(c.image);
+      if (image) {
+        b->setIcon(QIcon(qs(*image)));
+        b->setText(QString());
+      } else {
+        b->setText(title);
+      }
+      break;
+    }
+    case ControlKind::Text:
+      if (auto* combo = qobject_cast<QComboBox*>(w)) {
+        QStringList entries;
+        for (const auto& e : c.range) entries << qs(e);
+        combo->clear();
+        combo->addItems(entries);
+        const QString value = qs(c.value.value_or(""));
+        const int i = combo->findText(value);
+        if (i >= 0) combo->setCurrentIndex(i);
+        else if (combo->isEditable()) combo->setEditText(value);
+        else combo->setCurrentIndex(-1);
+      } else {
+        auto* edit = static_cast<QLineEdit*>(w);
+        if (edit->text() != qs(c.value.value_or(""))) edit->setText(qs(c.value.value_or("")));
+        edit->setReadOnly(!c.editable);
+      }
+      break;
+    case ControlKind::Separator:
+      break;
+    case ControlKind::DisplayTable:
+      update_table(w, c);
+      break;
+  }
+}
+
+void ShellWindow::sync() {
+  const auto shell = host::ui::find_shell(shell_);
+  if (shell) setWindowTitle(qs(shell->title));
+  const auto controls = host::ui::controls_of_shell(shell_);
+  std::set<std::string> alive;
+  for (const auto& c : controls) alive.insert(c.name);
+  for (auto it = widgets_.begin(); it != widgets_.end();) {
+    if (alive.count(it->first) == 0) {
+      it->second.widget->deleteLater();
+      it->second.widget->hide();
+      it = widgets_.erase(it);
+    } else {
+      ++it;
+    }
+  }
+  int right = 0, bottom = 0;
+  for (const auto& c : controls) {
+    auto it = widgets_.find(c.name);
+    QWidget* parent = container_for(c);
+    if (it != widgets_.end() && (it->second.kind != c.kind || it->second.widget->parentWidget() != parent)) {
+      it->second.widget->hide();
+      it->second.widget->deleteLater();
+      widgets_.erase(it);
+      it = widgets_.end();
+    }
+    if (it == widgets_.end()) {
+      it = widgets_.emplace(c.name, Entry{make_widget(c, parent), c.kind}).first;
+    }
+    QWidget* w = it->second.widget;
+    update_widget(w, c);
+    int width = c.width > 0 ? c.width * kCell : c.pixel_width;
+    int height = c.height > 0 ? c.height * kCell : c.pixel_height;
+    if (width <= 0) width = w->sizeHint().width();
+    if (height <= 0) height = w->sizeHint().height();
+    w->setGeometry(c.x * kCell, c.y * kCell, width, height);
+    w->setVisible(c.visible);
+    if (parent == body_) {
+      right = std::max(right, c.x * kCell + width);
+      bottom = std::max(bottom, c.y * kCell + height);
+    }
+  }
+  body_->setMinimumSize(right, bottom);
+}
+
+}  // namespace gui
