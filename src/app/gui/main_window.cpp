@@ -23,7 +23,9 @@
 #include "host/api/commands.h"
 #include "host/api/drawing_ops.h"
 #include "host/drawing/store.h"
+#include "host/ui/dialogs.h"
 #include "host/ui/model.h"
+#include "host/ui/user_actions.h"
 #include "ribbon_bar.h"
 #include "sheet_view.h"
 #include "shell_window.h"
@@ -238,6 +240,13 @@ void MainWindow::run_command(const QString& text) {
     output_->appendPlainText("Point wanted as x,y: " + text);
     return;
   }
+  // A running command dialog asks for its current input: the typed line is the answer.
+  if (host::active_dialog()) {
+    act([&] { host::ui::enter_dialog_input(host::Value::string(line)); });
+    host::run_queued_commands();
+    sync();
+    return;
+  }
   output_->appendPlainText("> " + qs(line));
   act([&] { host::run_command_line(line); });
   host::run_queued_commands();
@@ -295,6 +304,9 @@ void MainWindow::sync_sheets() {
 }
 
 void MainWindow::sync() {
+  if (auto dialog = host::ui::active_dialog_view(); dialog && !front_end_.waiting_for_point()) {
+    progress_label_->setText(qs(dialog->title + ": " + dialog->variable.title));
+  }
   sync_shells();
   sync_sheets();
   view_->update();

@@ -32,7 +32,8 @@ bool QtFrontEnd::question(const std::string& text, const std::string& push1,
                   QMessageBox::NoButton, parent_);
   box.setObjectName("tavrin-question");
   QPushButton* first = box.addButton(QString::fromStdString(push1), QMessageBox::AcceptRole);
-  box.addButton(QString::fromStdString(push2), QMessageBox::RejectRole);
+  first->setObjectName("push1");
+  box.addButton(QString::fromStdString(push2), QMessageBox::RejectRole)->setObjectName("push2");
   box.setDefaultButton(first);
   box.exec();
   return box.clickedButton() == first;

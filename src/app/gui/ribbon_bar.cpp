@@ -59,6 +59,9 @@ void RibbonBar::rebuild() {
         tool->setIconSize(b.large ? QSize(32, 32) : QSize(16, 16));
         tool->setToolButtonStyle(b.large ? Qt::ToolButtonTextUnderIcon : Qt::ToolButtonTextBesideIcon);
         tool->setProperty("large", b.large);
+        // Ribbon buttons carry no label: the command names the button.
+        tool->setObjectName(qs(b.avail.command));
+        tool->setToolTip(qs(b.label.empty() ? b.avail.command : b.label));
         const std::string tab_name = tab.name, group_id = group.id;
         connect(tool, &QToolButton::clicked, this, [this, tab_name, group_id, i] {
           act([&] { host::ui::click_ribbon_button(tab_name, group_id, i); });
@@ -84,6 +87,7 @@ void add_classic_menus(QMenuBar* bar, QObject* receiver, const std::function<voi
       for (std::size_t i = 0; i < box.buttons.size(); ++i) {
         const auto& b = box.buttons[i];
         QAction* a = m->addAction(icon_of(b.image), qs(b.label));
+        a->setObjectName(qs(b.label));
         const std::string menu_name = menu.name, box_id = box.id;
         QObject::connect(a, &QAction::triggered, receiver, [menu_name, box_id, i, after] {
           act([&] { host::ui::click_menu_button(menu_name, box_id, i); });

@@ -83,8 +83,10 @@ QWidget* ShellWindow::make_widget(const Control& c, QWidget* parent) {
   switch (c.kind) {
     case ControlKind::Area:
     case ControlKind::GridArea: {
-      auto* box = new QGroupBox(parent);
-      w = box;
+      // A plain frame: a group box title would push the grid's cells off their places.
+      auto* frame = new QFrame(parent);
+      frame->setFrameShape(QFrame::NoFrame);
+      w = frame;
       break;
     }
     case ControlKind::Label:
@@ -216,7 +218,12 @@ void ShellWindow::update_widget(QWidget* w, const Control& c) {
   switch (c.kind) {
     case ControlKind::Area:
     case ControlKind::GridArea:
-      static_cast<QGroupBox*>(w)->setTitle(title);
+      w->setToolTip(title);
+      if (!c.title_color.empty()) {
+        // The title colour marks the area, as the host's dialogs show it.
+        w->setStyleSheet(QString("QFrame#%1 { border-top: 2px solid %2; }")
+                             .arg(qs(c.name), qs(c.title_color)));
+      }
       break;
     case ControlKind::Label:
       static_cast<QLabel*>(w)->setText(title);
@@ -277,7 +284,6 @@ void ShellWindow::sync() {
       ++it;
     }
   }
-  int right = 0, bottom = 0;
   for (const auto& c : controls) {
     auto it = widgets_.find(c.name);
     QWidget* parent = container_for(c);
@@ -292,18 +298,48 @@ void ShellWindow::sync() {
     }
     QWidget* w = it->second.widget;
     update_widget(w, c);
-    int width = c.width > 0 ? c.width * kCell : c.pixel_width;
-    int height = c.height > 0 ? c.height * kCell : c.pixel_height;
+    // Cells of the enclosing grid area (5 x 5 pixels unless it says otherwise).
+    const auto outer = host::ui::find_control(c.parent);
+    const double cw = outer && outer->cell_width > 0 ? outer->cell_width : kCell;
+    const double ch = outer && outer->cell_height > 0 ? outer->cell_height : kCell;
+    const int margin = outer ? outer->margin * kCell : 0;
+    int width = c.width > 0 ? static_cast<int>(c.width * cw) : c.pixel_width;
+    int height = c.height > 0 ? static_cast<int>(c.height * ch) : c.pixel_height;
     if (width <= 0) width = w->sizeHint().width();
     if (height <= 0) height = w->sizeHint().height();
-    w->setGeometry(c.x * kCell, c.y * kCell, width, height);
+    w->setGeometry(margin + static_cast<int>(c.x * cw), margin + static_cast<int>(c.y * ch),
+                   width, height);
     w->setVisible(c.visible);
-    if (parent == body_) {
-      right = std::max(right, c.x * kCell + width);
-      bottom = std::max(bottom, c.y * kCell + height);
-    }
+  }
+  size_containers(controls);
+  int right = 0, bottom = 0;
+  for (const auto& c : controls) {
+    if (container_for(c) != body_) continue;
+    const QRect g = widget_of(c.name)->geometry();
+    right = std::max(right, g.right() + 1);
+    bottom = std::max(bottom, g.bottom() + 1);
   }
   body_->setMinimumSize(right, bottom);
+}
+
+// Areas created without a size take the room their controls need; inner areas first.
+void ShellWindow::size_containers(const std::vector<Control>& controls) {
+  for (auto c = controls.rbegin(); c != controls.rend(); ++c) {
+    if (c->kind != ControlKind::Area && c->kind != ControlKind::GridArea) continue;
+    QWidget* w = widget_of(c->name);
+    const bool sized_w = c->width > 0 || c->pixel_width > 0;
+    const bool sized_h = c->height > 0 || c->pixel_height > 0;
+    if (sized_w && sized_h) continue;
+    int right = 0, bottom = 0;
+    for (const auto& child : controls) {
+      if (child.parent != c->name) continue;
+      const QRect g = widget_of(child.name)->geometry();
+      right = std::max(right, g.right() + 1);
+      bottom = std::max(bottom, g.bottom() + 1);
+    }
+    const int margin = c->margin * kCell;
+    w->resize(sized_w ? w->width() : right + margin, sized_h ? w->height() : bottom + margin);
+  }
 }
 
 }  // namespace gui

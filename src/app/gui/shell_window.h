@@ -31,6 +31,7 @@ class ShellWindow : public QWidget {
   void update_table(QWidget* w, const host::ui::Control& c);
   QWidget* container_for(const host::ui::Control& c);
   void after_action();
+  void size_containers(const std::vector<host::ui::Control>& controls);
 
   std::string shell_;
   QWidget* body_;
