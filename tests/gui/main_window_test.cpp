@@ -199,10 +199,13 @@ class MainWindowTest : public QObject {
   }
 
   void printAndPdfTogglesShowTheirControls() {
-    // After the reset printing and PDF are off: nothing of them shows.
-    for (const char* key : {"AUTO-PLOTTER-SELECT-TB", "DRUCKER-TX", "EINPASSEN-TB", "FORMAT-TX",
-                            "FIRMA-TX"})
+    // The shared standard has PDF on: after the reset only the plot style shows.
+    QVERIFY(qobject_cast<QAbstractButton*>(widget("STORE-PDF-TB"))->isChecked());
+    QVERIFY(shown("FIRMA-TX"));
+    for (const char* key : {"AUTO-PLOTTER-SELECT-TB", "DRUCKER-TX", "EINPASSEN-TB", "FORMAT-TX"})
       QVERIFY2(!shown(key), key);
+    click("STORE-PDF-TB");
+    QVERIFY(!shown("FIRMA-TX"));
     click("STORE-PDF-TB");
     QVERIFY(shown("FIRMA-TX"));
     QVERIFY(!shown("DRUCKER-TX") && !shown("EINPASSEN-TB") && !shown("AUTO-PLOTTER-SELECT-TB"));
@@ -236,17 +239,20 @@ class MainWindowTest : public QObject {
     file_table()->cellClicked(flansch, 1);
     QCOMPARE(mark(flansch), QString("X"));
     QCOMPARE(mark(platte), QString());
-    click("ALLE-AN-AUS-PB");
     QCOMPARE(qobject_cast<QAbstractButton*>(widget("ALLE-AN-AUS-PB"))->text(), QString("  X"));
+    // With a mark anywhere "  X" clears them all; with none it marks them all.
+    click("ALLE-AN-AUS-PB");
+    for (int r = 0; r < file_table()->rowCount(); ++r) QCOMPARE(mark(r), QString());
+    click("ALLE-AN-AUS-PB");
     for (int r = 0; r < file_table()->rowCount(); ++r) QCOMPARE(mark(r), QString("X"));
-    // A second click on a marked row takes its mark away again.
+    // A click on a marked row takes its mark away again.
     file_table()->cellClicked(platte, 1);
     QCOMPARE(mark(platte), QString());
     QCOMPARE(mark(flansch), QString("X"));
   }
 
   void startAnsweredWithTheFirstButtonWritesTheMarkedOutputs() {
-    click("STORE-PDF-TB");
+    if (!qobject_cast<QAbstractButton*>(widget("STORE-PDF-TB"))->isChecked()) click("STORE-PDF-TB");
     seen_.clear();
     click("START-PB");
     QVERIFY2(!seen_.isEmpty(), "Start asked nothing");
@@ -258,7 +264,6 @@ class MainWindowTest : public QObject {
       QVERIFY2(e.path().filename().string().rfind("4712", 0) != 0,
                e.path().filename().c_str());
     }
-    click("STORE-PDF-TB");
   }
 
   void editDokuShowsTheHistoryAndStoresTheResult() {
