@@ -98,7 +98,7 @@ void render_sheet(cairo_t* cr, const Sheet& sheet, const cairo_matrix_t& drawing
   cairo_new_path(cr);
   StrokeResolver resolver(style.pens);
   FontCache fonts;
-  // The stroke of the path collected so far (a copy: the resolver's cache may grow).
+  // The printed stroke of the path collected so far.
   Stroke pending;
   bool has_pending = false;
   // Texts met while the path collects are drawn right after its stroke, so that a text
@@ -118,11 +118,11 @@ void render_sheet(cairo_t* cr, const Sheet& sheet, const cairo_matrix_t& drawing
       texts.push_back(&e);
       continue;
     }
-    const Stroke& printed = resolver.printed(e.stroke);
+    Stroke printed = resolver.printed(e.stroke);
     if (has_pending && !(pending == printed)) flush();
     if (!has_pending) {
       apply_stroke(cr, printed, style.units_per_paper_mm);
-      pending = printed;
+      pending = std::move(printed);
       has_pending = true;
     }
     add_geometry(cr, e);

@@ -30,7 +30,7 @@ constexpr std::array<DashEntry, 6> kDashes{{
 
 }  // namespace
 
-const Stroke& StrokeResolver::printed(const Stroke& drawn) {
+Stroke StrokeResolver::printed(const Stroke& drawn) {
   if (!pens_) return drawn;
   if (last_ < cache_.size() && cache_[last_].first == drawn) return cache_[last_].second;
   for (std::size_t i = 0; i < cache_.size(); ++i) {
@@ -40,13 +40,10 @@ const Stroke& StrokeResolver::printed(const Stroke& drawn) {
     }
   }
   Stroke result = apply_pen_rules(pens_->rules, drawn);
-  if (cache_.size() >= kCacheLimit) {
-    scratch_ = std::move(result);
-    return scratch_;
-  }
-  cache_.emplace_back(drawn, std::move(result));
+  if (cache_.size() >= kCacheLimit) return result;
+  cache_.emplace_back(drawn, result);
   last_ = cache_.size() - 1;
-  return cache_.back().second;
+  return result;
 }
 
 std::span<const double> dash_pattern_mm(const std::string& linetype) {

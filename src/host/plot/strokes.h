@@ -13,17 +13,17 @@
 namespace host {
 
 // Remembers the printed stroke of each distinct drawn stroke, so that a drawing with
-// hundreds of thousands of elements runs the pen rules only a handful of times.
+// hundreds of thousands of elements runs the pen rules only a handful of times. It answers
+// copies: the cache grows while a caller still works with an earlier answer.
 class StrokeResolver {
  public:
   explicit StrokeResolver(const PenStyle* pens) : pens_(pens) {}
-  const Stroke& printed(const Stroke& drawn);
+  Stroke printed(const Stroke& drawn);
 
  private:
   const PenStyle* pens_;
   std::vector<std::pair<Stroke, Stroke>> cache_;
   std::size_t last_ = 0;
-  Stroke scratch_;
 };
 
 // The dash pattern of a line type in millimetres of paper; empty for solid lines and for
