@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -28,7 +29,25 @@ struct Stroke {
   bool operator==(const Stroke&) const = default;
 };
 
-enum class ElementKind { Line, Polyline, Rectangle, Circle, Arc, Text };
+// A 2D affine map: x' = a x + b y + e, y' = c x + d y + f.
+struct Transform {
+  double a = 1, b = 0, c = 0, d = 1, e = 0, f = 0;
+  Vec2 apply(Vec2 p) const { return {a * p.x + b * p.y + e, c * p.x + d * p.y + f}; }
+  double det() const { return a * d - b * c; }
+  // First `inner`, then this.
+  Transform after(const Transform& inner) const {
+    return {a * inner.a + b * inner.c,     a * inner.b + b * inner.d,
+            c * inner.a + d * inner.c,     c * inner.b + d * inner.d,
+            a * inner.e + b * inner.f + e, c * inner.e + d * inner.f + f};
+  }
+  bool operator==(const Transform&) const = default;
+};
+
+// Group: other elements seen through a window (a view of the model space in a paper-space
+// viewport); see Group below.
+enum class ElementKind { Line, Polyline, Rectangle, Circle, Arc, Text, Group };
+
+struct Group;
 
 struct TextProps {
   std::vector<std::string> lines;  // content, one entry per line
@@ -36,9 +55,9 @@ struct TextProps {
   double angle = 0;                // degrees, counter-clockwise
   int adjust = 1;                  // 1..9: 1 bottom left, 5 centre, 9 top right (rows from bottom)
   std::string font = "hp_i3098_v";
-  double ratio = 1;       // width to height of the characters
-  double slant = 0;       // degrees
-  double linespace = 1.6; // distance between lines as a multiple of the size
+  double ratio = 1;        // width to height of the characters
+  double slant = 0;        // degrees
+  double linespace = 1.6;  // distance between lines as a multiple of the size
   bool frame = false;
   bool operator==(const TextProps&) const = default;
 };
@@ -48,7 +67,8 @@ struct Element {
   ElementKind kind = ElementKind::Line;
   Stroke stroke;
   // Line: 2 points. Polyline: its vertices (bulges[i] belongs to the segment from point i).
-  // Rectangle: 2 opposite corners. Circle/Arc: centre. Text: insertion point.
+  // Rectangle: 2 opposite corners. Circle/Arc: centre. Text: insertion point. Group: the
+  // corners of its clipping outline (a polygon of at least 3 corners) on the sheet.
   std::vector<Vec2> points;
   std::vector<double> bulges;
   double radius = 0;
@@ -56,12 +76,25 @@ struct Element {
   double end_angle = 0;
   bool closed = false;  // polylines
   TextProps text;
+  // Group: what it shows and where; shared (and never changed) between copies.
+  std::shared_ptr<const Group> group;
   // INFO attributes, last added first.
   std::vector<std::string> info;
   // Name of the sketch (named group) the element belongs to; "" for the sheet itself.
   std::string sketch;
 
   bool same_content(const Element& o) const;  // everything but the id
+};
+
+// The content of a group element: its elements, mapped onto the sheet by `placement` and
+// clipped to the group's outline. Several views of the same model space share `elements`.
+// Groups do not nest.
+struct Group {
+  Transform placement;
+  std::shared_ptr<const std::vector<Element>> elements;
+
+  const std::vector<Element>& content() const;
+  bool same_content(const Group& o) const;
 };
 
 struct Sheet {
@@ -88,6 +121,10 @@ struct Drawing {
   Sheet* find_sheet(const std::string& name);
   Sheet* find_sheet_by_id(std::uint64_t id);
 };
+
+// Lower-left and upper-right corners of what one element draws on the sheet; nullopt when
+// it draws nothing.
+std::optional<std::pair<Vec2, Vec2>> element_extent(const Element& element);
 
 // Fresh ids for drawings, sheets and elements.
 std::uint64_t next_id();

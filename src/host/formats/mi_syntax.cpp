@@ -9,18 +9,40 @@
 namespace host::mi {
 
 namespace {
-constexpr std::string_view kKindWords[] = {"line",   "polyline", "rectangle",
-                                           "circle", "arc",      "text"};
+struct KindSpelling {
+  ElementKind kind;
+  std::string_view word;
+  int since;  // format version
+};
+constexpr KindSpelling kKinds[] = {
+    {ElementKind::Line, "line", 1},
+    {ElementKind::Polyline, "polyline", 1},
+    {ElementKind::Rectangle, "rectangle", 1},
+    {ElementKind::Circle, "circle", 1},
+    {ElementKind::Arc, "arc", 1},
+    {ElementKind::Text, "text", 1},
+    {ElementKind::Group, "group", 2},
+};
+
+const KindSpelling& spelling(ElementKind kind) {
+  for (const auto& k : kKinds)
+    if (k.kind == kind) return k;
+  throw Error("an element kind without a spelling in .mi files");
 }
+}  // namespace
 
 std::string_view kind_word(ElementKind kind) {
-  return kKindWords[static_cast<int>(kind)];
+  return spelling(kind).word;
+}
+
+int kind_since(ElementKind kind) {
+  return spelling(kind).since;
 }
 
 bool kind_from_word(std::string_view word, ElementKind& kind) {
-  for (int i = 0; i < 6; ++i) {
-    if (kKindWords[i] == word) {
-      kind = static_cast<ElementKind>(i);
+  for (const auto& k : kKinds) {
+    if (k.word == word) {
+      kind = k.kind;
       return true;
     }
   }
@@ -128,6 +150,12 @@ const char* element_problem(const Element& e) {
     case ElementKind::Text:
       if (n != 1) return "needs exactly 1 point (the insertion point)";
       if (e.text.adjust < 1 || e.text.adjust > 9) return "has an adjust point outside 1..9";
+      break;
+    case ElementKind::Group:
+      if (n < 3) return "needs at least 3 points (its outline)";
+      if (!e.group) return "has no content";
+      for (const auto& child : e.group->content())
+        if (child.kind == ElementKind::Group) return "holds another group";
       break;
   }
   return nullptr;
