@@ -13,6 +13,7 @@
 #include "host/formats/dxf.h"
 #include "host/formats/dxf_assembly.h"
 #include "host/formats/dxf_geometry.h"
+#include "host/formats/dxf_layouts.h"
 #include "host/formats/dxf_names.h"
 #include "host/formats/dxf_raw.h"
 #include "host/formats/dxf_scan.h"
@@ -39,6 +40,7 @@ class Importer : public DL_CreationAdapter {
   // -- raw groups, in file order, before dxflib handles them
   void processCodeValuePair(unsigned int code, const std::string& value) override {
     raw_.take(code, value);
+    layouts_.take(code, value);
   }
 
   // -- header and tables
@@ -265,17 +267,24 @@ class Importer : public DL_CreationAdapter {
   Drawing finish() {
     finish_polyline();
     finish_spline();
-    std::vector<Element> elements = assembly_.finish(path_);
+    assembly_.complete(path_);
     Drawing drawing;
     drawing.id = next_id();
     drawing.number =
         number_ && !number_->empty() ? *number_ : std::filesystem::path(path_).stem().string();
-    Sheet sheet;
-    sheet.id = next_id();
-    sheet.name = "1";
-    sheet.unique_name = "1";
-    sheet.elements = std::move(elements);
-    drawing.sheets.push_back(std::move(sheet));
+    // the paper-space layouts that hold content are the sheets; else the model space is
+    auto layouts = dxf::layout_sheets(layouts_, assembly_, [this](const std::string& name) {
+      return dxf::decode_unicode_escapes(decoder_.to_utf8(name));
+    });
+    if (layouts.empty()) layouts.push_back({"1", assembly_.finish(path_)});
+    for (auto& layout : layouts) {
+      Sheet sheet;
+      sheet.id = next_id();
+      sheet.name = std::move(layout.name);
+      sheet.unique_name = std::to_string(drawing.sheets.size() + 1);
+      sheet.elements = std::move(layout.elements);
+      drawing.sheets.push_back(std::move(sheet));
+    }
     return drawing;
   }
 
@@ -396,6 +405,7 @@ class Importer : public DL_CreationAdapter {
   dxf::RawCapture raw_;
   dxf::TextDecoder decoder_;
   dxf::Assembly assembly_;
+  dxf::LayoutScan layouts_;
   std::optional<Element> polyline_;
   std::optional<Spline> spline_;
   RawStroke polyline_stroke_;
