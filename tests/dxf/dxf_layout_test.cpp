@@ -131,6 +131,34 @@ TEST_F(DxfLayoutTest, LayoutsWithContentAreSheetsAndViewportsShowTheModelSpace) 
   EXPECT_NEAR(second->second.y, 70, 1e-9);
 }
 
+// R12 has no layout objects and keeps a viewport's view in extended data.
+TEST_F(DxfLayoutTest, R12PaperSpaceIsOneLayoutWithItsViewsFromExtendedData) {
+  const std::string file = path("r12.dxf");
+  python(R"(
+import sys, ezdxf
+doc = ezdxf.new("R12")
+doc.layers.add("B")
+doc.modelspace().add_line((0, 0), (100, 0))
+doc.modelspace().add_circle((50, 25), 10, dxfattribs={"layer": "B"})
+psp = doc.layout()
+psp.add_viewport(center=(100, 100), size=(80, 60), view_center_point=(50, 25), view_height=120)
+vp = psp.add_viewport(center=(250, 100), size=(100, 100), view_center_point=(50, 25), view_height=100)
+vp.dxf.view_twist_angle = 90
+vp.frozen_layers = ["B"]
+doc.saveas(sys.argv[1])
+)",
+         "'" + file + "'");
+  const host::Drawing d = host::read_dxf_file(file);
+  ASSERT_EQ(d.sheets.size(), 1u);
+  EXPECT_EQ(d.sheets[0].name, "Layout1");
+  // without a viewport of id 1 the first one is the overall viewport
+  ASSERT_EQ(kinds(d.sheets[0]), (std::vector{ElementKind::Group, ElementKind::Rectangle}));
+  const auto& turned = d.sheets[0].elements[0];
+  EXPECT_EQ(placed(turned, {25, -50}), (Vec2{250, 100}));
+  EXPECT_EQ(placed(turned, {100, 0}), (Vec2{200, 175}));
+  ASSERT_EQ(turned.group->content().size(), 1u) << "layer B is frozen in this view";
+}
+
 TEST_F(DxfLayoutTest, SheetsRoundTripThroughMiAndExportAsTheirClippedContent) {
   const host::Drawing d = load();
   const host::Drawing back = host::read_mi_text(host::write_mi_text(d), "layouts.mi");
