@@ -18,8 +18,8 @@ using ::testing::HasSubstr;
 // Model space: two lines on layer A, a circle and a block reference on layer B. Layout
 // "Blatt Ä" (active) holds a text and four viewports: 1:2; a quarter turn with layer B
 // frozen; clipped by a triangle, on a layer that is off; switched off. "Zweite" (not
-// active: every viewport stored with id 0 and status 0) shows one view; "Layout1" and
-// "Leer" hold nothing.
+// active: every viewport stored with id 0 and status 0) shows two views, on a layer that is
+// off and on one that is not plotted; "Layout1" and "Leer" hold nothing.
 constexpr const char* kLayouts = R"(
 import sys, ezdxf
 doc = ezdxf.new("R2000")
@@ -27,6 +27,7 @@ doc.layers.add("A", color=1)
 doc.layers.add("B", color=3)
 doc.layers.add("VP", color=5)
 doc.layers.add("VPOFF", color=5).off()
+doc.layers.add("NOPLOT", color=5).dxf.plot = 0
 msp = doc.modelspace()
 msp.add_line((0, 0), (100, 0), dxfattribs={"layer": "A"})
 msp.add_line((0, 0), (0, 50), dxfattribs={"layer": "A"})
@@ -53,6 +54,7 @@ view(sheet, (100, 250), (40, 40), 40, status=0)
 second = doc.layouts.new("Zweite")
 second.page_setup(size=(297, 210), margins=(0, 0, 0, 0), units="mm")
 view(second, (50, 50), (40, 40), 40, "VPOFF")
+view(second, (50, 50), (40, 40), 40, "NOPLOT")
 for e in second.query("VIEWPORT"):
     e.dxf.id = 0
     e.dxf.status = 0
@@ -116,7 +118,8 @@ TEST_F(DxfLayoutTest, LayoutsWithContentAreSheetsAndViewportsShowTheModelSpace) 
   EXPECT_EQ(a.elements[5].points, (std::vector<Vec2>{{80, 230}, {120, 270}}));
 
   // not the active layout: status 0 is no switch, the first viewport is the overall one
-  ASSERT_EQ(kinds(d.sheets[1]), (std::vector{K::Group}));
+  // frames on a layer that is off or not plotted are not drawn
+  ASSERT_EQ(kinds(d.sheets[1]), (std::vector{K::Group, K::Group}));
   EXPECT_EQ(placed(d.sheets[1].elements[0], {50, 25}), (Vec2{50, 50}));
 
   // what is drawn: the text, the frames, the triangle, views cut to their windows

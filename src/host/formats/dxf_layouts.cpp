@@ -49,6 +49,7 @@ void LayoutScan::take(unsigned code, const std::string& value) {
     name_.clear();
     owner_.clear();
     flags_ = tab_ = 0;
+    plotted_ = true;
     layout_subclass_ = paper_ = skip_ = false;
     xdata_ = xdata_reals_ = xdata_points_ = 0;
     kind_ = Kind::Other;
@@ -99,6 +100,7 @@ void LayoutScan::take(unsigned code, const std::string& value) {
       if (code == 5) handle_ = trimmed_upper(value);
       if (code == 2) name_ = value;
       if (code == 70) flags_ = integer(value);
+      if (code == 290) plotted_ = integer(value) != 0;
       if (code == 330 && owner_.empty()) owner_ = trimmed_upper(value);
       return;
     case Kind::Layout:
@@ -282,6 +284,7 @@ void LayoutScan::finish_record() {
     case Kind::Layer:
       if (!handle_.empty()) layer_names_[handle_] = upper(name_);
       layer_frozen_[upper(name_)] = (flags_ & 1) != 0;
+      if (!plotted_) layer_unplotted_.insert(upper(name_));
       return;
     case Kind::BlockRecord:
       if (!handle_.empty()) block_records_[handle_] = upper(name_);
@@ -477,8 +480,8 @@ class LayoutBuilder {
         out.push_back(std::move(group));
       }
     }
-    // the frame, unless its layer is off or frozen
-    if (!framed) return;
+    // the frame, unless its layer is off, frozen or not plotted
+    if (!framed || scan_.layer_unplotted_.count(upper(vp.stroke.layer))) return;
     if (auto stroke = assembly_.paper_stroke(vp.stroke)) {
       frame.stroke = *stroke;
       frame.id = next_id();

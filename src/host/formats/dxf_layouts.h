@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <functional>
 #include <map>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -64,6 +65,7 @@ class LayoutScan {
   // the record being read
   std::string type_, handle_, name_, owner_;
   int flags_ = 0, tab_ = 0;
+  bool plotted_ = true;
   bool layout_subclass_ = false, paper_ = false, skip_ = false;
   ViewportRecord vp_;
   OutlineRecord outline_;
@@ -80,6 +82,7 @@ class LayoutScan {
   std::map<std::string, std::string> block_owners_;   // block record handle -> block name
   std::map<std::string, std::string> layer_names_;    // handle -> name (upper case)
   std::map<std::string, bool> layer_frozen_;          // name (upper case) -> frozen
+  std::set<std::string> layer_unplotted_;             // names (upper case) of no-plot layers
   std::map<std::string, OutlineRecord> outlines_;     // handle -> outline
 };
 
