@@ -14,6 +14,11 @@
 
 namespace host::dxf {
 
+// The blocks of paper-space layouts: "*Paper_Space" (the active one), "*Paper_Space0", ...
+inline bool is_paper_block(const std::string& upper_name) {
+  return upper_name.rfind("*PAPER_SPACE", 0) == 0;
+}
+
 struct ViewportRecord {
   std::string handle;
   std::string owner;  // group 330: the block record of its layout
