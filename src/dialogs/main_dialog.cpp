@@ -8,7 +8,7 @@
 #include "dialogs/job_settings.h"
 #include "engine/driver.h"
 #include "host/api/host.h"
-#include "startup/globals.h"
+#include "base/globals.h"
 
 namespace tavrin {
 

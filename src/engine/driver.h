@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "host/value/value.h"
-#include "startup/globals.h"
+#include "base/globals.h"
 
 namespace tavrin {
 

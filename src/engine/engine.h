@@ -4,7 +4,7 @@
 #include <string>
 
 #include "host/value/value.h"
-#include "startup/globals.h"
+#include "base/globals.h"
 
 namespace tavrin {
 

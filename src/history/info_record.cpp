@@ -7,7 +7,7 @@
 #include "config/tables.h"
 #include "engine/sheet_format.h"
 #include "host/api/host.h"
-#include "startup/globals.h"
+#include "base/globals.h"
 
 namespace tavrin {
 

@@ -9,7 +9,7 @@
 #include "engine/output.h"
 #include "history/info_record.h"
 #include "host/api/host.h"
-#include "startup/globals.h"
+#include "base/globals.h"
 
 namespace tavrin {
 

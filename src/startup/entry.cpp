@@ -11,7 +11,7 @@
 #include "history/info_record.h"
 #include "history/revision_pdf.h"
 #include "host/api/host.h"
-#include "startup/globals.h"
+#include "base/globals.h"
 #include "startup/menu.h"
 #include "startup/startup.h"
 

@@ -1,5 +1,5 @@
 // The settings every plot command starts from.
-#include "startup/globals.h"
+#include "base/globals.h"
 #include "startup/startup.h"
 
 namespace tavrin {

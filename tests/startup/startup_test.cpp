@@ -15,7 +15,7 @@
 #include "host/ui/model.h"
 #include "host/ui/user_actions.h"
 #include "startup/entry.h"
-#include "startup/globals.h"
+#include "base/globals.h"
 #include "startup/startup.h"
 
 namespace tavrin {
