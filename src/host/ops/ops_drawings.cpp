@@ -4,6 +4,7 @@
 #include "host/api/error.h"
 #include "host/ops/ops_support.h"
 #include "host/drawing/store.h"
+#include "host/formats/registry.h"
 #include "host/formats/bundle.h"
 #include "host/formats/mi.h"
 
