@@ -13,7 +13,7 @@
 #include "host/api/host.h"
 #include "base/globals.h"
 #include "startup/menu.h"
-#include "startup/startup.h"
+#include "base/set_ini.h"
 
 namespace tavrin {
 

@@ -16,7 +16,7 @@
 #include "host/ui/user_actions.h"
 #include "startup/entry.h"
 #include "base/globals.h"
-#include "startup/startup.h"
+#include "base/set_ini.h"
 
 namespace tavrin {
 namespace {

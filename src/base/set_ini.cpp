@@ -1,6 +1,6 @@
 // The settings every plot command starts from.
 #include "base/globals.h"
-#include "startup/startup.h"
+#include "base/set_ini.h"
 
 namespace tavrin {
 
