@@ -7,7 +7,7 @@
 #include <unordered_map>
 #include <unordered_set>
 
-#include "host/api/error.h"
+#include "host/value/error.h"
 #include "host/api/testing.h"
 
 namespace host {
