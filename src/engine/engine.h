@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "host/value/value.h"
+#include "host/api/value.h"
 #include "base/globals.h"
 
 namespace tavrin {

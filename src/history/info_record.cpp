@@ -5,7 +5,7 @@
 #include <algorithm>
 
 #include "config/tables.h"
-#include "engine/sheet_format.h"
+#include "base/sheet_extent.h"
 #include "host/api/host.h"
 #include "base/globals.h"
 

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/output.h"
+#include "base/output_name.h"
 #include "history/info_record.h"
 #include "host/api/host.h"
 #include "base/globals.h"
