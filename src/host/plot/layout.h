@@ -7,6 +7,10 @@
 namespace host {
 
 inline constexpr double kPointsPerMm = 72.0 / 25.4;
+// The largest page side common PDF readers and printers take at 1/72 inch a unit (200 inches).
+inline constexpr double kMaxPlainPageMm = 5080;
+// The largest PDF page side we write (in larger units beyond kMaxPlainPageMm).
+inline constexpr double kMaxPdfPageMm = 1e6;
 
 struct PageSize {
   double width_mm = 0;
