@@ -62,9 +62,11 @@ while IFS= read -r -d '' file; do
   secs=${secs:-0} peak_kb=${peak_kb:-0}
   sheets=$(find "$out" -maxdepth 1 -iname '*.mi' | wc -l)
   pdfs=$(find "$out" -maxdepth 1 -iname '*.pdf' | wc -l)
-  # the first line that is not the run's own closing text
-  problem=$(grep -v -e '^Die Ausgabe ist abgeschlossen' -e '^[[:space:]]*$' -e '^-\{10,\}' \
-    "$work/log" | head -1 | cut -c1-200)
+  # the first line that is not the run's own talk; failing that, the first note of the reader
+  normal='^(Die aktuelle Zeichnung jetzt ausgeben|-> Ja|Die Ausgabe ist abgeschlossen|Die Drucker- und Plotstiltabellen| Bitte die Formatzuordnungen|-{10,}|[[:space:]]*$)'
+  notes=': (drawing units are|the file ends without EOF|a value longer than)'
+  problem=$(grep -v -E -e "$normal" -e "$notes" "$work/log" | head -1 | cut -c1-200)
+  [ -n "$problem" ] || problem=$(grep -E -e "$notes" "$work/log" | head -1 | cut -c1-200)
   if [ "$rc" -eq 124 ] || [ "$rc" -eq 137 ]; then
     status=timeout problem="no result after ${limit} s"
   elif [ "$rc" -gt 128 ]; then

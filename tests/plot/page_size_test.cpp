@@ -109,7 +109,7 @@ TEST_F(PageSize, StrokesOnEveryEdgeShowTheirInnerHalf) {
   EXPECT_TRUE(r.row_has_ink(r.height - 1));
 }
 
-TEST_F(PageSize, SheetUnderOnePointShowsItsContent) {
+TEST_F(PageSize, SheetsUnderOnePointOrWithoutHeightShowTheirContent) {
   use_sheet({line(0, 0, 0.3, 0.2, 0.05)});
   host::am_plot_ex(pdf_args(0.3, 0.2, "klein.pdf"));
   const auto pages = page_boxes(dir_.file("klein.pdf"));
@@ -118,6 +118,16 @@ TEST_F(PageSize, SheetUnderOnePointShowsItsContent) {
   const Raster r = rasterise(dir_.file("klein.pdf"), 7200);
   ASSERT_GT(r.width, 20);
   EXPECT_TRUE(r.ink(r.width / 2, r.height / 2));
+
+  // one horizontal line measures 0 high: a page of the thinnest size, the line on its edge
+  use_sheet({line(0, 0, 100, 0, 0.5)});
+  host::am_plot_ex(pdf_args(100, 0, "linie.pdf"));
+  const auto line_page = page_boxes(dir_.file("linie.pdf"));
+  ASSERT_EQ(line_page.size(), 1u);
+  EXPECT_NEAR(line_page[0].height_pt, 1 * kPt, 0.01);
+  const Raster l = rasterise(dir_.file("linie.pdf"), 600);
+  ASSERT_GT(l.height, 5);
+  EXPECT_TRUE(l.ink(l.width / 2, l.height - 1));
 }
 
 TEST_F(PageSize, SheetOf20MetresIsWrittenInLargerUnitsAndRefusedUnfittedByPrinters) {
