@@ -166,6 +166,14 @@ TEST_F(PageSize, SheetOf20MetresIsWrittenInLargerUnitsAndRefusedUnfittedByPrinte
                  "am_plot_ex: sheet \"1\" is 20000 x 3000 mm, larger than the 5080 mm a printer "
                  "page can take; print it fitted to the paper");
   }
+
+  // a text 600 mm high (1700 points) shows in renderers that drop such glyphs
+  use_sheet({text(0, 0, {"Tor"}, 1, 600)});
+  host::am_plot_ex(pdf_args(1500, 600, "tor.pdf"));
+  const Raster tor = rasterise(dir_.file("tor.pdf"), 10);
+  int ink = 0;
+  for (char c : tor.pixels) ink += static_cast<unsigned char>(c) < 128;
+  EXPECT_GT(ink, 100);
 }
 
 }  // namespace
