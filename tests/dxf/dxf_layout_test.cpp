@@ -52,7 +52,7 @@ vp.dxf.flags = vp.dxf.flags | 65536
 vp.dxf.clipping_boundary_handle = tri.dxf.handle
 view(sheet, (100, 250), (40, 40), 40, status=0)
 second = doc.layouts.new("Zweite")
-second.page_setup(size=(297, 210), margins=(0, 0, 0, 0), units="mm")
+second.page_setup(size=(11, 8.5), margins=(0, 0, 0, 0), units="inch")
 view(second, (50, 50), (40, 40), 40, "VPOFF")
 view(second, (50, 50), (40, 40), 40, "NOPLOT")
 for e in second.query("VIEWPORT"):
@@ -117,10 +117,11 @@ TEST_F(DxfLayoutTest, LayoutsWithContentAreSheetsAndViewportsShowTheModelSpace) 
   EXPECT_EQ(clipped.group->elements, half.group->elements) << "one model space for both";
   EXPECT_EQ(a.elements[5].points, (std::vector<Vec2>{{80, 230}, {120, 270}}));
 
-  // not the active layout: status 0 is no switch, the first viewport is the overall one
-  // frames on a layer that is off or not plotted are not drawn
+  // not the active layout: status 0 is no switch, the first viewport is the overall one;
+  // frames on a layer that is off or not plotted are not drawn; its paper is in inches
   ASSERT_EQ(kinds(d.sheets[1]), (std::vector{K::Group, K::Group}));
-  EXPECT_EQ(placed(d.sheets[1].elements[0], {50, 25}), (Vec2{50, 50}));
+  EXPECT_EQ(placed(d.sheets[1].elements[0], {50, 25}), (Vec2{1270, 1270}));
+  EXPECT_THAT(d.notes, ::testing::Contains(HasSubstr("paper units are inches")));
 
   // what is drawn: the text, the frames, the triangle, views cut to their windows
   const auto extent = a.extent();
@@ -129,9 +130,9 @@ TEST_F(DxfLayoutTest, LayoutsWithContentAreSheetsAndViewportsShowTheModelSpace) 
   EXPECT_EQ(extent->second, (Vec2{400, 270}));
   const auto second = d.sheets[1].extent();
   ASSERT_TRUE(second);
-  EXPECT_NEAR(second->first.x, 30, 1e-9);  // model x 0..70 of 0..100 shows
-  EXPECT_NEAR(second->second.x, 70, 1e-9);
-  EXPECT_NEAR(second->second.y, 70, 1e-9);
+  EXPECT_NEAR(second->first.x, 30 * 25.4, 1e-9);  // model x 0..70 of 0..100 shows
+  EXPECT_NEAR(second->second.x, 70 * 25.4, 1e-9);
+  EXPECT_NEAR(second->second.y, 70 * 25.4, 1e-9);
 }
 
 // R12 has no layout objects and keeps a viewport's view in extended data.

@@ -59,6 +59,8 @@ class Assembly {
   void complete(const std::string& path);
   // The model space, or the paper space when the model space is empty (after complete()).
   std::vector<Element> finish(const std::string& path);
+  // After finish: whether the content came from paper space.
+  bool from_paper() const { return from_paper_; }
 
   // -- paper-space layouts (after complete())
   std::vector<Element> take_model();
@@ -123,6 +125,7 @@ class Assembly {
   Context root_;
   std::size_t expansions_ = 0;
   bool too_many_ = false;
+  bool from_paper_ = false;
 };
 
 }  // namespace host::dxf

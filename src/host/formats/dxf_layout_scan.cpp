@@ -38,6 +38,8 @@ void LayoutScan::take(unsigned code, const std::string& value) {
     name_.clear();
     owner_.clear();
     flags_ = tab_ = 0;
+    paper_units_ = 1;
+    numerator_ = denominator_ = 1;
     plotted_ = true;
     layout_subclass_ = paper_ = skip_ = false;
     xdata_ = xdata_reals_ = xdata_points_ = 0;
@@ -95,6 +97,9 @@ void LayoutScan::take(unsigned code, const std::string& value) {
     case Kind::Layout:
       if (code == 1) name_ = value;
       if (code == 71) tab_ = integer(value);
+      if (code == 72 && !layout_subclass_) paper_units_ = integer(value);
+      if (code == 142) numerator_ = real(value);
+      if (code == 143) denominator_ = real(value);
       if (code == 100 && value == "AcDbLayout") layout_subclass_ = true;
       if (code == 330 && layout_subclass_) owner_ = trimmed_upper(value);
       return;
@@ -279,7 +284,7 @@ void LayoutScan::finish_record() {
       if (!handle_.empty()) block_records_[handle_] = upper(name_);
       return;
     case Kind::Layout:
-      layouts_.push_back({name_, tab_, owner_});
+      layouts_.push_back({name_, tab_, owner_, paper_units_, numerator_, denominator_});
       return;
     case Kind::Viewport:
       viewports_.push_back(std::move(vp_));

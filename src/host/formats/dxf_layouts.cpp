@@ -2,6 +2,8 @@
 // order, its viewports showing the model space as groups.
 #include "host/formats/dxf_layouts.h"
 
+#include <fmt/format.h>
+
 #include <algorithm>
 #include <cmath>
 #include <iterator>
@@ -32,6 +34,17 @@ class LayoutBuilder {
       if (!layout.content) continue;
       LayoutSheet sheet;
       sheet.name = to_utf8(layout.name);
+      if (layout.paper_units == 0) {
+        sheet.mm_per_unit = 25.4;
+        sheet.units = "inches";
+      }
+      // a plot scale other than 1:1 enlarges or shrinks the paper
+      if (layout.numerator > 0 && layout.denominator > 0 &&
+          layout.numerator / layout.denominator > 1e-3 &&
+          layout.numerator / layout.denominator < 1e3 && layout.numerator != layout.denominator) {
+        sheet.mm_per_unit *= layout.numerator / layout.denominator;
+        sheet.units += fmt::format(" plotted at {:g}:{:g}", layout.numerator, layout.denominator);
+      }
       // names are unique in a valid file; a broken one must not give two sheets one name
       for (int n = 2; !names.insert(sheet.name).second; ++n)
         sheet.name = to_utf8(layout.name) + " (" + std::to_string(n) + ")";
@@ -53,6 +66,8 @@ class LayoutBuilder {
     int tab = 0;
     std::string block;  // upper case
     bool active = false;
+    int paper_units = 1;
+    double numerator = 1, denominator = 1;
     std::vector<const ViewportRecord*> viewports;
     const ViewportRecord* main = nullptr;
     std::vector<Element> own;  // the content of the layout's block
@@ -73,6 +88,9 @@ class LayoutBuilder {
       Layout layout;
       layout.name = record.name;
       layout.tab = record.tab;
+      layout.paper_units = record.paper_units;
+      layout.numerator = record.numerator;
+      layout.denominator = record.denominator;
       layout.block = block_of_record(record.block_record);
       if (layout.block.empty() || !is_paper_block(layout.block)) continue;
       layout.active = layout.block == "*PAPER_SPACE";

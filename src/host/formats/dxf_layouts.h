@@ -40,6 +40,8 @@ struct LayoutRecord {
   std::string name;
   int tab = 0;
   std::string block_record;
+  int paper_units = 1;                    // plot settings: 0 inches, 1 millimetres
+  double numerator = 1, denominator = 1;  // plot scale: paper units per drawing unit
 };
 
 // A paper-space outline that may clip a viewport, in paper coordinates.
@@ -69,7 +71,8 @@ class LayoutScan {
   Kind kind_ = Kind::Other;
   // the record being read
   std::string type_, handle_, name_, owner_;
-  int flags_ = 0, tab_ = 0;
+  int flags_ = 0, tab_ = 0, paper_units_ = 1;
+  double numerator_ = 1, denominator_ = 1;
   bool plotted_ = true;
   bool layout_subclass_ = false, paper_ = false, skip_ = false;
   ViewportRecord vp_;
@@ -94,6 +97,9 @@ class LayoutScan {
 struct LayoutSheet {
   std::string name;  // as the file has it, UTF-8
   std::vector<Element> elements;
+  // Millimetres of paper per unit of the layout, and the unit's name.
+  double mm_per_unit = 1;
+  std::string units = "millimetres";
 };
 
 // One sheet per layout that holds more than its own overall viewport, in tab order; empty
