@@ -6,19 +6,23 @@
 
 #include "host/api/error.h"
 #include "host/api/ui_ops.h"
-#include "host/value/format.h"
 #include "host/ui/user_actions.h"
+#include "host/value/format.h"
 
 namespace cli {
 
 namespace {
 
-std::string control(const std::string& key) { return "TAVRIN-DIALOG-" + key; }
+std::string control(const std::string& key) {
+  return "TAVRIN-DIALOG-" + key;
+}
 
 void add_switch(CLI::App& cmd, const std::string& name, std::optional<bool>& target,
                 const std::string& what) {
-  cmd.add_flag_callback("--" + name, [&target] { target = true; }, "switch " + what + " on");
-  cmd.add_flag_callback("--no-" + name, [&target] { target = false; }, "switch " + what + " off");
+  cmd.add_flag_callback(
+      "--" + name, [&target] { target = true; }, "switch " + what + " on");
+  cmd.add_flag_callback(
+      "--no-" + name, [&target] { target = false; }, "switch " + what + " off");
 }
 
 // Sets a check toggle to the wanted state with a click, so its action runs as for a person.
@@ -56,8 +60,10 @@ void apply_sheets(const std::string& spec) {
 
 // The autotext row whose (invisible) INFO label carries the name; -1 when none does.
 int autotext_row(const std::string& info, std::string& known) {
-  for (int y = 0; host::sd_control_exists_p(host::format("TAVRIN-AUTOTEXT-DIALOG-~A-LB", y)); y += 5) {
-    const std::string name = host::sd_get_control_title(host::format("TAVRIN-AUTOTEXT-DIALOG-~A-INFO-LB", y));
+  for (int y = 0; host::sd_control_exists_p(host::format("TAVRIN-AUTOTEXT-DIALOG-~A-LB", y));
+       y += 5) {
+    const std::string name =
+        host::sd_get_control_title(host::format("TAVRIN-AUTOTEXT-DIALOG-~A-INFO-LB", y));
     if (name == info) return y;
     known += (known.empty() ? "" : ", ") + name;
   }

@@ -6,12 +6,14 @@
 #include "host/drawing/store.h"
 #include "host/formats/bundle.h"
 #include "host/formats/mi.h"
+#include "host/workers/report.h"
 
 namespace host {
 
 Value am_load_drawing(const List& args) {
   const KeywordArgs kw(args);
   replace_current_drawing(read_drawing_file(ops::required_text(kw, "filename", "am_load_drawing")));
+  workers::report::note_loaded();
   return Value::t();
 }
 
@@ -21,6 +23,7 @@ Value am_load_bundle(const List& args) {
   if (const auto load = kw.value("load-drawing"); load && load->is_keyword("off")) return {};
   check_drawing_file(path);
   replace_current_drawing(read_bundle_file(path));
+  workers::report::note_loaded();
   return Value::t();
 }
 
