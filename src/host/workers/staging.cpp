@@ -83,8 +83,11 @@ std::string stage_blob(const std::string& content) {
   const std::string path = s.stage_dir + "out-" + std::to_string(++s.blobs);
   // No temporary name needed: a staged file counts only once the journal names it.
   std::FILE* f = std::fopen(path.c_str(), "wb");
-  const bool written =
-      f != nullptr && std::fwrite(content.data(), 1, content.size(), f) == content.size();
+  // Synced like every output: once the parent renames it into place, the name must never
+  // point at data that did not reach the disk.
+  const bool written = f != nullptr &&
+                       std::fwrite(content.data(), 1, content.size(), f) == content.size() &&
+                       std::fflush(f) == 0 && ::fsync(fileno(f)) == 0;
   const std::string why = std::strerror(errno);
   if (f == nullptr || std::fclose(f) != 0 || !written)
     throw Error("Cannot write " + path + ": " + why);
