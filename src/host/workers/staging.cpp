@@ -106,20 +106,22 @@ std::optional<bool> stage_write(const std::string& path, const std::string& cont
 std::optional<bool> stage_move(const std::string& from, const std::string& to) {
   const auto a = staged_name(from), b = staged_name(to);
   if (!a || !b) return std::nullopt;
-  if (!exists(*a)) return false;
+  // Recorded even when the file is not there yet: an earlier file of the list, still in
+  // another worker, may put it there before the parent carries this journal out.
+  const bool there = exists(*a);
   record({Event::Move, {*a, *b}});
   state().staged.erase(*a);
   state().staged.insert(*b);
-  return true;
+  return there;
 }
 
 std::optional<bool> stage_delete(const std::string& path) {
   const auto abs = staged_name(path);
   if (!abs) return std::nullopt;
-  if (!exists(*abs)) return false;
+  const bool there = exists(*abs);
   record({Event::Delete, {*abs}});
   state().staged.erase(*abs);
-  return true;
+  return there;
 }
 
 std::string encode_journal(const std::vector<Event>& events) {
