@@ -11,7 +11,7 @@
 #include "engine/plot_style.h"
 #include "engine/sheet_format.h"
 #include "host/api/host.h"
-#include "startup/globals.h"
+#include "base/globals.h"
 
 namespace tavrin {
 
@@ -57,18 +57,6 @@ void keep_backup(const std::string& name) {
 
 }  // namespace
 
-std::string create_speichername(const std::string& sheet_name) {
-  const host::Value number = host::sd_am_inq_drawing_no();
-  std::string base =
-      number.truthy() ? host::format("~A_~A", number, sheet_name) : host::format("~A", sheet_name);
-  // Separators in a drawing number or sheet name would put the output into another
-  // directory (or fail); "." and ".." alone would name a directory.
-  std::replace_if(
-      base.begin(), base.end(), [](char c) { return c == ' ' || c == '/' || c == '\\'; }, '_');
-  if (base == "." || base == "..") std::replace(base.begin(), base.end(), '.', '_');
-  return base;
-}
-
 host::List pdf_plot_args(const SheetFormat& sheet, const std::string& base) {
   const bool portrait = sheet.orientation == "PORTRAIT";
   // clang-format off
@@ -87,11 +75,26 @@ host::Value create_pdf(const std::string& firma, const std::string& sheet_name) 
   const std::string base = create_speichername(sheet_name);
   // Measuring and styling are inside the guard too: a sheet that cannot be measured is
   // reported and the run goes on.
-  const auto result = counted([&] {
-    return host::am_plot_ex(
-        pdf_plot_args(set_plot_syle_parameter(firma, calculate_sheet_format()), base));
-  });
-  return result.value_or(host::Value());
+  const auto result = host::guarded(
+      [&] {
+        return host::am_plot_ex(
+            pdf_plot_args(set_plot_syle_parameter(firma, calculate_sheet_format()), base));
+      },
+      OnError::Silent);
+  if (result) return *result;
+  ++g().reported_problems;
+  const std::string empty = leeres_blatt_text(sheet_name);
+  host::display_error(empty.empty() ? host::print_text(host::sd_inq_error_obj(kw("message")))
+                                    : empty);
+  return {};
+}
+
+std::string leeres_blatt_text(const std::string& sheet_name) {
+  const host::Value keyword = host::sd_inq_error_obj(kw("keyword"));
+  if (!keyword.is_keyword("empty-part") || lang_text(38).empty()) return "";
+  const host::Value number = host::sd_am_inq_drawing_no();
+  const std::string text = host::format("~A ~A ~A", lang_text(7), sheet_name, lang_text(38));
+  return number.truthy() ? host::format("~A: ~A", number, text) : text;
 }
 
 host::Value speichern_alle_blaetter(const host::Value& file, const Selection& selection, bool mi,

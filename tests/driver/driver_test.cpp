@@ -5,6 +5,7 @@
 #include <gmock/gmock.h>
 
 #include "dialogs/job_settings.h"
+#include "dialogs/job_start.h"
 #include "host/api/host.h"
 #include "job_fixture.h"
 
@@ -15,6 +16,7 @@ using ::testing::ElementsAre;
 using ::testing::ElementsAreArray;
 using ::testing::HasSubstr;
 using testing::JobTest;
+using ::testing::Not;
 using testing::StepLog;
 
 const char* kBatchLine = "am_create_drawing  :YES  :owner  :drawing_type  :2D_PROCESS   cancel";
@@ -148,7 +150,6 @@ TEST_F(JobSettingsOrder, SelectionFieldsThatAreNoNumberAreRefused) {
            {"BLATT-X-TB", "BLATT-X-TX", "abc"},
            {"BLATT-GROESSER-TB", "BLATT-GROESSER-TX", ""},
            {"BLATT-KLEINER-TB", "BLATT-KLEINER-TX", "2a"},
-           {"", "BLATT-X-TX", "(1"},
            {"BLATT-X-TB", "BLATT-X-TX", "#C(1 2)"}}) {
     Recorder r;
     if (!radio.empty()) r.values[radio] = "1";
@@ -164,6 +165,18 @@ TEST_F(JobSettingsOrder, SelectionFieldsThatAreNoNumberAreRefused) {
 }
 
 class BatchRunTest : public JobTest {};
+
+// No radio on at all (no standard file chose one): the refusal names the choices, in the
+// dialog's own words, instead of a field the user never filled.
+TEST_F(BatchRunTest, NoSheetRadioOnNamesTheChoices) {
+  Recorder none;
+  none.values["BLATT-X-TX"] = "(1";
+  const JobSettings n = read_job_settings(none.reader());
+  ASSERT_TRUE(n.selection_problem.has_value());
+  EXPECT_THAT(*n.selection_problem, HasSubstr("keine Auswahl"));
+  EXPECT_THAT(*n.selection_problem, HasSubstr("\"alle\", \"größer\", \"kleiner\" oder \"gleich\""));
+  EXPECT_THAT(*n.selection_problem, Not(HasSubstr("BLATT-X-TX")));
+}
 
 // MI and PDF for sheet 2 of every listed file: bundles by their last three letters, the
 // rest as drawings; a file of one byte is reported and the run goes on.
@@ -182,8 +195,8 @@ TEST_F(BatchRunTest, WalksTheFilesInOrderWithTheFixedStepsPerDrawing) {
   type("FIRMA-TX", "Farbe");
   StepLog log;
 
-  run_batch_job({"a.mi", "leer.mi", "b.BDL", "ohnepunktbdl", "d.bdl.mi"}, tv_read_value,
-                log.steps());
+  run_batch_dialog({"a.mi", "leer.mi", "b.BDL", "ohnepunktbdl", "d.bdl.mi"}, tv_read_value,
+                   log.steps());
 
   EXPECT_THAT(
       log.calls,
@@ -210,7 +223,7 @@ TEST_F(BatchRunTest, WalksTheFilesInOrderWithTheFixedStepsPerDrawing) {
 TEST_F(BatchRunTest, EmptyListStillEndsWithTheEmptyDrawingAndTheMessage) {
   set("BLATT-ALLE-TB", true);
   StepLog log;
-  EXPECT_TRUE(run_batch_job({}, tv_read_value, log.steps()).is_nil());
+  EXPECT_TRUE(run_batch_dialog({}, tv_read_value, log.steps()).is_nil());
   EXPECT_TRUE(log.calls.empty());
   EXPECT_THAT(host::queued_commands(), ElementsAre(kBatchLine));
   EXPECT_THAT(front().messages(), ElementsAre(lang_text(24)));
@@ -229,8 +242,8 @@ TEST_F(BatchRunTest, UnloadableFilesAreReportedAndSkipped) {
   set("BLATT-ALLE-TB", true);
   StepLog log;
 
-  run_batch_job({"fehlt.mi", "leer.mi", "kaputt.bdl", "kaputt.mi", "gut.mi"}, tv_read_value,
-                log.steps());
+  run_batch_dialog({"fehlt.mi", "leer.mi", "kaputt.bdl", "kaputt.mi", "gut.mi"}, tv_read_value,
+                   log.steps());
 
   EXPECT_THAT(front().output_lines(), ElementsAre("fehlt.mi konnte nicht geladen werden",
                                                   "leer.mi konnte nicht geladen werden"));
@@ -248,7 +261,7 @@ TEST_F(BatchRunTest, RevisionPdfAfterTheOutputsOnTheSheetCurrentAfterLoading) {
   set("STORE-AENDERUNG-TB", true);
   set("BLATT-ALLE-TB", true);
   StepLog log;
-  run_batch_job({"r.mi"}, tv_read_value, log.steps());
+  run_batch_dialog({"r.mi"}, tv_read_value, log.steps());
   EXPECT_THAT(log.calls, ElementsAre("drucken R-1 r.mi", "aenderung R-1 r.mi sheet=1"));
 }
 
@@ -258,7 +271,7 @@ TEST_F(BatchRunTest, ASelectionFieldWithoutANumberRunsNothing) {
   set("BLATT-GROESSER-TB", true);
   type("BLATT-GROESSER-TX", "zwei");
   StepLog log;
-  run_batch_job({"a.mi"}, tv_read_value, log.steps());
+  run_batch_dialog({"a.mi"}, tv_read_value, log.steps());
   EXPECT_TRUE(log.calls.empty());
   EXPECT_TRUE(host::queued_commands().empty());
   ASSERT_EQ(front().messages().size(), 1u);
@@ -281,7 +294,7 @@ TEST_F(NowRunTest, RunsOnTheLoadedDrawingWithoutLoadingOrRevisionPdf) {
   type("FIRMA-TX", "Schwarz");
   StepLog log;
 
-  run_now_job(tv_read_value, log.steps());
+  run_now_dialog(tv_read_value, log.steps());
 
   EXPECT_THAT(log.calls, ElementsAre("speichern N-7 N-7 mi=0 dxf=1", "drucken N-7 N-7"));
   const host::List expected_args = {true, "Schwarz", host::Value(), "HP_A3", false,
@@ -300,7 +313,7 @@ TEST_F(NowRunTest, DrawingWithoutNumberGivesNilAsTheFile) {
   set("STORE-PDF-TB", true);
   set("BLATT-ALLE-TB", true);
   StepLog log;
-  run_now_job(tv_read_value, log.steps());
+  run_now_dialog(tv_read_value, log.steps());
   ASSERT_EQ(log.drucken_args.size(), 1u);
   EXPECT_TRUE(log.drucken_args[0][7].is_nil());
   EXPECT_TRUE(g().pdf);
