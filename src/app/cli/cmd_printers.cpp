@@ -11,8 +11,8 @@
 namespace cli {
 
 Runner add_printers_command(CLI::App& app) {
-  app.add_subcommand(
-      "printers", "List the printers installed on this machine (the CUPS queues), one per line.");
+  app.add_subcommand("printers",
+                     "List the printers installed on this machine (the CUPS queues), one per line.");
   return [](const GlobalOptions&) {
     const host::List printers = host::sd_inq_printers();
     for (const host::Value& name : printers) std::cout << host::print_text(name) << '\n';

@@ -29,9 +29,12 @@ int main(int argc, char** argv) {
   app.add_flag("--yes", global.yes, "answer the confirmation before a run with yes");
 
   std::map<std::string, cli::Runner> runners{
-      {"batch", cli::add_batch_command(app)},       {"now", cli::add_now_command(app)},
-      {"printers", cli::add_printers_command(app)}, {"history", cli::add_history_command(app)},
-      {"admin", cli::add_admin_command(app)},       {"report", cli::add_report_command(app)},
+      {"batch", cli::add_batch_command(app)},
+      {"now", cli::add_now_command(app)},
+      {"printers", cli::add_printers_command(app)},
+      {"history", cli::add_history_command(app)},
+      {"admin", cli::add_admin_command(app)},
+      {"report", cli::add_report_command(app)},
   };
 
   try {

@@ -5,9 +5,7 @@
 
 namespace cli {
 
-void start_command(const char* name) {
-  host::run_command_line(name);
-}
+void start_command(const char* name) { host::run_command_line(name); }
 
 int press_start(Session& session) {
   host::ui::press_button("TAVRIN-DIALOG-START-PB");

@@ -34,8 +34,7 @@ Session::Session(const GlobalOptions& options) {
 
   using Policy = host::ui::HeadlessFrontEnd::QuestionPolicy;
   const bool terminal = isatty(STDIN_FILENO) != 0;
-  front_end_.set_question_policy(options.yes ? Policy::Yes
-                                             : (terminal ? Policy::Prompt : Policy::No));
+  front_end_.set_question_policy(options.yes ? Policy::Yes : (terminal ? Policy::Prompt : Policy::No));
   front_end_.set_input(std::cin, terminal);
   front_end_.set_progress_stream(std::cerr, isatty(STDERR_FILENO) != 0);
   host::ui::set_front_end(&front_end_);
@@ -60,12 +59,8 @@ void Session::load_module() {
   entry(nullptr, 0, nullptr);
 }
 
-int Session::reported_problems() const {
-  return problem_count_ != nullptr ? problem_count_() : 0;
-}
+int Session::reported_problems() const { return problem_count_ != nullptr ? problem_count_() : 0; }
 
-void Session::finish_command() {
-  host::run_queued_commands();
-}
+void Session::finish_command() { host::run_queued_commands(); }
 
 }  // namespace cli

@@ -13,10 +13,10 @@ namespace cli {
 enum Exit : int { kOk = 0, kProblems = 1, kUsage = 2 };
 
 struct GlobalOptions {
-  std::string path;                 // --path: the installation directory (*tavrin-path*)
-  bool admin = false;               // --admin
+  std::string path;          // --path: the installation directory (*tavrin-path*)
+  bool admin = false;        // --admin
   std::optional<int> host_version;  // --host-version
-  bool yes = false;                 // --yes: answer the confirmation with the first button
+  bool yes = false;          // --yes: answer the confirmation with the first button
 };
 
 class Session {
