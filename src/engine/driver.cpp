@@ -141,11 +141,16 @@ Value run_batch_job(const std::vector<std::string>& files, const JobSettings& s,
     return Value();
   }
   const int total = static_cast<int>(files.size());
-  for (int done = 0; done < total; ++done) {
+  // The host may hand each file to a worker process; it carries out the files' outputs and
+  // reports in list order. Problems counted in a worker come back as the result.
+  int& problems = g().reported_problems;
+  problems += host::sd_run_in_workers(files, [&](std::size_t done) {
+    const int before = problems;
     const std::string& path = files[done];
-    host::sd_show_progress(done, total, path);
+    host::sd_show_progress(static_cast<int>(done), total, path);
     if (load_job_file(path, steps)) process_batch_drawing(path, s, steps);
-  }
+    return problems - before;
+  });
   return finish_job(kBatchClosingLine);
 }
 

@@ -10,6 +10,8 @@
 
 #include "host/value/error.h"
 #include "host/api/files.h"
+#include "host/workers/report.h"
+#include "host/workers/staging.h"
 
 namespace fs = std::filesystem;
 
@@ -55,6 +57,11 @@ std::string resolve_target(const std::string& path) {
 
 void write_file_atomically(const std::string& path, const std::string& content) {
   if (path.empty()) throw Error("Cannot write a file without a name");
+  // A worker of a directory run leaves its outputs to the parent, which commits them in list order.
+  if (workers::stage_write(path, content)) {
+    workers::report::note_output(path, content.size());
+    return;
+  }
   const std::string target = resolve_target(path);
   std::string temp = target + ".tmp-XXXXXX";
   const int fd = ::mkstemp(temp.data());
@@ -70,11 +77,19 @@ void write_file_atomically(const std::string& path, const std::string& content) 
     ::unlink(temp.c_str());
     throw Error("Cannot write " + path + ": " + rename_why);
   }
+  workers::report::note_output(path, content.size());
   // The directory is not synced after the rename: the guarantee is that the target is
   // either the old file or the new one, complete, and the rename gives that already. The
   // file's own fsync before the rename stays, because without it a power loss could leave
   // the new name pointing at data that never reached the disk; a directory sync would only
   // make the new name itself survive a power loss, and costs a disk flush per file written.
+}
+
+void commit_staged_file(const std::string& staged, const std::string& path) {
+  const std::string target = resolve_target(path);
+  if (::chmod(staged.c_str(), mode_for(target)) != 0 ||
+      ::rename(staged.c_str(), target.c_str()) != 0)
+    throw Error("Cannot write " + path + ": " + reason());
 }
 
 std::string read_file(const std::string& path) {

@@ -6,6 +6,7 @@
 
 #include "host/value/error.h"
 #include "host/api/files.h"
+#include "host/workers/staging.h"
 
 namespace fs = std::filesystem;
 
@@ -35,6 +36,7 @@ bool sd_directory_p(const std::string& path) {
 }
 
 Value sd_move_file(const std::string& from, const std::string& to) {
+  if (auto staged = workers::stage_move(from, to)) return *staged ? Value::t() : Value();
   std::error_code ec;
   if (!fs::exists(fs::symlink_status(from, ec))) return {};
   fs::rename(from, to, ec);
@@ -47,6 +49,7 @@ Value sd_move_file(const std::string& from, const std::string& to) {
 }
 
 Value sd_delete_file(const std::string& path) {
+  if (auto staged = workers::stage_delete(path)) return *staged ? Value::t() : Value();
   std::error_code ec;
   const auto status = fs::symlink_status(path, ec);
   if (ec || !fs::exists(status) || fs::is_directory(status)) return {};

@@ -9,6 +9,7 @@
 #include "host/drawing/store.h"
 #include "host/formats/dxf.h"
 #include "host/formats/mi.h"
+#include "host/workers/report.h"
 
 namespace host {
 
@@ -128,6 +129,7 @@ Value am_save_sheet_mi(const List& args) {
   const Sheet& sheet = ops::sheet_of(*handle, "am_save_sheet_mi");
   const std::string path = ops::required_text(kw, "filename", "am_save_sheet_mi");
   ops::check_overwrite(kw, path, "am_save_sheet_mi");
+  workers::report::note_sheet(sheet.name);
   write_file_atomically(path, write_mi_sheet_text(current_drawing(), sheet));
   return Value::t();
 }
@@ -139,6 +141,7 @@ Value am_save_sheet_dxf(const List& args) {
   const Sheet& sheet = ops::sheet_of(*handle, "am_save_sheet_dxf");
   const std::string path = ops::required_text(kw, "filename", "am_save_sheet_dxf");
   ops::check_overwrite(kw, path, "am_save_sheet_dxf");
+  workers::report::note_sheet(sheet.name);
   write_dxf_sheet(sheet, current_drawing().number, path);
   return Value::t();
 }

@@ -2,6 +2,7 @@
 // or prints the current sheet; and the list of installed printers.
 #include <fmt/format.h>
 
+#include <algorithm>
 #include <filesystem>
 
 #include "host/api/drawing_ops.h"
@@ -12,6 +13,7 @@
 #include "host/plot/pdf_writer.h"
 #include "host/plot/plot_args.h"
 #include "host/plot/printing.h"
+#include "host/workers/report.h"
 
 namespace host {
 namespace {
@@ -45,6 +47,35 @@ PageSize pdf_page_size(const PlotRequest& r, const Sheet& sheet) {
   return oriented(page, r.orientation);
 }
 
+// What the run report keeps of a plot: the first plotted sheet, measured, and its page.
+void report_plot(const PlotRequest& r, const Sheet& sheet, PageSize page,
+                 const std::string& printer) {
+  if (!workers::report::active()) return;
+  workers::report::PlotFacts f;
+  f.sheet = sheet.name;
+  f.page_width = page.width_mm;
+  f.page_height = page.height_mm;
+  if (auto extent = sheet.extent()) {
+    f.measured_width = extent->second.x - extent->first.x;
+    f.measured_height = extent->second.y - extent->first.y;
+    // A sheet larger than its page is reduced to fit; the factor is how much.
+    if (page.width_mm > 0 && page.height_mm > 0)
+      f.fit_factor =
+          std::max({1.0, *f.measured_width / page.width_mm, *f.measured_height / page.height_mm});
+  }
+  if (!r.paper.empty()) {
+    f.format = r.paper;
+  } else {
+    const auto paper = find_paper_by_size(page.width_mm, page.height_mm);
+    f.format = paper ? paper->name : "-";
+  }
+  f.orientation = page.width_mm > page.height_mm ? "LANDSCAPE" : "PORTRAIT";
+  const PenStyle* style = pen_style_for(r);
+  f.plot_style = style ? style->key : r.transf_style;
+  f.printer = printer;
+  workers::report::note_plot(f);
+}
+
 std::vector<const Sheet*> sheets_to_plot(const PlotRequest& r) {
   const Drawing& drawing = current_drawing();
   std::vector<const Sheet*> sheets;
@@ -62,6 +93,7 @@ void plot_pdf(const PlotRequest& r) {
   std::vector<PdfPage> pages;
   for (const Sheet* sheet : sheets_to_plot(r))
     pages.push_back({sheet, pdf_page_size(r, *sheet), placement_for(r)});
+  report_plot(r, *pages.front().sheet, pages.front().size, "");
   const std::string title = std::filesystem::path(r.destination).stem().string();
   write_file_atomically(r.destination, render_pdf(pages, pen_style_for(r), title));
 }
@@ -91,6 +123,7 @@ void plot_printer(const PlotRequest& r) {
   const Drawing& drawing = current_drawing();
   std::string title = drawing.number.value_or("tavrin");
   if (r.output == PlotOutput::Sheet) title += " " + drawing.current_sheet().name;
+  report_plot(r, *pages.front().sheet, pages.front().size, r.plotter_name);
   PrintOptions options{r.plotter_name, r.paper, r.orientation, r.copies, r.fit, title};
   session.submit(render_pdf(pages, pen_style_for(r), title), options, media);
 }

@@ -4,14 +4,17 @@
 #include "host/api/ui_ops.h"
 #include "host/ui/args.h"
 #include "host/ui/frontend.h"
+#include "host/workers/report.h"
 
 namespace host {
 
 void display(const std::string& line) {
+  workers::report::note_problem(line);
   ui::front_end().output_line(line);
 }
 
 void sd_display_message(const std::string& text) {
+  workers::report::note_problem(text);
   ui::front_end().message(text);
 }
 
