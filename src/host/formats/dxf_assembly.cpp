@@ -65,6 +65,9 @@ std::vector<Element> Assembly::finish(const std::string& path) {
   if (too_many_)
     throw Error(path + ": the DXF file asks for more than " + std::to_string(kMaxElements) +
                 " elements (nested block references?)");
+  if (too_deep_)
+    throw Error(path + ": the DXF file nests block references more than " +
+                std::to_string(kMaxNesting) + " deep");
   std::vector<Element> content = model_.empty() ? std::move(paper_) : std::move(model_);
   // the room reserved from the file size is not kept when blocks held most of the file
   if (content.capacity() > 2 * content.size() + 1024) content.shrink_to_fit();
@@ -118,7 +121,10 @@ void Assembly::emit(Piece piece, const Context& ctx, std::vector<Element>& targe
 
 void Assembly::explode(const BlockRef& ref, const Context& parent, std::vector<Element>& target) {
   auto it = blocks_.find(ref.name);
-  if (it == blocks_.end() || parent.depth >= kMaxNesting || active_.count(ref.name)) return;
+  if (it == blocks_.end() || active_.count(ref.name)) return;
+  // deeper nesting is no drawing anybody made: refused rather than plotted in part
+  if (parent.depth >= kMaxNesting) too_deep_ = true;
+  if (too_deep_) return;
   // empty blocks referencing each other many times over would otherwise take forever
   if (++expansions_ > kMaxReferences) too_many_ = true;
   if (too_many_) return;

@@ -94,6 +94,7 @@ class Assembly {
   Context root_;
   std::size_t expansions_ = 0;
   bool too_many_ = false;
+  bool too_deep_ = false;
 };
 
 }  // namespace host::dxf
