@@ -70,7 +70,7 @@ set -e
 small=$(mktemp -d)
 trap 'rm -rf "$small"' EXIT
 find "$work" -type f -size -$((keep_bytes + 1))c -exec cp -t "$small" {} +
-"$build/bin/fuzz_$target" -merge=1 "$committed" "$small" >>"$log" 2>&1 || true
+"$build/bin/fuzz_$target" -merge=1 "$committed" "$small" >"$log.merge" 2>&1 || true
 findings=0
 for crash in "$artifacts"crash-* "$artifacts"timeout-* "$artifacts"oom-* "$artifacts"leak-*; do
   [[ -f $crash ]] || continue
@@ -78,8 +78,10 @@ for crash in "$artifacts"crash-* "$artifacts"timeout-* "$artifacts"oom-* "$artif
   cp "$crash" "$committed/$(basename "$crash")"
 done
 
-execs=$(grep -oE '^#[0-9]+' "$log" | tail -1 | tr -d '#' || true)
-cov=$(grep -oE 'cov: [0-9]+ ft: [0-9]+' "$log" | tail -1 || true)
+# the last status line of the forking fuzzer: total executions, edges and features
+last=$(grep -E '^#[0-9]+: cov: ' "$log" | tail -1 || true)
+execs=$(grep -oE '^#[0-9]+' <<<"$last" | tr -d '#' || true)
+cov=$(grep -oE 'cov: [0-9]+ ft: [0-9]+' <<<"$last" || true)
 echo "fuzz $target: ${minutes} min, ${execs:-0} executions, ${cov:-no coverage line}," \
   "$(ls "$committed" | wc -l) corpus files, $findings findings (log: $log)"
 # libFuzzer exits non-zero on a finding; the summary above counts them.

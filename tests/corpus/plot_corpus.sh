@@ -14,6 +14,8 @@ fi
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 export TAVRIN_PROFILE_DIR=$work/profile CUPS_SERVER=$work/no-cups.sock
+here=$(cd "$(dirname "$0")/../.." && pwd)
+export LSAN_OPTIONS=${LSAN_OPTIONS:-suppressions=$here/tests/fuzz/lsan.supp}
 export ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=1}:abort_on_error=0
 export UBSAN_OPTIONS=${UBSAN_OPTIONS:-print_stacktrace=1}:halt_on_error=1
 mkdir -p "$work/profile"
