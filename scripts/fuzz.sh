@@ -8,13 +8,14 @@
 # works on a scratch corpus under $FUZZ_BUILD/fuzz-work/TARGET that starts from the committed
 # corpus (and, for the DXF targets, from ../shared/dxf-corpus when it exists). Afterwards
 # the inputs that add coverage and are small (at most $FUZZ_KEEP_BYTES, default 2048) join
-# tests/fuzz/corpus/TARGET, and every crashing input is copied to
+# tests/fuzz/corpus/TARGET, unless the run was seeded from the shared corpus (its drawings
+# are under other licences; minimise a crash case by hand), and every crashing input is copied to
 # tests/fuzz/corpus/TARGET/crash-* so that fuzz_tests replays it. The summary line at the
 # end gives executions, coverage (edges and features) and the number of findings.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
-build=${FUZZ_BUILD:-build-fuzz}
+build=$(realpath -m "${FUZZ_BUILD:-build-fuzz}")
 keep_bytes=${FUZZ_KEEP_BYTES:-2048}
 
 targets() { ls tests/fuzz/*_target.cpp | sed 's|.*/||; s|_target.cpp||'; }
@@ -55,10 +56,10 @@ esac
 
 # Memory: readers must stay within bounds on any input, so a growth past 2 GiB is a finding.
 # One forked job at a time, going on past findings so that one run collects them all.
+export LSAN_OPTIONS=suppressions=$root/tests/fuzz/lsan.supp
+export ASAN_OPTIONS=detect_leaks=1:allocator_may_return_null=1
+export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 set +e
-LSAN_OPTIONS=suppressions=$root/tests/fuzz/lsan.supp \
-ASAN_OPTIONS=detect_leaks=1:allocator_may_return_null=1 \
-UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
 "$build/bin/fuzz_$target" "$work" "${seeds[@]}" \
   -max_total_time=$((minutes * 60)) -timeout=30 -rss_limit_mb=2048 -malloc_limit_mb=2048 \
   -max_len=20000 -print_final_stats=1 -artifact_prefix="$artifacts" \
@@ -66,11 +67,16 @@ UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
 status=$?
 set -e
 
-# Fold the small inputs that add coverage into the committed corpus.
-small=$(mktemp -d)
-trap 'rm -rf "$small"' EXIT
-find "$work" -type f -size -$((keep_bytes + 1))c -exec cp -t "$small" {} +
-"$build/bin/fuzz_$target" -merge=1 "$committed" "$small" >"$log.merge" 2>&1 || true
+# Fold the small inputs that add coverage into the committed corpus. Inputs of a run seeded
+# from the shared corpus may be cuts of drawings under other licences: they stay in the
+# scratch corpus, and the committed one keeps only seeds of our own (and crash cases).
+if [[ ${#seeds[@]} -eq 1 ]]; then
+  small=$(mktemp -d)
+  trap 'rm -rf "$small"' EXIT
+  find "$work" -type f -size -$((keep_bytes + 1))c -exec cp -t "$small" {} +
+  (cd "$artifacts" && "$build/bin/fuzz_$target" -merge=1 "$root/$committed" "$small") \
+    >"$log.merge" 2>&1 || true
+fi
 findings=0
 for crash in "$artifacts"crash-* "$artifacts"timeout-* "$artifacts"oom-* "$artifacts"leak-*; do
   [[ -f $crash ]] || continue
