@@ -19,6 +19,10 @@ export LSAN_OPTIONS=${LSAN_OPTIONS:-suppressions=$here/tests/fuzz/lsan.supp}
 export ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=1}:abort_on_error=0
 export UBSAN_OPTIONS=${UBSAN_OPTIONS:-print_stacktrace=1}:halt_on_error=1
 mkdir -p "$work/profile"
+# A first start writes the printer and style tables into the installation tree: a copy
+# keeps the build's own tree as it was built.
+cp -r "$share" "$work/share"
+share=$work/share
 
 one() {
   local file=$1 n=$2
