@@ -182,11 +182,20 @@ TEST_F(Files, AtomicWriteReplacesWholeFilesOnly) {
   // Nothing is left beside the target.
   EXPECT_EQ(std::distance(fs::directory_iterator(dir_), fs::directory_iterator()), 1);
 
-  // Through a link the file it points to is replaced, and the link stays.
+  // A link at the name is replaced by the new file; the file it pointed to stays as it was.
   fs::create_symlink(target, path("link.dat"));
-  host::write_file_atomically(path("link.dat"), "über den Link");
-  EXPECT_TRUE(fs::is_symlink(path("link.dat")));
-  EXPECT_EQ(host::read_file(target), "über den Link");
+  host::write_file_atomically(path("link.dat"), "statt des Links");
+  EXPECT_FALSE(fs::is_symlink(path("link.dat")));
+  EXPECT_EQ(host::read_file(path("link.dat")), "statt des Links");
+  EXPECT_EQ(host::read_file(target), "neu\n");
+
+  // A backup is a second name of the old content; the atomic replacement leaves it alone.
+  ASSERT_TRUE(host::keep_backup_copy(target, target + ".org"));
+  host::write_file_atomically(target, "neuer");
+  EXPECT_EQ(host::read_file(target + ".org"), "neu\n");
+  EXPECT_FALSE(host::keep_backup_copy(path("fehlt.dat"), path("fehlt.dat.org")));
+  fs::remove(target + ".org");
+  fs::remove(path("link.dat"));
 
   const std::string unwritable = path("fehlt/x.dat");
   try {

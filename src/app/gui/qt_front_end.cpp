@@ -124,8 +124,10 @@ void QtFrontEnd::output_line(const std::string& text) {
 
 void QtFrontEnd::progress(int done, int total, const std::string& label) {
   emit progress_changed(done, total, QString::fromStdString(label));
-  // A directory run happens inside one click: the window keeps painting meanwhile.
-  QCoreApplication::processEvents();
+  // A directory run happens inside one click: the window keeps painting meanwhile, but
+  // clicks and keys wait until it is over; a second job or another drawing started from
+  // inside this one would work on the state the running job holds.
+  QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
 }
 
 void QtFrontEnd::model_changed() { emit changed(); }

@@ -35,11 +35,17 @@ List sd_directory_list(const std::string& dir, const std::string& pattern);
 bool sd_string_match_pattern_p(const std::string& pattern, const std::string& text);
 
 // Writes the whole content to a temporary file beside `path` and renames it into place,
-// so an interrupted write never leaves a truncated file. Throws host::Error naming the path.
+// so an interrupted write never leaves a truncated file (and a full disk leaves the old
+// one). A symbolic link at `path` is replaced, its target left alone. Throws host::Error
+// naming the path.
 void write_file_atomically(const std::string& path, const std::string& content);
 // Renames a complete file written elsewhere in the same file system to `path`, as the write
 // above would have left it (permissions, symbolic links). Throws host::Error naming the path.
 void commit_staged_file(const std::string& staged, const std::string& path);
+// Makes `backup` hold what the regular file `path` holds now, replacing an earlier backup in
+// one step (a hard link where the file system has them, else a copy). False when there is
+// no such file; throws host::Error naming both paths when the backup cannot be made.
+bool keep_backup_copy(const std::string& path, const std::string& backup);
 // Reads a whole file; throws host::Error naming the path when it cannot be opened.
 std::string read_file(const std::string& path);
 

@@ -63,14 +63,19 @@ bool is_drawing_name(const std::string& name) {
   return ext == ".mi" || ext == ".dxf";
 }
 
+// libarchive may have no text for an error (a damaged header of some kinds): never null.
+std::string why(archive* a) {
+  const char* text = libarchive().archive_error_string(a);
+  return text ? text : "unknown damage";
+}
+
 std::string read_member(archive* a, const std::string& bundle, const std::string& member) {
   std::string content;
   char buffer[1 << 16];
   for (;;) {
     const la_ssize_t n = libarchive().archive_read_data(a, buffer, sizeof buffer);
     if (n < 0)
-      throw Error("Cannot load " + bundle + ": member " + member + " is damaged (" +
-                  libarchive().archive_error_string(a) + ")");
+      throw Error("Cannot load " + bundle + ": member " + member + " is damaged (" + why(a) + ")");
     if (n == 0) return content;
     if (static_cast<std::int64_t>(content.size()) + n > kMaxMemberSize)
       throw Error("Cannot load " + bundle + ": member " + member + " is too large");
@@ -110,15 +115,13 @@ Drawing read_bundle_file(const std::string& path) {
   if (!a) throw Error("Cannot load " + path + ": out of memory");
   libarchive().archive_read_support_format_zip(a.get());
   if (libarchive().archive_read_open_filename(a.get(), path.c_str(), 1 << 16) != ARCHIVE_OK)
-    throw Error("Cannot load " + path + ": not a readable bundle (" +
-                libarchive().archive_error_string(a.get()) + ")");
+    throw Error("Cannot load " + path + ": not a readable bundle (" + why(a.get()) + ")");
   archive_entry* entry = nullptr;
   for (;;) {
     const int status = libarchive().archive_read_next_header(a.get(), &entry);
     if (status == ARCHIVE_EOF) break;
     if (status != ARCHIVE_OK && status != ARCHIVE_WARN)
-      throw Error("Cannot load " + path + ": not a readable bundle (" +
-                  libarchive().archive_error_string(a.get()) + ")");
+      throw Error("Cannot load " + path + ": not a readable bundle (" + why(a.get()) + ")");
     if (libarchive().archive_entry_filetype(entry) != AE_IFREG) continue;
     const std::string member = base_name(libarchive().archive_entry_pathname(entry));
     if (!is_drawing_name(member)) continue;

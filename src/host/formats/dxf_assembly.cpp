@@ -67,6 +67,9 @@ void Assembly::complete(const std::string& path) {
   if (too_many_)
     throw Error(path + ": the DXF file asks for more than " + std::to_string(kMaxElements) +
                 " elements (nested block references?)");
+  if (too_deep_)
+    throw Error(path + ": the DXF file nests block references more than " +
+                std::to_string(kMaxNesting) + " deep");
 }
 
 std::vector<Element> Assembly::take_model() {
@@ -173,7 +176,10 @@ void Assembly::emit(Piece piece, const Context& ctx, std::vector<Element>& targe
 
 void Assembly::explode(const BlockRef& ref, const Context& parent, std::vector<Element>& target) {
   auto it = blocks_.find(ref.name);
-  if (it == blocks_.end() || parent.depth >= kMaxNesting || active_.count(ref.name)) return;
+  if (it == blocks_.end() || active_.count(ref.name)) return;
+  // deeper nesting is no drawing anybody made: refused rather than plotted in part
+  if (parent.depth >= kMaxNesting) too_deep_ = true;
+  if (too_deep_) return;
   // empty blocks referencing each other many times over would otherwise take forever
   if (++expansions_ > kMaxReferences) too_many_ = true;
   if (too_many_) return;

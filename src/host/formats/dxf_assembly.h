@@ -125,6 +125,7 @@ class Assembly {
   Context root_;
   std::size_t expansions_ = 0;
   bool too_many_ = false;
+  bool too_deep_ = false;
   bool from_paper_ = false;
 };
 
