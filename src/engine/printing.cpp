@@ -64,6 +64,11 @@ host::Value drucken(const host::Value& firma, const host::Value& fit_format,
       OnError::Silent);
   if (plotted) return {};
   ++g().reported_problems;
+  const std::string empty = leeres_blatt_text(host::sd_am_inq_curr_sheet_name());
+  if (!empty.empty()) {
+    host::display(empty);
+    return {};
+  }
   return show_fehlermeldung(report_name, chosen);
 }
 
