@@ -56,10 +56,10 @@ void sd_show_progress(int done, int total, const std::string& label) {
   ui::front_end().progress(done, total, label);
 }
 
+// The platform's file names are the host's: "/" separates, and "\\" is an ordinary character
+// of a folder name that must survive unchanged.
 std::string convert_filename_from_platform(const std::string& path) {
-  std::string out = path;
-  std::replace(out.begin(), out.end(), '\\', '/');
-  return out;
+  return path;
 }
 
 }  // namespace host
