@@ -8,8 +8,8 @@
 #include <cstring>
 #include <filesystem>
 
-#include "host/value/error.h"
 #include "host/api/files.h"
+#include "host/value/error.h"
 #include "host/workers/report.h"
 #include "host/workers/staging.h"
 
@@ -98,6 +98,8 @@ void commit_staged_file(const std::string& staged, const std::string& path) {
 }
 
 bool keep_backup_copy(const std::string& path, const std::string& backup) {
+  // A worker of a directory run leaves the backup to the parent, in list order.
+  if (auto staged = workers::stage_backup(path, backup)) return *staged;
   struct stat st;
   if (::lstat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return false;
   // A second name for the same file: no space needed, nothing copied, and the atomic

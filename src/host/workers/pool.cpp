@@ -194,6 +194,9 @@ int commit(const std::string& label, const std::string& stage_dir, int status) {
         case workers::Event::Move:
           sd_move_file(e.fields.at(0), e.fields.at(1));
           break;
+        case workers::Event::Backup:
+          keep_backup_copy(e.fields.at(0), e.fields.at(1));
+          break;
         case workers::Event::Delete:
           sd_delete_file(e.fields.at(0));
           break;

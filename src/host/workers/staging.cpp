@@ -115,6 +115,16 @@ std::optional<bool> stage_move(const std::string& from, const std::string& to) {
   return there;
 }
 
+std::optional<bool> stage_backup(const std::string& path, const std::string& backup) {
+  const auto a = staged_name(path), b = staged_name(backup);
+  if (!a || !b) return std::nullopt;
+  // Like a move: an earlier file of the list may still be on its way to `path`.
+  const bool there = exists(*a);
+  record({Event::Backup, {*a, *b}});
+  state().staged.insert(*b);
+  return there;
+}
+
 std::optional<bool> stage_delete(const std::string& path) {
   const auto abs = staged_name(path);
   if (!abs) return std::nullopt;

@@ -13,6 +13,7 @@ struct Event {
   enum Kind : char {
     Write = 'W',     // staged file, target
     Move = 'M',      // from, to
+    Backup = 'B',    // path, its backup (a second name for what the path holds then)
     Delete = 'D',    // path
     Print = 'P',     // staged PDF, then the print job's fields (see printing.cpp)
     Line = 'L',      // an output-box line
@@ -37,6 +38,7 @@ const std::vector<Event>& recorded_events();
 std::optional<bool> stage_write(const std::string& path, const std::string& content);
 std::optional<bool> stage_move(const std::string& from, const std::string& to);
 std::optional<bool> stage_delete(const std::string& path);
+std::optional<bool> stage_backup(const std::string& path, const std::string& backup);
 // Keeps a document in the stage directory; returns its path there.
 std::string stage_blob(const std::string& content);
 
