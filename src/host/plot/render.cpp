@@ -96,7 +96,7 @@ void render_sheet(cairo_t* cr, const Sheet& sheet, const cairo_matrix_t& drawing
   cairo_save(cr);
   cairo_set_matrix(cr, &drawing_to_device);
   cairo_new_path(cr);
-  StrokeResolver resolver(style.pens);
+  StrokeResolver resolver(style.pens, style.screen, style.units_per_paper_mm);
   FontCache fonts;
   // The printed stroke of the path collected so far.
   Stroke pending;
