@@ -225,10 +225,16 @@ Value run_batch_job(const std::vector<std::string>& files, const SettingReader& 
     return Value();
   }
   const int total = static_cast<int>(files.size());
-  for (int done = 0; done < total; ++done) {
+  int done = 0;
+  // A stop asked for during a drawing takes effect before the next one, so every output
+  // written belongs to a drawing that was processed completely.
+  for (; done < total && host::sd_show_progress(done, total, files[done]); ++done) {
     const std::string& path = files[done];
-    host::sd_show_progress(done, total, path);
     if (load_job_file(path, steps)) process_batch_drawing(path, s, steps);
+  }
+  host::sd_show_progress(total, total, "");
+  if (done < total) {
+    host::display(host::format("Abgebrochen: ~A von ~A Zeichnungen bearbeitet", done, total));
   }
   return finish_job(kBatchClosingLine);
 }
