@@ -134,7 +134,9 @@ MainWindow::MainWindow() : front_end_(this) {
             progress_->setRange(0, std::max(total, 1));
             progress_->setValue(done);
             progress_label_->setText(
-                total > 0 ? QString("%1 / %2  %3").arg(done).arg(total).arg(label) : label);
+                total > 0 && done < total
+                    ? QString("Drawing %1 of %2: %3").arg(done + 1).arg(total).arg(label)
+                    : QString());
           });
   connect(&front_end_, &QtFrontEnd::point_requested, this, [this](const QString& prompt) {
     progress_label_->setText(prompt + "  (click in the sheet or type x,y)");
@@ -152,7 +154,11 @@ MainWindow::MainWindow() : front_end_(this) {
 
   QSettings settings;
   if (!restoreGeometry(settings.value("main/geometry").toByteArray())) resize(1200, 800);
-  restoreState(settings.value("main/state").toByteArray());
+  if (!restoreState(settings.value("main/state").toByteArray())) {
+    // The sheet view gets the room; the docks start small.
+    resizeDocks({output_dock}, {fontMetrics().lineSpacing() * 8}, Qt::Vertical);
+    resizeDocks({sheet_dock}, {fontMetrics().averageCharWidth() * 18}, Qt::Horizontal);
+  }
   host::ui::set_front_end(&front_end_);
 }
 

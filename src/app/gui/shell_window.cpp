@@ -195,7 +195,9 @@ void ShellWindow::update_table(QWidget* w, const Control& c) {
     try {
       const std::size_t i = host::ui::column_index(logical, host::Value::string(id));
       columns.push_back(i);
-      headers << qs(i < logical.column_names.size() ? logical.column_names[i] : id);
+      // Blanks around a column name are the module's width hint for a fixed font; the
+      // columns here size to their content.
+      headers << qs(i < logical.column_names.size() ? logical.column_names[i] : id).trimmed();
     } catch (const std::exception&) {
     }
   }
