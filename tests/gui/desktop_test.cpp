@@ -7,6 +7,7 @@
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QScrollBar>
 #include <QTableWidget>
 #include <QToolButton>
@@ -17,6 +18,7 @@
 #include "gui_fixture.h"
 #include "host/api/files.h"
 #include "host/ui/menus.h"
+#include "plot_preview.h"
 #include "ribbon_bar.h"
 #include "sheet_view.h"
 #include "shell_window.h"
@@ -252,6 +254,43 @@ class DesktopTest : public QObject {
     QCOMPARE(QString::fromUtf8(in.readAll()).trimmed(), output.trimmed());
   }
 
+  // The preview's paper is the paper the plot gets: with PDF on, the page of the PDF that
+  // Start then writes for the same sheet.
+  void previewShowsThePageOfThePdf() {
+    const fs::path dir = root_ / "vorschau";
+    fs::create_directories(dir);
+    fs::copy_file(fs::path(TAVRIN_SOURCE_DIR) / "examples" / "flansch.mi", dir / "flansch.mi");
+    QVERIFY(window_->open_drawing(QString::fromStdString((dir / "flansch.mi").string())));
+    open_batch_dialog(dir);
+    if (!qobject_cast<QAbstractButton*>(widget("STORE-PDF-TB"))->isChecked()) click("STORE-PDF-TB");
+    QVERIFY(window_->show_plot_preview());
+    gui::PlotPreviewWindow* preview = window_->front_end().preview_window();
+    QVERIFY(preview != nullptr && preview->isVisible());
+    const host::PageSize page = preview->preview().page;
+    QVERIFY2(preview->preview().description.find("4711_A_1.pdf") != std::string::npos,
+             preview->preview().description.c_str());
+    // The paper shows the sheet: not one colour.
+    const QImage paper = preview->paper_view()->grab().toImage();
+    std::set<QRgb> colours;
+    for (int y = 0; y < paper.height(); y += 2)
+      for (int x = 0; x < paper.width(); x += 2) colours.insert(paper.pixel(x, y));
+    QVERIFY(colours.size() > 3);
+
+    click("ALLE-AN-AUS-PB");
+    click("START-PB");
+    QProcess pdfinfo;
+    pdfinfo.start("pdfinfo", {QString::fromStdString((dir / "4711_A_1.pdf").string())});
+    QVERIFY(pdfinfo.waitForFinished());
+    const QString info = QString::fromUtf8(pdfinfo.readAllStandardOutput());
+    const QRegularExpression size("Page size:\\s+([0-9.]+) x ([0-9.]+) pts");
+    const auto m = size.match(info);
+    QVERIFY2(m.hasMatch(), qPrintable(info));
+    QVERIFY(std::abs(m.captured(1).toDouble() / host::kPointsPerMm - page.width_mm) < 0.5);
+    QVERIFY(std::abs(m.captured(2).toDouble() / host::kPointsPerMm - page.height_mm) < 0.5);
+    preview->close();
+    dialog()->close();
+  }
+
   // A folder dropped onto the window opens the directory run for that folder; a drawing
   // dropped opens it and joins the recent files.
   void droppedFolderAndDrawing() {
@@ -293,6 +332,10 @@ class DesktopTest : public QObject {
     if (!qobject_cast<QAbstractButton*>(widget("STORE-PDF-TB"))->isChecked()) click("STORE-PDF-TB");
     click("ALLE-AN-AUS-PB");
     shoot("screenshot-main.png");
+    QVERIFY(window_->show_plot_preview());
+    window_->front_end().preview_window()->setGeometry(240, 120, 820, 640);
+    shoot("screenshot-preview.png");
+    window_->front_end().preview_window()->close();
 
     auto connection = connect(&window_->front_end(), &gui::QtFrontEnd::progress_changed, this,
                               [&](int done, int, const QString&) {

@@ -4,6 +4,7 @@
 #include <QAbstractButton>
 #include <QDialog>
 #include <QMessageBox>
+#include <QSettings>
 #include <QStandardPaths>
 #include <cstdlib>
 
@@ -56,6 +57,7 @@ std::unique_ptr<gui::MainWindow> start_window(const QTemporaryDir& scratch) {
   const fs::path root = scratch.path().toStdString();
   // Recent files, window layout and the background switch go to a test profile.
   QStandardPaths::setTestModeEnabled(true);
+  QSettings().clear();  // every test process starts as a first start
   // A large dialog font, as on a screen with large text settings.
   if (const int pt = qEnvironmentVariableIntValue("TAVRIN_GUI_TEST_FONT_PT"); pt > 0) {
     QFont font = QApplication::font();

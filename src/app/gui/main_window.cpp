@@ -155,9 +155,11 @@ MainWindow::MainWindow() : front_end_(this) {
   QSettings settings;
   if (!restoreGeometry(settings.value("main/geometry").toByteArray())) resize(1200, 800);
   if (!restoreState(settings.value("main/state").toByteArray())) {
-    // The sheet view gets the room; the docks start small.
-    resizeDocks({output_dock}, {fontMetrics().lineSpacing() * 8}, Qt::Vertical);
-    resizeDocks({sheet_dock}, {fontMetrics().averageCharWidth() * 18}, Qt::Horizontal);
+    // The sheet view gets the room; the docks start small (once the window has its size).
+    QTimer::singleShot(0, this, [this, output_dock, sheet_dock] {
+      resizeDocks({output_dock}, {fontMetrics().lineSpacing() * 8}, Qt::Vertical);
+      resizeDocks({sheet_dock}, {fontMetrics().averageCharWidth() * 18}, Qt::Horizontal);
+    });
   }
   host::ui::set_front_end(&front_end_);
 }

@@ -49,6 +49,8 @@ class MainWindow : public QMainWindow {
   void open_dropped(const QList<QUrl>& urls);
   QStringList recent_files() const;
   bool save_output(const QString& file);
+  // The current sheet as the print or PDF with the main dialog's settings would have it.
+  bool show_plot_preview();
 
  protected:
   void closeEvent(QCloseEvent* e) override;

@@ -1,5 +1,5 @@
 // The main window's own menus: File (with recent drawings and the output box), View (zoom,
-// background) and Help (About, the README).
+// background, plot preview) and Help (About, the README).
 #include <QAction>
 #include <QActionGroup>
 #include <QCoreApplication>
@@ -14,8 +14,11 @@
 #include <QSettings>
 #include <QUrl>
 
+#include "act.h"
+#include "host/api/commands.h"
 #include "main_window.h"
 #include "sheet_view.h"
+#include "shell_window.h"
 
 namespace gui {
 
@@ -74,6 +77,9 @@ void MainWindow::build_view_menu() {
     view_->set_light(on);
     QSettings().setValue("view/light", on);
   });
+  view->addSeparator();
+  view->addAction("Plot &preview", QKeySequence(Qt::CTRL | Qt::Key_P), this,
+                  [this] { show_plot_preview(); });
 }
 
 void MainWindow::build_help_menu() {
@@ -96,6 +102,23 @@ void MainWindow::show_about() {
       QString("<b>tavrin-gui %1</b><p>Plots, PDF files and exchange files from 2D drawings.</p>"
               "<p>Licence: GPL-2.0-or-later.</p><p>README: %2</p>")
           .arg(QCoreApplication::applicationVersion(), readme_path().toHtmlEscaped()));
+}
+
+// The preview reads the job settings of the main dialog, so it needs that dialog open.
+bool MainWindow::show_plot_preview() {
+  ShellWindow* dialog = shell_window("TAVRIN-DIALOG");
+  if (dialog == nullptr || !dialog->isVisible()) {
+    QMessageBox::information(this, "Plot preview",
+                             "The preview shows the print or PDF of the current sheet with the "
+                             "settings of the main dialog: open it first (Verzeichnis or "
+                             "Zeichnung).");
+    return false;
+  }
+  // Run as a command of its own, not as an answer to a dialog waiting for input.
+  const bool ok = act([] { host::run_command_line("TAVRIN-PLOT-PREVIEW"); });
+  host::run_queued_commands();
+  sync();
+  return ok;
 }
 
 QStringList MainWindow::recent_files() const {

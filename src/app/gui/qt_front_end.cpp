@@ -13,6 +13,7 @@
 #include <QSaveFile>
 #include <QVBoxLayout>
 
+#include "plot_preview.h"
 #include "run_progress.h"
 
 namespace gui {
@@ -129,6 +130,11 @@ void QtFrontEnd::progress(int done, int total, const std::string& label) {
   run_progress_->show_progress(done, total, QString::fromStdString(label));
   // A directory run happens inside one click: the window keeps painting meanwhile.
   QCoreApplication::processEvents();
+}
+
+void QtFrontEnd::show_plot_preview(const host::PlotPreview& preview) {
+  if (preview_ == nullptr) preview_ = new PlotPreviewWindow(parent_);
+  preview_->show_preview(preview);
 }
 
 bool QtFrontEnd::cancel_requested() {

@@ -12,6 +12,7 @@ class QWidget;
 
 namespace gui {
 
+class PlotPreviewWindow;
 class RunProgress;
 
 class QtFrontEnd : public QObject, public host::ui::FrontEnd {
@@ -33,6 +34,9 @@ class QtFrontEnd : public QObject, public host::ui::FrontEnd {
   void output_line(const std::string& text) override;
   void progress(int done, int total, const std::string& label) override;
   bool cancel_requested() override;
+  void show_plot_preview(const host::PlotPreview& preview) override;
+  // The preview window, once a preview was shown.
+  PlotPreviewWindow* preview_window() const { return preview_; }
   void model_changed() override;
 
   // The point input waits for one of these (a click in the sheet view or x,y typed).
@@ -48,7 +52,8 @@ class QtFrontEnd : public QObject, public host::ui::FrontEnd {
 
  private:
   QWidget* parent_;
-  RunProgress* run_progress_ = nullptr;  // made on the first run
+  RunProgress* run_progress_ = nullptr;   // made on the first run
+  PlotPreviewWindow* preview_ = nullptr;  // made on the first preview
   bool waiting_point_ = false;
   std::optional<host::Point2> point_;
 };

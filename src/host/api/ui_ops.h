@@ -77,6 +77,9 @@ void sd_display_message(const std::string& text);
 // False when the person asked to stop: the caller ends after the work item it has finished.
 // done == total tells the front end that the work is over.
 bool sd_show_progress(int done, int total, const std::string& label);
+// Shows what am_plot_ex with these arguments would put on paper for the current sheet,
+// without plotting. Throws host::Error for arguments am_plot_ex would refuse.
+void sd_show_plot_preview(const List& plot_args);
 // Returns :yes for the first button, :no for the second.
 Value sd_display_question(const std::string& text,
                           const List& args);  // :push-1 label :push-2 label

@@ -1,5 +1,7 @@
 // am_plot_ex: plots the current sheet or every sheet of the current drawing into a PDF file,
 // or prints the current sheet; and the list of installed printers.
+#include <fmt/format.h>
+
 #include <filesystem>
 
 #include "host/api/drawing_ops.h"
@@ -9,6 +11,7 @@
 #include "host/plot/paper.h"
 #include "host/plot/pdf_writer.h"
 #include "host/plot/plot_args.h"
+#include "host/plot/preview.h"
 #include "host/plot/printing.h"
 
 namespace host {
@@ -41,6 +44,16 @@ PageSize pdf_page_size(const PlotRequest& r, const Sheet& sheet) {
     if (w > 0 && h > 0) page = {w, h};
   }
   return oriented(page, r.orientation);
+}
+
+// The page a printer gets: its named paper, turned; a page of the sheet's own size when the
+// host knows no such paper (the print system then refuses or scales, as it is set up to).
+PageSize printer_page_size(const PlotRequest& r, const Sheet& sheet) {
+  if (auto paper = find_paper(r.paper))
+    return oriented({paper->width_mm, paper->height_mm}, r.orientation);
+  PlotRequest own = r;
+  own.paper.clear();
+  return pdf_page_size(own, sheet);
 }
 
 std::vector<const Sheet*> sheets_to_plot(const PlotRequest& r) {
@@ -100,6 +113,31 @@ List sd_inq_printers() {
   List names;
   for (auto& name : installed_printers()) names.emplace_back(std::move(name));
   return names;
+}
+
+}  // namespace host
+
+namespace host {
+
+PlotPreview plot_preview(const List& plot_args) {
+  const PlotRequest r = parse_plot_args(plot_args);
+  const Drawing& drawing = current_drawing();
+  if (drawing.sheets.empty()) throw Error("plot preview: the drawing has no sheet");
+  const Sheet& sheet = drawing.current_sheet();
+  PlotPreview preview;
+  const bool printer = r.plotter_type == PlotterType::Printer;
+  preview.page = printer ? printer_page_size(r, sheet) : pdf_page_size(r, sheet);
+  preview.placement = placement_for(r);
+  preview.pens = pen_style_for(r);
+  preview.paper = r.paper;
+  const bool landscape = preview.page.width_mm > preview.page.height_mm;
+  preview.description = fmt::format(
+      "{} {}: {} {:.0f} x {:.0f} mm, {}, {}", printer ? "Printer" : "PDF",
+      printer ? r.plotter_name : r.destination, r.paper.empty() ? "page" : r.paper,
+      preview.page.width_mm, preview.page.height_mm, landscape ? "landscape" : "portrait",
+      r.fit ? "fitted" : fmt::format("scale {:g}", r.scale));
+  if (preview.pens) preview.description += ", pens " + preview.pens->title;
+  return preview;
 }
 
 }  // namespace host

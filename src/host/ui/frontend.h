@@ -6,6 +6,7 @@
 #include <optional>
 #include <string>
 
+#include "host/plot/preview.h"
 #include "host/value/value.h"
 
 namespace host::ui {
@@ -31,6 +32,9 @@ class FrontEnd {
   // True once the person asked to stop the long run whose progress is shown; a front end
   // without a way to ask never stops one.
   virtual bool cancel_requested() { return false; }
+  // What a plot of the current sheet would put on paper. Without a picture to show, the
+  // output box gets its one-line description.
+  virtual void show_plot_preview(const PlotPreview& preview) { output_line(preview.description); }
   // The control, table, menu or ribbon model changed; a GUI refreshes (it may coalesce).
   virtual void model_changed() = 0;
 };
