@@ -37,6 +37,8 @@ done
 
 # The manual page names the commands and options of --help.
 zcat "$root/usr/share/man/man1/tavrin.1.gz" | grep -qF '\-\-path' || fail "tavrin(1) has no options"
+zcat "$root/usr/share/man/man1/tavrin.1.gz" | grep -qF 'tavrin history edit' ||
+  fail "tavrin(1) does not explain the commands"
 zcat "$root/usr/share/man/man1/tavrin-gui.1.gz" | grep -qF '\-\-host\-version' ||
   fail "tavrin-gui(1) has no options"
 if command -v desktop-file-validate >/dev/null; then
