@@ -1,16 +1,16 @@
 // The start commands, the job commands that "Start" runs, and the directory dialog.
 #include "dialogs/start_commands.h"
 
+#include "base/set_ini.h"
 #include "config/language.h"
 #include "config/tables.h"
 #include "dialogs/dialog_ids.h"
 #include "dialogs/file_list.h"
 #include "dialogs/job_settings.h"
+#include "dialogs/job_start.h"
 #include "dialogs/main_dialog.h"
-#include "engine/driver.h"
-#include "engine/preview.h"
+#include "dialogs/plot_preview.h"
 #include "host/api/host.h"
-#include "startup/startup.h"
 
 namespace tavrin {
 

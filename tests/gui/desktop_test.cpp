@@ -17,6 +17,7 @@
 
 #include "gui_fixture.h"
 #include "host/api/files.h"
+#include "host/api/front_end_render.h"
 #include "host/ui/menus.h"
 #include "plot_preview.h"
 #include "ribbon_bar.h"
@@ -266,7 +267,7 @@ class DesktopTest : public QObject {
     QVERIFY(window_->show_plot_preview());
     gui::PlotPreviewWindow* preview = window_->front_end().preview_window();
     QVERIFY(preview != nullptr && preview->isVisible());
-    const host::PageSize page = preview->preview().page;
+    const host::PaperPreview page = preview->preview();
     QVERIFY2(preview->preview().description.find("4711_A_1.pdf") != std::string::npos,
              preview->preview().description.c_str());
     // The paper shows the sheet: not one colour.

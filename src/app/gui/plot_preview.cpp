@@ -9,8 +9,7 @@
 #include <QPainter>
 #include <QVBoxLayout>
 
-#include "host/drawing/store.h"
-#include "host/plot/render.h"
+#include "host/api/front_end_render.h"
 
 namespace gui {
 
@@ -20,7 +19,7 @@ class PaperView : public QWidget {
     setObjectName("paper");
     setMinimumSize(480, 360);
   }
-  void set_preview(const host::PlotPreview* preview) {
+  void set_preview(const host::PaperPreview* preview) {
     preview_ = preview;
     update();
   }
@@ -29,17 +28,17 @@ class PaperView : public QWidget {
   void paintEvent(QPaintEvent*) override;
 
  private:
-  const host::PlotPreview* preview_ = nullptr;
+  const host::PaperPreview* preview_ = nullptr;
 };
 
 void PaperView::paintEvent(QPaintEvent*) {
   QPainter painter(this);
   painter.fillRect(rect(), QColor(120, 124, 130));
-  if (preview_ == nullptr || preview_->page.width_mm <= 0 || preview_->page.height_mm <= 0) return;
+  if (preview_ == nullptr || preview_->width_mm <= 0 || preview_->height_mm <= 0) return;
   const auto& drawing = host::current_drawing();
   // The paper as large as the window allows, with room for its shadow.
-  const double pt_w = preview_->page.width_mm * host::kPointsPerMm;
-  const double pt_h = preview_->page.height_mm * host::kPointsPerMm;
+  const double pt_w = preview_->width_mm * host::kPointsPerMm;
+  const double pt_h = preview_->height_mm * host::kPointsPerMm;
   const double k = std::min((width() - 24) / pt_w, (height() - 24) / pt_h);
   const QRectF paper((width() - pt_w * k) / 2, (height() - pt_h * k) / 2, pt_w * k, pt_h * k);
   painter.fillRect(paper.translated(4, 4), QColor(60, 60, 60));
@@ -48,7 +47,9 @@ void PaperView::paintEvent(QPaintEvent*) {
   image.fill(Qt::white);
   if (!drawing.sheets.empty()) {
     const host::Sheet& sheet = drawing.current_sheet();
-    const host::SheetOnPage on_page = host::place_sheet(sheet, preview_->page, preview_->placement);
+    const host::SheetOnPage on_page =
+        host::place_sheet(sheet, {preview_->width_mm, preview_->height_mm},
+                          {preview_->fit, preview_->scale, preview_->position_left});
     const host::Affine& a = on_page.drawing_to_page;
     cairo_matrix_t to_page, to_image, m;
     cairo_matrix_init(&to_page, a.xx, a.yx, a.xy, a.yy, a.x0, a.y0);
@@ -59,7 +60,7 @@ void PaperView::paintEvent(QPaintEvent*) {
                                             image.height(), static_cast<int>(image.bytesPerLine()));
     cairo_t* cr = cairo_create(surface);
     host::RenderStyle style;
-    style.pens = preview_->pens;
+    style.pens = preview_->pen_style.empty() ? nullptr : host::find_pen_style(preview_->pen_style);
     style.units_per_paper_mm = on_page.units_per_paper_mm;
     try {
       host::render_sheet(cr, sheet, m, style);
@@ -91,7 +92,7 @@ QWidget* PlotPreviewWindow::paper_view() const {
   return paper_;
 }
 
-void PlotPreviewWindow::show_preview(const host::PlotPreview& preview) {
+void PlotPreviewWindow::show_preview(const host::PaperPreview& preview) {
   preview_ = preview;
   description_->setText(QString::fromStdString(preview_.description));
   paper_->set_preview(&preview_);

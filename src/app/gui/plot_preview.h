@@ -4,7 +4,7 @@
 
 #include <QDialog>
 
-#include "host/plot/preview.h"
+#include "host/api/front_end.h"
 
 class QLabel;
 
@@ -16,12 +16,12 @@ class PlotPreviewWindow : public QDialog {
   Q_OBJECT
  public:
   explicit PlotPreviewWindow(QWidget* parent);
-  void show_preview(const host::PlotPreview& preview);
-  const host::PlotPreview& preview() const { return preview_; }
+  void show_preview(const host::PaperPreview& preview);
+  const host::PaperPreview& preview() const { return preview_; }
   QWidget* paper_view() const;
 
  private:
-  host::PlotPreview preview_;
+  host::PaperPreview preview_;
   QLabel* description_;
   PaperView* paper_;
 };

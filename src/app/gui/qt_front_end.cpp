@@ -132,7 +132,7 @@ void QtFrontEnd::progress(int done, int total, const std::string& label) {
   QCoreApplication::processEvents();
 }
 
-void QtFrontEnd::show_plot_preview(const host::PlotPreview& preview) {
+void QtFrontEnd::show_plot_preview(const host::PaperPreview& preview) {
   if (preview_ == nullptr) preview_ = new PlotPreviewWindow(parent_);
   preview_->show_preview(preview);
 }

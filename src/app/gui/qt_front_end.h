@@ -6,7 +6,7 @@
 #include <QPointF>
 #include <functional>
 
-#include "host/ui/frontend.h"
+#include "host/api/front_end.h"
 
 class QWidget;
 
@@ -34,7 +34,7 @@ class QtFrontEnd : public QObject, public host::ui::FrontEnd {
   void output_line(const std::string& text) override;
   void progress(int done, int total, const std::string& label) override;
   bool cancel_requested() override;
-  void show_plot_preview(const host::PlotPreview& preview) override;
+  void show_plot_preview(const host::PaperPreview& preview) override;
   // The preview window, once a preview was shown.
   PlotPreviewWindow* preview_window() const { return preview_; }
   void model_changed() override;

@@ -77,6 +77,17 @@ void sd_display_message(const std::string& text);
 // False when the person asked to stop: the caller ends after the work item it has finished.
 // done == total tells the front end that the work is over.
 bool sd_show_progress(int done, int total, const std::string& label);
+// What a plot would put on paper: the page in millimetres (turned as the plot turns it), how
+// the current sheet lands on it, and the printed pens by their style key.
+struct PaperPreview {
+  double width_mm = 0;
+  double height_mm = 0;
+  bool fit = false;
+  double scale = 1;  // paper millimetres per drawing unit, when not fitted
+  bool position_left = false;
+  std::string pen_style;    // "" draws every element as it is drawn
+  std::string description;  // one line for people: paper, size, orientation, scale, pens
+};
 // Shows what am_plot_ex with these arguments would put on paper for the current sheet,
 // without plotting. Throws host::Error for arguments am_plot_ex would refuse.
 void sd_show_plot_preview(const List& plot_args);

@@ -119,24 +119,28 @@ List sd_inq_printers() {
 
 namespace host {
 
-PlotPreview plot_preview(const List& plot_args) {
+PaperPreview plot_preview(const List& plot_args) {
   const PlotRequest r = parse_plot_args(plot_args);
   const Drawing& drawing = current_drawing();
   if (drawing.sheets.empty()) throw Error("plot preview: the drawing has no sheet");
   const Sheet& sheet = drawing.current_sheet();
-  PlotPreview preview;
   const bool printer = r.plotter_type == PlotterType::Printer;
-  preview.page = printer ? printer_page_size(r, sheet) : pdf_page_size(r, sheet);
-  preview.placement = placement_for(r);
-  preview.pens = pen_style_for(r);
-  preview.paper = r.paper;
-  const bool landscape = preview.page.width_mm > preview.page.height_mm;
-  preview.description = fmt::format(
-      "{} {}: {} {:.0f} x {:.0f} mm, {}, {}", printer ? "Printer" : "PDF",
-      printer ? r.plotter_name : r.destination, r.paper.empty() ? "page" : r.paper,
-      preview.page.width_mm, preview.page.height_mm, landscape ? "landscape" : "portrait",
-      r.fit ? "fitted" : fmt::format("scale {:g}", r.scale));
-  if (preview.pens) preview.description += ", pens " + preview.pens->title;
+  const PageSize page = printer ? printer_page_size(r, sheet) : pdf_page_size(r, sheet);
+  const PenStyle* pens = pen_style_for(r);
+  PaperPreview preview;
+  preview.width_mm = page.width_mm;
+  preview.height_mm = page.height_mm;
+  preview.fit = r.fit;
+  preview.scale = r.scale;
+  preview.position_left = r.position_left;
+  preview.pen_style = pens ? pens->key : "";
+  const bool landscape = page.width_mm > page.height_mm;
+  preview.description =
+      fmt::format("{} {}: {} {:.0f} x {:.0f} mm, {}, {}", printer ? "Printer" : "PDF",
+                  printer ? r.plotter_name : r.destination, r.paper.empty() ? "page" : r.paper,
+                  page.width_mm, page.height_mm, landscape ? "landscape" : "portrait",
+                  r.fit ? "fitted" : fmt::format("scale {:g}", r.scale));
+  if (pens) preview.description += ", pens " + pens->title;
   return preview;
 }
 

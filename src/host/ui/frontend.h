@@ -6,7 +6,7 @@
 #include <optional>
 #include <string>
 
-#include "host/plot/preview.h"
+#include "host/api/ui_ops.h"
 #include "host/value/value.h"
 
 namespace host::ui {
@@ -34,7 +34,7 @@ class FrontEnd {
   virtual bool cancel_requested() { return false; }
   // What a plot of the current sheet would put on paper. Without a picture to show, the
   // output box gets its one-line description.
-  virtual void show_plot_preview(const PlotPreview& preview) { output_line(preview.description); }
+  virtual void show_plot_preview(const PaperPreview& preview) { output_line(preview.description); }
   // The control, table, menu or ribbon model changed; a GUI refreshes (it may coalesce).
   virtual void model_changed() = 0;
 };

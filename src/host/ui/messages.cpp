@@ -54,10 +54,6 @@ bool sd_show_progress(int done, int total, const std::string& label) {
   return !ui::front_end().cancel_requested();
 }
 
-void sd_show_plot_preview(const List& plot_args) {
-  ui::front_end().show_plot_preview(plot_preview(plot_args));
-}
-
 std::string convert_filename_from_platform(const std::string& path) {
   std::string out = path;
   std::replace(out.begin(), out.end(), '\\', '/');

@@ -2,7 +2,7 @@
 // job settings, shown by the host instead of carried out.
 #pragma once
 
-#include "engine/driver.h"
+#include "dialogs/job_start.h"
 
 namespace tavrin {
 

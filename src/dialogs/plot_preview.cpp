@@ -1,7 +1,8 @@
 // The preview goes through the very functions a print or PDF goes through, so it can only
 // differ from the paper by not being plotted.
-#include "engine/preview.h"
+#include "dialogs/plot_preview.h"
 
+#include "base/output_name.h"
 #include "engine/output.h"
 #include "engine/plot_style.h"
 #include "engine/printing.h"
