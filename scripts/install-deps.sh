@@ -11,6 +11,8 @@ packages=(
   qt6-base-dev libgl-dev xvfb xauth
   libgtest-dev libgmock-dev libbenchmark-dev
   libqpdf-dev poppler-utils qpdf python3-ezdxf python3-jsonschema zip unzip locales
+  help2man dpkg-dev fakeroot file  # the Debian package (make package)
+  imagemagick openbox              # screenshots of the desktop program under Xvfb
 )
 
 missing=()

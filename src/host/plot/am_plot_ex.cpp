@@ -12,6 +12,7 @@
 #include "host/plot/paper.h"
 #include "host/plot/pdf_writer.h"
 #include "host/plot/plot_args.h"
+#include "host/plot/preview.h"
 #include "host/plot/printing.h"
 #include "host/workers/report.h"
 
@@ -74,6 +75,16 @@ void report_plot(const PlotRequest& r, const Sheet& sheet, PageSize page,
   f.plot_style = style ? style->key : r.transf_style;
   f.printer = printer;
   workers::report::note_plot(f);
+}
+
+// The page a printer gets: its named paper, turned; a page of the sheet's own size when the
+// host knows no such paper (the print system then refuses or scales, as it is set up to).
+PageSize printer_page_size(const PlotRequest& r, const Sheet& sheet) {
+  if (auto paper = find_paper(r.paper))
+    return oriented({paper->width_mm, paper->height_mm}, r.orientation);
+  PlotRequest own = r;
+  own.paper.clear();
+  return pdf_page_size(own, sheet);
 }
 
 std::vector<const Sheet*> sheets_to_plot(const PlotRequest& r) {
@@ -150,6 +161,35 @@ List sd_inq_printers() {
   List names;
   for (auto& name : installed_printers()) names.emplace_back(std::move(name));
   return names;
+}
+
+}  // namespace host
+
+namespace host {
+
+PaperPreview plot_preview(const List& plot_args) {
+  const PlotRequest r = parse_plot_args(plot_args);
+  const Drawing& drawing = current_drawing();
+  if (drawing.sheets.empty()) throw Error("plot preview: the drawing has no sheet");
+  const Sheet& sheet = drawing.current_sheet();
+  const bool printer = r.plotter_type == PlotterType::Printer;
+  const PageSize page = printer ? printer_page_size(r, sheet) : pdf_page_size(r, sheet);
+  const PenStyle* pens = pen_style_for(r);
+  PaperPreview preview;
+  preview.width_mm = page.width_mm;
+  preview.height_mm = page.height_mm;
+  preview.fit = r.fit;
+  preview.scale = r.scale;
+  preview.position_left = r.position_left;
+  preview.pen_style = pens ? pens->key : "";
+  const bool landscape = page.width_mm > page.height_mm;
+  preview.description =
+      fmt::format("{} {}: {} {:.0f} x {:.0f} mm, {}, {}", printer ? "Printer" : "PDF",
+                  printer ? r.plotter_name : r.destination, r.paper.empty() ? "page" : r.paper,
+                  page.width_mm, page.height_mm, landscape ? "landscape" : "portrait",
+                  r.fit ? "fitted" : fmt::format("scale {:g}", r.scale));
+  if (pens) preview.description += ", pens " + pens->title;
+  return preview;
 }
 
 }  // namespace host

@@ -171,7 +171,8 @@ void render_sheet(cairo_t* cr, const Sheet& sheet, const cairo_matrix_t& drawing
   cairo_save(cr);
   cairo_set_matrix(cr, &drawing_to_device);
   cairo_new_path(cr);
-  Painter painter{cr, StrokeResolver(style.pens), FontCache()};
+  Painter painter{cr, StrokeResolver(style.pens, style.screen, style.units_per_paper_mm),
+                  FontCache()};
   render_elements(painter, sheet.elements, style.units_per_paper_mm);
   cairo_status_t status = cairo_status(cr);
   cairo_restore(cr);

@@ -52,8 +52,9 @@ Value sd_read_point(const std::string& prompt) {
   return p ? Value(*p) : Value();
 }
 
-void sd_show_progress(int done, int total, const std::string& label) {
+bool sd_show_progress(int done, int total, const std::string& label) {
   ui::front_end().progress(done, total, label);
+  return !ui::front_end().cancel_requested();
 }
 
 // The platform's file names are the host's: "/" separates, and "\\" is an ordinary character
