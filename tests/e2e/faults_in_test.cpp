@@ -5,6 +5,7 @@
 #include <signal.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <fstream>
 
 #include "fault_support.h"
@@ -22,11 +23,14 @@ TEST(FaultsIn, FilesChangedAfterListingAreReportedOneByOne) {
   const fs::path dir = s.root() / "moving";
   fs::create_directories(dir);
   make_drawings(dir, 30, 0);
-  std::vector<fs::path> listed;  // in the order the run lists them
+  std::vector<fs::path> listed;  // in the order the run lists them: by name
   for (const auto& e : fs::directory_iterator(dir)) listed.push_back(e.path());
+  std::sort(listed.begin(), listed.end());
   DirWatch watch(dir);
-  Background job(tavrin_command(s, "batch " + quote(dir.string()) + " --pdf --yes", s.root()),
-                 s.root() / "moving.log");
+  // one process, so that the files still to come are changed behind the run
+  Background job(
+      tavrin_command(s, "batch " + quote(dir.string()) + " --pdf --yes --jobs 1", s.root()),
+      s.root() / "moving.log");
   ASSERT_EQ(watch.wait_for(1, std::chrono::seconds(120), job.pid()), 1) << job.output();
   job.signal(SIGSTOP);
   // The victims lie well behind the drawing being processed now.
