@@ -117,6 +117,9 @@ void add_element(Box& box, const Element& e) {
   switch (e.kind) {
     case ElementKind::Line:
     case ElementKind::Rectangle:
+    case ElementKind::Fill:
+    case ElementKind::Point:
+    case ElementKind::Mask:
       for (const auto& p : e.points) box.add(p);
       break;
     case ElementKind::Polyline:

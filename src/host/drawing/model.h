@@ -28,7 +28,10 @@ struct Stroke {
   bool operator==(const Stroke&) const = default;
 };
 
-enum class ElementKind { Line, Polyline, Rectangle, Circle, Arc, Text };
+// Fill: an area in the stroke's colour, bounded by closed rings and filled by the even-odd
+// rule, so that a ring inside another is a hole. Mask: the same in the paper's colour, hiding
+// what was drawn before it. Point: a dot of the pen's size.
+enum class ElementKind { Line, Polyline, Rectangle, Circle, Arc, Text, Fill, Point, Mask };
 
 struct TextProps {
   std::vector<std::string> lines;  // content, one entry per line
@@ -36,9 +39,9 @@ struct TextProps {
   double angle = 0;                // degrees, counter-clockwise
   int adjust = 1;                  // 1..9: 1 bottom left, 5 centre, 9 top right (rows from bottom)
   std::string font = "hp_i3098_v";
-  double ratio = 1;       // width to height of the characters
-  double slant = 0;       // degrees
-  double linespace = 1.6; // distance between lines as a multiple of the size
+  double ratio = 1;        // width to height of the characters
+  double slant = 0;        // degrees
+  double linespace = 1.6;  // distance between lines as a multiple of the size
   bool frame = false;
   bool operator==(const TextProps&) const = default;
 };
@@ -48,13 +51,15 @@ struct Element {
   ElementKind kind = ElementKind::Line;
   Stroke stroke;
   // Line: 2 points. Polyline: its vertices (bulges[i] belongs to the segment from point i).
-  // Rectangle: 2 opposite corners. Circle/Arc: centre. Text: insertion point.
+  // Rectangle: 2 opposite corners. Circle/Arc: centre. Text: insertion point. Point: itself.
   std::vector<Vec2> points;
   std::vector<double> bulges;
   double radius = 0;
   double start_angle = 0;  // arcs, degrees, counter-clockwise from start to end
   double end_angle = 0;
   bool closed = false;  // polylines
+  // Fill and Mask: the points are consecutive closed rings of these many points each.
+  std::vector<std::uint32_t> rings;
   TextProps text;
   // INFO attributes, last added first.
   std::vector<std::string> info;
@@ -82,6 +87,9 @@ struct Drawing {
   std::string drawing_type = "2D_PROCESS";
   std::vector<Sheet> sheets;
   std::size_t current = 0;  // index into sheets
+  // What loading the file had to report (content left out, ...), one line each, for the
+  // output box; not part of the drawing, never saved.
+  std::vector<std::string> load_notes;
 
   Sheet& current_sheet();
   const Sheet& current_sheet() const;

@@ -2,6 +2,7 @@
 // A load reads the whole file first; the current drawing changes only when that succeeded.
 #include "host/api/drawing_ops.h"
 #include "host/api/error.h"
+#include "host/api/ui_ops.h"
 #include "host/drawing/ops_support.h"
 #include "host/drawing/store.h"
 #include "host/formats/bundle.h"
@@ -11,7 +12,11 @@ namespace host {
 
 Value am_load_drawing(const List& args) {
   const KeywordArgs kw(args);
-  replace_current_drawing(read_drawing_file(ops::required_text(kw, "filename", "am_load_drawing")));
+  Drawing drawing = read_drawing_file(ops::required_text(kw, "filename", "am_load_drawing"));
+  const std::vector<std::string> notes = std::move(drawing.load_notes);
+  drawing.load_notes.clear();
+  replace_current_drawing(std::move(drawing));
+  for (const auto& note : notes) display(note);
   return Value::t();
 }
 

@@ -230,6 +230,9 @@ void transform_element(Element& e, const Affine& m) {
   if (m.is_identity() || e.points.empty()) return;
   switch (e.kind) {
     case ElementKind::Line:
+    case ElementKind::Fill:
+    case ElementKind::Point:
+    case ElementKind::Mask:
       for (auto& p : e.points) p = m.apply(p);
       break;
     case ElementKind::Polyline:

@@ -3,16 +3,22 @@
 #include <dxflib/dl_dxf.h>
 
 #include <algorithm>
+#include <array>
 #include <cctype>
 #include <cmath>
 #include <filesystem>
+#include <iterator>
 #include <numbers>
 #include <optional>
+#include <set>
 
 #include "host/api/error.h"
 #include "host/formats/dxf.h"
 #include "host/formats/dxf_assembly.h"
+#include "host/formats/dxf_bands.h"
+#include "host/formats/dxf_entities.h"
 #include "host/formats/dxf_geometry.h"
+#include "host/formats/dxf_kept.h"
 #include "host/formats/dxf_names.h"
 #include "host/formats/dxf_raw.h"
 #include "host/formats/dxf_scan.h"
@@ -39,6 +45,27 @@ class Importer : public DL_CreationAdapter {
   // -- raw groups, in file order, before dxflib handles them
   void processCodeValuePair(unsigned int code, const std::string& value) override {
     raw_.take(code, value);
+    // an entity whose groups were kept is complete when the next one begins, before dxflib
+    // reports anything about that one
+    if (code == 0 && !raw_.flushed().groups.empty()) {
+      finish_polyline();
+      kept_.add(raw_.flushed(), in_block_);
+    }
+    if (code == 0 && is_solid_model(value)) ++solid_models_;
+    // dxflib does not report the face records of polyface meshes
+    if (code == 0 && mesh_ && mesh_->polyface && raw_.flushed().entity == "VERTEX") {
+      const dxf::RawGroups& r = raw_.flushed();
+      const int flags = r.integer(70, 0);
+      if ((flags & 128) && !(flags & 64))
+        mesh_->faces.push_back(
+            {r.integer(71, 0), r.integer(72, 0), r.integer(73, 0), r.integer(74, 0)});
+    }
+  }
+
+  // Solid models need a modelling kernel to be drawn; the file's user hears they are left out.
+  static bool is_solid_model(const std::string& entity) {
+    return entity == "3DSOLID" || entity == "REGION" || entity == "BODY" ||
+           entity.ends_with("SURFACE");
   }
 
   // -- header and tables
@@ -65,10 +92,12 @@ class Importer : public DL_CreationAdapter {
   void addBlock(const DL_BlockData& data) override {
     finish_polyline();
     assembly_.begin_block(data.name, {data.bpx, data.bpy});
+    in_block_ = true;
   }
   void endBlock() override {
     finish_polyline();
     assembly_.end_block();
+    in_block_ = false;
   }
 
   // -- entities
@@ -96,21 +125,44 @@ class Importer : public DL_CreationAdapter {
 
   void addPolyline(const DL_PolylineData& d) override {
     finish_polyline();
-    // polygon meshes and polyface meshes are 3D surfaces, not drawing lines
-    if (d.flags & (16 | 64)) return;
+    const dxf::RawGroups& r = raw_.flushed();
     polyline_ = start(ElementKind::Polyline);
     polyline_->closed = d.flags & 1;
     polyline_stroke_ = raw_stroke();
     polyline_ocs_ = ocs();
     polyline_paper_ = in_paper_space();
+    polyline_widths_.clear();
+    lw_widths_ = r.entity == "LWPOLYLINE" ? r.widths : decltype(r.widths){};
+    const double constant = r.real(43, 0);
+    default_width_ = r.entity == "LWPOLYLINE" ? std::pair{constant, constant}
+                                              : std::pair{r.real(40, 0), r.real(41, 0)};
+    // polygon meshes and polyface meshes: their edges in top view
+    mesh_.reset();
+    if (d.flags & (16 | 64)) {
+      mesh_ = Mesh{(d.flags & 64) != 0, d.flags, r.integer(71, 0), r.integer(72, 0), {}, {}};
+      polyline_ocs_ = Affine{};
+    }
   }
 
   void addVertex(const DL_VertexData& d) override {
     if (!polyline_) return;
     const dxf::RawGroups& r = raw_.flushed();
-    if (r.entity == "VERTEX" && (r.integer(70, 0) & 16)) return;  // spline frame point
+    const int flags = r.entity == "VERTEX" ? r.integer(70, 0) : 0;
+    if (mesh_) {
+      mesh_->vertices.push_back({d.x, d.y});
+      return;
+    }
+    if (flags & 16) return;  // spline frame point
+    const std::size_t i = polyline_->points.size();
     polyline_->points.push_back({d.x, d.y});
     polyline_->bulges.push_back(d.bulge);
+    std::pair<double, double> w = default_width_;
+    if (r.entity == "VERTEX") {
+      w = {r.real(40, w.first), r.real(41, w.second)};
+    } else if (i < lw_widths_.size() && (lw_widths_[i].first > 0 || lw_widths_[i].second > 0)) {
+      w = lw_widths_[i];
+    }
+    polyline_widths_.push_back(w);
   }
 
   void endEntity() override {
@@ -152,9 +204,28 @@ class Importer : public DL_CreationAdapter {
     add(std::move(e), Affine{});
   }
 
-  // Filled triangles and quadrilaterals: their outline (corners 1, 2, 4, 3).
+  // Filled triangles and quadrilaterals (corners 1, 2, 4, 3).
   void addSolid(const DL_SolidData& d) override { outline(d); }
   void addTrace(const DL_TraceData& d) override { outline(d); }
+
+  // 3D faces in top view: their edges, corners in order.
+  void add3dFace(const DL_3dFaceData& d) override {
+    Element e = start(ElementKind::Polyline);
+    e.points = {{d.x[0], d.y[0]}, {d.x[1], d.y[1]}, {d.x[2], d.y[2]}, {d.x[3], d.y[3]}};
+    if (e.points[2] == e.points[3]) e.points.pop_back();
+    e.closed = true;
+    add(std::move(e), Affine{});
+  }
+
+  void addPoint(const DL_PointData& d) override {
+    Element e = start(ElementKind::Point);
+    e.points = {{d.x, d.y}};
+    add(std::move(e), Affine{});
+  }
+
+  // Construction lines: a line through two points, marked until the extent is known.
+  void addXLine(const DL_XLineData& d) override { construction(d.bx, d.by, d.dx, d.dy, false); }
+  void addRay(const DL_RayData& d) override { construction(d.bx, d.by, d.dx, d.dy, true); }
 
   void addLeader(const DL_LeaderData&) override {
     finish_polyline();
@@ -162,6 +233,8 @@ class Importer : public DL_CreationAdapter {
     polyline_stroke_ = raw_stroke();
     polyline_ocs_ = Affine{};
     polyline_paper_ = in_paper_space();
+    polyline_widths_.clear();
+    mesh_.reset();
   }
   void addLeaderVertex(const DL_LeaderVertexData& d) override {
     if (!polyline_) return;
@@ -266,6 +339,7 @@ class Importer : public DL_CreationAdapter {
     finish_polyline();
     finish_spline();
     std::vector<Element> elements = assembly_.finish(path_);
+    if (has_construction_) place_construction_lines(elements);
     Drawing drawing;
     drawing.id = next_id();
     drawing.number =
@@ -276,6 +350,11 @@ class Importer : public DL_CreationAdapter {
     sheet.unique_name = "1";
     sheet.elements = std::move(elements);
     drawing.sheets.push_back(std::move(sheet));
+    if (solid_models_ > 0)
+      drawing.load_notes.push_back(path_ + ": " + std::to_string(solid_models_) +
+                                   (solid_models_ == 1 ? " solid model" : " solid models") +
+                                   " (3DSOLID, REGION, BODY, SURFACE) left out: drawing them "
+                                   "needs a modelling kernel");
     return drawing;
   }
 
@@ -313,11 +392,43 @@ class Importer : public DL_CreationAdapter {
   }
 
   void outline(const DL_TraceData& d) {
-    Element e = start(ElementKind::Polyline);
+    Element e = start(ElementKind::Fill);
     e.points = {{d.x[0], d.y[0]}, {d.x[1], d.y[1]}, {d.x[3], d.y[3]}, {d.x[2], d.y[2]}};
     if (e.points[2] == e.points[3]) e.points.pop_back();
-    e.closed = true;
+    e.rings = {static_cast<std::uint32_t>(e.points.size())};
     add(std::move(e), ocs());
+  }
+
+  void construction(double bx, double by, double dx, double dy, bool ray) {
+    if (!(std::hypot(dx, dy) > 0)) return;
+    Element e = start(ElementKind::Line);
+    e.points = {{bx, by}, {bx + dx, by + dy}};
+    e.sketch = ray ? dxf::kRayMark : dxf::kXLineMark;
+    has_construction_ = true;
+    add(std::move(e), Affine{});
+  }
+
+  // Construction lines run to the edge of the other content.
+  static void place_construction_lines(std::vector<Element>& elements) {
+    auto marked = [](const Element& e) {
+      return e.kind == ElementKind::Line && !e.sketch.empty() && e.sketch[0] == '\x01';
+    };
+    Sheet others;
+    std::copy_if(elements.begin(), elements.end(), std::back_inserter(others.elements),
+                 [&](const Element& e) { return !marked(e); });
+    const auto box = others.extent();
+    others.elements.clear();
+    std::erase_if(elements, [&](Element& e) {
+      if (!marked(e)) return false;
+      if (!box || e.points.size() != 2) return true;
+      const Vec2 d{e.points[1].x - e.points[0].x, e.points[1].y - e.points[0].y};
+      auto seg =
+          dxf::clip_to_box(e.points[0], d, e.sketch == dxf::kRayMark, box->first, box->second);
+      if (!seg) return true;
+      e.points = {seg->first, seg->second};
+      e.sketch.clear();
+      return false;
+    });
   }
 
   Element start(ElementKind kind) {
@@ -367,11 +478,74 @@ class Importer : public DL_CreationAdapter {
     assembly_.add(std::move(e), raw_stroke(), in_paper_space());
   }
 
+  struct Mesh {
+    bool polyface;
+    int flags, m, n;
+    std::vector<Vec2> vertices;
+    std::vector<std::array<int, 4>> faces;  // 1-based vertex numbers, negative: edge hidden
+  };
+
+  // A polygon mesh as its m rows and n columns of lines; a polyface mesh as the visible
+  // edges of its faces, each edge once.
+  void finish_mesh(Mesh mesh) {
+    auto line = [&](std::vector<Vec2> pts, bool closed) {
+      if (pts.size() < 2) return;
+      Element e;
+      e.kind = ElementKind::Polyline;
+      e.info = polyline_->info;
+      e.points = std::move(pts);
+      e.closed = closed && e.points.size() > 2;
+      assembly_.add(std::move(e), polyline_stroke_, polyline_paper_);
+    };
+    const auto& v = mesh.vertices;
+    if (!mesh.polyface) {
+      const std::size_t m = static_cast<std::size_t>(std::max(mesh.m, 0));
+      const std::size_t n = static_cast<std::size_t>(std::max(mesh.n, 0));
+      if (m == 0 || n == 0 || m * n > v.size()) return;
+      for (std::size_t i = 0; i < m; ++i)
+        line({v.begin() + i * n, v.begin() + (i + 1) * n}, mesh.flags & 32);
+      for (std::size_t j = 0; j < n; ++j) {
+        std::vector<Vec2> col;
+        for (std::size_t i = 0; i < m; ++i) col.push_back(v[i * n + j]);
+        line(std::move(col), mesh.flags & 1);
+      }
+      return;
+    }
+    std::set<std::pair<int, int>> drawn;
+    for (const auto& face : mesh.faces) {
+      int corners = 0;
+      while (corners < 4 && face[corners] != 0) ++corners;
+      for (int k = 0; k < corners; ++k) {
+        const int a = face[k], b = face[(k + 1) % corners];
+        const int ia = std::abs(a), ib = std::abs(b);
+        if (a < 0 || ia == ib || ia > static_cast<int>(v.size()) || ib > static_cast<int>(v.size()))
+          continue;
+        if (!drawn.insert({std::min(ia, ib), std::max(ia, ib)}).second) continue;
+        line({v[ia - 1], v[ib - 1]}, false);
+      }
+    }
+  }
+
   void finish_polyline() {
     if (!polyline_) return;
+    if (mesh_) {
+      Mesh mesh = std::move(*mesh_);
+      mesh_.reset();
+      finish_mesh(std::move(mesh));
+      polyline_.reset();
+      return;
+    }
     Element e = std::move(*polyline_);
     polyline_.reset();
     if (e.points.size() < 2) return;
+    if (std::any_of(polyline_widths_.begin(), polyline_widths_.end(),
+                    [](const auto& w) { return w.first > 0 || w.second > 0; })) {
+      for (Element& band : dxf::polyline_bands(e, polyline_widths_)) {
+        dxf::transform_element(band, polyline_ocs_);
+        assembly_.add(std::move(band), polyline_stroke_, polyline_paper_);
+      }
+      return;
+    }
     if (std::all_of(e.bulges.begin(), e.bulges.end(), [](double b) { return b == 0; }))
       e.bulges.clear();
     dxf::transform_element(e, polyline_ocs_);
@@ -401,6 +575,13 @@ class Importer : public DL_CreationAdapter {
   RawStroke polyline_stroke_;
   Affine polyline_ocs_;
   bool polyline_paper_ = false;
+  std::vector<std::pair<double, double>> polyline_widths_, lw_widths_;
+  std::pair<double, double> default_width_;
+  std::optional<Mesh> mesh_;
+  dxf::KeptEntities kept_{assembly_, decoder_};
+  bool in_block_ = false;
+  bool has_construction_ = false;
+  std::size_t solid_models_ = 0;
   std::string dictionary_, our_dictionary_, number_record_, xrecord_;
   std::optional<std::string> number_;
 };

@@ -308,8 +308,15 @@ class MiReader {
         for (auto& line : t.lines) text(line, "a text line");
         break;
       }
+      case ElementKind::Fill:
+      case ElementKind::Mask:
+        e.rings.resize(count("ring count"));
+        for (std::uint32_t& r : e.rings)
+          r = static_cast<std::uint32_t>(integer("ring size", 0, 1'000'000'000));
+        break;
       case ElementKind::Line:
       case ElementKind::Rectangle:
+      case ElementKind::Point:
         break;
     }
   }

@@ -3,14 +3,15 @@
 
 #include <charconv>
 #include <cmath>
+#include <iterator>
 
 #include "host/api/error.h"
 
 namespace host::mi {
 
 namespace {
-constexpr std::string_view kKindWords[] = {"line",   "polyline", "rectangle",
-                                           "circle", "arc",      "text"};
+constexpr std::string_view kKindWords[] = {"line", "polyline", "rectangle", "circle", "arc",
+                                           "text", "fill",     "point",     "mask"};
 }
 
 std::string_view kind_word(ElementKind kind) {
@@ -18,7 +19,7 @@ std::string_view kind_word(ElementKind kind) {
 }
 
 bool kind_from_word(std::string_view word, ElementKind& kind) {
-  for (int i = 0; i < 6; ++i) {
+  for (int i = 0; i < static_cast<int>(std::size(kKindWords)); ++i) {
     if (kKindWords[i] == word) {
       kind = static_cast<ElementKind>(i);
       return true;
@@ -129,6 +130,20 @@ const char* element_problem(const Element& e) {
       if (n != 1) return "needs exactly 1 point (the insertion point)";
       if (e.text.adjust < 1 || e.text.adjust > 9) return "has an adjust point outside 1..9";
       break;
+    case ElementKind::Point:
+      if (n != 1) return "needs exactly 1 point";
+      break;
+    case ElementKind::Fill:
+    case ElementKind::Mask: {
+      if (e.rings.empty()) return "has no ring";
+      std::size_t total = 0;
+      for (std::uint32_t r : e.rings) {
+        if (r < 3) return "has a ring of fewer than 3 points";
+        total += r;
+      }
+      if (total != n) return "has rings that do not add up to its points";
+      break;
+    }
   }
   return nullptr;
 }

@@ -75,8 +75,18 @@ void append_element(std::string& out, const Element& e) {
       }
       break;
     }
+    case ElementKind::Fill:
+    case ElementKind::Mask:
+      out += ' ';
+      append_integer(out, static_cast<long long>(e.rings.size()));
+      for (std::uint32_t r : e.rings) {
+        out += ' ';
+        append_integer(out, r);
+      }
+      break;
     case ElementKind::Line:
     case ElementKind::Rectangle:
+    case ElementKind::Point:
       break;
   }
   out += ' ';

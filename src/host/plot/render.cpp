@@ -84,9 +84,36 @@ void add_geometry(cairo_t* cr, const Element& e) {
       cairo_arc(cr, e.points[0].x, e.points[0].y, e.radius, e.start_angle * kDeg, end * kDeg);
       return;
     }
+    case ElementKind::Point:
+      // a degenerate segment: round caps make it a dot of the pen's width
+      cairo_move_to(cr, e.points[0].x, e.points[0].y);
+      cairo_line_to(cr, e.points[0].x, e.points[0].y);
+      return;
     case ElementKind::Text:
+    case ElementKind::Fill:
+    case ElementKind::Mask:
       return;
   }
+}
+
+// Areas are filled one element at a time: the even-odd rule holds between the rings of one
+// element, while two overlapping fills must both show.
+void fill_area(cairo_t* cr, const Element& e, const Rgb& color) {
+  for (const auto& p : e.points) {
+    if (!finite(p)) return;
+  }
+  cairo_new_path(cr);
+  std::size_t at = 0;
+  for (std::uint32_t n : e.rings) {
+    if (n == 0 || at + n > e.points.size()) break;
+    cairo_move_to(cr, e.points[at].x, e.points[at].y);
+    for (std::size_t i = 1; i < n; ++i) cairo_line_to(cr, e.points[at + i].x, e.points[at + i].y);
+    cairo_close_path(cr);
+    at += n;
+  }
+  cairo_set_source_rgb(cr, color.r, color.g, color.b);
+  cairo_set_fill_rule(cr, CAIRO_FILL_RULE_EVEN_ODD);
+  cairo_fill(cr);
 }
 
 }  // namespace
@@ -116,6 +143,13 @@ void render_sheet(cairo_t* cr, const Sheet& sheet, const cairo_matrix_t& drawing
   for (const Element& e : sheet.elements) {
     if (e.kind == ElementKind::Text) {
       texts.push_back(&e);
+      continue;
+    }
+    if (e.kind == ElementKind::Fill || e.kind == ElementKind::Mask) {
+      flush();
+      // a mask shows the paper, whatever the pens make of colours
+      fill_area(cr, e,
+                e.kind == ElementKind::Mask ? Rgb{1, 1, 1} : resolver.printed(e.stroke).color);
       continue;
     }
     Stroke printed = resolver.printed(e.stroke);
