@@ -98,7 +98,7 @@ void add_geometry(cairo_t* cr, const Element& e) {
 
 // Areas are filled one element at a time: the even-odd rule holds between the rings of one
 // element, while two overlapping fills must both show.
-void fill_area(cairo_t* cr, const Element& e, const Rgb& color) {
+void fill_area(cairo_t* cr, const Element& e, const Rgb& color, double edge) {
   for (const auto& p : e.points) {
     if (!finite(p)) return;
   }
@@ -113,7 +113,15 @@ void fill_area(cairo_t* cr, const Element& e, const Rgb& color) {
   }
   cairo_set_source_rgb(cr, color.r, color.g, color.b);
   cairo_set_fill_rule(cr, CAIRO_FILL_RULE_EVEN_ODD);
-  cairo_fill(cr);
+  if (edge <= 0) {
+    cairo_fill(cr);
+    return;
+  }
+  // a mask also covers the outer half of the thin lines that outline it
+  cairo_fill_preserve(cr);
+  cairo_set_line_width(cr, edge);
+  cairo_set_dash(cr, nullptr, 0, 0);
+  cairo_stroke(cr);
 }
 
 }  // namespace
@@ -148,8 +156,10 @@ void render_sheet(cairo_t* cr, const Sheet& sheet, const cairo_matrix_t& drawing
     if (e.kind == ElementKind::Fill || e.kind == ElementKind::Mask) {
       flush();
       // a mask shows the paper, whatever the pens make of colours
-      fill_area(cr, e,
-                e.kind == ElementKind::Mask ? Rgb{1, 1, 1} : resolver.printed(e.stroke).color);
+      if (e.kind == ElementKind::Mask)
+        fill_area(cr, e, {1, 1, 1}, 2 * kThinnestPenMm * style.units_per_paper_mm);
+      else
+        fill_area(cr, e, resolver.printed(e.stroke).color, 0);
       continue;
     }
     Stroke printed = resolver.printed(e.stroke);
