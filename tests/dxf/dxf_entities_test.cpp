@@ -56,6 +56,7 @@ msp.add_attdef("TAG", (1500, 10), dxfattribs={"height": 5})
 msp.add_solid([(1600, 0), (1640, 0), (1600, 30), (1640, 30)])
 msp.add_xline((1700, 10), (1, 0))
 msp.add_arc_dim_3p(base=(1830, 40), center=(1800, 0), p1=(1830, 0), p2=(1800, 30)).render()
+msp.new_entity("TOLERANCE", {"insert": (1900, 10), "content": "{\\Fgdt;j}%%v0.1%%vA"})
 msp.add_3dsolid()
 msp.add_region()
 doc.saveas(sys.argv[1])
@@ -111,6 +112,8 @@ TEST_F(DxfEntitiesTest, EveryKindIsDrawn) {
       {15, ElementKind::Text, 1, "attribute definition"},
       {16, ElementKind::Fill, 1, "solid"},
       {18, ElementKind::Text, 1, "arc dimension"},
+      {19, ElementKind::Polyline, 3, "tolerance frame of three fields"},
+      {19, ElementKind::Text, 3, "tolerance texts"},
   };
   for (const Case& c : cases) {
     const auto found = in_band(c.band, c.kind);

@@ -197,7 +197,8 @@ Hatch parse_hatch(const Groups& groups) {
   Hatch h;
   GroupCursor c(groups);
   for (; !c.done() && !c.at(91); c.skip()) {
-    if (c.at(70)) h.solid = to_real(c.text()) != 0;
+    if (c.at(70)) h.solid = h.solid || to_real(c.text()) != 0;
+    if (c.at(2)) h.solid = h.solid || c.text() == "SOLID";
     if (c.at(210)) h.extrusion_xy.x = to_real(c.text());
     if (c.at(220)) h.extrusion_xy.y = to_real(c.text());
     if (c.at(230)) h.extrusion_z = to_real(c.text(), 1);
