@@ -68,7 +68,9 @@ host::Drawing full_drawing() {
   mask.rings = {3};
   Element point = element(ElementKind::Point, {{-1.5, 2.25}});
   point.info = {"PUNKT"};
-  for (auto* e : {&line, &poly, &rect, &circle, &arc, &text, &fill, &mask, &point})
+  Element image = element(ElementKind::Image, {{0, 0}, {64, 0}, {0, 48}});
+  image.source = "/pläne/\"bild\".png";
+  for (auto* e : {&line, &poly, &rect, &circle, &arc, &text, &fill, &mask, &point, &image})
     s1.elements.push_back(*e);
   host::Sheet s2;
   s2.name = "Blatt 2";

@@ -48,7 +48,7 @@ ml.set_content("Hinweis", char_height=2.5)
 ml.add_leader_line(ezdxf.render.mleader.ConnectionSide.left, [(1000, 0)])
 ml.build(insert=ezdxf.math.Vec2(1030, 20))
 msp.add_wipeout([(1100, 0), (1150, 0), (1150, 30), (1100, 30)])
-img_def = doc.add_image_def(filename="bild.png", size_in_pixel=(640, 480))
+img_def = doc.add_image_def(filename="C:\\Bilder\\bild.png", size_in_pixel=(640, 480))
 msp.add_image(img_def, insert=(1200, 0), size_in_units=(64, 48))
 msp.add_mline([(1300, 0), (1350, 0), (1350, 40)])
 msp.add_helix(radius=20, pitch=5, turns=3).translate(1420, 20, 0)
@@ -72,6 +72,7 @@ class DxfEntitiesTest : public DxfTest {
     DxfTest::SetUp();
     const std::string file = path("entities.dxf");
     python(kEntitiesScript, "'" + file + "'");
+    write("bild.png", "");  // found beside the drawing, whatever folder the drawing names
     host::Drawing d = host::read_dxf_file(file);
     notes_ = d.load_notes;
     sheet_ = d.sheets.at(0);
@@ -144,6 +145,9 @@ TEST_F(DxfEntitiesTest, ShapesKeepTheirGeometry) {
   EXPECT_NE(std::find(wide.points.begin(), wide.points.end(), host::Vec2{752, -2}),
             wide.points.end());
   EXPECT_EQ(in_band(12, ElementKind::Polyline).at(0)->points.size(), 4u);
+  const Element& image = *in_band(12, ElementKind::Image).at(0);
+  EXPECT_EQ(image.source, path("bild.png"));
+  EXPECT_EQ(image.points, (std::vector<host::Vec2>{{1200, 0}, {1264, 0}, {1200, 48}}));
   EXPECT_EQ(in_band(15, ElementKind::Text).at(0)->text.lines.at(0), "TAG");
   // the construction line runs across the other content and no further
   const auto extent = sheet_.extent();

@@ -30,8 +30,9 @@ struct Stroke {
 
 // Fill: an area in the stroke's colour, bounded by closed rings and filled by the even-odd
 // rule, so that a ring inside another is a hole. Mask: the same in the paper's colour, hiding
-// what was drawn before it. Point: a dot of the pen's size.
-enum class ElementKind { Line, Polyline, Rectangle, Circle, Arc, Text, Fill, Point, Mask };
+// what was drawn before it. Point: a dot of the pen's size. Image: a raster file shown in a
+// parallelogram.
+enum class ElementKind { Line, Polyline, Rectangle, Circle, Arc, Text, Fill, Point, Mask, Image };
 
 struct TextProps {
   std::vector<std::string> lines;  // content, one entry per line
@@ -60,6 +61,9 @@ struct Element {
   bool closed = false;  // polylines
   // Fill and Mask: the points are consecutive closed rings of these many points each.
   std::vector<std::uint32_t> rings;
+  // Image: the raster file (PNG or JPEG); its points are the corners at the picture's lower
+  // left, lower right and upper left.
+  std::string source;
   TextProps text;
   // INFO attributes, last added first.
   std::vector<std::string> info;

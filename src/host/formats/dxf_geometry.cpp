@@ -233,6 +233,7 @@ void transform_element(Element& e, const Affine& m) {
     case ElementKind::Fill:
     case ElementKind::Point:
     case ElementKind::Mask:
+    case ElementKind::Image:
       for (auto& p : e.points) p = m.apply(p);
       break;
     case ElementKind::Polyline:

@@ -48,6 +48,12 @@ RawStroke stroke_of(const Groups& groups) {
 
 void KeptEntities::add(const RawGroups& raw, bool in_block) {
   const std::string& kind = raw.entity;
+  if (kind == "IMAGEDEF") {
+    const std::string* handle = first_text(raw.groups, 5);
+    const std::string* file = first_text(raw.groups, 1);
+    if (handle && file) image_files_[*handle] = decoder_.to_utf8(*file);
+    return;
+  }
   if (kind == "BLOCK_RECORD") {
     const std::string* handle = first_text(raw.groups, 5);
     if (handle && !raw.name.empty()) block_records_[*handle] = upper(raw.name);
@@ -70,7 +76,10 @@ void KeptEntities::add(const RawGroups& raw, bool in_block) {
   } else if (kind == "WIPEOUT") {
     std::vector<Vec2> outline = image_outline(raw.groups);
     if (outline.size() >= 3) fill({outline}, ElementKind::Mask, stroke, paper);
-  } else if (kind == "IMAGE" || kind.ends_with("UNDERLAY")) {
+  } else if (kind == "IMAGE") {
+    picture(raw, stroke, paper);
+    polyline(image_outline(raw.groups), true, stroke, paper);
+  } else if (kind.ends_with("UNDERLAY")) {
     polyline(image_outline(raw.groups), true, stroke, paper);
   } else if (kind == "HELIX") {
     polyline(helix_points(raw.groups), false, stroke, paper);
@@ -79,6 +88,23 @@ void KeptEntities::add(const RawGroups& raw, bool in_block) {
     for (auto& line : mline_lines(raw.groups, closed))
       polyline(std::move(line), closed, stroke, paper);
   }
+}
+
+// The picture of an IMAGE: its corners from the insertion point (lower left) and the pixel
+// vectors times the size in pixels.
+void KeptEntities::picture(const RawGroups& raw, const RawStroke& stroke, bool paper) {
+  const std::string* def = first_text(raw.groups, 340);
+  if (!def) return;
+  const Vec2 o{first_real(raw.groups, 10), first_real(raw.groups, 20)};
+  const Vec2 u{first_real(raw.groups, 11), first_real(raw.groups, 21)};
+  const Vec2 v{first_real(raw.groups, 12), first_real(raw.groups, 22)};
+  const double w = first_real(raw.groups, 13), h = first_real(raw.groups, 23);
+  if (!(w > 0) || !(h > 0)) return;
+  Element e;
+  e.kind = ElementKind::Image;
+  e.points = {o, {o.x + u.x * w, o.y + u.y * w}, {o.x + v.x * h, o.y + v.y * h}};
+  e.source = std::string(1, kImageMark) + *def;
+  assembly_.add(std::move(e), stroke, paper);
 }
 
 void KeptEntities::hatch(const RawGroups& raw, const RawStroke& stroke, bool paper) {

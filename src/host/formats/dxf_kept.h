@@ -25,8 +25,17 @@ class KeptEntities {
   // Draws the entity into the assembly; `in_block` inside a block definition.
   void add(const RawGroups& raw, bool in_block);
 
+  // Images name their file through an IMAGEDEF object that follows the entities: until
+  // then an Image element's source is kImageMark and the handle of that object.
+  static constexpr char kImageMark = '\x01';
+  const std::string* image_file(const std::string& handle) const {
+    auto it = image_files_.find(handle);
+    return it == image_files_.end() ? nullptr : &it->second;
+  }
+
  private:
   void hatch(const RawGroups& raw, const RawStroke& stroke, bool paper);
+  void picture(const RawGroups& raw, const RawStroke& stroke, bool paper);
   void multileader(const RawGroups& raw, const RawStroke& stroke, bool paper);
   void table(const RawGroups& raw, const RawStroke& stroke, bool paper, bool world);
   void attdef(const RawGroups& raw, const RawStroke& stroke, bool paper, bool in_block);
@@ -40,6 +49,7 @@ class KeptEntities {
   Assembly& assembly_;
   const TextDecoder& decoder_;
   std::map<std::string, std::string> block_records_;  // handle to block name
+  std::map<std::string, std::string> image_files_;    // IMAGEDEF handle to file name
 };
 
 // An entity's layer, colour, line type and weight from its groups.

@@ -340,6 +340,7 @@ class Importer : public DL_CreationAdapter {
     finish_spline();
     std::vector<Element> elements = assembly_.finish(path_);
     if (has_construction_) place_construction_lines(elements);
+    find_pictures(elements);
     Drawing drawing;
     drawing.id = next_id();
     drawing.number =
@@ -406,6 +407,31 @@ class Importer : public DL_CreationAdapter {
     e.sketch = ray ? dxf::kRayMark : dxf::kXLineMark;
     has_construction_ = true;
     add(std::move(e), Affine{});
+  }
+
+  // Pictures are shown from PNG and JPEG files found where the drawing names them or, as
+  // drawings travel without their folders, beside the drawing under their base name.
+  void find_pictures(std::vector<Element>& elements) const {
+    namespace fs = std::filesystem;
+    std::erase_if(elements, [&](Element& e) {
+      if (e.kind != ElementKind::Image) return false;
+      if (e.source.empty() || e.source[0] != dxf::KeptEntities::kImageMark) return false;
+      const std::string* file = kept_.image_file(e.source.substr(1));
+      if (!file) return true;
+      std::string name = *file;
+      std::replace(name.begin(), name.end(), '\\', '/');
+      const fs::path here = fs::path(path_).parent_path();
+      std::error_code ec;
+      const fs::path named(name);
+      for (const fs::path& p :
+           {named.is_absolute() ? named : here / named, here / named.filename()}) {
+        if (fs::is_regular_file(p, ec)) {
+          e.source = fs::absolute(p, ec).lexically_normal().string();
+          return false;
+        }
+      }
+      return true;
+    });
   }
 
   // Construction lines run to the edge of the other content.

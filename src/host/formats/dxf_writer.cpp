@@ -194,6 +194,9 @@ class SheetWriter {
       case ElementKind::Fill:
         hatch(e, attr);
         break;
+      case ElementKind::Image:
+        // its frame travels as a polyline of its own; the raster stays beside the drawing
+        return;
       case ElementKind::Mask: {
         // the paper's colour itself, not palette colour 7, which readers show black on white
         DL_Attributes white = attr;

@@ -314,6 +314,9 @@ class MiReader {
         for (std::uint32_t& r : e.rings)
           r = static_cast<std::uint32_t>(integer("ring size", 0, 1'000'000'000));
         break;
+      case ElementKind::Image:
+        text(e.source, "the image file");
+        break;
       case ElementKind::Line:
       case ElementKind::Rectangle:
       case ElementKind::Point:

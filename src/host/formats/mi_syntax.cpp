@@ -11,7 +11,7 @@ namespace host::mi {
 
 namespace {
 constexpr std::string_view kKindWords[] = {"line", "polyline", "rectangle", "circle", "arc",
-                                           "text", "fill",     "point",     "mask"};
+                                           "text", "fill",     "point",     "mask",   "image"};
 }
 
 std::string_view kind_word(ElementKind kind) {
@@ -132,6 +132,9 @@ const char* element_problem(const Element& e) {
       break;
     case ElementKind::Point:
       if (n != 1) return "needs exactly 1 point";
+      break;
+    case ElementKind::Image:
+      if (n != 3) return "needs exactly 3 points (lower left, lower right, upper left)";
       break;
     case ElementKind::Fill:
     case ElementKind::Mask: {

@@ -84,6 +84,10 @@ void append_element(std::string& out, const Element& e) {
         append_integer(out, r);
       }
       break;
+    case ElementKind::Image:
+      out += ' ';
+      append_quoted(out, e.source);
+      break;
     case ElementKind::Line:
     case ElementKind::Rectangle:
     case ElementKind::Point:

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "host/api/error.h"
+#include "host/plot/raster.h"
 #include "host/plot/strokes.h"
 #include "host/plot/text_render.h"
 
@@ -92,6 +93,7 @@ void add_geometry(cairo_t* cr, const Element& e) {
     case ElementKind::Text:
     case ElementKind::Fill:
     case ElementKind::Mask:
+    case ElementKind::Image:
       return;
   }
 }
@@ -151,6 +153,11 @@ void render_sheet(cairo_t* cr, const Sheet& sheet, const cairo_matrix_t& drawing
   for (const Element& e : sheet.elements) {
     if (e.kind == ElementKind::Text) {
       texts.push_back(&e);
+      continue;
+    }
+    if (e.kind == ElementKind::Image) {
+      flush();
+      draw_raster(cr, e);
       continue;
     }
     if (e.kind == ElementKind::Fill || e.kind == ElementKind::Mask) {
