@@ -39,6 +39,7 @@ MLeader parse_multileader(const Groups& groups) {
   bool has_block = false;
   MLeader::Block block;
   int depth = 0;
+  std::vector<std::vector<Vec2>> doglegs;  // the landings from the leaders to the content
   // leader: its last point (where the lines meet the landing), its lines
   for (; !c.done(); c.skip()) {
     const int code = c.code();
@@ -53,7 +54,8 @@ MLeader parse_multileader(const Groups& groups) {
     }
     if (code == 302 && v == "LEADER{") {
       // a leader: its connection point, then its lines
-      Vec2 last;
+      Vec2 last, dogleg;
+      double dogleg_length = 0;
       bool has_last = false;
       std::vector<std::vector<Vec2>> lines;
       for (c.skip(); !c.done() && !(c.at(303)); c.skip()) {
@@ -62,6 +64,8 @@ MLeader parse_multileader(const Groups& groups) {
           c.skip();
           if (c.at(20)) last.y = to_real(c.text());
           has_last = true;
+        } else if (lines.empty() && (c.at(11) || c.at(21) || c.at(40))) {
+          (c.at(11) ? dogleg.x : c.at(21) ? dogleg.y : dogleg_length) = to_real(c.text());
         } else if (c.at(304) && c.text() == "LEADER_LINE{") {
           std::vector<Vec2> line;
           for (c.skip(); !c.done() && !c.at(305); c.skip()) {
@@ -75,6 +79,9 @@ MLeader parse_multileader(const Groups& groups) {
           lines.push_back(std::move(line));
         }
       }
+      if (has_last && dogleg_length > 0)
+        doglegs.push_back(
+            {last, {last.x + dogleg.x * dogleg_length, last.y + dogleg.y * dogleg_length}});
       for (auto& line : lines) {
         if (has_last) line.push_back(last);
         if (line.size() < 2) continue;
@@ -101,13 +108,16 @@ MLeader parse_multileader(const Groups& groups) {
   }
   // after the context: leader type 0 hides the lines, content type 1 is a block, 2 text
   int leader_type = 1, content = text ? 2 : 1;
-  for (; !c.done(); c.skip()) {
+  bool with_dogleg = true;
+  for (bool seen_291 = false; !c.done(); c.skip()) {
     if (c.at(170)) leader_type = static_cast<int>(to_real(c.text(), 1));
+    if (c.at(291) && !seen_291) with_dogleg = to_real(c.text(), 1) != 0, seen_291 = true;
     if (c.at(172)) {
       content = static_cast<int>(to_real(c.text(), 2));
       break;
     }
   }
+  if (with_dogleg) m.lines.insert(m.lines.end(), doglegs.begin(), doglegs.end());
   if (leader_type == 0) m.lines.clear(), m.arrows.clear();
   std::erase_if(m.arrows, [](const auto& a) { return a.size() < 3; });
   if (content == 2 && text && !text->empty()) {
