@@ -57,6 +57,8 @@ msp.add_solid([(1600, 0), (1640, 0), (1600, 30), (1640, 30)])
 msp.add_xline((1700, 10), (1, 0))
 msp.add_arc_dim_3p(base=(1830, 40), center=(1800, 0), p1=(1830, 0), p2=(1800, 30)).render()
 msp.new_entity("TOLERANCE", {"insert": (1900, 10), "content": "{\\Fgdt;j}%%v0.1%%vA"})
+msp.add_lwpolyline([(2000, 0), (2040, 0), (2040, 40), (2000, 40)], close=True,
+                   dxfattribs={"const_width": 2})
 msp.add_3dsolid()
 msp.add_region()
 doc.saveas(sys.argv[1])
@@ -144,6 +146,11 @@ TEST_F(DxfEntitiesTest, ShapesKeepTheirGeometry) {
   const Element& wide = *in_band(7, ElementKind::Fill).at(0);
   EXPECT_NE(std::find(wide.points.begin(), wide.points.end(), host::Vec2{752, -2}),
             wide.points.end());
+  // a closed wide polyline is a band between its outer and inner edge
+  const Element& frame = *in_band(20, ElementKind::Fill).at(0);
+  EXPECT_EQ(frame.rings, (std::vector<std::uint32_t>{4, 4}));
+  EXPECT_EQ(frame.points[0], (host::Vec2{2039, 1}));   // inner edge, mitred
+  EXPECT_EQ(frame.points[4], (host::Vec2{2041, -1}));  // outer edge
   EXPECT_EQ(in_band(12, ElementKind::Polyline).at(0)->points.size(), 4u);
   const Element& image = *in_band(12, ElementKind::Image).at(0);
   EXPECT_EQ(image.source, path("bild.png"));
