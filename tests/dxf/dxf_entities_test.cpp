@@ -59,6 +59,7 @@ msp.add_arc_dim_3p(base=(1830, 40), center=(1800, 0), p1=(1830, 0), p2=(1800, 30
 msp.new_entity("TOLERANCE", {"insert": (1900, 10), "content": "{\\Fgdt;j}%%v0.1%%vA"})
 msp.add_lwpolyline([(2000, 0), (2040, 0), (2040, 40), (2000, 40)], close=True,
                    dxfattribs={"const_width": 2})
+msp.add_leader([(2100, 0), (2120, 10), (2130, 10)])
 msp.add_3dsolid()
 msp.add_region()
 doc.saveas(sys.argv[1])
@@ -117,6 +118,7 @@ TEST_F(DxfEntitiesTest, EveryKindIsDrawn) {
       {18, ElementKind::Text, 1, "arc dimension"},
       {19, ElementKind::Polyline, 3, "tolerance frame of three fields"},
       {19, ElementKind::Text, 3, "tolerance texts"},
+      {21, ElementKind::Fill, 1, "leader arrowhead"},
   };
   for (const Case& c : cases) {
     const auto found = in_band(c.band, c.kind);

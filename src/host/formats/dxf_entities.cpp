@@ -17,6 +17,8 @@ Vec2 plus(Vec2 a, Vec2 b, double f = 1) {
   return {a.x + b.x * f, a.y + b.y * f};
 }
 
+}  // namespace
+
 // A filled arrowhead at `tip`, pointing away from `from`: as long as `size`, a third as wide.
 std::vector<Vec2> arrowhead(Vec2 tip, Vec2 from, double size) {
   const double len = std::hypot(tip.x - from.x, tip.y - from.y);
@@ -25,8 +27,6 @@ std::vector<Vec2> arrowhead(Vec2 tip, Vec2 from, double size) {
   const Vec2 back = plus(tip, d, -size);
   return {tip, plus(back, n, size / 6), plus(back, n, -size / 6)};
 }
-
-}  // namespace
 
 MLeader parse_multileader(const Groups& groups) {
   MLeader m;

@@ -32,6 +32,10 @@ struct MLeader {
 };
 MLeader parse_multileader(const Groups& groups);
 
+// A filled arrowhead at `tip`, pointing away from `from`: as long as `size`, a third as wide;
+// empty when it has no direction or size.
+std::vector<Vec2> arrowhead(Vec2 tip, Vec2 from, double size);
+
 // The lines of a multiline, one polyline per line of its style.
 std::vector<std::vector<Vec2>> mline_lines(const Groups& groups, bool& closed);
 

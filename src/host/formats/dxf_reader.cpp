@@ -11,6 +11,7 @@
 #include <numbers>
 #include <optional>
 #include <set>
+#include <utility>
 
 #include "host/api/error.h"
 #include "host/formats/dxf.h"
@@ -69,6 +70,12 @@ class Importer : public DL_CreationAdapter {
   }
 
   // -- header and tables
+  // The size of leader arrowheads: the drawing's dimension arrow size times its scale.
+  void setVariableDouble(const std::string& key, double value, int) override {
+    if (key == "$DIMASZ" && value > 0) arrow_size_ = value;
+    if (key == "$DIMSCALE" && value > 0) arrow_scale_ = value;
+  }
+
   void setVariableString(const std::string& key, const std::string& value, int) override {
     if (key == "$ACADVER") decoder_.set_version(value);
     if (key == "$DWGCODEPAGE") decoder_.set_codepage(value);
@@ -132,6 +139,7 @@ class Importer : public DL_CreationAdapter {
     polyline_ocs_ = ocs();
     polyline_paper_ = in_paper_space();
     polyline_widths_.clear();
+    leader_arrow_ = false;
     lw_widths_ = r.entity == "LWPOLYLINE" ? r.widths : decltype(r.widths){};
     const double constant = r.real(43, 0);
     default_width_ = r.entity == "LWPOLYLINE" ? std::pair{constant, constant}
@@ -227,7 +235,7 @@ class Importer : public DL_CreationAdapter {
   void addXLine(const DL_XLineData& d) override { construction(d.bx, d.by, d.dx, d.dy, false); }
   void addRay(const DL_RayData& d) override { construction(d.bx, d.by, d.dx, d.dy, true); }
 
-  void addLeader(const DL_LeaderData&) override {
+  void addLeader(const DL_LeaderData& d) override {
     finish_polyline();
     polyline_ = start(ElementKind::Polyline);
     polyline_stroke_ = raw_stroke();
@@ -235,6 +243,7 @@ class Importer : public DL_CreationAdapter {
     polyline_paper_ = in_paper_space();
     polyline_widths_.clear();
     mesh_.reset();
+    leader_arrow_ = d.arrowHeadFlag == 1;
   }
   void addLeaderVertex(const DL_LeaderVertexData& d) override {
     if (!polyline_) return;
@@ -564,6 +573,15 @@ class Importer : public DL_CreationAdapter {
     Element e = std::move(*polyline_);
     polyline_.reset();
     if (e.points.size() < 2) return;
+    if (std::exchange(leader_arrow_, false)) {
+      Element arrow;
+      arrow.kind = ElementKind::Fill;
+      arrow.info = e.info;
+      arrow.points = dxf::arrowhead(e.points[0], e.points[1], arrow_size_ * arrow_scale_);
+      arrow.rings = {static_cast<std::uint32_t>(arrow.points.size())};
+      if (arrow.points.size() == 3)
+        assembly_.add(std::move(arrow), polyline_stroke_, polyline_paper_);
+    }
     if (std::any_of(polyline_widths_.begin(), polyline_widths_.end(),
                     [](const auto& w) { return w.first > 0 || w.second > 0; })) {
       for (Element& band : dxf::polyline_bands(e, polyline_widths_)) {
@@ -607,6 +625,8 @@ class Importer : public DL_CreationAdapter {
   dxf::KeptEntities kept_{assembly_, decoder_};
   bool in_block_ = false;
   bool has_construction_ = false;
+  bool leader_arrow_ = false;
+  double arrow_size_ = 2.5, arrow_scale_ = 1;
   std::size_t solid_models_ = 0;
   std::string dictionary_, our_dictionary_, number_record_, xrecord_;
   std::optional<std::string> number_;
