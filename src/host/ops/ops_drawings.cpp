@@ -3,10 +3,11 @@
 #include "host/api/drawing_ops.h"
 #include "host/api/error.h"
 #include "host/api/ui_ops.h"
-#include "host/drawing/ops_support.h"
 #include "host/drawing/store.h"
 #include "host/formats/bundle.h"
 #include "host/formats/mi.h"
+#include "host/formats/registry.h"
+#include "host/ops/ops_support.h"
 
 namespace host {
 
