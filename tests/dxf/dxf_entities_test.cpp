@@ -19,6 +19,8 @@ constexpr const char* kEntitiesScript = R"(
 import sys, ezdxf, ezdxf.math, ezdxf.render.mleader
 from ezdxf.render import forms
 doc = ezdxf.new("R2018", setup=True)
+doc.header["$PDMODE"] = 35
+doc.header["$PDSIZE"] = 4
 msp = doc.modelspace()
 h = msp.add_hatch(color=1)
 h.paths.add_polyline_path([(0, 0), (50, 0), (50, 50), (0, 50)], is_closed=True, flags=1)
@@ -100,7 +102,8 @@ TEST_F(DxfEntitiesTest, EveryKindIsDrawn) {
   const Case cases[] = {
       {0, ElementKind::Fill, 1, "solid hatch"},
       {2, ElementKind::Fill, 1, "gradient hatch"},
-      {3, ElementKind::Point, 1, "point"},
+      {3, ElementKind::Line, 2, "point drawn as a cross"},
+      {3, ElementKind::Circle, 1, "and a circle around it"},
       {4, ElementKind::Polyline, 1, "3D face"},
       {5, ElementKind::Polyline, 12, "polyface cube: each edge once"},
       {6, ElementKind::Polyline, 7, "3 x 4 polygon mesh: rows and columns"},

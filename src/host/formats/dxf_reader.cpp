@@ -74,6 +74,10 @@ class Importer : public DL_CreationAdapter {
   void setVariableDouble(const std::string& key, double value, int) override {
     if (key == "$DIMASZ" && value > 0) arrow_size_ = value;
     if (key == "$DIMSCALE" && value > 0) arrow_scale_ = value;
+    if (key == "$PDSIZE") point_size_ = value;
+  }
+  void setVariableInt(const std::string& key, int value, int) override {
+    if (key == "$PDMODE") point_mode_ = value;
   }
 
   void setVariableString(const std::string& key, const std::string& value, int) override {
@@ -228,6 +232,7 @@ class Importer : public DL_CreationAdapter {
   void addPoint(const DL_PointData& d) override {
     Element e = start(ElementKind::Point);
     e.points = {{d.x, d.y}};
+    e.sketch = kPointMark;
     add(std::move(e), Affine{});
   }
 
@@ -350,6 +355,7 @@ class Importer : public DL_CreationAdapter {
     std::vector<Element> elements = assembly_.finish(path_);
     if (has_construction_) place_construction_lines(elements);
     find_pictures(elements);
+    draw_point_symbols(elements);
     Drawing drawing;
     drawing.id = next_id();
     drawing.number =
@@ -416,6 +422,58 @@ class Importer : public DL_CreationAdapter {
     e.sketch = ray ? dxf::kRayMark : dxf::kXLineMark;
     has_construction_ = true;
     add(std::move(e), Affine{});
+  }
+
+  // Points are drawn in the drawing's point style ($PDMODE): a dot, nothing, a plus, a cross
+  // or a tick, with a circle and/or a square around it, as large as $PDSIZE says (negative:
+  // a share of the drawing's height in per cent, 0: 5 %).
+  void draw_point_symbols(std::vector<Element>& elements) const {
+    const int shape = point_mode_ & 7;
+    const bool plain = shape == 0 && !(point_mode_ & 96);
+    const auto box = plain ? std::nullopt : Sheet{0, "", "", "", "", elements}.extent();
+    const double height = box ? box->second.y - box->first.y : 0;
+    const double size = point_size_ > 0   ? point_size_
+                        : point_size_ < 0 ? -point_size_ / 100 * height
+                                          : 0.05 * height;
+    std::vector<Element> out;
+    out.reserve(elements.size());
+    for (Element& e : elements) {
+      if (e.kind != ElementKind::Point || e.sketch != kPointMark) {
+        out.push_back(std::move(e));
+        continue;
+      }
+      e.sketch.clear();
+      if (plain || !(size > 0)) {
+        if (shape != 1 || plain) out.push_back(std::move(e));
+        continue;
+      }
+      const Vec2 p = e.points[0];
+      const double h = size / 2;
+      auto line = [&](Vec2 a, Vec2 b) {
+        Element l = e;
+        l.kind = ElementKind::Line;
+        l.points = {a, b};
+        out.push_back(std::move(l));
+      };
+      if (shape == 0) out.push_back(e);
+      if (shape == 2) line({p.x - h, p.y}, {p.x + h, p.y}), line({p.x, p.y - h}, {p.x, p.y + h});
+      if (shape == 3)
+        line({p.x - h, p.y - h}, {p.x + h, p.y + h}), line({p.x - h, p.y + h}, {p.x + h, p.y - h});
+      if (shape == 4) line(p, {p.x, p.y + h});
+      if (point_mode_ & 32) {
+        Element c = e;
+        c.kind = ElementKind::Circle;
+        c.radius = h;
+        out.push_back(std::move(c));
+      }
+      if (point_mode_ & 64) {
+        Element r = e;
+        r.kind = ElementKind::Rectangle;
+        r.points = {{p.x - h, p.y - h}, {p.x + h, p.y + h}};
+        out.push_back(std::move(r));
+      }
+    }
+    elements = std::move(out);
   }
 
   // Pictures are shown from PNG and JPEG files found where the drawing names them or, as
@@ -626,6 +684,10 @@ class Importer : public DL_CreationAdapter {
   bool in_block_ = false;
   bool has_construction_ = false;
   bool leader_arrow_ = false;
+  int point_mode_ = 0;
+  double point_size_ = 0;
+  // Marks the POINT entities until the drawing's size is known: hatch dots stay dots.
+  static constexpr const char* kPointMark = "\x01point";
   double arrow_size_ = 2.5, arrow_scale_ = 1;
   std::size_t solid_models_ = 0;
   std::string dictionary_, our_dictionary_, number_record_, xrecord_;
