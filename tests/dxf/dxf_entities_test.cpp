@@ -79,7 +79,7 @@ class DxfEntitiesTest : public DxfTest {
     python(kEntitiesScript, "'" + file + "'");
     write("bild.png", "");  // found beside the drawing, whatever folder the drawing names
     host::Drawing d = host::read_dxf_file(file);
-    notes_ = d.load_notes;
+    notes_ = d.notes;
     sheet_ = d.sheets.at(0);
   }
   std::vector<const Element*> in_band(int band, ElementKind kind) const {

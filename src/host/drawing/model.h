@@ -91,9 +91,9 @@ struct Drawing {
   std::string drawing_type = "2D_PROCESS";
   std::vector<Sheet> sheets;
   std::size_t current = 0;  // index into sheets
-  // What loading the file had to report (content left out, ...), one line each, for the
-  // output box; not part of the drawing, never saved.
-  std::vector<std::string> load_notes;
+  // What the reader repaired or converted, one output-box line each; shown after loading,
+  // never saved.
+  std::vector<std::string> notes;
 
   Sheet& current_sheet();
   const Sheet& current_sheet() const;

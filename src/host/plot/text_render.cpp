@@ -80,6 +80,8 @@ void free_font_caches() {
 const bool kFontCachesFreedAtExit = [] { return std::atexit(free_font_caches) == 0; }();
 #endif
 
+constexpr double kLargestGlyphPt = 1000;
+
 }  // namespace
 
 FontCache::~FontCache() {
@@ -142,6 +144,12 @@ void draw_text(cairo_t* cr, const Element& e, FontCache& fonts) {
                        : row == 1 ? t.size - block_h / 2
                                   : -static_cast<double>(n - 1) * pitch;
 
+  // Some PDF renderers drop glyphs above about a thousand points (a text of half a metre at
+  // scale 1); such texts are drawn as their outlines.
+  double ux = 0, uy = em;
+  cairo_user_to_device_distance(cr, &ux, &uy);
+  const bool outline = std::hypot(ux, uy) > kLargestGlyphPt;
+
   std::string buffer;
   double block_w = 0;
   for (std::size_t i = 0; i < n; ++i) {
@@ -154,8 +162,12 @@ void draw_text(cairo_t* cr, const Element& e, FontCache& fonts) {
                   : col == 1 ? -w / 2
                              : -w,
                   first + static_cast<double>(i) * pitch);
-    cairo_show_text(cr, text);
+    if (outline)
+      cairo_text_path(cr, text);
+    else
+      cairo_show_text(cr, text);
   }
+  if (outline) cairo_fill(cr);
   cairo_new_path(cr);
   if (t.frame) {
     const double margin = 0.3 * t.size;
