@@ -19,6 +19,7 @@ constexpr const char* kEntitiesScript = R"(
 import sys, ezdxf, ezdxf.math, ezdxf.render.mleader
 from ezdxf.render import forms
 doc = ezdxf.new("R2018", setup=True)
+doc.header["$INSUNITS"] = 4  # millimetres
 doc.header["$PDMODE"] = 35
 doc.header["$PDSIZE"] = 4
 msp = doc.modelspace()
