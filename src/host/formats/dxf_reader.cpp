@@ -79,9 +79,6 @@ class Importer : public DL_CreationAdapter {
     if (key == "$DIMSCALE" && value > 0) arrow_scale_ = value;
     if (key == "$PDSIZE") point_size_ = value;
   }
-  void setVariableInt(const std::string& key, int value, int) override {
-    if (key == "$PDMODE") point_mode_ = value;
-  }
 
   void setVariableString(const std::string& key, const std::string& value, int) override {
     if (key == "$ACADVER") decoder_.set_version(value);
@@ -89,6 +86,7 @@ class Importer : public DL_CreationAdapter {
   }
   void setVariableInt(const std::string& key, int value, int) override {
     if (key == "$INSUNITS") insunits_ = value;
+    if (key == "$PDMODE") point_mode_ = value;
   }
 
   void addLayer(const DL_LayerData& data) override {
