@@ -5,7 +5,7 @@ PREFIX     ?= /usr/local
 JOBS       ?= $(shell nproc)
 CMAKE_ARGS ?=
 
-.PHONY: deps configure build test test-asan demo install bench clean
+.PHONY: deps configure build test test-asan demo install package bench clean
 
 deps:
 	bash scripts/install-deps.sh
@@ -32,6 +32,12 @@ test-asan: deps
 
 demo: build
 	bash scripts/demo.sh $(BUILD)
+
+# The Debian package tavrin_<version>_amd64.deb, written into this directory.
+package: build
+	cd $(BUILD) && cpack -G DEB -B $(CURDIR)/$(BUILD)/package
+	cp $(BUILD)/package/tavrin_*.deb .
+	@ls -l tavrin_*.deb
 
 bench: build
 	bash scripts/bench.sh $(BUILD)

@@ -44,6 +44,9 @@ struct Globals {
   host::Value file_ladename;
   Selection blatt_selection;
 
+  // The filter the file list was last read with: clicking it again keeps the list's marks.
+  std::string listed_filter;
+
   host::Value info_element;  // *info-element*: an element handle or nil
   std::vector<std::string> zeilenliste;
   host::Value kpl_info_name;  // *kpl-info-name*: string or nil

@@ -4,6 +4,7 @@
 #include <cctype>
 #include <cstdint>
 
+#include "base/globals.h"
 #include "config/language.h"
 #include "config/tables.h"
 #include "dialogs/dialog_ids.h"
@@ -82,6 +83,8 @@ void switch_filter_buttons(int n) {
     host::sd_reset_togglebutton(dialog_control(key), false);
   const char* chosen = n == 0 ? "MI-TB" : n == 1 ? "BDL-TB" : "ALLE-TB";
   host::sd_set_togglebutton(dialog_control(chosen), false);
+  // The radio that is on already lists what it lists: rereading would drop every mark.
+  if (read_filter() == g().listed_filter) return;
   tv_read_directory("");
 }
 
@@ -133,6 +136,7 @@ void tv_create_log_tab_table(const std::string& table, const std::string& filter
 }
 
 void tv_read_directory(const std::string& mark) {
+  g().listed_filter = read_filter();
   tv_create_log_tab_table(kFileTable, read_filter(), mark);
   host::sd_create_display_table_control(
       kFileDisplay, {kw("parent"),

@@ -9,6 +9,7 @@
 #include "dialogs/job_settings.h"
 #include "dialogs/job_start.h"
 #include "dialogs/main_dialog.h"
+#include "dialogs/plot_preview.h"
 #include "host/api/host.h"
 
 namespace tavrin {
@@ -86,6 +87,9 @@ void register_start_dialogs() {
   define("TV-DUMMY-DIALOG", "Tv-Dummy-Dialog", {});
   define("TV-BATCH-DIALOG", "TV-DIALOG", [] { tavrin_batch_exe(); });
   define("TV-NOW-DIALOG", "TV-DIALOG", [] { tavrin_now_exe(); });
+  // What the print or PDF of the current sheet would look like with the main dialog's
+  // settings; the front end offers it while the main dialog is open.
+  define("TAVRIN-PLOT-PREVIEW", "Tavrin-Plot-Preview", [] { tavrin_plot_preview(tv_read_value); });
 }
 
 void tavrin_start(bool modus) {

@@ -141,10 +141,25 @@ Value run_batch_job(const std::vector<std::string>& files, const JobSettings& s,
     return Value();
   }
   const int total = static_cast<int>(files.size());
-  for (int done = 0; done < total; ++done) {
-    const std::string& path = files[done];
-    host::sd_show_progress(done, total, path);
+  // The host may hand each file to a worker process; it carries out the files' outputs and
+  // reports in list order. Problems counted in a worker come back as the result. A stop asked
+  // for during a drawing takes effect before the next one, so every output written belongs to
+  // a drawing that was processed completely.
+  int& problems = g().reported_problems;
+  int done = 0;
+  bool stopped = false;
+  problems += host::sd_run_in_workers(files, [&](std::size_t i) {
+    stopped = stopped || !host::sd_show_progress(static_cast<int>(i), total, files[i]);
+    if (stopped) return 0;
+    const int before = problems;
+    const std::string& path = files[i];
     if (load_job_file(path, steps)) process_batch_drawing(path, s, steps);
+    ++done;
+    return problems - before;
+  });
+  host::sd_show_progress(total, total, "");
+  if (stopped) {
+    host::display(host::format("Abgebrochen: ~A von ~A Zeichnungen bearbeitet", done, total));
   }
   return finish_job(kBatchClosingLine);
 }

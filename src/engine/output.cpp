@@ -50,9 +50,15 @@ std::string quoted_for_command(const std::string& path) {
   return out;
 }
 
-// Moves an earlier output out of the way; whether there was one does not matter.
-void keep_backup(const std::string& name) {
-  host::sd_move_file(name, host::format("~A.org", name));
+// Keeps an earlier output as "<name>.org" while it also stays at its name until the new
+// output replaces it in one step: a failed or interrupted save loses neither. False (shown
+// and counted) when the backup cannot be made; the old output is then not overwritten.
+bool keep_backup(const std::string& name) {
+  return counted([&] {
+           host::keep_backup_copy(name, host::format("~A.org", name));
+           return host::Value::t();
+         })
+      .has_value();
 }
 
 }  // namespace
@@ -110,15 +116,15 @@ host::Value speichern_alle_blaetter(const host::Value& file, const Selection& se
 host::Value speichern(const host::Value& sheet, bool mi, bool dxf, const host::Value& file,
                       const std::string& dxf_name, const std::string& sheet_name) {
   if (dxf && !ends_with_ignoring_case(file, ".dxf")) {
-    keep_backup(dxf_name);
-    counted([&] {
-      return host::am_save_sheet_dxf(
-          {kw("sheet"), sheet, kw("overwrite"), kw("filename"), dxf_name});
-    });
+    if (keep_backup(dxf_name))
+      counted([&] {
+        return host::am_save_sheet_dxf(
+            {kw("sheet"), sheet, kw("overwrite"), kw("filename"), dxf_name});
+      });
   }
   if (!mi || ends_with_ignoring_case(file, ".mi")) return {};
   const std::string mi_name = host::format("~A.mi", create_speichername(sheet_name));
-  keep_backup(mi_name);
+  if (!keep_backup(mi_name)) return {};
   return counted([&] {
            return host::am_save_sheet_mi(
                {kw("sheet"), sheet, kw("overwrite"), kw("filename"), mi_name});

@@ -116,8 +116,10 @@ TEST_F(FileListTest, AFilterChangeListsOnlyItsFilesWithNothingMarked) {
 
   click_toggle(id("BDL-TB"));
   EXPECT_EQ(column("name"), (std::vector<std::string>{"b.bdl"}));
-  click_toggle(id("BDL-TB"));  // clicking the chosen filter keeps it
+  press_button(id("ALLE-AN-AUS-PB"));
+  click_toggle(id("BDL-TB"));  // clicking the chosen filter keeps it, and its marks
   EXPECT_TRUE(on("BDL-TB"));
+  EXPECT_EQ(create_filelist(), (std::vector<std::string>{"b.bdl"}));
   EXPECT_EQ(read_filter(), "*.bdl");
 
   click_toggle(id("ALLE-TB"));

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <memory>
 #include <numbers>
 
 #include "host/drawing/model.h"
@@ -92,6 +93,47 @@ TEST(Extent, TextsFollowAdjustAngleAndLineCount) {
   t.text.lines = {"ABCD"};
   t.text.angle = 90;
   expect_box(sheet_with(t), {95, 50}, {100, 50 + w});
+}
+
+// A group counts what it draws: its content placed (turned, scaled, mirrored) and cut to
+// the box around its outline.
+TEST(Extent, GroupsCountTheirPlacedContentWithinTheirOutline) {
+  host::Element rect;
+  rect.kind = ElementKind::Rectangle;
+  rect.points = {{0, 0}, {20, 10}};
+  const auto content =
+      std::make_shared<std::vector<host::Element>>(std::vector{rect, arc({0, 0}, 10, 0, 90)});
+  const double h = std::sqrt(0.5);
+  const struct {
+    host::Transform placement;
+    std::vector<Vec2> outline;
+    Vec2 lo, hi;
+  } cases[] = {
+      // scale 2, moved: the outline cuts the rectangle
+      {{2, 0, 0, 2, 100, 0}, {{90, -5}, {130, -5}, {130, 100}}, {100, 0}, {130, 20}},
+      // a quarter turn: all four corners of the rectangle and the arc's top reach further
+      {{0, -1, 1, 0, 0, 0}, {{-50, -50}, {50, -50}, {50, 50}, {-50, 50}}, {-10, 0}, {0, 20}},
+      // an eighth turn: the turned corners, not the corners of a turned box
+      {{h, -h, h, h, 0, 0},
+       {{-50, -50}, {50, -50}, {50, 50}, {-50, 50}},
+       {-10 * h, 0},
+       {20 * h, 30 * h}},
+      // mirrored
+      {{-1, 0, 0, 1, 0, 0}, {{-50, -50}, {50, -50}, {50, 50}, {-50, 50}}, {-20, 0}, {0, 10}},
+  };
+  for (const auto& c : cases) {
+    host::Element g;
+    g.kind = ElementKind::Group;
+    g.points = c.outline;
+    g.group = std::make_shared<host::Group>(host::Group{c.placement, content});
+    expect_box(sheet_with(g), c.lo, c.hi);
+  }
+  // outside its window a view draws nothing
+  host::Element away;
+  away.kind = ElementKind::Group;
+  away.points = {{500, 500}, {600, 500}, {600, 600}};
+  away.group = std::make_shared<host::Group>(host::Group{{}, content});
+  EXPECT_FALSE(sheet_with(away).extent());
 }
 
 }  // namespace

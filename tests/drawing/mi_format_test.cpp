@@ -4,6 +4,7 @@
 #include <cmath>
 #include <limits>
 #include <locale>
+#include <memory>
 
 #include "drawing_fixture.h"
 #include "host/api/files.h"
@@ -76,6 +77,20 @@ host::Drawing full_drawing() {
   host::Sheet s2;
   s2.name = "Blatt 2";
   s2.unique_name = "7";
+  // views: two sharing their content, a third with content of its own (and one empty)
+  auto content = std::make_shared<std::vector<Element>>(s1.elements);
+  Element view = element(ElementKind::Group, {{0, 0}, {80, 0}, {80, 60}, {0, 60}});
+  view.group =
+      std::make_shared<host::Group>(host::Group{{0.5, -1e-17, 1e-17, 0.5, 100, 1.0 / 3}, content});
+  view.info = {"Ansicht"};
+  Element twin = view;
+  twin.group = std::make_shared<host::Group>(host::Group{{0, -1, 1, 0, -7, 8}, content});
+  Element own = element(ElementKind::Group, {{0, 0}, {10, 0}, {5, 9}});
+  own.group = std::make_shared<host::Group>(
+      host::Group{{}, std::make_shared<std::vector<Element>>(std::vector{circle, text})});
+  Element empty = own;
+  empty.group = std::make_shared<host::Group>(host::Group{{}, nullptr});
+  s2.elements = {view, twin, line, own, empty};
   d.sheets = {s1, s2};
   return d;
 }
@@ -111,6 +126,9 @@ TEST_F(MiFormat, EveryKindAndPropertyRoundTripsExactly) {
   expect_same(d, back);
   EXPECT_EQ(host::write_mi_text(back), text);
   EXPECT_TRUE(std::signbit(back.sheets[0].elements[0].points[1].x));
+  const auto& views = back.sheets[1].elements;
+  EXPECT_EQ(views[0].group->elements, views[1].group->elements) << "shared content stays shared";
+  EXPECT_NE(views[0].group->elements, views[3].group->elements);
 }
 
 TEST_F(MiFormat, NumbersIgnoreTheProcessLocale) {
@@ -163,6 +181,7 @@ TEST_F(MiFormat, BadInputGivesOneErrorNamingFileAndLine) {
   const std::string head =
       "tavrin-mi 1\ndrawing ~ \"2D_PROCESS\" 0\nsheet \"1\" \"1\" \"1:1\" \"\"\n";
   const std::string line = "line 1 1 1 \"SOLID\" 0 2 0 0 10 10 \"\" 0\n";
+  const std::string head2 = "tavrin-mi 2" + head.substr(11);
   const struct {
     std::string text, message;
   } cases[] = {
@@ -170,7 +189,18 @@ TEST_F(MiFormat, BadInputGivesOneErrorNamingFileAndLine) {
       {"\x7f"
        "ELF\x02\x01\x01\0\0\0binary"s,
        "bad.mi:1: not a tavrin drawing file (the header \"tavrin-mi\" is missing)"},
-      {"tavrin-mi 2\n", "bad.mi:1: unsupported version 2 (this host reads version 1)"},
+      {"tavrin-mi 3\n", "bad.mi:1: unsupported version 3 (this host reads versions 1 to 2)"},
+      {head + "group 1 1 1 \"S\" 0 3 0 0 1 0 0 1 1 0 0 1 0 0 0 \"\" 0\nend\n",
+       "bad.mi:4: a group in a version 1 file"},
+      {head2 + "group 1 1 1 \"S\" 0 3 0 0 1 0 0 1 1 0 0 1 0 0 2 \"\" 0\n  " + line + "end\n",
+       "bad.mi:4: the group lacks 1 of its 2 content records"},
+      {head2 + "group 1 1 1 \"S\" 0 3 0 0 1 0 0 1 1 0 0 1 0 0 = \"\" 0\nend\n",
+       "bad.mi:4: \"=\" for the content of a group, but no group before it"},
+      {head2 + "group 1 1 1 \"S\" 0 3 0 0 1 0 0 1 1 0 0 1 0 0 1 \"\" 0\n" +
+           "group 1 1 1 \"S\" 0 3 0 0 1 0 0 1 1 0 0 1 0 0 0 \"\" 0\nend\n",
+       "bad.mi:5: a group inside a group"},
+      {head2 + "group 1 1 1 \"S\" 0 2 0 0 1 0 1 0 0 1 0 0 0 \"\" 0\nend\n",
+       "bad.mi:4: a group that needs at least 3 points (its outline)"},
       {"tavrin-mi 1\n", "bad.mi:1: the file ends after its header (truncated)"},
       {head + line, "bad.mi:4: the file ends without \"end\" (truncated)"},
       {head + "line 1 1 1 \"SOLID\" 0 2 0 0 10", "bad.mi:4: line ends before y"},
@@ -190,11 +220,11 @@ TEST_F(MiFormat, BadInputGivesOneErrorNamingFileAndLine) {
       {head + "text 1 1 1 \"S\" 0 1 0 0 3.5 0 1 \"f\" 1 0 1.6 0 1 \"\xC3(\" \"\" 0\nend\n",
        "bad.mi:4: invalid UTF-8 in a text line"},
       {head + "sheet \"1\" \"2\" \"1:1\" \"\"\nend\n", "bad.mi:4: a second sheet named \"1\""},
-      {head + "fill 1 1 1 \"S\" 0 4 0 0 1 0 1 1 0 1 1 3 \"\" 0\nend\n",
+      {head2 + "fill 1 1 1 \"S\" 0 4 0 0 1 0 1 1 0 1 1 3 \"\" 0\nend\n",
        "bad.mi:4: a fill that has rings that do not add up to its points"},
-      {head + "mask 1 1 1 \"S\" 0 2 0 0 1 1 1 2 \"\" 0\nend\n",
+      {head2 + "mask 1 1 1 \"S\" 0 2 0 0 1 1 1 2 \"\" 0\nend\n",
        "bad.mi:4: a mask that has a ring of fewer than 3 points"},
-      {head + "point 1 1 1 \"S\" 0 0 \"\" 0\nend\n",
+      {head2 + "point 1 1 1 \"S\" 0 0 \"\" 0\nend\n",
        "bad.mi:4: a point that needs exactly 1 point"},
       {head + "end\nline\n", "bad.mi:5: text after \"end\""},
       {"tavrin-mi 1\ndrawing ~ \"X\" 3\n" + line + "end\n",

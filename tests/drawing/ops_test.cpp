@@ -1,5 +1,6 @@
 // The drawing operations with their keyword arguments exactly as the module passes them.
 #include <filesystem>
+#include <functional>
 
 #include "drawing_fixture.h"
 #include "host/api/drawing_ops.h"
@@ -185,6 +186,34 @@ TEST_F(Ops, SketchesArePlacedByTheirAdjustPointAndSavedBack) {
   EXPECT_THROW(
       host::am_load_sketch({kw("adjust"), 5, kw("filename"), path("fehlt.mi"), Value::point(0, 0)}),
       host::Error);
+}
+
+// While the insertion point is asked for, the person goes on working: new sheets move the
+// sheets in memory, another drawing replaces them all. The sketch lands on the sheet it was
+// meant for, or is refused when that sheet is gone.
+TEST_F(Ops, SketchesSurviveWorkDoneWhileThePointIsAsked) {
+  struct Busy : host::ui::HeadlessFrontEnd {
+    std::function<void()> meanwhile;
+    std::optional<host::Point2> read_point(const std::string&) override {
+      meanwhile();
+      return host::Point2{10, 10};
+    }
+  } busy;
+  host::ui::set_front_end(&busy);
+  const std::string file =
+      write("S.mi", host::write_mi_text(host::read_mi_file(example("flansch.mi"))));
+  const List sketch{kw("adjust"), 1, kw("filename"), file};
+  const std::size_t before = host::current_drawing().current_sheet().elements.size();
+  busy.meanwhile = [] {
+    for (int i = 0; i < 40; ++i) host::am_sheet_create({});
+  };
+  host::am_load_sketch(sketch);
+  EXPECT_GT(host::current_drawing().sheets.front().elements.size(), before);
+
+  busy.meanwhile = [&] { host::am_load_drawing({kw("filename"), example("flansch.mi")}); };
+  EXPECT_NE(error_of([&] { host::am_load_sketch(sketch); }).find("no longer part"),
+            std::string::npos);
+  host::ui::set_front_end(&front_);
 }
 
 TEST_F(Ops, SheetsAreSavedAsMiIntoTheWorkingDirectory) {

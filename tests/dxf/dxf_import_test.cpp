@@ -260,6 +260,20 @@ TEST_F(DxfImportTest, SelfReferencingAndExplodingBlocksAreBounded) {
       write("bombe.dxf", nested + minimal_dxf("AC1015", "ANSI_1252",
                                               "  0\nINSERT\n  8\n0\n  2\nL0\n 10\n0\n 20\n0\n"));
   EXPECT_THAT(error_of([&] { host::read_dxf_file(bomb); }), HasSubstr(bomb));
+
+  // a chain of single references deeper than any real drawing is refused, not cut short
+  std::string chain = "  0\nSECTION\n  2\nBLOCKS\n";
+  for (int level = 0; level < 40; ++level)
+    chain += "  0\nBLOCK\n  8\n0\n  2\nK" + std::to_string(level) +
+             "\n 70\n0\n 10\n0\n 20\n0\n  0\nINSERT\n  8\n0\n  2\nK" + std::to_string(level + 1) +
+             "\n 10\n1\n 20\n0\n  0\nENDBLK\n  8\n0\n";
+  chain +=
+      "  0\nBLOCK\n  8\n0\n  2\nK40\n 70\n0\n 10\n0\n 20\n0\n"
+      "  0\nLINE\n  8\n0\n 10\n0\n 20\n0\n 11\n1\n 21\n0\n  0\nENDBLK\n  8\n0\n  0\nENDSEC\n";
+  const std::string deep = write(
+      "tief.dxf",
+      chain + minimal_dxf("AC1015", "ANSI_1252", "  0\nINSERT\n  8\n0\n  2\nK0\n 10\n0\n 20\n0\n"));
+  EXPECT_THAT(error_of([&] { host::read_dxf_file(deep); }), HasSubstr("deep"));
 }
 
 }  // namespace

@@ -49,6 +49,39 @@ TEST(Now, AutotextChangesTheTitleBlockInTheWrittenFiles) {
   EXPECT_THAT(dxf_texts(out / "4711_A_1.dxf"), HasSubstr("Flansch DN 100 'neu'"));
 }
 
+// A DXF whose layouts hold views: one set of outputs per layout, named after it.
+TEST(Now, DxfLayoutsGiveOneOutputPerLayoutNamedAfterIt) {
+  Scratch s;
+  const fs::path dxf = s.root() / "halle 3.dxf";
+  std::ofstream(s.root() / "make.py") << R"(
+import sys, ezdxf
+doc = ezdxf.new("R2000")
+doc.modelspace().add_circle((50, 25), 20)
+for name in ("Blatt 1", "Schnitt A-A"):
+    layout = doc.layouts.new(name)
+    layout.page_setup(size=(297, 210), margins=(0, 0, 0, 0), units="mm")
+    layout.add_viewport(center=(100, 100), size=(80, 60), view_center_point=(50, 25), view_height=60)
+    layout.add_text(name, dxfattribs={"height": 5, "insert": (10, 10)})
+doc.saveas(sys.argv[1])
+)";
+  ASSERT_EQ(
+      run("/usr/bin/python3 " + quote((s.root() / "make.py").string()) + " " + quote(dxf.string()))
+          .status,
+      0);
+  const fs::path out = s.root() / "out";
+  fs::create_directories(out);
+  const Result r =
+      s.tavrin("now " + quote(dxf.string()) + " --pdf --dxf --mi --sheets all --yes", out);
+  EXPECT_EQ(r.status, 0) << r.output;
+  for (const char* sheet : {"halle_3_Blatt_1", "halle_3_Schnitt_A-A"})
+    for (const char* ext : {".pdf", ".dxf", ".mi"})
+      EXPECT_THAT(files_in(out), Contains(std::string(sheet) + ext)) << r.output;
+  EXPECT_THAT(pdf_text(out / "halle_3_Schnitt_A-A.pdf"), HasSubstr("Schnitt A-A"));
+  // the view travels as a group in .mi and as its visible content in DXF
+  EXPECT_THAT(slurp(out / "halle_3_Blatt_1.mi"), HasSubstr("\ngroup "));
+  EXPECT_THAT(dxf_texts(out / "halle_3_Blatt_1.dxf"), HasSubstr("entities 3"));
+}
+
 TEST(Now, UnknownAutotextFieldNamesTheOfferedOnes) {
   Scratch s;
   const Result r = s.tavrin("now " + quote((s.examples() / "flansch.mi").string()) +

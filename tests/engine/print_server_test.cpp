@@ -52,6 +52,14 @@ class PrintServerTest : public EngineTest {
     return false;
   }
 
+  // "W x H" of page 1 in points, as pdfinfo says; empty when it says nothing.
+  static host::List page_size(const std::string& pdf) {
+    const std::string info = run("pdfinfo '" + pdf + "'");
+    const auto at = info.find("Page size:");
+    if (at == std::string::npos) return {};
+    return host::read_all_literals(info.substr(at + 10, info.find(" pts", at) - at - 10));
+  }
+
   static inline std::string server_;
   static inline std::string start_log_;
   static inline bool started_ = false;
@@ -65,17 +73,17 @@ TEST_F(PrintServerTest, AFittedSheetArrivesOnThePaperOfTheFitFormatAndARefusedPa
   drucken_alle_blaetter(true, "Standard", "A3", Value(), false, false, true, Value(), {0, ">"}, "");
   EXPECT_TRUE(front_.output_lines().empty());
   ASSERT_TRUE(wait_for_jobs(1));
-  const std::string arrived = run("pdfinfo '" + server_ + "/out/tavrin-file.pdf'");
-  const auto at = arrived.find("Page size:");
-  ASSERT_NE(at, std::string::npos) << arrived;
-  const host::List size =
-      host::read_all_literals(arrived.substr(at + 10, arrived.find(" pts", at) - at - 10));
-  ASSERT_EQ(size.size(), 3u) << arrived;
+  const host::List size = page_size(server_ + "/out/tavrin-file.pdf");
+  ASSERT_EQ(size.size(), 3u);
   EXPECT_NEAR(size[0].as_double(), 420 * 72 / 25.4, 1);
   EXPECT_NEAR(size[2].as_double(), 297 * 72 / 25.4, 1);
   EXPECT_NE(run("pdftotext '" + server_ + "/out/tavrin-file.pdf' -").find("Einpassprobe"),
             std::string::npos);
-  EXPECT_TRUE(exists("Z_1.pdf"));  // the PDF keeps the sheet's own size
+  // The PDF keeps the sheet's own size (594 x 420 mm), not the fit format's.
+  const host::List own = page_size((dir_ / "Z_1.pdf").string());
+  ASSERT_EQ(own.size(), 3u);
+  EXPECT_NEAR(own[0].as_double(), 594 * 72 / 25.4, 1);
+  EXPECT_NEAR(own[2].as_double(), 420 * 72 / 25.4, 1);
 
   // Its own format A2 sends the sheet to a paper the printer does not know.
   drucken_alle_blaetter(true, "Standard", Value(), Value(), false, false, false, Value(), {0, ">"},

@@ -158,14 +158,11 @@ TEST_F(Files, WildcardsMatchWholeCharacters) {
   EXPECT_FALSE(host::sd_string_match_pattern_p(std::string(30, '*') + "b", std::string(5000, 'a')));
 }
 
-TEST_F(Files, ListingFiltersByNameInDirectoryOrder) {
-  for (const char* name : {"1.mi", "2.dxf", "3.mi", "x.mi.org"}) touch(name);
+TEST_F(Files, ListingFiltersByNameInNameOrder) {
+  // Created out of order: the listing is in name order whatever the file system yields.
+  for (const char* name : {"3.mi", "2.dxf", "1.mi", "x.mi.org"}) touch(name);
   fs::create_directory(path("unter.mi"));
-  std::vector<std::string> expected;
-  for (const auto& entry : fs::directory_iterator(dir_)) {
-    const std::string name = entry.path().filename().string();
-    if (name.ends_with(".mi")) expected.push_back(path(name));
-  }
+  const std::vector<std::string> expected = {path("1.mi"), path("3.mi"), path("unter.mi")};
   std::vector<std::string> listed;
   for (const auto& v : host::sd_directory_list(dir_.string(), "*.mi"))
     listed.push_back(v.as_string());
@@ -185,11 +182,20 @@ TEST_F(Files, AtomicWriteReplacesWholeFilesOnly) {
   // Nothing is left beside the target.
   EXPECT_EQ(std::distance(fs::directory_iterator(dir_), fs::directory_iterator()), 1);
 
-  // Through a link the file it points to is replaced, and the link stays.
+  // A link at the name is replaced by the new file; the file it pointed to stays as it was.
   fs::create_symlink(target, path("link.dat"));
-  host::write_file_atomically(path("link.dat"), "über den Link");
-  EXPECT_TRUE(fs::is_symlink(path("link.dat")));
-  EXPECT_EQ(host::read_file(target), "über den Link");
+  host::write_file_atomically(path("link.dat"), "statt des Links");
+  EXPECT_FALSE(fs::is_symlink(path("link.dat")));
+  EXPECT_EQ(host::read_file(path("link.dat")), "statt des Links");
+  EXPECT_EQ(host::read_file(target), "neu\n");
+
+  // A backup is a second name of the old content; the atomic replacement leaves it alone.
+  ASSERT_TRUE(host::keep_backup_copy(target, target + ".org"));
+  host::write_file_atomically(target, "neuer");
+  EXPECT_EQ(host::read_file(target + ".org"), "neu\n");
+  EXPECT_FALSE(host::keep_backup_copy(path("fehlt.dat"), path("fehlt.dat.org")));
+  fs::remove(target + ".org");
+  fs::remove(path("link.dat"));
 
   const std::string unwritable = path("fehlt/x.dat");
   try {

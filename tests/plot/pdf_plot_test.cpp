@@ -3,11 +3,14 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <filesystem>
+#include <memory>
 #include <regex>
 
 #include "host/api/drawing_ops.h"
 #include "host/api/error.h"
+#include "host/api/files.h"
 #include "host/api/testing.h"
 #include "host/drawing/store.h"
 #include "host/settings/style_store.h"
@@ -222,6 +225,38 @@ TEST_F(PdfPlot, TextsBetweenLinesOfManyPensKeepEveryLineWidth) {
         << "no line of pen " << 0.2 + 0.01 * i;
   }
   EXPECT_NE(pdf_text(dir_.file("many.pdf")).find("T39"), std::string::npos);
+}
+
+// A view ten times enlarged: its content shows only inside its outline, with paper pens.
+TEST_F(PdfPlot, GroupsDrawTheirContentPlacedAndClippedWithPaperPens) {
+  auto content = std::make_shared<std::vector<host::Element>>(
+      std::vector{line(-1000, 0, 1000, 0, 0.35), line(0, -1000, 0, 1000, 0.35)});
+  host::Element view;
+  view.kind = host::ElementKind::Group;
+  view.points = {{150, 90}, {250, 90}, {250, 190}, {150, 190}};
+  view.group = std::make_shared<host::Group>(host::Group{{10, 0, 0, 10, 200, 140}, content});
+  use_drawing({sheet_named("1", {rectangle(0, 0, 400, 280), view})});
+  host::am_plot_ex(pdf_args(400, 280, "view.pdf", true));
+  // the frame's pen and the view's, not ten times that
+  for (double w : line_widths(dir_.file("view.pdf")))
+    EXPECT_TRUE(std::abs(w - 0.35 * kPt) < 0.001 || std::abs(w - 0.5 * kPt) < 0.001) << w;
+  // 2 pixels per millimetre, rows from the top
+  ASSERT_EQ(
+      run("pdftoppm -r 50.8 -gray '" + dir_.file("view.pdf") + "' '" + dir_.file("v") + "'").status,
+      0);
+  const std::string pgm = host::read_file(dir_.file("v-1.pgm"));
+  int width = 0, height = 0;
+  ASSERT_EQ(std::sscanf(pgm.c_str(), "P5 %d %d", &width, &height), 2);
+  const std::size_t data = pgm.size() - static_cast<std::size_t>(width) * height;
+  auto ink = [&](double x, double y) {
+    return static_cast<unsigned char>(pgm[data + static_cast<std::size_t>((280 - y) * 2) * width +
+                                          static_cast<std::size_t>(x * 2)]) < 230;
+  };
+  EXPECT_TRUE(ink(170, 140));
+  EXPECT_TRUE(ink(200, 180));
+  EXPECT_FALSE(ink(300, 140)) << "the line goes on outside the outline, undrawn";
+  EXPECT_FALSE(ink(200, 230));
+  EXPECT_FALSE(ink(170, 150));
 }
 
 TEST_F(PdfPlot, TextsSitAtTheirAdjustPoints) {

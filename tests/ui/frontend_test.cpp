@@ -84,7 +84,7 @@ TEST_F(FrontEndTest, EditorsBrowserAndPointAnswerFromQueuesOrCancel) {
   front.queue_point(Point2{10, 20});
   EXPECT_EQ(sd_read_point("Position"), Value(Point2{10, 20}));
   EXPECT_TRUE(sd_read_point("Position").is_nil());
-  EXPECT_EQ(convert_filename_from_platform("C:\\Plots\\neu"), "C:/Plots/neu");
+  EXPECT_EQ(convert_filename_from_platform("/plots/A\\B neu"), "/plots/A\\B neu");
 }
 
 TEST_F(FrontEndTest, FileEditorWithoutTerminalSaysSoAndReportsFailure) {

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "batch_scale.h"
 #include "commands.h"
 #include "host/api/error.h"
 #include "host/api/files.h"
@@ -20,6 +21,7 @@ struct BatchOptions {
   std::string filter;
   std::vector<std::string> select;
   JobOptions job;
+  ScaleOptions scale;
 };
 
 // Marks the listed files: all of them, or those whose names match a --select pattern.
@@ -49,12 +51,18 @@ void choose_filter(const std::string& filter) {
   host::ui::click_toggle("TAVRIN-DIALOG-" + key);
 }
 
-int run_batch(const GlobalOptions& global, const BatchOptions& o) {
+int run_batch(const GlobalOptions& global, BatchOptions o) {
   const std::string dir = std::filesystem::absolute(o.directory.empty() ? "." : o.directory)
-                              .lexically_normal().string();
+                              .lexically_normal()
+                              .string();
   if (!std::filesystem::is_directory(dir)) {
     throw host::Error("batch: " + dir + " is not a directory");
   }
+  if (!o.scale.shard.empty()) parse_shard(o.scale.shard);
+  // The run changes into the plot directory; the report is named from where we started.
+  if (!o.scale.report.empty()) o.scale.report = std::filesystem::absolute(o.scale.report).string();
+  if (!o.scale.shard_list.empty())
+    o.scale.shard_list = std::filesystem::absolute(o.scale.shard_list).string();
   Session session(global);
   session.load_module();
   start_command("TAVRIN-BATCH-START-DIALOG");
@@ -65,7 +73,10 @@ int run_batch(const GlobalOptions& global, const BatchOptions& o) {
   apply_job_options(o.job);
   choose_filter(o.filter);
   mark_files(o.select);
-  return press_start(session);
+  prepare_scaled_run(o.scale);
+  const int status = press_start(session);
+  write_batch_report(o.scale, dir, status);
+  return status;
 }
 
 }  // namespace
@@ -83,6 +94,7 @@ Runner add_batch_command(CLI::App& app) {
   cmd->add_option("--select", options->select,
                   "mark only files whose names match this wildcard pattern (repeatable)");
   add_job_options(*cmd, options->job);
+  add_scale_options(*cmd, options->scale);
   return [options](const GlobalOptions& global) { return run_batch(global, *options); };
 }
 

@@ -56,17 +56,14 @@ bool failed_since(Session& session, std::size_t from) {
 }
 
 int save_in_place(Session& session, const std::string& file) {
+  // The old drawing stays at its name until the new one replaces it in one step, and is kept
+  // as FILE.org as well: neither a failed save nor a killed process loses it.
   const std::string backup = host::format("~A.org", file);
-  if (!host::sd_move_file(file, backup).truthy()) {
-    session.front_end().message(
-        host::format("~A konnte nicht nach ~A verschoben werden", file, backup));
-    return kProblems;
-  }
   try {
+    host::keep_backup_copy(file, backup);
     host::am_save_drawing({host::kw("filename"), file, host::kw("overwrite")});
   } catch (const host::Error& e) {
     host::reset_lisp_error_active();
-    host::sd_move_file(backup, file);
     session.front_end().message(e.what());
     return kProblems;
   }

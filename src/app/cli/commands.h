@@ -22,6 +22,7 @@ Runner add_now_command(CLI::App& app);
 Runner add_printers_command(CLI::App& app);
 Runner add_history_command(CLI::App& app);
 Runner add_admin_command(CLI::App& app);
+Runner add_report_command(CLI::App& app);
 
 // The commands of the ribbon groups "Änderungen" and "Admin", one file each.
 Runner add_history_show(CLI::App& history);

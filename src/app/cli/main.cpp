@@ -34,6 +34,7 @@ int main(int argc, char** argv) {
       {"printers", cli::add_printers_command(app)},
       {"history", cli::add_history_command(app)},
       {"admin", cli::add_admin_command(app)},
+      {"report", cli::add_report_command(app)},
   };
 
   try {

@@ -14,8 +14,13 @@ namespace {
 // Parsed before the window exists, so --help works without a display too.
 bool parse(QCommandLineParser& parser, const QStringList& args, gui::Options& options,
            QStringList& files) {
-  parser.setApplicationDescription("tavrin-gui: plots, PDFs and exchange files from 2D drawings");
+  parser.setApplicationDescription(
+      "tavrin-gui: plots, PDF files and exchange files from 2D drawings, at a desktop.\n"
+      "It shows the current sheet (wheel zooms, dragging pans, F zooms to the extent), the\n"
+      "sheet list, the output box and the module's ribbon. Drawings and folders can be\n"
+      "dropped onto the window; a folder opens the directory run for it.");
   parser.addHelpOption();
+  parser.addVersionOption();
   parser.addOption({"path", "Installation directory (TAVRIN_PATH).", "dir"});
   parser.addOption({"admin", "Run as administrator (TAVRIN_ADMIN)."});
   parser.addOption({"host-version", "Host major version: 18 and later show the ribbon.", "n"});
@@ -43,12 +48,17 @@ bool parse(QCommandLineParser& parser, const QStringList& args, gui::Options& op
 }  // namespace
 
 int main(int argc, char** argv) {
+  QCoreApplication::setApplicationVersion(TAVRIN_VERSION);
   QStringList args;
   for (int i = 0; i < argc; ++i) args << QString::fromLocal8Bit(argv[i]);
   QCommandLineParser parser;
   gui::Options options;
   QStringList files;
   const bool ok = parse(parser, args, options, files);
+  if (args.contains("--version") || args.contains("-v")) {
+    std::cout << "tavrin-gui " << TAVRIN_VERSION << "\n";
+    return 0;
+  }
   if (args.contains("--help") || args.contains("-h")) {
     std::cout << parser.helpText().replace("<executable_name>", "tavrin-gui").toStdString();
     return 0;

@@ -4,12 +4,15 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QDockWidget>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMenuBar>
+#include <QMimeData>
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QSettings>
@@ -22,6 +25,7 @@
 #include "act.h"
 #include "host/api/commands.h"
 #include "host/api/drawing_ops.h"
+#include "host/api/files.h"
 #include "host/api/front_end.h"
 #include "ribbon_bar.h"
 #include "sheet_view.h"
@@ -31,7 +35,9 @@ namespace gui {
 
 namespace {
 
-QString qs(const std::string& s) { return QString::fromStdString(s); }
+QString qs(const std::string& s) {
+  return QString::fromStdString(s);
+}
 
 host::List file_args(const char* key, const QString& file) {
   return {host::Value::keyword(key), host::Value::string(file.toStdString())};
@@ -99,6 +105,9 @@ MainWindow::MainWindow() : front_end_(this) {
   statusBar()->addPermanentWidget(progress_);
 
   build_file_menu();
+  build_view_menu();
+  build_help_menu();
+  setAcceptDrops(true);
 
   connect(command_, &QLineEdit::returnPressed, this, [this] {
     const QString line = command_->text();
@@ -121,8 +130,10 @@ MainWindow::MainWindow() : front_end_(this) {
             progress_->setVisible(total > 0 && done < total);
             progress_->setRange(0, std::max(total, 1));
             progress_->setValue(done);
-            progress_label_->setText(total > 0 ? QString("%1 / %2  %3").arg(done).arg(total).arg(label)
-                                               : label);
+            progress_label_->setText(
+                total > 0 && done < total
+                    ? QString("Drawing %1 of %2: %3").arg(done + 1).arg(total).arg(label)
+                    : QString());
           });
   connect(&front_end_, &QtFrontEnd::point_requested, this, [this](const QString& prompt) {
     progress_label_->setText(prompt + "  (click in the sheet or type x,y)");
@@ -140,11 +151,19 @@ MainWindow::MainWindow() : front_end_(this) {
 
   QSettings settings;
   if (!restoreGeometry(settings.value("main/geometry").toByteArray())) resize(1200, 800);
-  restoreState(settings.value("main/state").toByteArray());
+  if (!restoreState(settings.value("main/state").toByteArray())) {
+    // The sheet view gets the room; the docks start small (once the window has its size).
+    QTimer::singleShot(0, this, [this, output_dock, sheet_dock] {
+      resizeDocks({output_dock}, {fontMetrics().lineSpacing() * 8}, Qt::Vertical);
+      resizeDocks({sheet_dock}, {fontMetrics().averageCharWidth() * 18}, Qt::Horizontal);
+    });
+  }
   host::ui::set_front_end(&front_end_);
 }
 
-MainWindow::~MainWindow() { host::ui::set_front_end(nullptr); }
+MainWindow::~MainWindow() {
+  host::ui::set_front_end(nullptr);
+}
 
 void MainWindow::closeEvent(QCloseEvent* e) {
   QSettings settings;
@@ -154,18 +173,6 @@ void MainWindow::closeEvent(QCloseEvent* e) {
   QMainWindow::closeEvent(e);
 }
 
-void MainWindow::build_file_menu() {
-  QMenu* file = menuBar()->addMenu("&File");
-  file->setObjectName("file-menu");
-  file->addAction("&Open...", QKeySequence::Open, this, [this] { open_dialog(); });
-  file->addAction("&Save", QKeySequence::Save, this, [this] { save(); });
-  file->addAction("Save &as...", QKeySequence::SaveAs, this, [this] { save_as(); });
-  file->addSeparator();
-  file->addAction("&Fit view", QKeySequence(Qt::Key_F), view_, [this] { view_->fit(); });
-  file->addSeparator();
-  file->addAction("&Quit", QKeySequence::Quit, this, [this] { close(); });
-}
-
 void MainWindow::build_module_ui() {
   ribbon_->rebuild();
   add_classic_menus(menuBar(), this, [this] { sync(); });
@@ -173,9 +180,9 @@ void MainWindow::build_module_ui() {
 }
 
 void MainWindow::open_dialog() {
-  const QString name = QFileDialog::getOpenFileName(
-      this, "Open drawing", QFileInfo(file_).absolutePath(),
-      "Drawings (*.mi *.dxf *.bdl);;All files (*)");
+  const QString name =
+      QFileDialog::getOpenFileName(this, "Open drawing", QFileInfo(file_).absolutePath(),
+                                   "Drawings (*.mi *.dxf *.bdl);;All files (*)");
   if (!name.isEmpty()) open_drawing(name);
 }
 
@@ -193,6 +200,7 @@ bool MainWindow::open_drawing(const QString& file) {
   });
   host::run_queued_commands();
   if (ok && !bundle) file_ = file;
+  if (ok) remember_recent(file);
   if (ok && bundle) file_.clear();  // a bundle is saved as a drawing file of its own
   view_->fit();
   sync();
@@ -221,8 +229,8 @@ void MainWindow::save() {
 }
 
 void MainWindow::save_as() {
-  const QString name = QFileDialog::getSaveFileName(this, "Save drawing as", file_,
-                                                    "Drawings (*.mi);;DXF (*.dxf)");
+  const QString name =
+      QFileDialog::getSaveFileName(this, "Save drawing as", file_, "Drawings (*.mi);;DXF (*.dxf)");
   if (!name.isEmpty()) save_drawing(name);
 }
 
@@ -294,10 +302,45 @@ void MainWindow::sync_sheets() {
   for (std::size_t i = 0; i < drawing.sheets.size(); ++i) {
     auto* item = new QListWidgetItem(qs(drawing.sheets[i].name), sheets_);
     item->setData(Qt::UserRole, qs(drawing.sheets[i].name));
-    if (i == drawing.current) sheets_->setCurrentItem(item);
+    if (i == drawing.current) {
+      // The sheet shown is marked even while the list has no focus.
+      QFont bold = item->font();
+      bold.setBold(true);
+      item->setFont(bold);
+      item->setText(QString::fromUtf8("\u25B6 ") + item->text());
+      sheets_->setCurrentItem(item);
+    }
   }
   const QString number = qs(drawing.number.value_or(""));
   setWindowTitle(number.isEmpty() ? "Annotation" : "Annotation - " + number);
+}
+
+void MainWindow::dragEnterEvent(QDragEnterEvent* e) {
+  if (e->mimeData()->hasUrls()) e->acceptProposedAction();
+}
+
+// Drawings open one after the other (the last stays current); a folder opens the directory
+// run's dialog for it.
+void MainWindow::dropEvent(QDropEvent* e) {
+  open_dropped(e->mimeData()->urls());
+  e->acceptProposedAction();
+}
+
+void MainWindow::open_dropped(const QList<QUrl>& urls) {
+  for (const QUrl& url : urls) {
+    const QString path = url.toLocalFile();
+    if (path.isEmpty()) continue;
+    if (QFileInfo(path).isDir()) {
+      start_directory_run(path);
+    } else {
+      open_drawing(path);
+    }
+  }
+}
+
+void MainWindow::start_directory_run(const QString& folder) {
+  act([&] { host::sd_set_current_working_directory(folder.toStdString()); });
+  run_command("TAVRIN-BATCH-START-DIALOG");
 }
 
 void MainWindow::sync() {

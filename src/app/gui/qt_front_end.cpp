@@ -13,6 +13,9 @@
 #include <QSaveFile>
 #include <QVBoxLayout>
 
+#include "plot_preview.h"
+#include "run_progress.h"
+
 namespace gui {
 
 QtFrontEnd::QtFrontEnd(QWidget* parent_window) : parent_(parent_window) {}
@@ -47,8 +50,7 @@ std::optional<std::string> QtFrontEnd::browse_for_folder(
   return dir.toStdString();
 }
 
-std::optional<QString> run_text_window(QWidget* parent, const QString& title,
-                                       const QString& text) {
+std::optional<QString> run_text_window(QWidget* parent, const QString& title, const QString& text) {
   QDialog dialog(parent);
   dialog.setObjectName("tavrin-text-window");
   dialog.setWindowTitle(title);
@@ -67,8 +69,8 @@ std::optional<QString> run_text_window(QWidget* parent, const QString& title,
 
 std::optional<std::string> QtFrontEnd::edit_text(const std::string& title,
                                                  const std::string& initial) {
-  auto text = run_text_window(parent_, QString::fromStdString(title),
-                              QString::fromStdString(initial));
+  auto text =
+      run_text_window(parent_, QString::fromStdString(title), QString::fromStdString(initial));
   if (!text) return std::nullopt;
   return text->toStdString();
 }
@@ -124,10 +126,25 @@ void QtFrontEnd::output_line(const std::string& text) {
 
 void QtFrontEnd::progress(int done, int total, const std::string& label) {
   emit progress_changed(done, total, QString::fromStdString(label));
-  // A directory run happens inside one click: the window keeps painting meanwhile.
+  if (run_progress_ == nullptr) run_progress_ = new RunProgress(parent_);
+  run_progress_->show_progress(done, total, QString::fromStdString(label));
+  // A directory run happens inside one click: the window keeps painting meanwhile. The
+  // progress window is modal, so the only click that reaches the program is its Cancel: no
+  // second job or other drawing can start inside this one.
   QCoreApplication::processEvents();
 }
 
-void QtFrontEnd::model_changed() { emit changed(); }
+void QtFrontEnd::show_plot_preview(const host::PaperPreview& preview) {
+  if (preview_ == nullptr) preview_ = new PlotPreviewWindow(parent_);
+  preview_->show_preview(preview);
+}
+
+bool QtFrontEnd::cancel_requested() {
+  return run_progress_ != nullptr && run_progress_->cancel_requested();
+}
+
+void QtFrontEnd::model_changed() {
+  emit changed();
+}
 
 }  // namespace gui

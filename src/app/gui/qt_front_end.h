@@ -12,6 +12,9 @@ class QWidget;
 
 namespace gui {
 
+class PlotPreviewWindow;
+class RunProgress;
+
 class QtFrontEnd : public QObject, public host::ui::FrontEnd {
   Q_OBJECT
  public:
@@ -30,6 +33,10 @@ class QtFrontEnd : public QObject, public host::ui::FrontEnd {
   std::optional<host::Point2> read_point(const std::string& prompt) override;
   void output_line(const std::string& text) override;
   void progress(int done, int total, const std::string& label) override;
+  bool cancel_requested() override;
+  void show_plot_preview(const host::PaperPreview& preview) override;
+  // The preview window, once a preview was shown.
+  PlotPreviewWindow* preview_window() const { return preview_; }
   void model_changed() override;
 
   // The point input waits for one of these (a click in the sheet view or x,y typed).
@@ -45,12 +52,13 @@ class QtFrontEnd : public QObject, public host::ui::FrontEnd {
 
  private:
   QWidget* parent_;
+  RunProgress* run_progress_ = nullptr;   // made on the first run
+  PlotPreviewWindow* preview_ = nullptr;  // made on the first preview
   bool waiting_point_ = false;
   std::optional<host::Point2> point_;
 };
 
 // The text window of the general text editor and of `edit`: nullopt when cancelled.
-std::optional<QString> run_text_window(QWidget* parent, const QString& title,
-                                       const QString& text);
+std::optional<QString> run_text_window(QWidget* parent, const QString& title, const QString& text);
 
 }  // namespace gui

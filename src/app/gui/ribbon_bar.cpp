@@ -16,7 +16,9 @@ namespace gui {
 
 namespace {
 
-QString qs(const std::string& s) { return QString::fromStdString(s); }
+QString qs(const std::string& s) {
+  return QString::fromStdString(s);
+}
 
 QIcon icon_of(const std::string& image) {
   if (image.empty()) return {};
@@ -24,6 +26,30 @@ QIcon icon_of(const std::string& image) {
   if (std::filesystem::exists(image, ec)) return QIcon(qs(image));
   if (auto file = host::ui::image_file(image)) return QIcon(qs(*file));
   return {};
+}
+
+// What a button says: the module's label, else the title its command is declared with.
+QString label_of(const host::ui::RibbonButton& b) {
+  if (!b.label.empty()) return qs(b.label);
+  const auto declaration = host::ui::find_declaration(b.avail);
+  if (declaration && !declaration->description.empty()) return qs(declaration->description);
+  return qs(b.avail.command);
+}
+
+// Marks the first letter of the label not yet taken on this tab, so Alt + letter presses
+// the button.
+QString with_mnemonic(const QString& label, QString& taken) {
+  for (int i = 0; i < label.size(); ++i) {
+    const QChar c = label[i].toLower();
+    if (!c.isLetter() || taken.contains(c)) continue;
+    taken.append(c);
+    QString text = label;
+    text.replace("&", "&&");
+    int at = 0;
+    for (int k = 0; k < i; ++k) at += label[k] == '&' ? 2 : 1;
+    return text.insert(at, '&');
+  }
+  return QString(label).replace("&", "&&");
 }
 
 }  // namespace
@@ -43,6 +69,7 @@ void RibbonBar::rebuild() {
     auto* page = new QWidget(this);
     page->setObjectName(qs(tab.name));
     auto* row = new QHBoxLayout(page);
+    QString taken = "fvh";  // the File, View and Help menus
     row->setContentsMargins(2, 2, 2, 2);
     for (const auto& group : tab.groups) {
       auto* box = new QGroupBox(qs(group.title), page);
@@ -52,14 +79,19 @@ void RibbonBar::rebuild() {
       for (std::size_t i = 0; i < group.buttons.size(); ++i) {
         const auto& b = group.buttons[i];
         auto* tool = new QToolButton(box);
-        tool->setText(qs(b.label));
+        const QString label = label_of(b);
+        tool->setText(with_mnemonic(label, taken));
         tool->setIcon(icon_of(b.image));
-        tool->setIconSize(b.large ? QSize(32, 32) : QSize(16, 16));
-        tool->setToolButtonStyle(b.large ? Qt::ToolButtonTextUnderIcon : Qt::ToolButtonTextBesideIcon);
+        // Sizes follow the font, so the icons keep their place beside the labels.
+        const int line = tool->fontMetrics().height();
+        tool->setIconSize(b.large ? QSize(2 * line, 2 * line) : QSize(line, line));
+        tool->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
         tool->setProperty("large", b.large);
-        // Ribbon buttons carry no label: the command names the button.
+        if (b.large) tool->setMinimumWidth(tool->fontMetrics().averageCharWidth() * 9);
+        tool->setAutoRaise(true);
+        // The command names the button, for tests and scripts.
         tool->setObjectName(qs(b.avail.command));
-        tool->setToolTip(qs(b.label.empty() ? b.avail.command : b.label));
+        tool->setToolTip(QString("%1 (%2)").arg(label, qs(b.avail.command)));
         const std::string tab_name = tab.name, group_id = group.id;
         connect(tool, &QToolButton::clicked, this, [this, tab_name, group_id, i] {
           act([&] { host::ui::click_ribbon_button(tab_name, group_id, i); });

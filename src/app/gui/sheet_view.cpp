@@ -39,6 +39,15 @@ void SheetView::fit() {
   update();
 }
 
+void SheetView::set_light(bool light) {
+  light_ = light;
+  update();
+}
+
+QColor SheetView::background() const {
+  return light_ ? QColor(250, 250, 247) : QColor(33, 36, 41);
+}
+
 QPointF SheetView::to_drawing(QPointF p) const {
   return {(p.x() - offset_.x()) / scale_, (offset_.y() - p.y()) / scale_};
 }
@@ -47,19 +56,23 @@ void SheetView::paintEvent(QPaintEvent*) {
   if (!fitted_) fit();
   const qreal dpr = devicePixelRatioF();
   QImage image(QSize(width(), height()) * dpr, QImage::Format_ARGB32_Premultiplied);
-  image.fill(Qt::white);
+  image.fill(background());
   const auto& drawing = host::current_drawing();
   if (!drawing.sheets.empty()) {
-    cairo_surface_t* surface = cairo_image_surface_create_for_data(
-        image.bits(), CAIRO_FORMAT_ARGB32, image.width(), image.height(),
-        static_cast<int>(image.bytesPerLine()));
+    cairo_surface_t* surface =
+        cairo_image_surface_create_for_data(image.bits(), CAIRO_FORMAT_ARGB32, image.width(),
+                                            image.height(), static_cast<int>(image.bytesPerLine()));
     cairo_t* cr = cairo_create(surface);
     cairo_matrix_t m;
-    cairo_matrix_init(&m, scale_ * dpr, 0, 0, -scale_ * dpr, offset_.x() * dpr,
-                      offset_.y() * dpr);
+    cairo_matrix_init(&m, scale_ * dpr, 0, 0, -scale_ * dpr, offset_.x() * dpr, offset_.y() * dpr);
+    host::ScreenStrokes screen;
+    if (light_) screen.white_as = host::Rgb{0, 0, 0};
+    screen.min_width = 1 / (scale_ * dpr);
     host::RenderStyle style;
-    // Pen widths are paper measures: on screen one millimetre is scale_ pixels.
+    // Pen widths are paper measures: on screen one millimetre is scale_ pixels, so pens show
+    // their width once zoomed in far enough.
     style.units_per_paper_mm = 1;
+    style.screen = &screen;
     try {
       host::render_sheet(cr, drawing.current_sheet(), m, style);
     } catch (const std::exception&) {
@@ -104,6 +117,8 @@ void SheetView::mouseReleaseEvent(QMouseEvent* e) {
   dragging_ = false;
 }
 
-void SheetView::resizeEvent(QResizeEvent*) { fitted_ = false; }
+void SheetView::resizeEvent(QResizeEvent*) {
+  fitted_ = false;
+}
 
 }  // namespace gui

@@ -1,7 +1,9 @@
 // The current sheet drawn by the host's own renderer (the one that writes the PDFs), with
-// wheel zoom, drag pan and fit; a click answers a pending point input.
+// wheel zoom, drag pan and fit; a click answers a pending point input. The background is
+// dark, as the host's colours expect, or light with white drawn as black.
 #pragma once
 
+#include <QColor>
 #include <QPointF>
 #include <QWidget>
 
@@ -12,6 +14,9 @@ class SheetView : public QWidget {
  public:
   explicit SheetView(QWidget* parent = nullptr);
   void fit();
+  bool light() const { return light_; }
+  void set_light(bool light);
+  QColor background() const;
   // Drawing coordinates (millimetres, y up) of a widget position.
   QPointF to_drawing(QPointF widget_pos) const;
 
@@ -28,6 +33,7 @@ class SheetView : public QWidget {
 
  private:
   bool fitted_ = false;
+  bool light_ = false;
   double scale_ = 1;  // pixels per millimetre
   QPointF offset_;    // widget position of the drawing origin
   QPointF press_, last_;

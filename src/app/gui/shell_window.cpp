@@ -27,13 +27,17 @@ using host::ui::ControlKind;
 
 namespace {
 
-QString qs(const std::string& s) { return QString::fromStdString(s); }
+QString qs(const std::string& s) {
+  return QString::fromStdString(s);
+}
 
 Qt::Alignment alignment_of(const std::string& a) {
   if (a == "right") return Qt::AlignRight | Qt::AlignVCenter;
   if (a == "center") return Qt::AlignCenter;
   return Qt::AlignLeft | Qt::AlignVCenter;
 }
+
+void fit_columns(QTableWidget* table);
 
 std::string cell_text(const host::Value& v) {
   if (v.is_nil()) return "";
@@ -42,8 +46,13 @@ std::string cell_text(const host::Value& v) {
 
 }  // namespace
 
+int cell_for(const QFontMetrics& metrics) {
+  return std::max(kCell, (metrics.lineSpacing() + 8 + 4) / 5);
+}
+
+// A real dialog window: title bar, movable, kept above the main window.
 ShellWindow::ShellWindow(const std::string& shell, QWidget* parent)
-    : QWidget(parent, Qt::Tool), shell_(shell) {
+    : QWidget(parent, Qt::Dialog), shell_(shell), cell_(cell_for(fontMetrics())) {
   setObjectName(qs(shell));
   auto* layout = new QVBoxLayout(this);
   layout->setContentsMargins(4, 4, 4, 4);
@@ -153,7 +162,7 @@ QWidget* ShellWindow::make_widget(const Control& c, QWidget* parent) {
       table->setSelectionMode(QAbstractItemView::NoSelection);
       table->setEditTriggers(QAbstractItemView::NoEditTriggers);
       table->verticalHeader()->hide();
-      table->verticalHeader()->setDefaultSectionSize(18);
+      table->verticalHeader()->setDefaultSectionSize(table->fontMetrics().lineSpacing() + 4);
       table->setShowGrid(false);
       connect(table, &QTableWidget::cellClicked, this, [this, name](int row, int) {
         act([&] { host::ui::click_table_row(name, row); });
@@ -184,7 +193,9 @@ void ShellWindow::update_table(QWidget* w, const Control& c) {
     try {
       const std::size_t i = host::ui::column_index(logical, host::Value::string(id));
       columns.push_back(i);
-      headers << qs(i < logical.column_names.size() ? logical.column_names[i] : id);
+      // Blanks around a column name are the module's width hint for a fixed font; the
+      // columns here size to their content.
+      headers << qs(i < logical.column_names.size() ? logical.column_names[i] : id).trimmed();
     } catch (const std::exception&) {
     }
   }
@@ -201,14 +212,47 @@ void ShellWindow::update_table(QWidget* w, const Control& c) {
       if (static_cast<std::size_t>(k) < binding.alignment.size()) {
         item->setTextAlignment(alignment_of(binding.alignment[static_cast<std::size_t>(k)]));
       }
-      if (selected.count(r) != 0) item->setBackground(palette().highlight());
-      else if (binding.row_colors && r % 2 == 1) item->setBackground(palette().alternateBase());
+      if (selected.count(r) != 0)
+        item->setBackground(palette().highlight());
+      else if (binding.row_colors && r % 2 == 1)
+        item->setBackground(palette().alternateBase());
       table->setItem(r, k, item);
     }
   }
-  table->resizeColumnsToContents();
-  if (columns.size() > 0) table->horizontalHeader()->setStretchLastSection(true);
+  fit_columns(table);
 }
+
+namespace {
+
+// Columns as wide as their content; the widest (the name in a file list) takes the rest of
+// the table and reads from the left, so no column hides behind a scroll bar and short
+// columns stay beside the text they belong to.
+void fit_columns(QTableWidget* table) {
+  QHeaderView* header = table->horizontalHeader();
+  header->setStretchLastSection(false);
+  table->resizeColumnsToContents();
+  const int count = table->columnCount();
+  if (count == 0) return;
+  int widest = 0;
+  for (int k = 1; k < count; ++k) {
+    if (header->sectionSize(k) > header->sectionSize(widest)) widest = k;
+  }
+  for (int k = 0; k < count; ++k) {
+    header->setSectionResizeMode(
+        k, k == widest ? QHeaderView::Stretch : QHeaderView::ResizeToContents);
+  }
+  table->setTextElideMode(Qt::ElideMiddle);
+  for (int r = 0; r < table->rowCount(); ++r) {
+    if (QTableWidgetItem* item = table->item(r, widest)) {
+      item->setTextAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    }
+  }
+  if (QTableWidgetItem* h = table->horizontalHeaderItem(widest)) {
+    h->setTextAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+  }
+}
+
+}  // namespace
 
 void ShellWindow::update_widget(QWidget* w, const Control& c) {
   const QString title = qs(c.title);
@@ -219,8 +263,8 @@ void ShellWindow::update_widget(QWidget* w, const Control& c) {
       w->setToolTip(title);
       if (!c.title_color.empty()) {
         // The title colour marks the area, as the host's dialogs show it.
-        w->setStyleSheet(QString("QFrame#%1 { border-top: 2px solid %2; }")
-                             .arg(qs(c.name), qs(c.title_color)));
+        w->setStyleSheet(
+            QString("QFrame#%1 { border-top: 2px solid %2; }").arg(qs(c.name), qs(c.title_color)));
       }
       break;
     case ControlKind::Label:
@@ -250,9 +294,12 @@ void ShellWindow::update_widget(QWidget* w, const Control& c) {
         combo->addItems(entries);
         const QString value = qs(c.value.value_or(""));
         const int i = combo->findText(value);
-        if (i >= 0) combo->setCurrentIndex(i);
-        else if (combo->isEditable()) combo->setEditText(value);
-        else combo->setCurrentIndex(-1);
+        if (i >= 0)
+          combo->setCurrentIndex(i);
+        else if (combo->isEditable())
+          combo->setEditText(value);
+        else
+          combo->setCurrentIndex(-1);
       } else {
         auto* edit = static_cast<QLineEdit*>(w);
         if (edit->text() != qs(c.value.value_or(""))) edit->setText(qs(c.value.value_or("")));
@@ -285,7 +332,8 @@ void ShellWindow::sync() {
   for (const auto& c : controls) {
     auto it = widgets_.find(c.name);
     QWidget* parent = container_for(c);
-    if (it != widgets_.end() && (it->second.kind != c.kind || it->second.widget->parentWidget() != parent)) {
+    if (it != widgets_.end() &&
+        (it->second.kind != c.kind || it->second.widget->parentWidget() != parent)) {
       it->second.widget->hide();
       it->second.widget->deleteLater();
       widgets_.erase(it);
@@ -296,17 +344,21 @@ void ShellWindow::sync() {
     }
     QWidget* w = it->second.widget;
     update_widget(w, c);
-    // Cells of the enclosing grid area (5 x 5 pixels unless it says otherwise).
+    // Cells of the enclosing grid area; a cell size the module gives in pixels of the
+    // common font grows with the font like the default one.
     const auto outer = host::ui::find_control(c.parent);
-    const double cw = outer && outer->cell_width > 0 ? outer->cell_width : kCell;
-    const double ch = outer && outer->cell_height > 0 ? outer->cell_height : kCell;
-    const int margin = outer ? outer->margin * kCell : 0;
-    int width = c.width > 0 ? static_cast<int>(c.width * cw) : c.pixel_width;
-    int height = c.height > 0 ? static_cast<int>(c.height * ch) : c.pixel_height;
-    if (width <= 0) width = w->sizeHint().width();
-    if (height <= 0) height = w->sizeHint().height();
-    w->setGeometry(margin + static_cast<int>(c.x * cw), margin + static_cast<int>(c.y * ch),
-                   width, height);
+    const double unit = static_cast<double>(cell_) / kCell;
+    const double cw = outer && outer->cell_width > 0 ? outer->cell_width * unit : cell_;
+    const double ch = outer && outer->cell_height > 0 ? outer->cell_height * unit : cell_;
+    const int margin = outer ? outer->margin * cell_ : 0;
+    int width =
+        c.width > 0 ? static_cast<int>(c.width * cw) : static_cast<int>(c.pixel_width * unit);
+    int height =
+        c.height > 0 ? static_cast<int>(c.height * ch) : static_cast<int>(c.pixel_height * unit);
+    if (width <= 0) width = natural_size(w, c).width();
+    if (height <= 0) height = natural_size(w, c).height();
+    w->setGeometry(margin + static_cast<int>(c.x * cw), margin + static_cast<int>(c.y * ch), width,
+                   height);
     w->setVisible(c.visible);
   }
   size_containers(controls);
@@ -320,14 +372,48 @@ void ShellWindow::sync() {
   body_->setMinimumSize(right, bottom);
 }
 
-// Areas created without a size take the room their controls need; inner areas first.
+// A control asked larger than its sized area, whose content fits into the area, is narrowed
+// to the area's edge (the module asks a full-width toggle 100 cells wide in an 80-cell grid).
+// One whose content does not fit keeps its size and the area grows instead.
+void ShellWindow::narrow_to_area(const Control& area, const std::vector<Control>& controls,
+                                 bool sized_w, bool sized_h) {
+  QWidget* a = widget_of(area.name);
+  const int margin = area.margin * cell_;
+  const int room_w = a->width() - margin, room_h = a->height() - margin;
+  for (const auto& child : controls) {
+    if (child.parent != area.name) continue;
+    QWidget* w = widget_of(child.name);
+    QRect g = w->geometry();
+    const QSize natural = w->sizeHint();
+    if (sized_w && g.right() + 1 > room_w && g.x() + natural.width() <= room_w)
+      g.setRight(room_w - 1);
+    if (sized_h && g.bottom() + 1 > room_h && g.y() + natural.height() <= room_h)
+      g.setBottom(room_h - 1);
+    w->setGeometry(g);
+  }
+}
+
+// What a control takes when the module leaves its size open: its size hint, except that a
+// text field takes the room of its value (at least a few characters), not Qt's wide default.
+QSize ShellWindow::natural_size(QWidget* w, const Control& c) const {
+  const QSize hint = w->sizeHint();
+  if (c.kind != ControlKind::Text || c.has_range) return hint;
+  const QFontMetrics m = w->fontMetrics();
+  const int text =
+      std::max(m.horizontalAdvance(qs(c.value.value_or(""))), m.horizontalAdvance("00000"));
+  return {text + 2 * cell_ + 4, hint.height()};
+}
+
+// Areas created without a size take the room their controls need, and no area is smaller
+// than its controls, so no control is ever cut off; inner areas first.
 void ShellWindow::size_containers(const std::vector<Control>& controls) {
   for (auto c = controls.rbegin(); c != controls.rend(); ++c) {
     if (c->kind != ControlKind::Area && c->kind != ControlKind::GridArea) continue;
     QWidget* w = widget_of(c->name);
     const bool sized_w = c->width > 0 || c->pixel_width > 0;
     const bool sized_h = c->height > 0 || c->pixel_height > 0;
-    if (sized_w && sized_h) continue;
+    const int margin = c->margin * cell_;
+    narrow_to_area(*c, controls, sized_w, sized_h);
     int right = 0, bottom = 0;
     for (const auto& child : controls) {
       if (child.parent != c->name) continue;
@@ -335,8 +421,8 @@ void ShellWindow::size_containers(const std::vector<Control>& controls) {
       right = std::max(right, g.right() + 1);
       bottom = std::max(bottom, g.bottom() + 1);
     }
-    const int margin = c->margin * kCell;
-    w->resize(sized_w ? w->width() : right + margin, sized_h ? w->height() : bottom + margin);
+    w->resize(sized_w ? std::max(w->width(), right + margin) : right + margin,
+              sized_h ? std::max(w->height(), bottom + margin) : bottom + margin);
   }
 }
 

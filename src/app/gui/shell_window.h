@@ -1,7 +1,10 @@
-// One dialog shell of the control model as a window: every control at its grid position
-// (cells of 5 x 5 pixels), values, titles and visibility kept in step with the model.
+// One dialog shell of the control model as a window: every control at its grid position,
+// values, titles and visibility kept in step with the model. A cell is 5 x 5 pixels at the
+// common dialog font and grows with the font's line height, so the module's proportions
+// hold on any screen.
 #pragma once
 
+#include <QFontMetrics>
 #include <QWidget>
 #include <map>
 #include <string>
@@ -12,6 +15,10 @@ namespace gui {
 
 inline constexpr int kCell = 5;
 
+// The side of a grid cell in pixels for a dialog font: five cells hold one line of text
+// with the frame a line edit draws around it.
+int cell_for(const QFontMetrics& metrics);
+
 class ShellWindow : public QWidget {
   Q_OBJECT
  public:
@@ -21,6 +28,7 @@ class ShellWindow : public QWidget {
   void sync();
   // The widget showing a control, or nullptr.
   QWidget* widget_of(const std::string& control) const;
+  int cell() const { return cell_; }
 
  protected:
   void closeEvent(QCloseEvent* event) override;
@@ -33,7 +41,12 @@ class ShellWindow : public QWidget {
   void after_action();
   void size_containers(const std::vector<host::ui::Control>& controls);
 
+  void narrow_to_area(const host::ui::Control& area, const std::vector<host::ui::Control>& controls,
+                      bool sized_w, bool sized_h);
+  QSize natural_size(QWidget* w, const host::ui::Control& c) const;
+
   std::string shell_;
+  int cell_;
   QWidget* body_;
   struct Entry {
     QWidget* widget;

@@ -7,6 +7,7 @@
 #include "host/api/files.h"
 #include "host/api/settings_ops.h"
 #include "host/api/ui_ops.h"
+#include "host/api/workers.h"
 #include "host/value/format.h"
 #include "host/value/reader.h"
 #include "host/value/value.h"

@@ -17,16 +17,24 @@ namespace host {
 //      kw("width"), 10, kw("height"), 5, kw("indicator"), kw("check"),
 //      kw("pushaction"), Value::function(...), kw("releaseaction"), Value::function(...)});
 // Creating a control that exists replaces it (and keeps its place in its parent).
-void sd_create_dialog_shell(const std::string& name, const List& args);  // :title :bottomline :closeaction
-void sd_append_area(const std::string& name, const List& args);          // :parent :margin :titlecolor
-void sd_append_grid_area(const std::string& name, const List& args);     // :parent :width :height :cellsize (w h)
-void sd_create_label_control(const std::string& name, const List& args); // :parent :title :alignment :x :y :width :height
-void sd_create_text_control(const std::string& name, const List& args);  // :editable :range (list) :autoadd :value ...
-void sd_create_togglebutton_control(const std::string& name, const List& args);  // :indicator :radio/:check :title :pushaction :releaseaction
-void sd_create_pushbutton_control(const std::string& name, const List& args);    // :title :image :alignment :pushaction
+void sd_create_dialog_shell(const std::string& name,
+                            const List& args);                   // :title :bottomline :closeaction
+void sd_append_area(const std::string& name, const List& args);  // :parent :margin :titlecolor
+void sd_append_grid_area(const std::string& name,
+                         const List& args);  // :parent :width :height :cellsize (w h)
+void sd_create_label_control(const std::string& name,
+                             const List& args);  // :parent :title :alignment :x :y :width :height
+void sd_create_text_control(const std::string& name,
+                            const List& args);  // :editable :range (list) :autoadd :value ...
+void sd_create_togglebutton_control(
+    const std::string& name,
+    const List& args);  // :indicator :radio/:check :title :pushaction :releaseaction
+void sd_create_pushbutton_control(const std::string& name,
+                                  const List& args);  // :title :image :alignment :pushaction
 void sd_create_separator_control(const std::string& name, const List& args);
 void sd_create_image(const std::string& name, const List& args);  // :file path
-void sd_show_dialog_shell(const std::string& name, const List& args = {});  // :position (ctl :bottomleft dx dy)
+void sd_show_dialog_shell(const std::string& name,
+                          const List& args = {});  // :position (ctl :bottomleft dx dy)
 void sd_hide_dialog_shell(const std::string& name);
 void sd_show_control(const std::string& name);
 void sd_hide_control(const std::string& name);
@@ -46,7 +54,8 @@ Value sd_get_text_control_value(const std::string& name, bool trim = false);
 void sd_set_text_control_value(const std::string& name, const List& args);  // :text v :seeend b
 
 // --- Logical and display tables ------------------------------------------------------
-// :columns (:x :name ...) :columnnames ("X" ...) :types (:string ...) :units (...) :contents ((row) ...)
+// :columns (:x :name ...) :columnnames ("X" ...) :types (:string ...) :units (...) :contents ((row)
+// ...)
 void sd_create_logical_table(const std::string& name, const List& args);
 // :parent grid :x :y :width :height :logicaltable name :columns (...) :alignment (...)
 // :applyColumn... :selectionmode :single-row :selectionaction fn
@@ -55,7 +64,8 @@ void sd_set_display_table_colors(const std::string& name, const List& args);
 void sd_logical_table_update_display_tables(const std::string& table);
 int sd_get_logical_table_number_of_rows(const std::string& table);
 Value sd_read_logical_table_cell(const std::string& table, int row, const Value& column);
-void sd_write_logical_table_cell(const std::string& table, int row, const Value& column, const Value& value);
+void sd_write_logical_table_cell(const std::string& table, int row, const Value& column,
+                                 const Value& value);
 List sd_read_logical_table_column(const std::string& table, const Value& column);
 // Selected row numbers of a display table (0-based).
 List sd_get_display_table_selection(const std::string& display_table);
@@ -64,9 +74,26 @@ List sd_get_display_table_selection(const std::string& display_table);
 void display(const std::string& line);  // appends a line to the output box
 void sd_display_message(const std::string& text);
 // Progress of long work (file n of m and its name); front ends show it where a person looks.
-void sd_show_progress(int done, int total, const std::string& label);
+// False when the person asked to stop: the caller ends after the work item it has finished.
+// done == total tells the front end that the work is over.
+bool sd_show_progress(int done, int total, const std::string& label);
+// What a plot would put on paper: the page in millimetres (turned as the plot turns it), how
+// the current sheet lands on it, and the printed pens by their style key.
+struct PaperPreview {
+  double width_mm = 0;
+  double height_mm = 0;
+  bool fit = false;
+  double scale = 1;  // paper millimetres per drawing unit, when not fitted
+  bool position_left = false;
+  std::string pen_style;    // "" draws every element as it is drawn
+  std::string description;  // one line for people: paper, size, orientation, scale, pens
+};
+// Shows what am_plot_ex with these arguments would put on paper for the current sheet,
+// without plotting. Throws host::Error for arguments am_plot_ex would refuse.
+void sd_show_plot_preview(const List& plot_args);
 // Returns :yes for the first button, :no for the second.
-Value sd_display_question(const std::string& text, const List& args);  // :push-1 label :push-2 label
+Value sd_display_question(const std::string& text,
+                          const List& args);  // :push-1 label :push-2 label
 // :title t :initialtext s → the edited text (string) or nil when cancelled.
 Value sd_show_general_text_editor(const List& args);
 void sd_hide_general_text_editor();
@@ -114,8 +141,11 @@ void cancel_active_dialog();
 Value dialog_variable_value(const std::string& variable);
 
 // --- Menus and ribbon ------------------------------------------------------------------
-void sd_create_menu(const std::string& name, const List& args);      // :title :contents ((:buttonbox id :title t :buttons (...)) ...)
-void sd_add_menu_button(const std::string& name, const List& args);  // :parent :label :image :mapmenu
+void sd_create_menu(
+    const std::string& name,
+    const List& args);  // :title :contents ((:buttonbox id :title t :buttons (...)) ...)
+void sd_add_menu_button(const std::string& name,
+                        const List& args);  // :parent :label :image :mapmenu
 void sd_fluentui_add_ribbon_tab(const std::string& name, const List& args);
 void sd_fluentui_add_ribbon_group(const std::string& id, const List& args);
 void sd_fluentui_add_ribbon_button(const List& args);

@@ -20,9 +20,15 @@ double radians(double degrees) {
   return degrees * std::numbers::pi / 180.0;
 }
 
+// Collects points in sheet coordinates; points of a group's content pass through the
+// group's placement first.
 class Box {
  public:
-  void add(Vec2 p) {
+  Box() = default;
+  explicit Box(const Transform& m) : m_(m), identity_(m == Transform{}) {}
+
+  void add(Vec2 p) { add_sheet(identity_ ? p : m_.apply(p)); }
+  void add_sheet(Vec2 p) {
     if (!std::isfinite(p.x) || !std::isfinite(p.y)) return;
     if (!any_) {
       lo_ = hi_ = p;
@@ -36,8 +42,12 @@ class Box {
     if (!any_) return std::nullopt;
     return std::pair{lo_, hi_};
   }
+  const Transform& transform() const { return m_; }
+  bool identity() const { return identity_; }
 
  private:
+  Transform m_;
+  bool identity_ = true;
   bool any_ = false;
   Vec2 lo_, hi_;
 };
@@ -46,19 +56,38 @@ Vec2 on_circle(Vec2 c, double r, double degrees) {
   return {c.x + r * std::cos(radians(degrees)), c.y + r * std::sin(radians(degrees))};
 }
 
-// Counter-clockwise arc from `start` to `end` (degrees): its end points and every axis
-// extreme that the sweep passes.
-void add_arc(Box& box, Vec2 c, double r, double start, double end) {
+// Counter-clockwise arc from `start` to `end` (degrees) in sheet coordinates: its end
+// points and every axis extreme that the sweep passes.
+void add_sheet_arc(Box& box, Vec2 c, double r, double start, double end) {
   double sweep = std::fmod(end - start, 360.0);
   if (sweep < 0) sweep += 360.0;
   if (sweep == 0 && end != start) sweep = 360.0;
-  box.add(on_circle(c, r, start));
-  box.add(on_circle(c, r, end));
+  box.add_sheet(on_circle(c, r, start));
+  box.add_sheet(on_circle(c, r, end));
   for (int quadrant = 0; quadrant < 4; ++quadrant) {
     double offset = std::fmod(quadrant * 90.0 - start, 360.0);
     if (offset < 0) offset += 360.0;
-    if (offset <= sweep) box.add(on_circle(c, r, quadrant * 90.0));
+    if (offset <= sweep) box.add_sheet(on_circle(c, r, quadrant * 90.0));
   }
+}
+
+// The same arc in the box's own coordinates. Placements that keep circles round (views
+// are turned and scaled, never stretched) give the exact arc; any other one is sampled.
+void add_arc(Box& box, Vec2 c, double r, double start, double end) {
+  const Transform& m = box.transform();
+  if (box.identity()) return add_sheet_arc(box, c, r, start, end);
+  const double scale = std::hypot(m.a, m.c);
+  const bool round = std::abs(std::hypot(m.b, m.d) - scale) <= 1e-12 * scale &&
+                     std::abs(m.a * m.b + m.c * m.d) <= 1e-12 * scale * scale;
+  if (round && scale > 0) {
+    const double turn = std::atan2(m.c, m.a) * 180.0 / std::numbers::pi;
+    if (m.det() >= 0) return add_sheet_arc(box, m.apply(c), r * scale, start + turn, end + turn);
+    return add_sheet_arc(box, m.apply(c), r * scale, turn - end, turn - start);
+  }
+  double sweep = std::fmod(end - start, 360.0);
+  if (sweep <= 0) sweep += 360.0;
+  constexpr int kSteps = 128;
+  for (int i = 0; i <= kSteps; ++i) box.add(on_circle(c, r, start + sweep * i / kSteps));
 }
 
 // A polyline segment with a bulge (tangent of a quarter of the included angle) is an arc;
@@ -112,11 +141,22 @@ void add_text(Box& box, const Element& e) {
   }
 }
 
+void add_group(Box& box, const Element& e);
+
 void add_element(Box& box, const Element& e) {
   if (e.points.empty()) return;
   switch (e.kind) {
     case ElementKind::Line:
+      for (const auto& p : e.points) box.add(p);
+      break;
     case ElementKind::Rectangle:
+      // all four corners: in a turned view the other two may reach further
+      for (const auto& p : e.points) box.add(p);
+      if (e.points.size() == 2) {
+        box.add({e.points[0].x, e.points[1].y});
+        box.add({e.points[1].x, e.points[0].y});
+      }
+      break;
     case ElementKind::Fill:
     case ElementKind::Point:
     case ElementKind::Mask:
@@ -145,10 +185,41 @@ void add_element(Box& box, const Element& e) {
     case ElementKind::Text:
       add_text(box, e);
       break;
+    case ElementKind::Group:
+      add_group(box, e);
+      break;
   }
 }
 
+// What a group shows: its content where it lies on the sheet, cut to the box around its
+// outline. The outline itself is not drawn.
+void add_group(Box& box, const Element& e) {
+  if (!e.group || e.points.size() < 3) return;
+  Box content(box.transform().after(e.group->placement));
+  for (const auto& child : e.group->content())
+    if (child.kind != ElementKind::Group) add_element(content, child);
+  const auto inner = content.result();
+  if (!inner) return;
+  Box outline(box.transform());
+  for (const auto& p : e.points) outline.add(p);
+  const auto window = outline.result();
+  if (!window) return;
+  const Vec2 lo{std::max(inner->first.x, window->first.x),
+                std::max(inner->first.y, window->first.y)};
+  const Vec2 hi{std::min(inner->second.x, window->second.x),
+                std::min(inner->second.y, window->second.y)};
+  if (lo.x > hi.x || lo.y > hi.y) return;
+  box.add_sheet(lo);
+  box.add_sheet(hi);
+}
+
 }  // namespace
+
+std::optional<std::pair<Vec2, Vec2>> element_extent(const Element& element) {
+  Box box;
+  add_element(box, element);
+  return box.result();
+}
 
 std::optional<std::pair<Vec2, Vec2>> Sheet::extent() const {
   Box box;

@@ -10,8 +10,24 @@ namespace host {
 bool Element::same_content(const Element& o) const {
   return kind == o.kind && stroke == o.stroke && points == o.points && bulges == o.bulges &&
          radius == o.radius && start_angle == o.start_angle && end_angle == o.end_angle &&
-         closed == o.closed && rings == o.rings && source == o.source && text == o.text &&
-         info == o.info && sketch == o.sketch;
+         closed == o.closed && rings == o.rings && source == o.source && text == o.text && info == o.info && sketch == o.sketch &&
+         (group == o.group || (group && o.group && group->same_content(*o.group)));
+}
+
+const std::vector<Element>& Group::content() const {
+  static const std::vector<Element> none;
+  return elements ? *elements : none;
+}
+
+bool Group::same_content(const Group& o) const {
+  if (!(placement == o.placement)) return false;
+  if (elements == o.elements) return true;
+  const auto& a = content();
+  const auto& b = o.content();
+  if (a.size() != b.size()) return false;
+  for (std::size_t i = 0; i < a.size(); ++i)
+    if (!a[i].same_content(b[i])) return false;
+  return true;
 }
 
 Sheet& Drawing::current_sheet() {

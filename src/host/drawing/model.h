@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -28,11 +29,40 @@ struct Stroke {
   bool operator==(const Stroke&) const = default;
 };
 
+// A 2D affine map: x' = a x + b y + e, y' = c x + d y + f.
+struct Transform {
+  double a = 1, b = 0, c = 0, d = 1, e = 0, f = 0;
+  Vec2 apply(Vec2 p) const { return {a * p.x + b * p.y + e, c * p.x + d * p.y + f}; }
+  double det() const { return a * d - b * c; }
+  // First `inner`, then this.
+  Transform after(const Transform& inner) const {
+    return {a * inner.a + b * inner.c,     a * inner.b + b * inner.d,
+            c * inner.a + d * inner.c,     c * inner.b + d * inner.d,
+            a * inner.e + b * inner.f + e, c * inner.e + d * inner.f + f};
+  }
+  bool operator==(const Transform&) const = default;
+};
+
 // Fill: an area in the stroke's colour, bounded by closed rings and filled by the even-odd
 // rule, so that a ring inside another is a hole. Mask: the same in the paper's colour, hiding
 // what was drawn before it. Point: a dot of the pen's size. Image: a raster file shown in a
-// parallelogram.
-enum class ElementKind { Line, Polyline, Rectangle, Circle, Arc, Text, Fill, Point, Mask, Image };
+// parallelogram. Group: other elements seen through a window (a view of the model space in a
+// paper-space viewport); see Group below.
+enum class ElementKind {
+  Line,
+  Polyline,
+  Rectangle,
+  Circle,
+  Arc,
+  Text,
+  Fill,
+  Point,
+  Mask,
+  Image,
+  Group
+};
+
+struct Group;
 
 struct TextProps {
   std::vector<std::string> lines;  // content, one entry per line
@@ -53,6 +83,7 @@ struct Element {
   Stroke stroke;
   // Line: 2 points. Polyline: its vertices (bulges[i] belongs to the segment from point i).
   // Rectangle: 2 opposite corners. Circle/Arc: centre. Text: insertion point. Point: itself.
+  // Group: the corners of its clipping outline (a polygon of at least 3 corners) on the sheet.
   std::vector<Vec2> points;
   std::vector<double> bulges;
   double radius = 0;
@@ -65,12 +96,25 @@ struct Element {
   // left, lower right and upper left.
   std::string source;
   TextProps text;
+  // Group: what it shows and where; shared (and never changed) between copies.
+  std::shared_ptr<const Group> group;
   // INFO attributes, last added first.
   std::vector<std::string> info;
   // Name of the sketch (named group) the element belongs to; "" for the sheet itself.
   std::string sketch;
 
   bool same_content(const Element& o) const;  // everything but the id
+};
+
+// The content of a group element: its elements, mapped onto the sheet by `placement` and
+// clipped to the group's outline. Several views of the same model space share `elements`.
+// Groups do not nest.
+struct Group {
+  Transform placement;
+  std::shared_ptr<const std::vector<Element>> elements;
+
+  const std::vector<Element>& content() const;
+  bool same_content(const Group& o) const;
 };
 
 struct Sheet {
@@ -100,6 +144,10 @@ struct Drawing {
   Sheet* find_sheet(const std::string& name);
   Sheet* find_sheet_by_id(std::uint64_t id);
 };
+
+// Lower-left and upper-right corners of what one element draws on the sheet; nullopt when
+// it draws nothing.
+std::optional<std::pair<Vec2, Vec2>> element_extent(const Element& element);
 
 // Fresh ids for drawings, sheets and elements.
 std::uint64_t next_id();

@@ -8,8 +8,10 @@
 #include <cstring>
 #include <filesystem>
 
-#include "host/value/error.h"
 #include "host/api/files.h"
+#include "host/value/error.h"
+#include "host/workers/report.h"
+#include "host/workers/staging.h"
 
 namespace fs = std::filesystem;
 
@@ -34,29 +36,38 @@ bool write_all(int fd, const std::string& content) {
   return true;
 }
 
-// A replaced file keeps its permissions; a new one gets what the umask allows.
+// A replaced file keeps its permissions; a new one (or one replacing a link) gets what the
+// umask allows.
 mode_t mode_for(const std::string& path) {
   struct stat st;
-  if (::stat(path.c_str(), &st) == 0) return st.st_mode & 07777;
+  if (::lstat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode)) return st.st_mode & 07777;
   const mode_t mask = ::umask(0);
   ::umask(mask);
   return 0666 & ~mask;
 }
 
-// Writing through a symbolic link replaces the file it points to, not the link.
-std::string resolve_target(const std::string& path) {
-  std::error_code ec;
-  if (!fs::is_symlink(path, ec)) return path;
-  auto target = fs::weakly_canonical(path, ec);
-  return ec ? path : target.string();
+// The temporary file lies beside the target (a rename works only within one file system),
+// hidden, and with a name short enough for the file system even when the target's name
+// uses all of it.
+std::string temp_pattern(const std::string& path) {
+  const fs::path p(path);
+  std::string base = p.filename().string().substr(0, 128);
+  return (p.parent_path() / ("." + base + ".tmp-XXXXXX")).string();
 }
 
 }  // namespace
 
 void write_file_atomically(const std::string& path, const std::string& content) {
   if (path.empty()) throw Error("Cannot write a file without a name");
-  const std::string target = resolve_target(path);
-  std::string temp = target + ".tmp-XXXXXX";
+  // A worker of a directory run leaves its outputs to the parent, which commits them in list order.
+  if (workers::stage_write(path, content)) {
+    workers::report::note_output(path, content.size());
+    return;
+  }
+  // A symbolic link at the name is replaced by the new file: the file it pointed to, which
+  // may lie anywhere and belong to anyone, stays untouched.
+  const std::string& target = path;
+  std::string temp = temp_pattern(target);
   const int fd = ::mkstemp(temp.data());
   if (fd < 0) throw Error("Cannot write " + path + ": " + reason());
   const bool ok = ::fchmod(fd, mode_for(target)) == 0 && write_all(fd, content) && ::fsync(fd) == 0;
@@ -70,11 +81,47 @@ void write_file_atomically(const std::string& path, const std::string& content) 
     ::unlink(temp.c_str());
     throw Error("Cannot write " + path + ": " + rename_why);
   }
+  workers::report::note_output(path, content.size());
   // The directory is not synced after the rename: the guarantee is that the target is
   // either the old file or the new one, complete, and the rename gives that already. The
   // file's own fsync before the rename stays, because without it a power loss could leave
   // the new name pointing at data that never reached the disk; a directory sync would only
   // make the new name itself survive a power loss, and costs a disk flush per file written.
+}
+
+void commit_staged_file(const std::string& staged, const std::string& path) {
+  // A symbolic link at the name is replaced, its target left alone.
+  const std::string& target = path;
+  if (::chmod(staged.c_str(), mode_for(target)) != 0 ||
+      ::rename(staged.c_str(), target.c_str()) != 0)
+    throw Error("Cannot write " + path + ": " + reason());
+}
+
+bool keep_backup_copy(const std::string& path, const std::string& backup) {
+  // A worker of a directory run leaves the backup to the parent, in list order.
+  if (auto staged = workers::stage_backup(path, backup)) return *staged;
+  struct stat st;
+  if (::lstat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return false;
+  // A second name for the same file: no space needed, nothing copied, and the atomic
+  // replacement of `path` that usually follows leaves the backup holding the old content.
+  std::string temp = temp_pattern(backup);
+  const int fd = ::mkstemp(temp.data());
+  if (fd < 0) throw Error("Cannot keep " + path + " as " + backup + ": " + reason());
+  ::close(fd);
+  ::unlink(temp.c_str());
+  if (::link(path.c_str(), temp.c_str()) == 0) {
+    if (::rename(temp.c_str(), backup.c_str()) == 0) return true;
+    const std::string why = reason();
+    ::unlink(temp.c_str());
+    throw Error("Cannot keep " + path + " as " + backup + ": " + why);
+  }
+  // File systems without hard links get a copy.
+  try {
+    write_file_atomically(backup, read_file(path));
+  } catch (const Error& e) {
+    throw Error("Cannot keep " + path + " as " + backup + ": " + e.what());
+  }
+  return true;
 }
 
 std::string read_file(const std::string& path) {

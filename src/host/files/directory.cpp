@@ -2,6 +2,7 @@
 #include <pwd.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <system_error>
@@ -69,6 +70,10 @@ List sd_directory_list(const std::string& dir, const std::string& pattern) {
     if (sd_string_match_pattern_p(pattern, name)) result.push_back(Value::string(prefix + name));
   }
   if (ec) throw Error("Cannot list directory " + dir + ": " + ec.message());
+  // In name order, not the file system's: a run over the same directory then takes its files
+  // in the same order on every machine, which the parts of a sharded run rely on.
+  std::sort(result.begin(), result.end(),
+            [](const Value& a, const Value& b) { return a.as_string() < b.as_string(); });
   return result;
 }
 

@@ -6,6 +6,7 @@
 
 #include "host/value/error.h"
 #include "host/api/files.h"
+#include "host/workers/staging.h"
 
 namespace fs = std::filesystem;
 
@@ -35,18 +36,25 @@ bool sd_directory_p(const std::string& path) {
 }
 
 Value sd_move_file(const std::string& from, const std::string& to) {
+  if (auto staged = workers::stage_move(from, to)) return *staged ? Value::t() : Value();
   std::error_code ec;
   if (!fs::exists(fs::symlink_status(from, ec))) return {};
   fs::rename(from, to, ec);
   if (!ec) return Value::t();
-  // Across file systems a rename cannot work: copy, then remove the source.
-  if (ec != std::errc::cross_device_link) return {};
-  if (!fs::copy_file(from, to, fs::copy_options::overwrite_existing, ec) || ec) return {};
+  // Across file systems a rename cannot work: copy (atomically, so that an interrupted move
+  // never leaves half a file at `to`), then remove the source.
+  if (ec != std::errc::cross_device_link || !fs::is_regular_file(from, ec)) return {};
+  try {
+    write_file_atomically(to, read_file(from));
+  } catch (const Error&) {
+    return {};
+  }
   fs::remove(from, ec);
   return ec ? Value() : Value::t();
 }
 
 Value sd_delete_file(const std::string& path) {
+  if (auto staged = workers::stage_delete(path)) return *staged ? Value::t() : Value();
   std::error_code ec;
   const auto status = fs::symlink_status(path, ec);
   if (ec || !fs::exists(status) || fs::is_directory(status)) return {};

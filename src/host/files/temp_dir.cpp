@@ -62,6 +62,15 @@ std::string sd_inq_temp_dir() {
   return state.path;
 }
 
+void forget_temp_dir() {
+  temp_dir_state() = TempDir{};
+}
+
+void remove_own_temp_dir() {
+  remove_temp_dir_at_exit();
+  temp_dir_state() = TempDir{};
+}
+
 std::string sd_gen_unique_filename(const std::string& directory) {
   static std::atomic<unsigned> counter{0};
   static std::mt19937_64 random{std::random_device{}()};

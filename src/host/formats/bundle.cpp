@@ -11,12 +11,36 @@
 
 #include "host/api/error.h"
 #include "host/api/files.h"
+#include "host/files/shared_library.h"
 #include "host/formats/dxf.h"
 #include "host/formats/mi.h"
 
 namespace host {
 
 namespace {
+
+// The functions of libarchive this file calls, from the library opened on first use.
+// clang-format off
+#define TAVRIN_ARCHIVE_FUNCTIONS(X)                                                        \
+  X(archive_entry_filetype) X(archive_entry_pathname) X(archive_error_string)              \
+  X(archive_read_data) X(archive_read_free) X(archive_read_new) X(archive_read_next_header) \
+  X(archive_read_open_filename) X(archive_read_support_format_zip)
+// clang-format on
+
+struct ArchiveApi {
+  TAVRIN_ARCHIVE_FUNCTIONS(TAVRIN_LIBRARY_MEMBER)
+};
+
+const ArchiveApi& libarchive() {
+  static const ArchiveApi loaded = [] {
+    const char* soname = "libarchive.so.13";
+    void* lib = open_library(soname, "bundles");
+    ArchiveApi api;
+    TAVRIN_ARCHIVE_FUNCTIONS(TAVRIN_LIBRARY_LOAD)
+    return api;
+  }();
+  return loaded;
+}
 
 // Members larger than this are refused rather than filling the temporary directory.
 constexpr std::int64_t kMaxMemberSize = std::int64_t{1} << 30;
@@ -39,14 +63,19 @@ bool is_drawing_name(const std::string& name) {
   return ext == ".mi" || ext == ".dxf";
 }
 
+// libarchive may have no text for an error (a damaged header of some kinds): never null.
+std::string why(archive* a) {
+  const char* text = libarchive().archive_error_string(a);
+  return text ? text : "unknown damage";
+}
+
 std::string read_member(archive* a, const std::string& bundle, const std::string& member) {
   std::string content;
   char buffer[1 << 16];
   for (;;) {
-    const la_ssize_t n = archive_read_data(a, buffer, sizeof buffer);
+    const la_ssize_t n = libarchive().archive_read_data(a, buffer, sizeof buffer);
     if (n < 0)
-      throw Error("Cannot load " + bundle + ": member " + member + " is damaged (" +
-                  archive_error_string(a) + ")");
+      throw Error("Cannot load " + bundle + ": member " + member + " is damaged (" + why(a) + ")");
     if (n == 0) return content;
     if (static_cast<std::int64_t>(content.size()) + n > kMaxMemberSize)
       throw Error("Cannot load " + bundle + ": member " + member + " is too large");
@@ -82,21 +111,19 @@ Drawing read_member_drawing(const std::string& bundle, const std::string& member
 }  // namespace
 
 Drawing read_bundle_file(const std::string& path) {
-  ArchivePtr a(archive_read_new(), archive_read_free);
+  ArchivePtr a(libarchive().archive_read_new(), libarchive().archive_read_free);
   if (!a) throw Error("Cannot load " + path + ": out of memory");
-  archive_read_support_format_zip(a.get());
-  if (archive_read_open_filename(a.get(), path.c_str(), 1 << 16) != ARCHIVE_OK)
-    throw Error("Cannot load " + path + ": not a readable bundle (" +
-                archive_error_string(a.get()) + ")");
+  libarchive().archive_read_support_format_zip(a.get());
+  if (libarchive().archive_read_open_filename(a.get(), path.c_str(), 1 << 16) != ARCHIVE_OK)
+    throw Error("Cannot load " + path + ": not a readable bundle (" + why(a.get()) + ")");
   archive_entry* entry = nullptr;
   for (;;) {
-    const int status = archive_read_next_header(a.get(), &entry);
+    const int status = libarchive().archive_read_next_header(a.get(), &entry);
     if (status == ARCHIVE_EOF) break;
     if (status != ARCHIVE_OK && status != ARCHIVE_WARN)
-      throw Error("Cannot load " + path + ": not a readable bundle (" +
-                  archive_error_string(a.get()) + ")");
-    if (archive_entry_filetype(entry) != AE_IFREG) continue;
-    const std::string member = base_name(archive_entry_pathname(entry));
+      throw Error("Cannot load " + path + ": not a readable bundle (" + why(a.get()) + ")");
+    if (libarchive().archive_entry_filetype(entry) != AE_IFREG) continue;
+    const std::string member = base_name(libarchive().archive_entry_pathname(entry));
     if (!is_drawing_name(member)) continue;
     return read_member_drawing(path, member, read_member(a.get(), path, member));
   }

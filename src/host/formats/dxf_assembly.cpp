@@ -60,11 +60,63 @@ void Assembly::add(BlockRef ref, bool paper) {
   }
 }
 
-std::vector<Element> Assembly::finish(const std::string& path) {
-  for (auto& [ref, paper] : deferred_) explode(ref, root_, out(paper));
+void Assembly::complete(const std::string& path) {
+  auto deferred = std::move(deferred_);
+  deferred_.clear();
+  for (auto& [ref, paper] : deferred) explode(ref, root_, out(paper));
   if (too_many_)
     throw Error(path + ": the DXF file asks for more than " + std::to_string(kMaxElements) +
                 " elements (nested block references?)");
+  if (too_deep_)
+    throw Error(path + ": the DXF file nests block references more than " +
+                std::to_string(kMaxNesting) + " deep");
+}
+
+std::vector<Element> Assembly::take_model() {
+  return std::move(model_);
+}
+
+std::vector<Element> Assembly::take_paper() {
+  return std::move(paper_);
+}
+
+std::vector<Element> Assembly::expand(const std::string& name) {
+  std::vector<Element> content;
+  auto it = blocks_.find(name);
+  if (it == blocks_.end()) return content;
+  BlockRef ref;
+  ref.name = name;
+  ref.stroke.layer = "0";
+  ref.insertion = it->second.base;
+  explode(ref, root_, content);
+  return content;
+}
+
+std::uint32_t Assembly::chain(std::uint32_t outer, const std::string& layer) {
+  // runs of elements on one layer are the rule: the last answer first
+  if (outer == last_chain_outer_ && layer == last_chain_layer_ && last_chain_ != 0)
+    return last_chain_;
+  auto key = std::pair{outer, upper(layer)};
+  auto [it, added] = chain_ids_.try_emplace(key, static_cast<std::uint32_t>(chains_.size()));
+  if (added) chains_.push_back({outer, key.second});
+  last_chain_outer_ = outer;
+  last_chain_layer_ = layer;
+  last_chain_ = it->second;
+  return it->second;
+}
+
+std::vector<bool> Assembly::model_on_layers(const std::set<std::string>& frozen) const {
+  // a chain's outer link is always interned before it
+  std::vector<bool> on(chains_.size(), false);
+  for (std::size_t i = 1; i < chains_.size(); ++i)
+    on[i] = on[chains_[i].outer] || frozen.count(chains_[i].layer) > 0;
+  std::vector<bool> result(model_layers_.size(), false);
+  for (std::size_t i = 0; i < model_layers_.size(); ++i) result[i] = on[model_layers_[i]];
+  return result;
+}
+
+std::vector<Element> Assembly::finish(const std::string& path) {
+  complete(path);
   from_paper_ = model_.empty();
   std::vector<Element> content = from_paper_ ? std::move(paper_) : std::move(model_);
   // the room reserved from the file size is not kept when blocks held most of the file
@@ -114,12 +166,20 @@ void Assembly::emit(Piece piece, const Context& ctx, std::vector<Element>& targe
   e.stroke = *stroke;
   transform_element(e, ctx.placement);
   e.id = next_id();
+  if (&target == &model_ && model_layers_.size() == model_.size()) {
+    const std::string& layer =
+        piece.stroke.layer == "0" && ctx.depth > 0 ? ctx.layer0 : piece.stroke.layer;
+    model_layers_.push_back(chain(ctx.layers, layer));
+  }
   target.push_back(std::move(e));
 }
 
 void Assembly::explode(const BlockRef& ref, const Context& parent, std::vector<Element>& target) {
   auto it = blocks_.find(ref.name);
-  if (it == blocks_.end() || parent.depth >= kMaxNesting || active_.count(ref.name)) return;
+  if (it == blocks_.end() || active_.count(ref.name)) return;
+  // deeper nesting is no drawing anybody made: refused rather than plotted in part
+  if (parent.depth >= kMaxNesting) too_deep_ = true;
+  if (too_deep_) return;
   // empty blocks referencing each other many times over would otherwise take forever
   if (++expansions_ > kMaxReferences) too_many_ = true;
   if (too_many_) return;
@@ -129,6 +189,7 @@ void Assembly::explode(const BlockRef& ref, const Context& parent, std::vector<E
   ctx.byblock = *stroke;
   ctx.layer0 = ref.stroke.layer == "0" && parent.depth > 0 ? parent.layer0 : ref.stroke.layer;
   ctx.depth = parent.depth + 1;
+  if (&target == &model_) ctx.layers = chain(parent.layers, ctx.layer0);
   const Block& block = it->second;
   active_.insert(ref.name);
   int copies = 0;

@@ -2,6 +2,7 @@
 // block references exploded into the drawing.
 #pragma once
 
+#include <cstdint>
 #include <map>
 #include <optional>
 #include <set>
@@ -53,11 +54,27 @@ class Assembly {
   void add(Element element, RawStroke stroke, bool paper);
   void add(BlockRef ref, bool paper);
 
-  // The model space, or the paper space when the model space is empty. Throws host::Error
-  // naming the file when the references ask for an absurd amount of content.
+  // Places the references to blocks defined after them. Throws host::Error naming the file
+  // when the references ask for an absurd amount of content.
+  void complete(const std::string& path);
+  // The model space, or the paper space when the model space is empty (after complete()).
   std::vector<Element> finish(const std::string& path);
   // After finish: whether the content came from paper space.
   bool from_paper() const { return from_paper_; }
+
+  // -- paper-space layouts (after complete())
+  std::vector<Element> take_model();
+  std::vector<Element> take_paper();
+  bool paper_empty() const { return paper_.empty(); }
+  bool has_block(const std::string& name) const { return blocks_.count(name) > 0; }
+  // The content of a block (a layout's own block) as it is defined, at its base point.
+  std::vector<Element> expand(const std::string& name);
+  // For each model-space element: whether it hangs on one of the `frozen` layers (upper
+  // case), itself or through a reference that placed it. Elements past the end of the
+  // answer hang on none.
+  std::vector<bool> model_on_layers(const std::set<std::string>& frozen) const;
+  // An entity's stroke in paper space; nullopt when its layer is off or frozen.
+  std::optional<Stroke> paper_stroke(const RawStroke& raw) { return resolve(raw, root_); }
 
  private:
   struct Piece {
@@ -76,7 +93,14 @@ class Assembly {
     Stroke byblock;
     std::string layer0;
     int depth = 0;
+    std::uint32_t layers = 0;  // the layers of the references that placed the content
   };
+  // The layers an element hangs on, as a chain: its own, then its references' outwards.
+  struct LayerChain {
+    std::uint32_t outer;
+    std::string layer;  // upper case
+  };
+  std::uint32_t chain(std::uint32_t outer, const std::string& layer);
 
   const LayerProps& layer(const std::string& name);
   std::optional<Stroke> resolve(const RawStroke& raw, const Context& ctx);
@@ -92,10 +116,16 @@ class Assembly {
   std::set<std::string> active_;
   std::vector<std::pair<BlockRef, bool>> deferred_;
   std::vector<Element> model_;
+  std::vector<std::uint32_t> model_layers_;  // LayerChain per model element
+  std::vector<LayerChain> chains_{{0, ""}};
+  std::map<std::pair<std::uint32_t, std::string>, std::uint32_t> chain_ids_;
+  std::uint32_t last_chain_outer_ = 0, last_chain_ = 0;
+  std::string last_chain_layer_;
   std::vector<Element> paper_;
   Context root_;
   std::size_t expansions_ = 0;
   bool too_many_ = false;
+  bool too_deep_ = false;
   bool from_paper_ = false;
 };
 

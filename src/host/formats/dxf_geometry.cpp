@@ -307,6 +307,15 @@ void transform_element(Element& e, const Affine& m) {
     case ElementKind::Text:
       transform_text(e, m);
       break;
+    case ElementKind::Group: {
+      // the outline moves; the content stays and is placed further
+      for (auto& p : e.points) p = m.apply(p);
+      if (!e.group) break;
+      auto group = std::make_shared<Group>(*e.group);
+      group->placement = Transform{m.a, m.b, m.c, m.d, m.e, m.f}.after(group->placement);
+      e.group = std::move(group);
+      break;
+    }
   }
 }
 

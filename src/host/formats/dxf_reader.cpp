@@ -23,6 +23,7 @@
 #include "host/formats/dxf_entities.h"
 #include "host/formats/dxf_geometry.h"
 #include "host/formats/dxf_kept.h"
+#include "host/formats/dxf_layouts.h"
 #include "host/formats/dxf_names.h"
 #include "host/formats/dxf_raw.h"
 #include "host/formats/dxf_scan.h"
@@ -49,6 +50,7 @@ class Importer : public DL_CreationAdapter {
   // -- raw groups, in file order, before dxflib handles them
   void processCodeValuePair(unsigned int code, const std::string& value) override {
     raw_.take(code, value);
+    layouts_.take(code, value);
     // an entity whose groups were kept is complete when the next one begins, before dxflib
     // reports anything about that one
     if (code == 0 && !raw_.flushed().groups.empty()) {
@@ -368,28 +370,56 @@ class Importer : public DL_CreationAdapter {
   Drawing finish() {
     finish_polyline();
     finish_spline();
-    std::vector<Element> elements = assembly_.finish(path_);
-    if (has_construction_) place_construction_lines(elements);
-    find_pictures(elements);
-    draw_point_symbols(elements);
+    assembly_.complete(path_);
+    // what the kept entities leave to the end: construction lines reach the other content,
+    // pictures are looked up, points get the drawing's point symbol
+    auto complete = [this](std::vector<Element>& elements) {
+      if (has_construction_) place_construction_lines(elements);
+      find_pictures(elements);
+      draw_point_symbols(elements);
+    };
     Drawing drawing;
-    // Model space in its drawing units becomes millimetres, so that scale 1 is true size.
-    std::string unit;
-    if (auto mm = dxf::insunits_to_mm(insunits_, &unit);
-        mm && *mm != 1 && !assembly_.from_paper()) {
-      const Affine scale = Affine::scaling(*mm, *mm);
-      for (Element& e : elements) dxf::transform_element(e, scale);
-      drawing.notes.push_back(path_ + ": drawing units are " + unit + "; scaled to millimetres");
-    }
     drawing.id = next_id();
     drawing.number =
         number_ && !number_->empty() ? *number_ : std::filesystem::path(path_).stem().string();
-    Sheet sheet;
-    sheet.id = next_id();
-    sheet.name = "1";
-    sheet.unique_name = "1";
-    sheet.elements = std::move(elements);
-    drawing.sheets.push_back(std::move(sheet));
+    // the paper-space layouts that hold content are the sheets; else the model space is
+    auto layouts = dxf::layout_sheets(layouts_, assembly_, [this](const std::string& name) {
+      return dxf::decode_unicode_escapes(decoder_.to_utf8(name));
+    });
+    std::string unit;
+    if (layouts.empty()) {
+      std::vector<Element> elements = assembly_.finish(path_);
+      complete(elements);
+      // Model space in its drawing units becomes millimetres, so that scale 1 is true size.
+      if (auto mm = dxf::insunits_to_mm(insunits_, &unit);
+          mm && *mm != 1 && !assembly_.from_paper()) {
+        const Affine scale = Affine::scaling(*mm, *mm);
+        for (Element& e : elements) dxf::transform_element(e, scale);
+        drawing.notes.push_back(path_ + ": drawing units are " + unit + "; scaled to millimetres");
+      }
+      layouts.push_back({"1", std::move(elements)});
+    } else {
+      for (auto& layout : layouts) complete(layout.elements);
+    }
+    // a layout's paper in inches (or plotted at another scale) becomes millimetres too
+    bool scaled = false;
+    for (auto& layout : layouts) {
+      if (layout.mm_per_unit == 1) continue;
+      const Affine scale = Affine::scaling(layout.mm_per_unit, layout.mm_per_unit);
+      for (Element& e : layout.elements) dxf::transform_element(e, scale);
+      if (!scaled)
+        drawing.notes.push_back(path_ + ": paper units are " + layout.units +
+                                "; scaled to millimetres");
+      scaled = true;
+    }
+    for (auto& layout : layouts) {
+      Sheet sheet;
+      sheet.id = next_id();
+      sheet.name = std::move(layout.name);
+      sheet.unique_name = std::to_string(drawing.sheets.size() + 1);
+      sheet.elements = std::move(layout.elements);
+      drawing.sheets.push_back(std::move(sheet));
+    }
     if (solid_models_ > 0)
       drawing.notes.push_back(path_ + ": " + std::to_string(solid_models_) +
                               (solid_models_ == 1 ? " solid model" : " solid models") +
@@ -696,6 +726,7 @@ class Importer : public DL_CreationAdapter {
   dxf::RawCapture raw_;
   dxf::TextDecoder decoder_;
   dxf::Assembly assembly_;
+  dxf::LayoutScan layouts_;
   std::optional<Element> polyline_;
   std::optional<Spline> spline_;
   RawStroke polyline_stroke_;

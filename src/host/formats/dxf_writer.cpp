@@ -13,6 +13,7 @@
 #include "host/api/error.h"
 #include "host/api/files.h"
 #include "host/formats/dxf.h"
+#include "host/formats/dxf_clip.h"
 #include "host/formats/dxf_names.h"
 #include "host/formats/dxf_style.h"
 #include "host/formats/dxf_text.h"
@@ -113,9 +114,18 @@ class SheetWriter {
   // Every line type an element uses is declared, with its dash pattern.
   void linetypes(const Sheet& sheet) {
     std::map<std::string, dxf::LinetypeDef> used;
-    for (const Element& e : sheet.elements) {
+    auto use = [&used](const Element& e) {
       dxf::LinetypeDef def = dxf::dxf_linetype(e.stroke.linetype);
       if (def.name != "CONTINUOUS" && !used.count(def.name)) used.emplace(def.name, def);
+    };
+    const std::vector<Element>* seen = nullptr;
+    for (const Element& e : sheet.elements) {
+      if (e.kind != ElementKind::Group) {
+        use(e);
+      } else if (e.group && e.group->elements.get() != seen) {
+        seen = e.group->elements.get();
+        for (const Element& child : e.group->content()) use(child);
+      }
     }
     dw_.tableLinetypes(static_cast<int>(3 + used.size()));
     for (const char* name : {"BYBLOCK", "BYLAYER", "CONTINUOUS"})
@@ -160,6 +170,11 @@ class SheetWriter {
 
   void element(const Element& e) {
     if (e.points.empty()) return;
+    if (e.kind == ElementKind::Group) {
+      // a view is written as what it shows: its content placed and cut to its outline
+      for (const Element& piece : dxf::clipped_view(e)) element(piece);
+      return;
+    }
     const DL_Attributes attr = attributes(e.stroke);
     const auto& p = e.points;
     switch (e.kind) {
@@ -205,6 +220,8 @@ class SheetWriter {
         hatch(e, white);
         break;
       }
+      case ElementKind::Group:
+        break;
     }
     info(e.info);
   }

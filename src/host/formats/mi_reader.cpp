@@ -1,8 +1,10 @@
 // Reading .mi text into a drawing. The reader walks the text once, line by line, without
 // copying lines; any fault ends the read with "<file>:<line>: <what>" and no drawing.
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstring>
+#include <memory>
 
 #include "host/api/error.h"
 #include "host/api/files.h"
@@ -38,6 +40,7 @@ class MiReader {
     while (next_line()) {
       if (ended) fail("text after \"end\"");
       const std::string_view word = this->word("a line kind");
+      if (word == "end" || word == "sheet") close_group_early();
       if (word == "end") {
         expect_line_end();
         ended = true;
@@ -47,6 +50,7 @@ class MiReader {
         read_element(word);
       }
     }
+    close_group_early();
     if (!ended) fail("the file ends without \"end\" (truncated)");
     if (drawing_.sheets.empty()) fail_at(drawing_line, "the drawing has no sheet");
     if (drawing_.current >= drawing_.sheets.size())
@@ -205,9 +209,10 @@ class MiReader {
       fail("not a tavrin drawing file (the header \"tavrin-mi\" is missing)");
     const long long version = integer("version", 0, 1'000'000);
     expect_line_end();
-    if (version != mi::kVersion)
-      fail("unsupported version " + std::to_string(version) + " (this host reads version " +
-           std::to_string(mi::kVersion) + ")");
+    if (version < mi::kOldestVersion || version > mi::kVersion)
+      fail("unsupported version " + std::to_string(version) + " (this host reads versions " +
+           std::to_string(mi::kOldestVersion) + " to " + std::to_string(mi::kVersion) + ")");
+    version_ = static_cast<int>(version);
   }
 
   void read_drawing_line() {
@@ -224,7 +229,15 @@ class MiReader {
     expect_line_end();
   }
 
+  // A group whose content records have not all come yet when the sheet or file ends.
+  void close_group_early() {
+    if (group_left_ > 0)
+      fail_at(group_line_, "the group lacks " + std::to_string(group_left_) + " of its " +
+                               std::to_string(group_total_) + " content records");
+  }
+
   void read_sheet() {
+    last_content_.reset();
     Sheet sheet;
     sheet.id = next_id();
     text(sheet.name, "the sheet name");
@@ -246,6 +259,8 @@ class MiReader {
   std::size_t lines_of_sheet() const {
     std::size_t n = 0;
     for (const char* p = p_; p < end_; ++n) {
+      // indented lines are the content of a group, which gets room of its own
+      if (p < end_ && (*p == ' ' || *p == '\t')) --n;
       while (p < end_ && (*p == ' ' || *p == '\t')) ++p;
       if (end_ - p >= 5 && (std::memcmp(p, "sheet", 5) == 0 || std::memcmp(p, "end", 3) == 0))
         break;
@@ -259,7 +274,12 @@ class MiReader {
     ElementKind kind;
     if (!mi::kind_from_word(word, kind)) fail("unknown line kind \"" + shown(word) + "\"");
     if (drawing_.sheets.empty()) fail("an element before the first sheet");
-    Element& e = drawing_.sheets.back().elements.emplace_back();
+    if (mi::kind_since(kind) > version_)
+      fail("a " + std::string(word) + " in a version " + std::to_string(version_) + " file");
+    const bool in_group = group_left_ > 0;
+    if (in_group && kind == ElementKind::Group) fail("a group inside a group");
+    Element& e = (in_group ? *content_ : drawing_.sheets.back().elements).emplace_back();
+    if (in_group) --group_left_;
     e.id = next_id();
     e.kind = kind;
     e.stroke.color = {number("red"), number("green"), number("blue")};
@@ -317,6 +337,9 @@ class MiReader {
       case ElementKind::Image:
         text(e.source, "the image file");
         break;
+      case ElementKind::Group:
+        read_group_fields(e);
+        break;
       case ElementKind::Line:
       case ElementKind::Rectangle:
       case ElementKind::Point:
@@ -324,11 +347,43 @@ class MiReader {
     }
   }
 
+  // Placement, then the count of the content records that follow, or "=" for the content
+  // of the sheet's previous group.
+  void read_group_fields(Element& e) {
+    auto group = std::make_shared<Group>();
+    Transform& m = group->placement;
+    m = {number("placement a"), number("placement b"), number("placement c"),
+         number("placement d"), number("placement e"), number("placement f")};
+    need("the content count");
+    if (*cur_ == '=') {
+      ++cur_;
+      token_done("\"=\"");
+      if (!last_content_) fail("\"=\" for the content of a group, but no group before it");
+      group->elements = last_content_;
+    } else {
+      content_ = std::make_shared<std::vector<Element>>();
+      group_left_ = static_cast<std::size_t>(integer("content count", 0, 100'000'000));
+      group_line_ = line_;
+      group_total_ = group_left_;
+      content_->reserve(std::min<std::size_t>(group_left_, 1'000'000));
+      group->elements = content_;
+      last_content_ = content_;
+    }
+    e.group = std::move(group);
+  }
+
   const char* p_;
   const char* end_;
   const char* cur_ = nullptr;
   const char* lend_ = nullptr;
   std::size_t line_ = 0;
+  int version_ = mi::kVersion;
+  // The content of the group being read, the records it still expects, where it began;
+  // and the content of the sheet's last group, for "=".
+  std::shared_ptr<std::vector<Element>> content_;
+  std::size_t group_left_ = 0;
+  std::size_t group_line_ = 0, group_total_ = 0;
+  std::shared_ptr<const std::vector<Element>> last_content_;
   const std::string& source_;
   Drawing drawing_;
 };

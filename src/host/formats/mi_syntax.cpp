@@ -10,18 +10,44 @@
 namespace host::mi {
 
 namespace {
-constexpr std::string_view kKindWords[] = {"line", "polyline", "rectangle", "circle", "arc",
-                                           "text", "fill",     "point",     "mask",   "image"};
+struct KindSpelling {
+  ElementKind kind;
+  std::string_view word;
+  int since;  // format version
+};
+constexpr KindSpelling kKinds[] = {
+    {ElementKind::Line, "line", 1},
+    {ElementKind::Polyline, "polyline", 1},
+    {ElementKind::Rectangle, "rectangle", 1},
+    {ElementKind::Circle, "circle", 1},
+    {ElementKind::Arc, "arc", 1},
+    {ElementKind::Text, "text", 1},
+    {ElementKind::Fill, "fill", 2},
+    {ElementKind::Point, "point", 2},
+    {ElementKind::Mask, "mask", 2},
+    {ElementKind::Image, "image", 2},
+    {ElementKind::Group, "group", 2},
+};
+
+const KindSpelling& spelling(ElementKind kind) {
+  for (const auto& k : kKinds)
+    if (k.kind == kind) return k;
+  throw Error("an element kind without a spelling in .mi files");
 }
+}  // namespace
 
 std::string_view kind_word(ElementKind kind) {
-  return kKindWords[static_cast<int>(kind)];
+  return spelling(kind).word;
+}
+
+int kind_since(ElementKind kind) {
+  return spelling(kind).since;
 }
 
 bool kind_from_word(std::string_view word, ElementKind& kind) {
-  for (int i = 0; i < static_cast<int>(std::size(kKindWords)); ++i) {
-    if (kKindWords[i] == word) {
-      kind = static_cast<ElementKind>(i);
+  for (const auto& k : kKinds) {
+    if (k.word == word) {
+      kind = k.kind;
       return true;
     }
   }
@@ -147,6 +173,12 @@ const char* element_problem(const Element& e) {
       if (total != n) return "has rings that do not add up to its points";
       break;
     }
+    case ElementKind::Group:
+      if (n < 3) return "needs at least 3 points (its outline)";
+      if (!e.group) return "has no content";
+      for (const auto& child : e.group->content())
+        if (child.kind == ElementKind::Group) return "holds another group";
+      break;
   }
   return nullptr;
 }

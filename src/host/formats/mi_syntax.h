@@ -11,12 +11,16 @@
 namespace host::mi {
 
 inline constexpr std::string_view kMagic = "tavrin-mi";
-inline constexpr int kVersion = 1;
+// Version written; every version from kOldestVersion on is read. Version 2 brought groups.
+inline constexpr int kVersion = 2;
+inline constexpr int kOldestVersion = 1;
 inline constexpr std::string_view kNone = "~";
 
 // The word that starts an element line, and back.
 std::string_view kind_word(ElementKind kind);
 bool kind_from_word(std::string_view word, ElementKind& kind);
+// The format version that introduced a kind.
+int kind_since(ElementKind kind);
 
 // Length of the valid UTF-8 character at p (1..4), or 0 when the bytes there are not one
 // (overlong forms and surrogates included).

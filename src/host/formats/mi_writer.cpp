@@ -13,10 +13,30 @@ using mi::append_integer;
 using mi::append_number;
 using mi::append_quoted;
 
-void append_element(std::string& out, const Element& e) {
+// The fields of a group after its outline: placement, then the count of the element
+// records that follow as its content, or "=" for the content of the sheet's previous group.
+void append_group_fields(std::string& out, const Group& g, const Group* previous) {
+  const Transform& m = g.placement;
+  for (double v : {m.a, m.b, m.c, m.d, m.e, m.f}) {
+    out += ' ';
+    append_number(out, v);
+  }
+  if (previous && previous->elements == g.elements) {
+    out += " =";
+  } else {
+    out += ' ';
+    append_integer(out, static_cast<long long>(g.content().size()));
+  }
+}
+
+// Writes one element record; `previous` is the last group written on this sheet, so views
+// sharing their content write it once.
+void append_element(std::string& out, const Element& e, const Group*& previous,
+                    const char* indent = "") {
   if (const char* problem = mi::element_problem(e))
     throw Error(std::string("Cannot write a ") + std::string(mi::kind_word(e.kind)) + " that " +
                 problem);
+  out += indent;
   out += mi::kind_word(e.kind);
   for (double v : {e.stroke.color.r, e.stroke.color.g, e.stroke.color.b}) {
     out += ' ';
@@ -88,6 +108,9 @@ void append_element(std::string& out, const Element& e) {
       out += ' ';
       append_quoted(out, e.source);
       break;
+    case ElementKind::Group:
+      append_group_fields(out, *e.group, previous);
+      break;
     case ElementKind::Line:
     case ElementKind::Rectangle:
     case ElementKind::Point:
@@ -102,6 +125,25 @@ void append_element(std::string& out, const Element& e) {
     append_quoted(out, attribute);
   }
   out += '\n';
+  if (e.kind == ElementKind::Group) {
+    const bool shared = previous && previous->elements == e.group->elements;
+    previous = e.group.get();
+    // the content, indented so that it reads as part of the group
+    const Group* none = nullptr;
+    if (!shared)
+      for (const Element& child : e.group->content()) append_element(out, child, none, "  ");
+  }
+}
+
+std::size_t element_count(const std::vector<Element>& elements) {
+  std::size_t n = elements.size();
+  const std::vector<Element>* previous = nullptr;
+  for (const Element& e : elements) {
+    if (e.kind != ElementKind::Group || !e.group || e.group->elements.get() == previous) continue;
+    previous = e.group->elements.get();
+    n += e.group->content().size();
+  }
+  return n;
 }
 
 void append_sheet(std::string& out, const Sheet& sheet) {
@@ -114,7 +156,8 @@ void append_sheet(std::string& out, const Sheet& sheet) {
   out += ' ';
   append_quoted(out, sheet.frame_type);
   out += '\n';
-  for (const Element& e : sheet.elements) append_element(out, e);
+  const Group* previous = nullptr;
+  for (const Element& e : sheet.elements) append_element(out, e, previous);
 }
 
 void append_header(std::string& out, const Drawing& drawing, std::size_t current) {
@@ -142,7 +185,7 @@ std::size_t estimated_size(std::size_t elements) {
 std::string write_mi_text(const Drawing& drawing) {
   if (drawing.sheets.empty()) throw Error("Cannot write a drawing that has no sheet");
   std::size_t count = 0;
-  for (const auto& sheet : drawing.sheets) count += sheet.elements.size();
+  for (const auto& sheet : drawing.sheets) count += element_count(sheet.elements);
   std::string out;
   out.reserve(estimated_size(count));
   const std::size_t current = drawing.current < drawing.sheets.size() ? drawing.current : 0;
@@ -154,7 +197,7 @@ std::string write_mi_text(const Drawing& drawing) {
 
 std::string write_mi_sheet_text(const Drawing& drawing, const Sheet& sheet) {
   std::string out;
-  out.reserve(estimated_size(sheet.elements.size()));
+  out.reserve(estimated_size(element_count(sheet.elements)));
   append_header(out, drawing, 0);
   append_sheet(out, sheet);
   out += "end\n";

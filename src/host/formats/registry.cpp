@@ -12,16 +12,12 @@
 
 namespace host {
 
-namespace {
-
 std::string lower_extension(const std::string& path) {
   std::string ext = std::filesystem::path(path).extension().string();
   std::transform(ext.begin(), ext.end(), ext.begin(),
                  [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
   return ext;
 }
-
-}  // namespace
 
 void check_drawing_file(const std::string& path) {
   std::error_code ec;

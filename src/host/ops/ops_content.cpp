@@ -9,6 +9,7 @@
 #include "host/drawing/store.h"
 #include "host/formats/dxf.h"
 #include "host/formats/mi.h"
+#include "host/workers/report.h"
 
 namespace host {
 
@@ -73,7 +74,7 @@ Value am_create_text(const List& args) {
 
 Value am_load_sketch(const List& args) {
   const KeywordArgs kw(args);
-  Sheet& sheet = ops::owner_sheet(kw, "am_load_sketch");
+  const std::uint64_t sheet_id = ops::owner_sheet(kw, "am_load_sketch").id;
   const std::string path = ops::required_text(kw, "filename", "am_load_sketch");
   const double adjust = kw.number("adjust", 1);
   if (adjust < 1 || adjust > 9 || adjust != static_cast<int>(adjust))
@@ -91,13 +92,17 @@ Value am_load_sketch(const List& args) {
     if (!answer) return {};
     points.push_back(*answer);
   }
+  // While the point is asked for, the person may go on working (a new sheet, another
+  // drawing), so the sheet is looked up again rather than held across the question.
+  Sheet* sheet = current_drawing().find_sheet_by_id(sheet_id);
+  if (!sheet) throw Error("am_load_sketch: the sheet is no longer part of the current drawing");
   const Vec2 anchor = ops::adjust_point(*box, static_cast<int>(adjust));
   const Vec2 delta{points.front().x - anchor.x, points.front().y - anchor.y};
-  const std::string name = free_sketch_name(sheet, std::filesystem::path(path).stem().string());
+  const std::string name = free_sketch_name(*sheet, std::filesystem::path(path).stem().string());
   for (Element& e : elements) {
     move_by(e, delta);
     e.sketch = name;
-    add_element(sheet, std::move(e));
+    add_element(*sheet, std::move(e));
   }
   return Value::t();
 }
@@ -128,6 +133,7 @@ Value am_save_sheet_mi(const List& args) {
   const Sheet& sheet = ops::sheet_of(*handle, "am_save_sheet_mi");
   const std::string path = ops::required_text(kw, "filename", "am_save_sheet_mi");
   ops::check_overwrite(kw, path, "am_save_sheet_mi");
+  workers::report::note_sheet(sheet.name);
   write_file_atomically(path, write_mi_sheet_text(current_drawing(), sheet));
   return Value::t();
 }
@@ -139,6 +145,7 @@ Value am_save_sheet_dxf(const List& args) {
   const Sheet& sheet = ops::sheet_of(*handle, "am_save_sheet_dxf");
   const std::string path = ops::required_text(kw, "filename", "am_save_sheet_dxf");
   ops::check_overwrite(kw, path, "am_save_sheet_dxf");
+  workers::report::note_sheet(sheet.name);
   write_dxf_sheet(sheet, current_drawing().number, path);
   return Value::t();
 }

@@ -8,6 +8,7 @@
 #include "host/formats/mi.h"
 #include "host/formats/registry.h"
 #include "host/ops/ops_support.h"
+#include "host/workers/report.h"
 
 namespace host {
 namespace {
@@ -25,6 +26,7 @@ void make_current(Drawing drawing) {
 Value am_load_drawing(const List& args) {
   const KeywordArgs kw(args);
   make_current(read_drawing_file(ops::required_text(kw, "filename", "am_load_drawing")));
+  workers::report::note_loaded();
   return Value::t();
 }
 
@@ -34,6 +36,7 @@ Value am_load_bundle(const List& args) {
   if (const auto load = kw.value("load-drawing"); load && load->is_keyword("off")) return {};
   check_drawing_file(path);
   make_current(read_bundle_file(path));
+  workers::report::note_loaded();
   return Value::t();
 }
 

@@ -10,19 +10,9 @@
 #include "host/drawing/store.h"
 #include "host/formats/dxf.h"
 #include "host/formats/mi.h"
+#include "host/formats/registry.h"
 
 namespace host {
-
-namespace {
-
-std::string lower_extension(const std::string& path) {
-  std::string ext = std::filesystem::path(path).extension().string();
-  std::transform(ext.begin(), ext.end(), ext.begin(),
-                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-  return ext;
-}
-
-}  // namespace
 
 Value am_save_drawing(const List& args) {
   const KeywordArgs kw(args);

@@ -2,6 +2,7 @@
 // or prints the current sheet; and the list of installed printers.
 #include <fmt/format.h>
 
+#include <algorithm>
 #include <filesystem>
 
 #include "host/api/drawing_ops.h"
@@ -11,7 +12,9 @@
 #include "host/plot/paper.h"
 #include "host/plot/pdf_writer.h"
 #include "host/plot/plot_args.h"
+#include "host/plot/preview.h"
 #include "host/plot/printing.h"
+#include "host/workers/report.h"
 
 namespace host {
 namespace {
@@ -45,6 +48,45 @@ PageSize pdf_page_size(const PlotRequest& r, const Sheet& sheet) {
   return oriented(page, r.orientation);
 }
 
+// What the run report keeps of a plot: the first plotted sheet, measured, and its page.
+void report_plot(const PlotRequest& r, const Sheet& sheet, PageSize page,
+                 const std::string& printer) {
+  if (!workers::report::active()) return;
+  workers::report::PlotFacts f;
+  f.sheet = sheet.name;
+  f.page_width = page.width_mm;
+  f.page_height = page.height_mm;
+  if (auto extent = sheet.extent()) {
+    f.measured_width = extent->second.x - extent->first.x;
+    f.measured_height = extent->second.y - extent->first.y;
+    // A sheet larger than its page is reduced to fit; the factor is how much.
+    if (page.width_mm > 0 && page.height_mm > 0)
+      f.fit_factor =
+          std::max({1.0, *f.measured_width / page.width_mm, *f.measured_height / page.height_mm});
+  }
+  if (!r.paper.empty()) {
+    f.format = r.paper;
+  } else {
+    const auto paper = find_paper_by_size(page.width_mm, page.height_mm);
+    f.format = paper ? paper->name : "-";
+  }
+  f.orientation = page.width_mm > page.height_mm ? "LANDSCAPE" : "PORTRAIT";
+  const PenStyle* style = pen_style_for(r);
+  f.plot_style = style ? style->key : r.transf_style;
+  f.printer = printer;
+  workers::report::note_plot(f);
+}
+
+// The page a printer gets: its named paper, turned; a page of the sheet's own size when the
+// host knows no such paper (the print system then refuses or scales, as it is set up to).
+PageSize printer_page_size(const PlotRequest& r, const Sheet& sheet) {
+  if (auto paper = find_paper(r.paper))
+    return oriented({paper->width_mm, paper->height_mm}, r.orientation);
+  PlotRequest own = r;
+  own.paper.clear();
+  return pdf_page_size(own, sheet);
+}
+
 std::vector<const Sheet*> sheets_to_plot(const PlotRequest& r) {
   const Drawing& drawing = current_drawing();
   std::vector<const Sheet*> sheets;
@@ -62,6 +104,7 @@ void plot_pdf(const PlotRequest& r) {
   std::vector<PdfPage> pages;
   for (const Sheet* sheet : sheets_to_plot(r))
     pages.push_back({sheet, pdf_page_size(r, *sheet), placement_for(r)});
+  report_plot(r, *pages.front().sheet, pages.front().size, "");
   const std::string title = std::filesystem::path(r.destination).stem().string();
   write_file_atomically(r.destination, render_pdf(pages, pen_style_for(r), title));
 }
@@ -91,6 +134,7 @@ void plot_printer(const PlotRequest& r) {
   const Drawing& drawing = current_drawing();
   std::string title = drawing.number.value_or("tavrin");
   if (r.output == PlotOutput::Sheet) title += " " + drawing.current_sheet().name;
+  report_plot(r, *pages.front().sheet, pages.front().size, r.plotter_name);
   PrintOptions options{r.plotter_name, r.paper, r.orientation, r.copies, r.fit, title};
   session.submit(render_pdf(pages, pen_style_for(r), title), options, media);
 }
@@ -117,6 +161,35 @@ List sd_inq_printers() {
   List names;
   for (auto& name : installed_printers()) names.emplace_back(std::move(name));
   return names;
+}
+
+}  // namespace host
+
+namespace host {
+
+PaperPreview plot_preview(const List& plot_args) {
+  const PlotRequest r = parse_plot_args(plot_args);
+  const Drawing& drawing = current_drawing();
+  if (drawing.sheets.empty()) throw Error("plot preview: the drawing has no sheet");
+  const Sheet& sheet = drawing.current_sheet();
+  const bool printer = r.plotter_type == PlotterType::Printer;
+  const PageSize page = printer ? printer_page_size(r, sheet) : pdf_page_size(r, sheet);
+  const PenStyle* pens = pen_style_for(r);
+  PaperPreview preview;
+  preview.width_mm = page.width_mm;
+  preview.height_mm = page.height_mm;
+  preview.fit = r.fit;
+  preview.scale = r.scale;
+  preview.position_left = r.position_left;
+  preview.pen_style = pens ? pens->key : "";
+  const bool landscape = page.width_mm > page.height_mm;
+  preview.description =
+      fmt::format("{} {}: {} {:.0f} x {:.0f} mm, {}, {}", printer ? "Printer" : "PDF",
+                  printer ? r.plotter_name : r.destination, r.paper.empty() ? "page" : r.paper,
+                  page.width_mm, page.height_mm, landscape ? "landscape" : "portrait",
+                  r.fit ? "fitted" : fmt::format("scale {:g}", r.scale));
+  if (pens) preview.description += ", pens " + pens->title;
+  return preview;
 }
 
 }  // namespace host

@@ -1,7 +1,9 @@
 // The paper table of the host.
 #include "host/plot/paper.h"
 
+#include <algorithm>
 #include <array>
+#include <cmath>
 #include <cctype>
 
 namespace host {
@@ -57,6 +59,15 @@ std::optional<PaperSize> by_key(std::string_view key, bool ansi_letters) {
 }
 
 }  // namespace
+
+std::optional<PaperSize> find_paper_by_size(double width_mm, double height_mm) {
+  const double shorter = std::min(width_mm, height_mm), longer = std::max(width_mm, height_mm);
+  for (const auto& p : kPapers) {
+    if (std::abs(p.w - shorter) < 0.5 && std::abs(p.h - longer) < 0.5)
+      return PaperSize{p.name, p.w, p.h, p.pwg};
+  }
+  return std::nullopt;
+}
 
 std::optional<PaperSize> find_paper(std::string_view name) {
   for (const auto& p : kPapers) {

@@ -18,5 +18,7 @@ struct PaperSize {
 // ("a4", "ISO A4", "ISO_A4", "Letter", "ANSI B"); also accepts print-system media names
 // ("iso_a4_210x297mm"). nullopt when the name is not known.
 std::optional<PaperSize> find_paper(std::string_view name);
+// The paper of that size in either orientation (to half a millimetre), if the host knows one.
+std::optional<PaperSize> find_paper_by_size(double width_mm, double height_mm);
 
 }  // namespace host

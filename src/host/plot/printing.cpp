@@ -5,23 +5,53 @@
 
 #include <cups/cups.h>
 
+#include <charconv>
 #include <cmath>
 
 #include "host/api/error.h"
+#include "host/api/files.h"
+#include "host/files/shared_library.h"
 #include "host/plot/paper.h"
+#include "host/workers/staging.h"
 
 namespace host {
 namespace {
+
+// The functions of libcups this file calls, from the library opened on first use.
+// clang-format off
+#define TAVRIN_CUPS_FUNCTIONS(X)                                                           \
+  X(cupsAddIntegerOption) X(cupsAddOption) X(cupsCancelDestJob) X(cupsCopyDestInfo)        \
+  X(cupsCreateDestJob) X(cupsEncryption) X(cupsFinishDestDocument) X(cupsFreeDestInfo)     \
+  X(cupsFreeDests) X(cupsFreeOptions) X(cupsGetDestMediaByName) X(cupsGetDests2)           \
+  X(cupsGetNamedDest) X(cupsLastError) X(cupsLastErrorString) X(cupsServer)                \
+  X(cupsSetServer) X(cupsStartDestDocument) X(cupsWriteRequestData) X(httpClose)           \
+  X(httpConnect2) X(httpSetTimeout) X(ippPort) X(pwgMediaForLegacy) X(pwgMediaForPWG)
+// clang-format on
+
+struct CupsApi {
+  TAVRIN_CUPS_FUNCTIONS(TAVRIN_LIBRARY_MEMBER)
+};
+
+const CupsApi& cups() {
+  static const CupsApi loaded = [] {
+    const char* soname = "libcups.so.2";
+    void* lib = open_library(soname, "printing");
+    CupsApi api;
+    TAVRIN_CUPS_FUNCTIONS(TAVRIN_LIBRARY_LOAD)
+    return api;
+  }();
+  return loaded;
+}
 
 constexpr int kConnectTimeoutMs = 3000;
 constexpr double kReplyTimeoutS = 10;
 
 void reread_server_setting() {
-  cupsSetServer(nullptr);
+  cups().cupsSetServer(nullptr);
 }
 
 std::string server_name() {
-  const char* server = cupsServer();
+  const char* server = cups().cupsServer();
   return server ? server : "(none)";
 }
 
@@ -33,14 +63,14 @@ int stop_waiting(http_t*, void*) {
 http_t* connect_server() {
   // CUPS_SERVER may have changed since the last job; libcups remembers the first answer.
   reread_server_setting();
-  http_t* http = httpConnect2(cupsServer(), ippPort(), nullptr, AF_UNSPEC, cupsEncryption(), 1,
-                              kConnectTimeoutMs, nullptr);
+  http_t* http = cups().httpConnect2(cups().cupsServer(), cups().ippPort(), nullptr, AF_UNSPEC,
+                                     cups().cupsEncryption(), 1, kConnectTimeoutMs, nullptr);
   if (!http) {
     throw Error("printing: no print server reachable at " + server_name() + " (" +
-                    cupsLastErrorString() + ")",
+                    cups().cupsLastErrorString() + ")",
                 "NO-PRINT-SERVER");
   }
-  httpSetTimeout(http, kReplyTimeoutS, stop_waiting, nullptr);
+  cups().httpSetTimeout(http, kReplyTimeoutS, stop_waiting, nullptr);
   return http;
 }
 
@@ -52,6 +82,18 @@ double mm_from_hundredths(int v) {
   return v / 100.0;
 }
 
+std::string fmt_mm(double mm) {
+  char buffer[64];
+  const auto end = std::to_chars(buffer, buffer + sizeof buffer, mm).ptr;
+  return std::string(buffer, end);
+}
+
+double parse_mm(const std::string& text) {
+  double mm = 0;
+  std::from_chars(text.data(), text.data() + text.size(), mm);
+  return mm;
+}
+
 }  // namespace
 
 struct PrintSession::Impl {
@@ -61,9 +103,9 @@ struct PrintSession::Impl {
   cups_dinfo_t* info = nullptr;
 
   ~Impl() {
-    if (info) cupsFreeDestInfo(info);
-    if (dest) cupsFreeDests(1, dest);
-    if (http) httpClose(http);
+    if (info) cups().cupsFreeDestInfo(info);
+    if (dest) cups().cupsFreeDests(1, dest);
+    if (http) cups().httpClose(http);
   }
 };
 
@@ -72,20 +114,20 @@ PrintSession::PrintSession(const std::string& printer) : impl_(new Impl) {
     impl_->printer = printer;
     if (printer.empty()) throw Error("printing: no printer named", "UNKNOWN-PRINTER");
     impl_->http = connect_server();
-    impl_->dest = cupsGetNamedDest(impl_->http, printer.c_str(), nullptr);
+    impl_->dest = cups().cupsGetNamedDest(impl_->http, printer.c_str(), nullptr);
     if (!impl_->dest) {
-      if (server_unreachable(cupsLastError())) {
+      if (server_unreachable(cups().cupsLastError())) {
         throw Error("printing: the print server at " + server_name() + " does not answer (" +
-                        cupsLastErrorString() + ")",
+                        cups().cupsLastErrorString() + ")",
                     "NO-PRINT-SERVER");
       }
       throw Error("printing: printer \"" + printer + "\" is not installed", "UNKNOWN-PRINTER");
     }
-    impl_->info = cupsCopyDestInfo(impl_->http, impl_->dest);
+    impl_->info = cups().cupsCopyDestInfo(impl_->http, impl_->dest);
     if (!impl_->info) {
-      throw Error(
-          "printing: printer \"" + printer + "\" does not answer (" + cupsLastErrorString() + ")",
-          "UNKNOWN-PRINTER");
+      throw Error("printing: printer \"" + printer + "\" does not answer (" +
+                      cups().cupsLastErrorString() + ")",
+                  "UNKNOWN-PRINTER");
     }
   } catch (...) {
     delete impl_;
@@ -101,9 +143,10 @@ PrinterMedia PrintSession::media(const std::string& paper) {
   std::optional<PaperSize> known = find_paper(paper);
   const std::string lookup = known ? known->pwg : paper;
   cups_size_t size{};
-  if (!cupsGetDestMediaByName(impl_->http, impl_->dest, impl_->info, lookup.c_str(),
-                              CUPS_MEDIA_FLAGS_DEFAULT, &size)) {
-    if (!known && !pwgMediaForPWG(paper.c_str()) && !pwgMediaForLegacy(paper.c_str())) {
+  if (!cups().cupsGetDestMediaByName(impl_->http, impl_->dest, impl_->info, lookup.c_str(),
+                                     CUPS_MEDIA_FLAGS_DEFAULT, &size)) {
+    if (!known && !cups().pwgMediaForPWG(paper.c_str()) &&
+        !cups().pwgMediaForLegacy(paper.c_str())) {
       throw Error(
           "printing: unknown paper \"" + paper + "\" for printer \"" + impl_->printer + "\"",
           "UNKNOWN-PAPER");
@@ -126,41 +169,61 @@ PrinterMedia PrintSession::media(const std::string& paper) {
 
 int PrintSession::submit(const std::string& pdf, const PrintOptions& options,
                          const PrinterMedia& media) {
+  // A worker of a directory run has checked printer and paper; the parent submits the job
+  // in list order, so the queue sees the jobs in the order of the run in one process.
+  if (workers::staging_active()) {
+    workers::record({workers::Event::Print,
+                     {workers::stage_blob(pdf), options.printer, options.paper,
+                      std::to_string(static_cast<int>(options.orientation)),
+                      std::to_string(options.copies), options.fit ? "1" : "0", options.title,
+                      fmt_mm(media.size.width_mm), fmt_mm(media.size.height_mm), media.media}});
+    return 0;
+  }
   cups_option_t* opts = nullptr;
   int n = 0;
-  n = cupsAddOption(CUPS_MEDIA, media.media.c_str(), n, &opts);
-  n = cupsAddIntegerOption(CUPS_COPIES, options.copies, n, &opts);
+  n = cups().cupsAddOption(CUPS_MEDIA, media.media.c_str(), n, &opts);
+  n = cups().cupsAddIntegerOption(CUPS_COPIES, options.copies, n, &opts);
   if (options.orientation != Orientation::Unspecified) {
-    n = cupsAddOption(CUPS_ORIENTATION,
-                      options.orientation == Orientation::Landscape ? CUPS_ORIENTATION_LANDSCAPE
-                                                                    : CUPS_ORIENTATION_PORTRAIT,
-                      n, &opts);
+    n = cups().cupsAddOption(CUPS_ORIENTATION,
+                             options.orientation == Orientation::Landscape
+                                 ? CUPS_ORIENTATION_LANDSCAPE
+                                 : CUPS_ORIENTATION_PORTRAIT,
+                             n, &opts);
   }
-  if (options.fit) n = cupsAddOption("fit-to-page", "true", n, &opts);
+  if (options.fit) n = cups().cupsAddOption("fit-to-page", "true", n, &opts);
   int job = 0;
   const char* title = options.title.empty() ? "tavrin" : options.title.c_str();
   ipp_status_t status =
-      cupsCreateDestJob(impl_->http, impl_->dest, impl_->info, &job, title, n, opts);
+      cups().cupsCreateDestJob(impl_->http, impl_->dest, impl_->info, &job, title, n, opts);
   bool ok = status == IPP_STATUS_OK && job > 0;
   if (ok) {
-    ok = cupsStartDestDocument(impl_->http, impl_->dest, impl_->info, job, title, CUPS_FORMAT_PDF,
-                               n, opts, 1) == HTTP_STATUS_CONTINUE &&
-         cupsWriteRequestData(impl_->http, pdf.data(), pdf.size()) == HTTP_STATUS_CONTINUE &&
-         cupsFinishDestDocument(impl_->http, impl_->dest, impl_->info) == IPP_STATUS_OK;
+    ok = cups().cupsStartDestDocument(impl_->http, impl_->dest, impl_->info, job, title,
+                                      CUPS_FORMAT_PDF, n, opts, 1) == HTTP_STATUS_CONTINUE &&
+         cups().cupsWriteRequestData(impl_->http, pdf.data(), pdf.size()) == HTTP_STATUS_CONTINUE &&
+         cups().cupsFinishDestDocument(impl_->http, impl_->dest, impl_->info) == IPP_STATUS_OK;
     if (!ok) {
-      std::string reason = cupsLastErrorString();
-      cupsCancelDestJob(impl_->http, impl_->dest, job);
-      cupsFreeOptions(n, opts);
+      std::string reason = cups().cupsLastErrorString();
+      cups().cupsCancelDestJob(impl_->http, impl_->dest, job);
+      cups().cupsFreeOptions(n, opts);
       throw Error("printing: the job for printer \"" + impl_->printer + "\" failed (" + reason +
                   ")");
     }
   }
-  cupsFreeOptions(n, opts);
+  cups().cupsFreeOptions(n, opts);
   if (!ok) {
     throw Error("printing: printer \"" + impl_->printer + "\" refused the job (" +
-                cupsLastErrorString() + ")");
+                cups().cupsLastErrorString() + ")");
   }
   return job;
+}
+
+void submit_staged_print(const std::vector<std::string>& f) {
+  if (f.size() != 10) throw Error("printing: a staged print job is incomplete");
+  PrintOptions options{
+      f[1], f[2], static_cast<Orientation>(std::stoi(f[3])), std::stoi(f[4]), f[5] == "1", f[6]};
+  const PrinterMedia media{{parse_mm(f[7]), parse_mm(f[8])}, f[9]};
+  PrintSession session(options.printer);
+  session.submit(read_file(f[0]), options, media);
 }
 
 std::vector<std::string> installed_printers() {
@@ -172,12 +235,12 @@ std::vector<std::string> installed_printers() {
     return names;
   }
   cups_dest_t* dests = nullptr;
-  int count = cupsGetDests2(http, &dests);
+  int count = cups().cupsGetDests2(http, &dests);
   for (int i = 0; i < count; ++i) {
     if (!dests[i].instance) names.emplace_back(dests[i].name);  // instances repeat their queue
   }
-  cupsFreeDests(count, dests);
-  httpClose(http);
+  cups().cupsFreeDests(count, dests);
+  cups().httpClose(http);
   return names;
 }
 

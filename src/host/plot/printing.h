@@ -43,6 +43,9 @@ class PrintSession {
   Impl* impl_;
 };
 
+// Submits a print job that a worker process staged (the fields of its journal event).
+void submit_staged_print(const std::vector<std::string>& fields);
+
 // The names of the print system's queues, in its order; empty when no print server answers.
 std::vector<std::string> installed_printers();
 

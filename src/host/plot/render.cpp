@@ -94,6 +94,7 @@ void add_geometry(cairo_t* cr, const Element& e) {
     case ElementKind::Fill:
     case ElementKind::Mask:
     case ElementKind::Image:
+    case ElementKind::Group:
       return;
   }
 }
@@ -126,15 +127,18 @@ void fill_area(cairo_t* cr, const Element& e, const Rgb& color, double edge) {
   cairo_stroke(cr);
 }
 
-}  // namespace
-
-void render_sheet(cairo_t* cr, const Sheet& sheet, const cairo_matrix_t& drawing_to_device,
-                  const RenderStyle& style) {
-  cairo_save(cr);
-  cairo_set_matrix(cr, &drawing_to_device);
-  cairo_new_path(cr);
-  StrokeResolver resolver(style.pens);
+struct Painter {
+  cairo_t* cr;
+  StrokeResolver resolver;
   FontCache fonts;
+};
+
+void render_group(Painter& painter, const Element& group, double units_per_paper_mm);
+
+// Draws elements in order into the current user space.
+void render_elements(Painter& painter, const std::vector<Element>& elements,
+                     double units_per_paper_mm, bool groups = true) {
+  cairo_t* cr = painter.cr;
   // The printed stroke of the path collected so far.
   Stroke pending;
   bool has_pending = false;
@@ -145,14 +149,20 @@ void render_sheet(cairo_t* cr, const Sheet& sheet, const cairo_matrix_t& drawing
     if (has_pending) cairo_stroke(cr);
     has_pending = false;
     for (const Element* t : texts) {
-      apply_stroke(cr, resolver.printed(t->stroke), style.units_per_paper_mm);
-      draw_text(cr, *t, fonts);
+      apply_stroke(cr, painter.resolver.printed(t->stroke), units_per_paper_mm);
+      draw_text(cr, *t, painter.fonts);
     }
     texts.clear();
   };
-  for (const Element& e : sheet.elements) {
+  for (const Element& e : elements) {
     if (e.kind == ElementKind::Text) {
       texts.push_back(&e);
+      continue;
+    }
+    if (e.kind == ElementKind::Group) {
+      // groups do not nest: one inside a group is not drawn
+      flush();
+      if (groups) render_group(painter, e, units_per_paper_mm);
       continue;
     }
     if (e.kind == ElementKind::Image) {
@@ -164,21 +174,57 @@ void render_sheet(cairo_t* cr, const Sheet& sheet, const cairo_matrix_t& drawing
       flush();
       // a mask shows the paper, whatever the pens make of colours
       if (e.kind == ElementKind::Mask)
-        fill_area(cr, e, {1, 1, 1}, 2 * kThinnestPenMm * style.units_per_paper_mm);
+        fill_area(cr, e, {1, 1, 1}, 2 * kThinnestPenMm * units_per_paper_mm);
       else
-        fill_area(cr, e, resolver.printed(e.stroke).color, 0);
+        fill_area(cr, e, painter.resolver.printed(e.stroke).color, 0);
       continue;
     }
-    Stroke printed = resolver.printed(e.stroke);
+    Stroke printed = painter.resolver.printed(e.stroke);
     if (has_pending && !(pending == printed)) flush();
     if (!has_pending) {
-      apply_stroke(cr, printed, style.units_per_paper_mm);
+      apply_stroke(cr, printed, units_per_paper_mm);
       pending = std::move(printed);
       has_pending = true;
     }
     add_geometry(cr, e);
   }
   flush();
+}
+
+// A group: clipped to its outline on the sheet, its content drawn through its placement.
+// Pen widths and dashes stay paper measures, whatever the scale of the view.
+void render_group(Painter& painter, const Element& group, double units_per_paper_mm) {
+  if (!group.group || group.points.size() < 3) return;
+  for (const auto& p : group.points)
+    if (!finite(p)) return;
+  const Transform& m = group.group->placement;
+  const double scale = std::sqrt(std::abs(m.det()));
+  if (!(scale > 0) || !std::isfinite(scale) || !std::isfinite(m.e) || !std::isfinite(m.f)) return;
+  cairo_t* cr = painter.cr;
+  cairo_save(cr);
+  cairo_new_path(cr);
+  cairo_move_to(cr, group.points[0].x, group.points[0].y);
+  for (std::size_t i = 1; i < group.points.size(); ++i)
+    cairo_line_to(cr, group.points[i].x, group.points[i].y);
+  cairo_close_path(cr);
+  cairo_clip(cr);
+  cairo_matrix_t placement;
+  cairo_matrix_init(&placement, m.a, m.c, m.b, m.d, m.e, m.f);
+  cairo_transform(cr, &placement);
+  render_elements(painter, group.group->content(), units_per_paper_mm / scale, false);
+  cairo_restore(cr);
+}
+
+}  // namespace
+
+void render_sheet(cairo_t* cr, const Sheet& sheet, const cairo_matrix_t& drawing_to_device,
+                  const RenderStyle& style) {
+  cairo_save(cr);
+  cairo_set_matrix(cr, &drawing_to_device);
+  cairo_new_path(cr);
+  Painter painter{cr, StrokeResolver(style.pens, style.screen, style.units_per_paper_mm),
+                  FontCache()};
+  render_elements(painter, sheet.elements, style.units_per_paper_mm);
   cairo_status_t status = cairo_status(cr);
   cairo_restore(cr);
   if (status != CAIRO_STATUS_SUCCESS) {

@@ -3,10 +3,21 @@
 
 #include <cairo.h>
 
+#include <optional>
+
 #include "host/drawing/model.h"
 #include "host/settings/pens.h"
 
 namespace host {
+
+// How strokes adapt to a screen view; paper and PDF use none of it.
+struct ScreenStrokes {
+  // On a light background white cannot be seen: white strokes are drawn in this colour.
+  std::optional<Rgb> white_as;
+  // The thinnest stroke in drawing units (one screen pixel), so that thin pens stay visible
+  // when zoomed out and show their real width when zoomed in.
+  double min_width = 0;
+};
 
 struct RenderStyle {
   // The pen transformation to apply; nullptr draws every element as it is drawn.
@@ -14,6 +25,7 @@ struct RenderStyle {
   // User units (drawing units) per millimetre of paper: pen widths and dash lengths are
   // paper measures, so a sheet fitted at half size keeps its printed pen widths.
   double units_per_paper_mm = 1;
+  const ScreenStrokes* screen = nullptr;
 };
 
 // Printed width of a pen size of 0: the thinnest line the output shows reliably.

@@ -1,6 +1,7 @@
 // Printed strokes: the pen transformation and the line types of the host.
 #include "host/plot/strokes.h"
 
+#include <algorithm>
 #include <array>
 #include <string_view>
 
@@ -30,8 +31,21 @@ constexpr std::array<DashEntry, 6> kDashes{{
 
 }  // namespace
 
+// The pen rules first, then the screen's adaptations, so that a view shows the printed pen.
+Stroke StrokeResolver::resolve(const Stroke& drawn) const {
+  Stroke result = pens_ ? apply_pen_rules(pens_->rules, drawn) : drawn;
+  if (!screen_) return result;
+  const Rgb& c = result.color;
+  if (screen_->white_as && c.r >= 0.95 && c.g >= 0.95 && c.b >= 0.95) {
+    result.color = *screen_->white_as;
+  }
+  const double width = result.pensize > 0 ? result.pensize : kThinnestPenMm;
+  result.pensize = std::max(width, screen_->min_width / units_per_paper_mm_);
+  return result;
+}
+
 Stroke StrokeResolver::printed(const Stroke& drawn) {
-  if (!pens_) return drawn;
+  if (!pens_ && !screen_) return drawn;
   if (last_ < cache_.size() && cache_[last_].first == drawn) return cache_[last_].second;
   for (std::size_t i = 0; i < cache_.size(); ++i) {
     if (cache_[i].first == drawn) {
@@ -39,7 +53,7 @@ Stroke StrokeResolver::printed(const Stroke& drawn) {
       return cache_[i].second;
     }
   }
-  Stroke result = apply_pen_rules(pens_->rules, drawn);
+  Stroke result = resolve(drawn);
   if (cache_.size() >= kCacheLimit) return result;
   cache_.emplace_back(drawn, result);
   last_ = cache_.size() - 1;

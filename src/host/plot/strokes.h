@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "host/drawing/model.h"
+#include "host/plot/render.h"
 #include "host/settings/pens.h"
 
 namespace host {
@@ -17,11 +18,16 @@ namespace host {
 // copies: the cache grows while a caller still works with an earlier answer.
 class StrokeResolver {
  public:
-  explicit StrokeResolver(const PenStyle* pens) : pens_(pens) {}
+  explicit StrokeResolver(const PenStyle* pens, const ScreenStrokes* screen = nullptr,
+                          double units_per_paper_mm = 1)
+      : pens_(pens), screen_(screen), units_per_paper_mm_(units_per_paper_mm) {}
   Stroke printed(const Stroke& drawn);
 
  private:
+  Stroke resolve(const Stroke& drawn) const;
   const PenStyle* pens_;
+  const ScreenStrokes* screen_;
+  double units_per_paper_mm_;
   std::vector<std::pair<Stroke, Stroke>> cache_;
   std::size_t last_ = 0;
 };

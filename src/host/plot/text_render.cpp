@@ -11,8 +11,14 @@
 #include <numbers>
 #include <string_view>
 
+#include "host/api/error.h"
+
 namespace host {
 namespace {
+
+// No text on paper holds a mebibyte; laying one out would take memory and time out of all
+// proportion (a glyph record per character), so such a text stops the plot with an error.
+constexpr std::size_t kMaxTextBytes = std::size_t{1} << 20;
 
 bool contains_ci(std::string_view text, std::string_view word) {
   auto it = std::search(text.begin(), text.end(), word.begin(), word.end(), [](char a, char b) {
@@ -121,6 +127,11 @@ const FontCache::Face& FontCache::face(cairo_t* cr, const std::string& host_font
 void draw_text(cairo_t* cr, const Element& e, FontCache& fonts) {
   const TextProps& t = e.text;
   if (!usable(t) || e.points.empty() || t.lines.empty()) return;
+  std::size_t bytes = 0;
+  for (const std::string& line : t.lines) bytes += line.size();
+  if (bytes > kMaxTextBytes)
+    throw Error("plot: a text of " + std::to_string(bytes) +
+                " bytes is too long to plot (at most 1 MiB)");
   const FontCache::Face& face = fonts.face(cr, t.font);
   const double em = t.size / face.cap_height;
   const double slant = std::clamp(t.slant, -75.0, 75.0) * std::numbers::pi / 180;

@@ -4,8 +4,8 @@
 
 #include <cairo.h>
 
+#include <deque>
 #include <string>
-#include <vector>
 
 #include "host/drawing/model.h"
 
@@ -24,10 +24,12 @@ class FontCache {
     cairo_font_face_t* face = nullptr;
     double cap_height = 0.73;  // height of a capital letter per unit of font size
   };
+  // The answer stays valid for the cache's lifetime: faces are only ever added, and a deque
+  // does not move what it holds when it grows.
   const Face& face(cairo_t* cr, const std::string& host_font);
 
  private:
-  std::vector<Face> faces_;
+  std::deque<Face> faces_;
 };
 
 // The installed font family that stands in for a host font name.

@@ -6,6 +6,7 @@
 #include <optional>
 #include <string>
 
+#include "host/api/ui_ops.h"
 #include "host/value/value.h"
 
 namespace host::ui {
@@ -28,6 +29,12 @@ class FrontEnd {
   virtual std::optional<Point2> read_point(const std::string& prompt) = 0;
   virtual void output_line(const std::string& text) = 0;  // the output box
   virtual void progress(int done, int total, const std::string& label) = 0;
+  // True once the person asked to stop the long run whose progress is shown; a front end
+  // without a way to ask never stops one.
+  virtual bool cancel_requested() { return false; }
+  // What a plot of the current sheet would put on paper. Without a picture to show, the
+  // output box gets its one-line description.
+  virtual void show_plot_preview(const PaperPreview& preview) { output_line(preview.description); }
   // The control, table, menu or ribbon model changed; a GUI refreshes (it may coalesce).
   virtual void model_changed() = 0;
 };

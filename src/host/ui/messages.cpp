@@ -4,14 +4,17 @@
 #include "host/api/ui_ops.h"
 #include "host/ui/args.h"
 #include "host/ui/frontend.h"
+#include "host/workers/report.h"
 
 namespace host {
 
 void display(const std::string& line) {
+  workers::report::note_problem(line);
   ui::front_end().output_line(line);
 }
 
 void sd_display_message(const std::string& text) {
+  workers::report::note_problem(text);
   ui::front_end().message(text);
 }
 
@@ -49,14 +52,15 @@ Value sd_read_point(const std::string& prompt) {
   return p ? Value(*p) : Value();
 }
 
-void sd_show_progress(int done, int total, const std::string& label) {
+bool sd_show_progress(int done, int total, const std::string& label) {
   ui::front_end().progress(done, total, label);
+  return !ui::front_end().cancel_requested();
 }
 
+// The platform's file names are the host's: "/" separates, and "\\" is an ordinary character
+// of a folder name that must survive unchanged.
 std::string convert_filename_from_platform(const std::string& path) {
-  std::string out = path;
-  std::replace(out.begin(), out.end(), '\\', '/');
-  return out;
+  return path;
 }
 
 }  // namespace host

@@ -1,0 +1,62 @@
+#!/usr/bin/env bash
+# Builds the Debian package of this build, unpacks it into a scratch root (as a fresh
+# machine would have it after installing) and checks what a user relies on: the programs,
+# the libraries, the installation tree, menu entry, icon, manual pages, completion, the
+# Depends line, and a current-drawing run of a shipped example from the unpacked tree.
+set -euo pipefail
+build=$(cd "$1" && pwd)
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+fail() { echo "FAIL: $*" >&2; exit 1; }
+
+cpack --config "$build/CPackConfig.cmake" -G DEB -B "$work/out" >"$work/cpack.log" 2>&1 ||
+  { cat "$work/cpack.log"; fail "cpack failed"; }
+debs=("$work"/out/tavrin_*_amd64.deb)
+[ -f "${debs[0]}" ] || fail "no tavrin_<version>_amd64.deb in $(ls "$work/out")"
+deb=${debs[0]}
+
+root=$work/root
+dpkg-deb -x "$deb" "$root"
+for f in usr/bin/tavrin usr/bin/tavrin-gui usr/lib/libtavrin.so usr/lib/libtavrin_host.so \
+         usr/share/tavrin/TABELLEN/TavrinFormat.dat usr/share/tavrin/Tavrin_avail_cmds.cmd \
+         usr/share/applications/tavrin-gui.desktop \
+         usr/share/icons/hicolor/scalable/apps/tavrin-gui.svg \
+         usr/share/man/man1/tavrin.1.gz usr/share/man/man1/tavrin-gui.1.gz \
+         usr/share/bash-completion/completions/tavrin usr/share/doc/tavrin/copyright \
+         usr/share/doc/tavrin/examples/flansch.mi; do
+  [ -e "$root/$f" ] || fail "$f is missing from the package"
+done
+# Nothing of the test programs or the build tree.
+if dpkg-deb -c "$deb" | grep -E '_tests|/build/|\.a$'; then fail "test or build files packaged"; fi
+
+# Depends: the libraries the programs link, found by dpkg-shlibdeps, and the run-time pieces.
+depends=$(dpkg-deb -f "$deb" Depends)
+for p in libc6 libcairo2 libcups2 libqt6widgets6 libdxflib fonts-dejavu-core qt6-qpa-plugins; do
+  grep -q "$p" <<<"$depends" || fail "Depends lacks $p: $depends"
+done
+
+# The manual page names the commands and options of --help.
+zcat "$root/usr/share/man/man1/tavrin.1.gz" | grep -qF '\-\-path' || fail "tavrin(1) has no options"
+zcat "$root/usr/share/man/man1/tavrin.1.gz" | grep -qF 'tavrin history edit' ||
+  fail "tavrin(1) does not explain the commands"
+zcat "$root/usr/share/man/man1/tavrin-gui.1.gz" | grep -qF '\-\-host\-version' ||
+  fail "tavrin-gui(1) has no options"
+if command -v desktop-file-validate >/dev/null; then
+  desktop-file-validate "$root/usr/share/applications/tavrin-gui.desktop"
+fi
+bash -n "$root/usr/share/bash-completion/completions/tavrin"
+
+# A run from the unpacked tree: its own libraries, module and tables, nothing of the build.
+run=$work/run
+mkdir -p "$run/profile"
+cp "$root/usr/share/doc/tavrin/examples/flansch.mi" "$run/"
+(cd "$run" && env -u TAVRIN_PATH -u TAVRIN_MODULE TAVRIN_PROFILE_DIR="$run/profile" \
+  "$root/usr/bin/tavrin" now flansch.mi --pdf --yes) >"$work/run.log" 2>&1 ||
+  { cat "$work/run.log"; fail "tavrin now failed"; }
+pdfs=("$run"/*.pdf)
+[ -s "${pdfs[0]}" ] || { cat "$work/run.log"; fail "tavrin now wrote no PDF"; }
+pdfinfo "${pdfs[0]}" | grep -q '^Page size' || fail "${pdfs[0]} is no PDF"
+# The libraries the run used are the unpacked ones.
+ldd "$root/usr/bin/tavrin" | grep -q "$root/usr/bin/../lib/libtavrin_host.so" ||
+  fail "tavrin does not load the packaged host library: $(ldd "$root/usr/bin/tavrin")"
+echo "package ok: $(basename "$deb"), Depends: $depends"
