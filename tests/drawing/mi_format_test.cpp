@@ -36,7 +36,7 @@ host::Drawing full_drawing() {
   s1.scale = "1:2";
   s1.frame_type = "A3";
   Element line = element(ElementKind::Line, {{0.1, 1.0 / 3}, {-0.0, 1e-300}});
-  line.stroke = {{0.2, 0.4, 1.0 / 7}, "DASH_CENTER", 0.35};
+  line.stroke = {{0.2, 0.4, 1.0 / 7}, "DASH_CENTER", 0.35, {2.5, -0.1, 0, -1.0 / 3}};
   Element poly = element(ElementKind::Polyline, {{0, 0}, {10, 0}, {10, 10}});
   poly.bulges = {0.41421356237309503, -1};
   poly.closed = true;
@@ -61,7 +61,16 @@ host::Drawing full_drawing() {
                true};
   text.info = {"zuletzt", "AENDERUNGEN: Änderungen", "zuletzt"};  // stored order, repeats kept
   text.sketch = "INFO";
-  for (auto* e : {&line, &poly, &rect, &circle, &arc, &text}) s1.elements.push_back(*e);
+  Element rich = element(ElementKind::Text, {{1, 2}});
+  rich.text.formatted = "{\\H2x;\\fArial|b1;Titel}\\P\"zwei\" \\S1/2;";
+  rich.text.lines = {"Titel", "\"zwei\" 1/2"};
+  rich.text.wrap_width = 42.5;
+  rich.text.background = 1;
+  rich.text.background_color = {0.1, 0.2, 0.3};
+  rich.text.background_margin = 1.25;
+  rich.text.backward = true;
+  rich.text.upside_down = true;
+  for (auto* e : {&line, &poly, &rect, &circle, &arc, &text, &rich}) s1.elements.push_back(*e);
   host::Sheet s2;
   s2.name = "Blatt 2";
   s2.unique_name = "7";
@@ -159,7 +168,14 @@ TEST_F(MiFormat, BadInputGivesOneErrorNamingFileAndLine) {
       {"\x7f"
        "ELF\x02\x01\x01\0\0\0binary"s,
        "bad.mi:1: not a tavrin drawing file (the header \"tavrin-mi\" is missing)"},
-      {"tavrin-mi 2\n", "bad.mi:1: unsupported version 2 (this host reads version 1)"},
+      {"tavrin-mi 3\n", "bad.mi:1: unsupported version 3 (this host reads versions 1 to 2)"},
+      {head + "line 1 1 1 \"SOLID\" 0 2 0 0 1 1 wrap 3 \"\" 0\nend\n",
+       "bad.mi:4: unknown field \"wrap\" for a line"},
+      {head +
+           "text 1 1 1 \"S\" 0 1 0 0 3.5 0 1 \"f\" 1 0 1.6 0 0 background 3 0 0 0 1 \"\" 0\nend\n",
+       "bad.mi:4: bad background kind \"3\""},
+      {head + "line 1 1 1 \"SOLID\" 0 2 0 0 1 1 dashes 2 1 \"\" 0\nend\n",
+       "bad.mi:4: bad number \"\"\"\" for dash length"},
       {"tavrin-mi 1\n", "bad.mi:1: the file ends after its header (truncated)"},
       {head + line, "bad.mi:4: the file ends without \"end\" (truncated)"},
       {head + "line 1 1 1 \"SOLID\" 0 2 0 0 10", "bad.mi:4: line ends before y"},

@@ -25,6 +25,9 @@ struct Stroke {
   Rgb color;
   std::string linetype = "SOLID";
   double pensize = 0;  // millimetres; 0 is the thinnest pen of the device
+  // A dash pattern of the drawing's own line type in drawing units (dashes positive, gaps
+  // negative, dots 0); empty: the host's pattern for `linetype`.
+  std::vector<double> dashes{};
   bool operator==(const Stroke&) const = default;
 };
 
@@ -36,10 +39,22 @@ struct TextProps {
   double angle = 0;                // degrees, counter-clockwise
   int adjust = 1;                  // 1..9: 1 bottom left, 5 centre, 9 top right (rows from bottom)
   std::string font = "hp_i3098_v";
-  double ratio = 1;       // width to height of the characters
-  double slant = 0;       // degrees
-  double linespace = 1.6; // distance between lines as a multiple of the size
+  double ratio = 1;        // width to height of the characters
+  double slant = 0;        // degrees
+  double linespace = 1.6;  // distance between lines as a multiple of the size
   bool frame = false;
+  // The content with inline formatting codes (runs with their own height, font, width,
+  // slant, tracking and colour, stacked fractions, paragraph alignment and indents; see
+  // docs/mi-format.md); "" for plain lines. It is shown only while its plain text equals
+  // `lines`, so a text whose lines were changed never shows the old content.
+  std::string formatted{};
+  double wrap_width = 0;  // lines wrap at this width in drawing units; 0: only at breaks
+  // Background: 0 none, 1 filled with `background_color`, 2 filled with the paper colour.
+  int background = 0;
+  Rgb background_color{};
+  double background_margin = 1.5;  // the fill reaches (margin - 1) x size beyond the text
+  bool backward = false;           // mirrored left to right
+  bool upside_down = false;        // mirrored top to bottom
   bool operator==(const TextProps&) const = default;
 };
 

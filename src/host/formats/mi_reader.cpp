@@ -205,9 +205,9 @@ class MiReader {
       fail("not a tavrin drawing file (the header \"tavrin-mi\" is missing)");
     const long long version = integer("version", 0, 1'000'000);
     expect_line_end();
-    if (version != mi::kVersion)
-      fail("unsupported version " + std::to_string(version) + " (this host reads version " +
-           std::to_string(mi::kVersion) + ")");
+    if (version < mi::kOldestVersion || version > mi::kVersion)
+      fail("unsupported version " + std::to_string(version) + " (this host reads versions " +
+           std::to_string(mi::kOldestVersion) + " to " + std::to_string(mi::kVersion) + ")");
   }
 
   void read_drawing_line() {
@@ -269,6 +269,7 @@ class MiReader {
     e.points.reserve(n);
     for (std::size_t i = 0; i < n; ++i) e.points.push_back({number("x"), number("y")});
     read_kind_fields(e);
+    read_optional_fields(e);
     text(e.sketch, "the sketch name");
     const std::size_t infos = count("INFO count");
     e.info.resize(infos);
@@ -311,6 +312,32 @@ class MiReader {
       case ElementKind::Line:
       case ElementKind::Rectangle:
         break;
+    }
+  }
+
+  // Named fields between the kind fields and the sketch name, each written only when it
+  // differs from its default.
+  void read_optional_fields(Element& e) {
+    while (cur_ != lend_ && *cur_ != '"') {
+      const std::string_view name = word("a field name");
+      TextProps& t = e.text;
+      if (name == "dashes") {
+        e.stroke.dashes.resize(count("dash count"));
+        for (double& d : e.stroke.dashes) d = number("dash length");
+      } else if (name == "formatted" && e.kind == ElementKind::Text) {
+        text(t.formatted, "the formatted text");
+      } else if (name == "wrap" && e.kind == ElementKind::Text) {
+        t.wrap_width = number("wrap width");
+      } else if (name == "background" && e.kind == ElementKind::Text) {
+        t.background = static_cast<int>(integer("background kind", 0, 2));
+        t.background_color = {number("red"), number("green"), number("blue")};
+        t.background_margin = number("background margin");
+      } else if (name == "mirror" && e.kind == ElementKind::Text) {
+        t.backward = flag("backward flag");
+        t.upside_down = flag("upside-down flag");
+      } else {
+        fail("unknown field \"" + shown(name) + "\" for a " + std::string(mi::kind_word(e.kind)));
+      }
     }
   }
 

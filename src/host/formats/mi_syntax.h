@@ -11,7 +11,9 @@
 namespace host::mi {
 
 inline constexpr std::string_view kMagic = "tavrin-mi";
-inline constexpr int kVersion = 1;
+inline constexpr int kVersion = 2;
+// Versions this host reads: 2 added the optional fields after the kind fields.
+inline constexpr int kOldestVersion = 1;
 inline constexpr std::string_view kNone = "~";
 
 // The word that starts an element line, and back.

@@ -13,6 +13,42 @@ using mi::append_integer;
 using mi::append_number;
 using mi::append_quoted;
 
+void append_numbers(std::string& out, std::initializer_list<double> values) {
+  for (double v : values) {
+    out += ' ';
+    append_number(out, v);
+  }
+}
+
+// Fields that most elements leave at their defaults are named, and written only when set.
+void append_optional_fields(std::string& out, const Element& e) {
+  if (!e.stroke.dashes.empty()) {
+    out += " dashes ";
+    append_integer(out, static_cast<long long>(e.stroke.dashes.size()));
+    for (double d : e.stroke.dashes) append_numbers(out, {d});
+  }
+  if (e.kind != ElementKind::Text) return;
+  const TextProps& t = e.text;
+  if (!t.formatted.empty()) {
+    out += " formatted ";
+    append_quoted(out, t.formatted);
+  }
+  if (t.wrap_width != 0) {
+    out += " wrap";
+    append_numbers(out, {t.wrap_width});
+  }
+  if (t.background != 0) {
+    out += " background ";
+    append_integer(out, t.background);
+    append_numbers(out, {t.background_color.r, t.background_color.g, t.background_color.b,
+                         t.background_margin});
+  }
+  if (t.backward || t.upside_down) {
+    out += t.backward ? " mirror 1" : " mirror 0";
+    out += t.upside_down ? " 1" : " 0";
+  }
+}
+
 void append_element(std::string& out, const Element& e) {
   if (const char* problem = mi::element_problem(e))
     throw Error(std::string("Cannot write a ") + std::string(mi::kind_word(e.kind)) + " that " +
@@ -79,6 +115,7 @@ void append_element(std::string& out, const Element& e) {
     case ElementKind::Rectangle:
       break;
   }
+  append_optional_fields(out, e);
   out += ' ';
   append_quoted(out, e.sketch);
   out += ' ';

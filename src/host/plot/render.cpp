@@ -109,7 +109,7 @@ void render_sheet(cairo_t* cr, const Sheet& sheet, const cairo_matrix_t& drawing
     has_pending = false;
     for (const Element* t : texts) {
       apply_stroke(cr, resolver.printed(t->stroke), style.units_per_paper_mm);
-      draw_text(cr, *t, fonts);
+      draw_text(cr, *t, fonts, resolver);
     }
     texts.clear();
   };
