@@ -8,7 +8,8 @@
 namespace host::dxf {
 namespace {
 
-// Text: alignment point, angle, oblique; flags; alignment; line weight.
+// Text: alignment point, width factor, angle, oblique; flags; alignment; line weight;
+// MTEXT background (flags, colour, true colour, margin); line type scale; layer plot flag.
 int slot(int code) {
   switch (code) {
     case 11:
@@ -29,6 +30,30 @@ int slot(int code) {
       return 7;
     case 370:
       return 8;
+    case 41:
+      return 9;
+    case 45:
+      return 10;
+    case 63:
+      return 11;
+    case 90:
+      return 12;
+    case 421:
+      return 13;
+    case 48:
+      return 14;
+    case 290:
+      return 15;
+    case 10:
+      return 16;
+    case 20:
+      return 17;
+    case 40:
+      return 18;
+    case 44:
+      return 19;
+    case 71:
+      return 20;
     default:
       return -1;
   }
@@ -68,6 +93,7 @@ void RawCapture::take(unsigned code, const std::string& value) {
     current_.info.clear();
     current_.mtext_chunks.clear();
     current_.present_ = 0;
+    embedded_ = false;
     our_app_ = false;
     depth_ = 0;
     return;
@@ -80,6 +106,10 @@ void RawCapture::take(unsigned code, const std::string& value) {
     take_info(code, value);
     return;
   }
+  // An MTEXT's embedded object (R2018 columns) repeats codes 10, 40, 44, 71 ... with other
+  // meanings; the entity's own values are those before it.
+  if (code == 101) embedded_ = true;
+  if (embedded_) return;
   int s = slot(static_cast<int>(code));
   if (s >= 0 && parse_number(value, current_.values_[s])) current_.present_ |= 1u << s;
 }

@@ -21,7 +21,7 @@ struct RawGroups {
  private:
   friend class RawCapture;
   std::uint32_t present_ = 0;
-  std::array<double, 10> values_{};
+  std::array<double, 21> values_{};
 };
 
 // dxflib reports an entity only when the next one begins, while XDATA and MTEXT pieces
@@ -39,6 +39,7 @@ class RawCapture {
   RawGroups current_;
   RawGroups flushed_;
   bool our_app_ = false;
+  bool embedded_ = false;
   int depth_ = 0;
   std::string group_;
 };

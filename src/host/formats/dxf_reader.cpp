@@ -46,6 +46,16 @@ class Importer : public DL_CreationAdapter {
     if (key == "$ACADVER") decoder_.set_version(value);
     if (key == "$DWGCODEPAGE") decoder_.set_codepage(value);
   }
+  void setVariableDouble(const std::string& key, double value, int) override {
+    if (key == "$LTSCALE") assembly_.set_linetype_scale(value);
+    if (key == "$CELTSCALE" && value > 0 && std::isfinite(value)) celtscale_ = value;
+  }
+
+  void addLinetype(const DL_LinetypeData& d) override { assembly_.add_linetype(d.name); }
+  void addLinetypeDash(double length) override { assembly_.add_linetype_dash(length); }
+  void addTextStyle(const DL_StyleData& d) override {
+    styles_.add(d.name, decoder_.to_utf8(d.primaryFontFile), d.widthFactor, d.obliqueAngle);
+  }
 
   void addLayer(const DL_LayerData& data) override {
     const DL_Attributes& a = attributes;
@@ -55,9 +65,12 @@ class Importer : public DL_CreationAdapter {
                                          : dxf::aci_to_rgb(color == 0 || color == 256 ? 7 : color);
     std::string lt = upper(a.getLinetype());
     p.stroke.linetype = lt == "BYLAYER" || lt == "BYBLOCK" ? "SOLID" : dxf::host_linetype(lt);
+    p.linetype = lt;
     int lw = raw_.flushed().integer(370, -3);
     p.stroke.pensize = lw >= 0 ? dxf::lineweight_to_pensize(lw) : 0;
-    p.hidden = data.off || a.getColor() < 0 || (data.flags & 1);
+    // off, frozen, or set not to plot
+    p.hidden =
+        data.off || a.getColor() < 0 || (data.flags & 1) || raw_.flushed().integer(290, 1) == 0;
     assembly_.add_layer(data.name, p);
   }
 
@@ -210,13 +223,19 @@ class Importer : public DL_CreationAdapter {
   void addMText(const DL_MTextData& d) override {
     const dxf::RawGroups& r = raw_.flushed();
     Element e = start(ElementKind::Text);
-    dxf::MText m = dxf::parse_mtext(decoder_.to_utf8(r.mtext_chunks + d.text));
-    e.points = {{d.ipx, d.ipy}};
+    // dxflib takes the last value of a code, which may be one of the embedded object
+    const double height = r.real(40, d.height);
+    dxf::MTextContent m =
+        dxf::mtext_to_formatted(decoder_.to_utf8(r.mtext_chunks + d.text), height);
+    e.points = {{r.real(10, d.ipx), r.real(20, d.ipy)}};
     e.text.lines = std::move(m.lines);
+    e.text.formatted = std::move(m.formatted);
     e.text.ratio = m.ratio;
     e.text.slant = m.slant;
-    e.text.size = d.height;
-    int attach = std::clamp(d.attachmentPoint, 1, 9);
+    e.text.size = height;
+    set_style_font(e, d.style);
+    dxf::mtext_box(e.text, r, r.real(41, d.width));
+    int attach = std::clamp(r.integer(71, d.attachmentPoint), 1, 9);
     e.text.adjust = (2 - (attach - 1) / 3) * 3 + (attach - 1) % 3 + 1;
     if (r.has(11) || r.has(21)) {
       e.text.angle = std::atan2(r.real(21, 0), r.real(11, 0)) * 180 / std::numbers::pi;
@@ -224,8 +243,8 @@ class Importer : public DL_CreationAdapter {
     } else {
       e.text.angle = r.real(50, 0);
     }
-    if (d.lineSpacingFactor > 0)
-      e.text.linespace = std::round(d.lineSpacingFactor / 0.6 * 1e9) / 1e9;
+    const double spacing = r.real(44, d.lineSpacingFactor);
+    if (spacing > 0) e.text.linespace = std::round(spacing / 0.6 * 1e9) / 1e9;
     add(std::move(e), ocs());
   }
 
@@ -337,8 +356,10 @@ class Importer : public DL_CreationAdapter {
 
   // `attributes` is what dxflib set for the entity being reported.
   RawStroke raw_stroke() {
-    return {attributes.getLayer(), attributes.getColor(), attributes.getColor24(),
-            raw_.flushed().integer(370, -1), attributes.getLinetype()};
+    // an entity without a scale of its own was drawn with the default for new entities
+    const double ltscale = raw_.flushed().has(48) ? attributes.getLinetypeScale() : celtscale_;
+    return {attributes.getLayer(),           attributes.getColor(),    attributes.getColor24(),
+            raw_.flushed().integer(370, -1), attributes.getLinetype(), ltscale};
   }
 
   Affine ocs() {
@@ -349,14 +370,23 @@ class Importer : public DL_CreationAdapter {
 
   bool in_paper_space() { return attributes.isInPaperSpace(); }
 
+  const dxf::TextStyle& set_style_font(Element& e, const std::string& style_name) {
+    const dxf::TextStyle& style = styles_.find(style_name);
+    if (!style.font.empty()) e.text.font = style.font;
+    return style;
+  }
+
   void set_text_common(Element& e, const DL_TextData& d, int halign, int valign) {
     const dxf::RawGroups& r = raw_.flushed();
     bool aligned = (halign != 0 || valign != 0) && halign != 3 && halign != 5;
     e.points = {aligned && r.has(11) ? Vec2{d.apx, d.apy} : Vec2{d.ipx, d.ipy}};
     e.text.size = d.height;
     e.text.angle = r.real(50, 0);
-    e.text.ratio = d.xScaleFactor > 0 ? d.xScaleFactor : 1;
-    e.text.slant = r.real(51, 0);
+    const dxf::TextStyle& style = set_style_font(e, d.style);
+    e.text.ratio = r.has(41) && d.xScaleFactor > 0 ? d.xScaleFactor : style.ratio;
+    e.text.slant = r.real(51, style.slant);
+    e.text.backward = d.textGenerationFlags & 2;
+    e.text.upside_down = d.textGenerationFlags & 4;
     int col = halign == 1 || halign == 4 ? 1 : halign == 2 ? 2 : 0;
     int row = halign == 4 || valign == 2 ? 1 : valign == 3 ? 2 : 0;
     e.text.adjust = row * 3 + col + 1;
@@ -395,6 +425,8 @@ class Importer : public DL_CreationAdapter {
   const std::string& path_;
   dxf::RawCapture raw_;
   dxf::TextDecoder decoder_;
+  dxf::TextStyles styles_;
+  double celtscale_ = 1;
   dxf::Assembly assembly_;
   std::optional<Element> polyline_;
   std::optional<Spline> spline_;

@@ -12,6 +12,7 @@
 
 #include "host/api/error.h"
 #include "host/api/files.h"
+#include "host/drawing/text_layout.h"
 #include "host/formats/dxf.h"
 #include "host/formats/dxf_names.h"
 #include "host/formats/dxf_style.h"
@@ -115,6 +116,16 @@ class SheetWriter {
     std::map<std::string, dxf::LinetypeDef> used;
     for (const Element& e : sheet.elements) {
       dxf::LinetypeDef def = dxf::dxf_linetype(e.stroke.linetype);
+      if (!e.stroke.dashes.empty()) {
+        // the drawing's own pattern, under a name of its own
+        auto [it, fresh] = own_patterns_.try_emplace(e.stroke.dashes, std::string());
+        if (!fresh) continue;
+        it->second = def.name == "CONTINUOUS"
+                         ? fmt::format("PATTERN_{}", own_patterns_.size())
+                         : fmt::format("{}_{}", def.name, own_patterns_.size());
+        used.emplace(it->second, dxf::LinetypeDef{it->second, "", e.stroke.dashes});
+        continue;
+      }
       if (def.name != "CONTINUOUS" && !used.count(def.name)) used.emplace(def.name, def);
     }
     dw_.tableLinetypes(static_cast<int>(3 + used.size()));
@@ -154,8 +165,10 @@ class SheetWriter {
     int true_color = dxf::rgb_to_true_color(s.color);
     // plain palette colours need no true colour
     if (dxf::rgb_to_true_color(dxf::aci_to_rgb(aci)) == true_color) true_color = -1;
-    return DL_Attributes("0", aci, true_color, dxf::pensize_to_lineweight(s.pensize),
-                         dxf::dxf_linetype(s.linetype).name);
+    auto own = s.dashes.empty() ? own_patterns_.end() : own_patterns_.find(s.dashes);
+    return DL_Attributes(
+        "0", aci, true_color, dxf::pensize_to_lineweight(s.pensize),
+        own != own_patterns_.end() ? own->second : dxf::dxf_linetype(s.linetype).name);
   }
 
   void element(const Element& e) {
@@ -182,7 +195,8 @@ class SheetWriter {
                       attr);
         break;
       case ElementKind::Text:
-        if (e.text.lines.size() > 1) {
+        if (e.text.lines.size() > 1 || !e.text.formatted.empty() || e.text.wrap_width > 0 ||
+            e.text.background != 0) {
           mtext(e, attr);
         } else {
           text(e, attr);
@@ -224,6 +238,7 @@ class SheetWriter {
     if (t.ratio != 1) dw_.dxfReal(41, t.ratio);
     if (t.slant != 0) dw_.dxfReal(51, t.slant);
     dw_.dxfString(7, "Standard");
+    if (t.backward || t.upside_down) dw_.dxfInt(71, (t.backward ? 2 : 0) | (t.upside_down ? 4 : 0));
     if (col != 0 || valign != 0) {
       dw_.dxfInt(72, col);
       dw_.coord(11, e.points[0].x, e.points[0].y);
@@ -240,11 +255,13 @@ class SheetWriter {
     std::string content;
     if (t.ratio != 1) content += fmt::format("\\W{};", t.ratio);
     if (t.slant != 0) content += fmt::format("\\Q{};", t.slant);
-    content += dxf::mtext_content(t.lines);
+    // the formatted content carries the same codes as MTEXT
+    content += shows_formatted(t) ? t.formatted : dxf::mtext_content(t.lines);
     std::vector<std::string> pieces = chunks(dxf::utf8_to_cp1252(content));
     entity_start("MTEXT", "AcDbMText", attr);
     dw_.coord(10, e.points[0].x, e.points[0].y);
     dw_.dxfReal(40, t.size);
+    if (t.wrap_width > 0) dw_.dxfReal(41, t.wrap_width);
     dw_.dxfInt(71, attach);
     dw_.dxfInt(72, 1);  // left to right
     for (std::size_t i = 0; i + 1 < pieces.size(); ++i) dw_.dxfString(3, pieces[i]);
@@ -256,6 +273,14 @@ class SheetWriter {
     }
     dw_.dxfInt(73, 1);
     dw_.dxfReal(44, t.linespace * 0.6);
+    const int box = (t.background == 2 ? 3 : t.background == 1 ? 1 : 0) | (t.frame ? 16 : 0);
+    if (box != 0) dw_.dxfInt(90, box);
+    if (t.background != 0) {
+      dw_.dxfInt(63, dxf::nearest_aci(t.background_color));
+      dw_.dxfInt(421, dxf::rgb_to_true_color(t.background_color));
+      dw_.dxfReal(45, t.background_margin);
+      dw_.dxfInt(441, 0);
+    }
   }
 
   void info(const std::vector<std::string>& infos) {
@@ -270,6 +295,7 @@ class SheetWriter {
 
   DL_Dxf& dxf_;
   DL_WriterA& dw_;
+  std::map<std::vector<double>, std::string> own_patterns_;
 };
 
 }  // namespace
