@@ -70,6 +70,11 @@ host::Drawing full_drawing() {
   rich.text.background_margin = 1.25;
   rich.text.backward = true;
   rich.text.upside_down = true;
+  rich.text.fit_width = 12.5;
+  rich.text.fit_scales_height = true;
+  rich.text.column_count = 3;
+  rich.text.column_gutter = 2.5;
+  rich.text.column_heights = {10, 0};
   for (auto* e : {&line, &poly, &rect, &circle, &arc, &text, &rich}) s1.elements.push_back(*e);
   host::Sheet s2;
   s2.name = "Blatt 2";

@@ -86,6 +86,22 @@ TEST(TextLayout, HeightsSpacingAlignmentAndIndents) {
   EXPECT_DOUBLE_EQ(b.top, 2.5);
 }
 
+TEST(TextLayout, FullColumnsAndColumnBreaksContinueInTheNextColumn) {
+  TextProps t = formatted("aa bb cc\\Ndd");
+  t.wrap_width = 3;
+  t.column_count = 3;
+  t.column_gutter = 0.5;
+  t.column_heights = {2.5};  // two lines of height 1 at spacing 1.5
+  const TextBlock b = host::layout_text(t, per_char);
+  ASSERT_EQ(b.lines.size(), 4u);
+  EXPECT_DOUBLE_EQ(b.lines[1].baseline, -2.5);
+  EXPECT_DOUBLE_EQ(b.lines[2].baseline, -1);  // "cc" at the top of the second column
+  EXPECT_DOUBLE_EQ(b.lines[2].x, 3.5);
+  EXPECT_DOUBLE_EQ(b.lines[3].x, 7);  // "dd" after the column break
+  EXPECT_DOUBLE_EQ(b.right, 10);
+  EXPECT_DOUBLE_EQ(b.bottom, -2.5);
+}
+
 TEST(TextLayout, RunsCarryTheirStyleAndFractionsStack) {
   TextBlock b = host::layout_text(
       formatted("{\\fArial|b1|i1;\\W0.5;\\Q15;\\T2;\\c16711680;\\Lab}c\\S1/16;"), per_char);

@@ -50,6 +50,9 @@ m = msp.add_mtext("{\\H2.5;Titel}\\PZeile {\\C1;rot} \\S1/2; eins zwei drei vier
                   dxfattribs={"char_height": 1.25, "width": 20, "style": "ARIALSTIL",
                               "insert": (0, 60), "attachment_point": 1})
 m.set_bg_color(3, scale=1.5, text_frame=True)
+msp.add_mtext_dynamic_manual_height_columns("Spalte " * 40, 15, 2, [10, 20, 30],
+                                            dxfattribs={"insert": (100, 60)})
+msp.add_text("Passt", dxfattribs={"height": 2}).set_pos((0, 30), (40, 60), align="FIT")
 doc.saveas(sys.argv[1])
 )";
 
@@ -70,7 +73,8 @@ class DxfTextFidelity : public DxfTest {
 TEST_F(DxfTextFidelity, StylesFormattingLineTypesAndLayersReachTheModel) {
   const host::Drawing d = load();
   const host::Sheet& s = d.sheets.at(0);
-  ASSERT_EQ(s.elements.size(), 5u);  // the line on the layer that does not plot stays out
+  // the line on the layer that does not plot stays out
+  ASSERT_EQ(s.elements.size(), 7u);
 
   // pattern x $LTSCALE x the entity's scale; without a scale of its own, $CELTSCALE
   EXPECT_THAT(with_kind(s, ElementKind::Line, 0).stroke.dashes, ElementsAre(0.6, -0.2, 0, -0.2));
@@ -97,6 +101,17 @@ TEST_F(DxfTextFidelity, StylesFormattingLineTypesAndLayersReachTheModel) {
   EXPECT_EQ(m.background_color, (host::Rgb{0, 1, 0}));
   EXPECT_EQ(m.background_margin, 1.5);
   EXPECT_TRUE(m.frame);
+
+  const host::TextProps& flowing = with_kind(s, ElementKind::Text, 2).text;
+  EXPECT_EQ(flowing.column_count, 3);
+  EXPECT_EQ(flowing.wrap_width, 15);
+  EXPECT_EQ(flowing.column_gutter, 2);
+  EXPECT_EQ(flowing.column_heights, (std::vector<double>{10, 20, 30}));
+
+  const host::TextProps& fitted = with_kind(s, ElementKind::Text, 3).text;
+  EXPECT_DOUBLE_EQ(fitted.fit_width, 50);
+  EXPECT_FALSE(fitted.fit_scales_height);
+  EXPECT_NEAR(fitted.angle, 36.8698976, 1e-6);
 }
 
 TEST_F(DxfTextFidelity, PdfWrapsTheMTextAndUsesTheStyleFonts) {
@@ -151,6 +166,8 @@ print("flags", t.dxf.text_generation_flag)
             d.sheets.at(0).elements.at(4).text.formatted);
   EXPECT_EQ(back.sheets.at(0).elements.at(1).stroke.dashes,
             d.sheets.at(0).elements.at(1).stroke.dashes);
+  EXPECT_EQ(back.sheets.at(0).elements.at(5).text, d.sheets.at(0).elements.at(5).text);
+  EXPECT_NEAR(back.sheets.at(0).elements.at(6).text.fit_width, 50, 1e-9);
 }
 
 }  // namespace

@@ -90,12 +90,13 @@ void add_text(Box& box, const Element& e) {
   if (t.background != 0) gap = std::max(gap, (t.background_margin - 1) * t.size);
   const double x0 = block.left - gap, x1 = block.right + gap;
   const double y0 = block.bottom - gap, y1 = block.top + gap;
+  const auto [fx, fy] = fit_scale(t, block);
   const double shear = std::tan(radians(t.slant));
   const double cs = std::cos(radians(t.angle)), sn = std::sin(radians(t.angle));
   for (auto [x, y] : {std::pair{x0, y0}, {x1, y0}, {x0, y1}, {x1, y1}}) {
     x += (y - y0) * shear;
-    if (t.backward) x = -x;
-    if (t.upside_down) y = -y;
+    x *= t.backward ? -fx : fx;
+    y *= t.upside_down ? -fy : fy;
     box.add({at.x + x * cs - y * sn, at.y + x * sn + y * cs});
   }
 }

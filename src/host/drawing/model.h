@@ -53,8 +53,18 @@ struct TextProps {
   int background = 0;
   Rgb background_color{};
   double background_margin = 1.5;  // the fill reaches (margin - 1) x size beyond the text
-  bool backward = false;           // mirrored left to right
-  bool upside_down = false;        // mirrored top to bottom
+  // Columns: with a wrap width, the lines flow into up to `column_count` columns of that
+  // width, `column_gutter` apart, each as tall as its entry in `column_heights` (the last
+  // entry stands for the rest; 0 or none: no limit). A column break (\N) starts the next.
+  int column_count = 0;
+  double column_gutter = 0;
+  std::vector<double> column_heights{};
+  // A text fitted between two points: its natural width stretched or squeezed to this
+  // width (0: none), the height kept or, with `fit_scales_height`, scaled alike.
+  double fit_width = 0;
+  bool fit_scales_height = false;
+  bool backward = false;     // mirrored left to right
+  bool upside_down = false;  // mirrored top to bottom
   bool operator==(const TextProps&) const = default;
 };
 

@@ -18,6 +18,7 @@ struct Paragraph {
   RunStyle end_style;  // gives an empty paragraph its height
   int align = -1;      // 0 left, 1 centre, 2 right, 3 justified; -1 as the adjust point
   double indent_first = 0, indent_left = 0, indent_right = 0;  // multiples of the size
+  bool column_break = false;                                   // begins in a new column
 };
 
 double leading_number(std::string_view arg, double fallback) {
@@ -89,9 +90,12 @@ class MarkupParser {
   void backslash(char code) {
     switch (code) {
       case 'P':
-      case 'N':
       case 'X':
         new_paragraph();
+        return;
+      case 'N':
+        new_paragraph();
+        paragraphs_.back().column_break = true;
         return;
       case '\\':
       case '{':
@@ -434,6 +438,19 @@ std::vector<Paragraph> paragraphs_of(const TextProps& t) {
 
 }  // namespace
 
+double column_height(const TextProps& t, int column) {
+  if (t.column_heights.empty()) return 0;
+  const std::size_t k = std::min(static_cast<std::size_t>(column), t.column_heights.size() - 1);
+  return t.column_heights[k];
+}
+
+std::pair<double, double> fit_scale(const TextProps& t, const TextBlock& block) {
+  const double natural = block.right - block.left;
+  if (!(t.fit_width > 0) || !std::isfinite(t.fit_width) || !(natural > 0)) return {1, 1};
+  const double f = t.fit_width / natural;
+  return {f, t.fit_scales_height ? f : 1};
+}
+
 bool shows_formatted(const TextProps& t) {
   return !t.formatted.empty() && formatted_plain_lines(t.formatted) == t.lines;
 }
@@ -470,32 +487,56 @@ TextBlock layout_text(const TextProps& t, const TextMeasure& measure) {
   const int adjust = std::clamp(t.adjust, 1, 9);
   const int col = (adjust - 1) % 3;  // 0 left, 1 centre, 2 right
   const int row = (adjust - 1) / 3;  // 0 bottom, 1 middle, 2 top
+  const bool columns = t.column_count > 1 && wrap > 0;
   std::vector<int> aligns;
+  std::vector<bool> breaks;  // the line begins a column of its own
   LineBreaker breaker(measure, wrap);
   for (const Paragraph& p : paragraphs_of(t)) {
+    bool first = true;
     for (TextLine& line : breaker.lines(p, t.size)) {
       block.lines.push_back(std::move(line));
       aligns.push_back(p.align < 0 ? col : p.align);
+      breaks.push_back(first && p.column_break);
+      first = false;
     }
   }
   if (block.lines.empty()) return block;
 
-  double y = 0, box_w = wrap;
+  // Lines go down a column until it is full, then on at the top of the next one.
+  double y = 0, deepest = 0, column_w = wrap;
+  int column = 0;
+  std::vector<int> column_of(block.lines.size(), 0);
   for (std::size_t k = 0; k < block.lines.size(); ++k) {
     TextLine& line = block.lines[k];
     if (line.height <= 0) line.height = t.size;
-    y -= k == 0 ? line.height : t.linespace * line.height;
+    double step = y == 0 ? line.height : t.linespace * line.height;
+    if (columns && y != 0 && column + 1 < t.column_count) {
+      const double limit = column_height(t, column);
+      if (breaks[k] || (limit > 0 && step - y > limit * (1 + 1e-9))) {
+        ++column;
+        y = 0;
+        step = line.height;
+      }
+    }
+    y -= step;
     line.baseline = y;
-    if (wrap == 0) box_w = std::max(box_w, line.x + line.width);
+    column_of[k] = column;
+    deepest = std::min(deepest, y);
+    if (wrap == 0) column_w = std::max(column_w, line.x + line.width);
   }
+  const double pitch = column_w + (columns ? t.column_gutter : 0);
+  const double box_w = column_w + column * pitch;
   const double box_left = col == 0 ? 0 : col == 1 ? -box_w / 2 : -box_w;
   for (std::size_t k = 0; k < block.lines.size(); ++k) {
     TextLine& line = block.lines[k];
-    const double room = box_w - line.x - line.width;
+    const double room = column_w - line.x - line.width;
     // justified lines are set flush left; the last one of a paragraph would be anyway
-    line.x += box_left + (aligns[k] == 1 ? room / 2 : aligns[k] == 2 ? room : 0);
+    line.x += box_left + column_of[k] * pitch +
+              (aligns[k] == 1   ? room / 2
+               : aligns[k] == 2 ? room
+                                : 0);
   }
-  const double height = -y;
+  const double height = -deepest;
   const double shift = row == 2 ? 0 : row == 1 ? height / 2 : height;
   for (TextLine& line : block.lines) line.baseline += shift;
   block.left = box_left;

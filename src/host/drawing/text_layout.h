@@ -18,10 +18,10 @@ struct RunStyle {
   std::string font{};  // host font name, font family or font file name
   bool bold = false;
   bool italic = false;
-  double height = 3.5;       // height of a capital letter in drawing units
-  double ratio = 1;          // character width to height
-  double slant = 0;          // degrees
-  double tracking = 1;       // advance of each character as a multiple of its own
+  double height = 3.5;         // height of a capital letter in drawing units
+  double ratio = 1;            // character width to height
+  double slant = 0;            // degrees
+  double tracking = 1;         // advance of each character as a multiple of its own
   std::optional<Rgb> color{};  // the element's colour when empty
   bool underline = false;
   bool overline = false;
@@ -65,6 +65,13 @@ std::vector<std::string> formatted_plain_lines(std::string_view formatted);
 // The width a text takes without a font at hand: a fixed share of the height per character.
 double estimated_width(const RunStyle& style, std::string_view text);
 
+// The height of a column of the text (0: as tall as its content).
+double column_height(const TextProps& t, int column);
+
 TextBlock layout_text(const TextProps& t, const TextMeasure& measure);
+
+// The horizontal and vertical scale that fits a laid-out text to its fit width (1, 1 for
+// texts without one).
+std::pair<double, double> fit_scale(const TextProps& t, const TextBlock& block);
 
 }  // namespace host

@@ -101,7 +101,7 @@ const LayerProps& Assembly::layer(const std::string& name) {
 std::optional<Stroke> Assembly::resolve(const RawStroke& raw, const Context& ctx) {
   const std::string& layer_name = raw.layer == "0" && ctx.depth > 0 ? ctx.layer0 : raw.layer;
   const LayerProps& lp = layer(layer_name);
-  if (lp.hidden) return std::nullopt;
+  if (lp.hidden || raw.invisible) return std::nullopt;
   Stroke s;
   int color = std::abs(raw.color);
   s.color = raw.color24 >= 0 ? true_color_to_rgb(raw.color24)

@@ -24,7 +24,8 @@ struct RawStroke {
   int color24 = -1;
   int lineweight = -1;  // 1/100 mm; -1 by layer, -2 by block, -3 default
   std::string linetype = "BYLAYER";
-  double ltscale = 1;  // the entity's line type scale
+  double ltscale = 1;      // the entity's line type scale
+  bool invisible = false;  // group 60
 };
 
 struct LayerProps {

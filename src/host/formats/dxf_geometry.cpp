@@ -151,6 +151,7 @@ void transform_text(Element& e, const Affine& m) {
     e.text.ratio *= along / across;
   }
   e.text.wrap_width *= along;
+  e.text.fit_width *= along;
 }
 
 // de Boor's algorithm in homogeneous coordinates at parameter t within span k.

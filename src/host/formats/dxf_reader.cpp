@@ -54,7 +54,10 @@ class Importer : public DL_CreationAdapter {
   void addLinetype(const DL_LinetypeData& d) override { assembly_.add_linetype(d.name); }
   void addLinetypeDash(double length) override { assembly_.add_linetype_dash(length); }
   void addTextStyle(const DL_StyleData& d) override {
-    styles_.add(d.name, decoder_.to_utf8(d.primaryFontFile), d.widthFactor, d.obliqueAngle);
+    // TrueType styles name their family in the ACAD XDATA, beside (or instead of) the file
+    const std::string& family = raw_.flushed().acad_text;
+    styles_.add(d.name, decoder_.to_utf8(family.empty() ? d.primaryFontFile : family),
+                d.widthFactor, d.obliqueAngle);
   }
 
   void addLayer(const DL_LayerData& data) override {
@@ -358,8 +361,13 @@ class Importer : public DL_CreationAdapter {
   RawStroke raw_stroke() {
     // an entity without a scale of its own was drawn with the default for new entities
     const double ltscale = raw_.flushed().has(48) ? attributes.getLinetypeScale() : celtscale_;
-    return {attributes.getLayer(),           attributes.getColor(),    attributes.getColor24(),
-            raw_.flushed().integer(370, -1), attributes.getLinetype(), ltscale};
+    return {attributes.getLayer(),
+            attributes.getColor(),
+            attributes.getColor24(),
+            raw_.flushed().integer(370, -1),
+            attributes.getLinetype(),
+            ltscale,
+            raw_.flushed().integer(60, 0) == 1};
   }
 
   Affine ocs() {
@@ -387,6 +395,15 @@ class Importer : public DL_CreationAdapter {
     e.text.slant = r.real(51, style.slant);
     e.text.backward = d.textGenerationFlags & 2;
     e.text.upside_down = d.textGenerationFlags & 4;
+    // aligned and fitted texts run from the first point to the second
+    if ((halign == 3 || halign == 5) && r.has(11) && r.has(21)) {
+      const double dx = d.apx - d.ipx, dy = d.apy - d.ipy;
+      if (std::hypot(dx, dy) > 0) {
+        e.text.fit_width = std::hypot(dx, dy);
+        e.text.fit_scales_height = halign == 3;
+        e.text.angle = std::atan2(dy, dx) * 180 / std::numbers::pi;
+      }
+    }
     int col = halign == 1 || halign == 4 ? 1 : halign == 2 ? 2 : 0;
     int row = halign == 4 || valign == 2 ? 1 : valign == 3 ? 2 : 0;
     e.text.adjust = row * 3 + col + 1;

@@ -167,7 +167,8 @@ void TextStyles::add(const std::string& name, const std::string& font_file, doub
 
 const TextStyle& TextStyles::find(const std::string& name) const {
   static const TextStyle fallback;
-  auto it = styles_.find(upper(name));
+  // an entity without a style of its own uses the standard one
+  auto it = styles_.find(name.empty() ? std::string("STANDARD") : upper(name));
   return it == styles_.end() ? fallback : it->second;
 }
 

@@ -301,6 +301,19 @@ void mtext_box(TextProps& t, const RawGroups& r, double width) {
   const double margin = r.real(45, 1.5);
   if (t.background != 0 && margin >= 1 && margin <= 5) t.background_margin = margin;
   t.frame = flags & 16;
+  // Dynamic columns hold the whole text, which flows on from column to column; static
+  // ones are entities of their own.
+  const MTextColumns& c = r.columns;
+  if (c.type == 2 && c.count > 1 && c.count <= 100) {
+    t.column_count = c.count;
+    if (c.width > 0) t.wrap_width = c.width;
+    t.column_gutter = std::max(0.0, c.gutter);
+    if (c.defined_height > 0 && (c.auto_height || c.heights.empty())) {
+      t.column_heights = {c.defined_height};
+    } else if (!c.heights.empty()) {
+      t.column_heights = c.auto_height ? std::vector<double>{c.heights.front()} : c.heights;
+    }
+  }
 }
 
 std::string utf8_to_cp1252(std::string_view s) {

@@ -54,7 +54,7 @@ struct MTextContent {
 MTextContent mtext_to_formatted(std::string_view utf8, double height);
 
 // The MTEXT's box: the defined width its lines wrap at, its background fill (group 90 flags
-// 1 and 2, colour 63 or 421, margin 45) and its text frame (flag 16).
+// 1 and 2, colour 63 or 421, margin 45), its text frame (flag 16) and its columns.
 void mtext_box(TextProps& t, const RawGroups& r, double width);
 
 // UTF-8 to the bytes of a cp1252 DXF string; characters outside cp1252 and control

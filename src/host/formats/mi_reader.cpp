@@ -332,6 +332,14 @@ class MiReader {
         t.background = static_cast<int>(integer("background kind", 0, 2));
         t.background_color = {number("red"), number("green"), number("blue")};
         t.background_margin = number("background margin");
+      } else if (name == "columns" && e.kind == ElementKind::Text) {
+        t.column_count = static_cast<int>(integer("column count", 2, 1000));
+        t.column_gutter = number("column gutter");
+        t.column_heights.resize(count("column height count"));
+        for (double& h : t.column_heights) h = number("column height");
+      } else if (name == "fit" && e.kind == ElementKind::Text) {
+        t.fit_width = number("fit width");
+        t.fit_scales_height = flag("height flag");
       } else if (name == "mirror" && e.kind == ElementKind::Text) {
         t.backward = flag("backward flag");
         t.upside_down = flag("upside-down flag");

@@ -43,6 +43,19 @@ void append_optional_fields(std::string& out, const Element& e) {
     append_numbers(out, {t.background_color.r, t.background_color.g, t.background_color.b,
                          t.background_margin});
   }
+  if (t.column_count > 1) {
+    out += " columns ";
+    append_integer(out, t.column_count);
+    append_numbers(out, {t.column_gutter});
+    out += ' ';
+    append_integer(out, static_cast<long long>(t.column_heights.size()));
+    for (double h : t.column_heights) append_numbers(out, {h});
+  }
+  if (t.fit_width != 0) {
+    out += " fit";
+    append_numbers(out, {t.fit_width});
+    out += t.fit_scales_height ? " 1" : " 0";
+  }
   if (t.backward || t.upside_down) {
     out += t.backward ? " mirror 1" : " mirror 0";
     out += t.upside_down ? " 1" : " 0";

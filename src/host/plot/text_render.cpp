@@ -253,7 +253,7 @@ void set_color(cairo_t* cr, const Rgb& c) {
 
 // Plain left-adjusted texts need no widths; measuring them would only cost time.
 bool needs_widths(const TextProps& t) {
-  return t.wrap_width > 0 || t.frame || t.background != 0 ||
+  return t.fit_width > 0 || t.wrap_width > 0 || t.frame || t.background != 0 ||
          (std::clamp(t.adjust, 1, 9) - 1) % 3 != 0 || !t.formatted.empty();
 }
 
@@ -272,6 +272,8 @@ void draw_text(cairo_t* cr, const Element& e, FontCache& fonts, StrokeResolver& 
   cairo_translate(cr, e.points[0].x, e.points[0].y);
   cairo_rotate(cr, t.angle * std::numbers::pi / 180);
   cairo_scale(cr, t.backward ? -1 : 1, t.upside_down ? -1 : 1);
+  const auto [fx, fy] = fit_scale(t, block);
+  cairo_scale(cr, fx, fy);
   cairo_scale(cr, 1, -1);  // glyphs are laid out with y down; positions below are y up
   cairo_new_path(cr);
 
