@@ -19,6 +19,7 @@ build: deps configure
 	cmake --build $(BUILD) -j $(JOBS)
 
 test: build
+	bash scripts/check-layers.sh
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
 
 # The same tests built with AddressSanitizer and UndefinedBehaviorSanitizer.

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "startup/globals.h"
+#include "base/globals.h"
 
 namespace tavrin {
 

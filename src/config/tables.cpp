@@ -8,7 +8,7 @@
 
 #include "config/language.h"
 #include "host/api/host.h"
-#include "startup/globals.h"
+#include "base/globals.h"
 
 namespace tavrin {
 

@@ -7,7 +7,7 @@
 #include <string_view>
 #include <vector>
 
-#include "host/value/value.h"
+#include "host/api/value.h"
 
 namespace tavrin {
 

@@ -5,7 +5,7 @@
 #include <functional>
 #include <string>
 
-#include "host/value/value.h"
+#include "host/api/value.h"
 
 namespace tavrin {
 

@@ -10,7 +10,7 @@
 #include "dialogs/dialog_ids.h"
 #include "dialogs/file_list.h"
 #include "host/api/host.h"
-#include "startup/globals.h"
+#include "base/globals.h"
 
 namespace tavrin {
 

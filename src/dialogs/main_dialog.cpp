@@ -6,9 +6,9 @@
 #include "dialogs/dialog_ids.h"
 #include "dialogs/file_list.h"
 #include "dialogs/job_settings.h"
-#include "engine/driver.h"
+#include "dialogs/job_start.h"
 #include "host/api/host.h"
-#include "startup/globals.h"
+#include "base/globals.h"
 
 namespace tavrin {
 

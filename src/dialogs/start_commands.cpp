@@ -7,9 +7,9 @@
 #include "dialogs/file_list.h"
 #include "dialogs/job_settings.h"
 #include "dialogs/main_dialog.h"
-#include "engine/driver.h"
+#include "dialogs/job_start.h"
 #include "host/api/host.h"
-#include "startup/startup.h"
+#include "base/set_ini.h"
 
 namespace tavrin {
 

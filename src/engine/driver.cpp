@@ -5,9 +5,7 @@
 #include "config/autotext.h"
 #include "config/language.h"
 #include "config/tables.h"
-#include "dialogs/job_settings.h"
 #include "engine/engine.h"
-#include "history/revision_pdf.h"
 #include "host/api/host.h"
 
 namespace tavrin {
@@ -23,10 +21,6 @@ constexpr const char* kBatchClosingLine =
 constexpr const char* kNowClosingLine =
     "am_create_drawing  :YES  :owner  :drawing_type  :2D_PROCESS cancel";
 
-bool toggle(const SettingReader& read, const char* key) {
-  return tv_set_nil_or_t(read(key));
-}
-
 // A sheet name or a selection field as the host reads it; nil when it cannot be read.
 Value read_quietly(const std::string& text) {
   return host::guarded([&] { return host::read_literal(text); }, host::OnError::Silent)
@@ -35,34 +29,6 @@ Value read_quietly(const std::string& text) {
 
 bool is_real(const Value& v) {
   return v.is_number() && v.kind() != host::Kind::Complex;
-}
-
-// A limit that is not a number would make the comparison meaningless (and a sheet named
-// like the text could match by accident): such a job is refused before anything runs.
-void build_selection(const SettingReader& read, JobSettings& s) {
-  if (s.blatt_alle) {
-    s.selection = {Value::integer(0), ">"};
-    return;
-  }
-  std::string field = "BLATT-X-TX";
-  std::string op = "=";
-  if (s.blatt_groesser) {
-    field = "BLATT-GROESSER-TX";
-    op = ">";
-  } else if (s.blatt_kleiner) {
-    field = "BLATT-KLEINER-TX";
-    op = "<";
-  }
-  const std::string text = read(field);
-  const Value limit = read_quietly(text);
-  if (!is_real(limit)) {
-    s.selection_problem = host::format(
-        "Blattauswahl: Im Feld ~A steht keine Blattnummer: \"~A\".~%Der Auftrag wurde nicht "
-        "gestartet.",
-        field, text);
-    return;
-  }
-  s.selection = {limit, op};
 }
 
 void refuse_job(const JobSettings& s) {
@@ -154,11 +120,6 @@ Value finish_job(const char* closing_line) {
 
 }  // namespace
 
-DrawingSteps engine_steps() {
-  return {set_autotext_to_drawing, speichern_alle_blaetter, drucken_alle_blaetter,
-          create_aenderungs_pdf, load_subpart_drawing};
-}
-
 bool ist_blatt_in_auswahl(const std::string& name, const Selection& selection) {
   const Value number = read_quietly(name);
   if (!number.is_number()) return true;
@@ -171,55 +132,10 @@ bool ist_blatt_in_auswahl(const std::string& name, const Selection& selection) {
   return false;
 }
 
-JobSettings read_job_settings(const SettingReader& read, const std::function<void()>& between) {
-  JobSettings s;
-  s.store_dxf = toggle(read, "STORE-DXF-TB");
-  s.store_mi = toggle(read, "STORE-MI-TB");
-  s.store_pdf = toggle(read, "STORE-PDF-TB");
-  s.drucken = toggle(read, "DRUCKEN-TB");
-  s.blatt_alle = toggle(read, "BLATT-ALLE-TB");
-  s.blatt_groesser = toggle(read, "BLATT-GROESSER-TB");
-  s.blatt_kleiner = toggle(read, "BLATT-KLEINER-TB");
-  s.blatt_x = toggle(read, "BLATT-X-TB");
-  if (between) between();
-  s.autotext = toggle(read, "AUTOTEXT-AN-TB");
-  // Only "1" switches the revision PDF on; "0" must not produce one.
-  s.aenderung = toggle(read, "STORE-AENDERUNG-TB");
-  if (s.drucken || s.store_pdf) {
-    s.einpassen = toggle(read, "EINPASSEN-TB");
-    s.auto_plotter = toggle(read, "AUTO-PLOTTER-SELECT-TB");
-    s.firma = Value(read("FIRMA-TX"));
-    if (s.einpassen) s.format = Value(read("FORMAT-TX"));
-    if (!s.auto_plotter) s.drucker = Value(read("DRUCKER-TX"));
-  }
-  build_selection(read, s);
-  return s;
-}
-
-Value tavrin() {
-  const std::string question =
-      g().tavrin_modus
-          ? lang_text(20)
-          : host::format("~A: ~A", lang_text(21), host::sd_get_current_working_directory());
-  const Value answer = host::sd_display_question(
-      question, {kw("push-1"), Value(lang_text(22)), kw("push-2"), Value(lang_text(23))});
-  if (!answer.is_keyword("yes")) return Value();
-  return host::sd_call_dialog(g().tavrin_modus ? "TV-BATCH-DIALOG" : "TV-NOW-DIALOG");
-}
-
-Value tavrin_batch_exe() {
-  return run_batch_job(create_filelist(), tv_read_value);
-}
-
-Value tavrin_now_exe() {
-  return run_now_job(tv_read_value);
-}
-
 // A file that cannot be loaded is reported and left out: its steps would otherwise run on
 // the empty or previous drawing and write outputs that belong to no listed file.
-Value run_batch_job(const std::vector<std::string>& files, const SettingReader& read,
+Value run_batch_job(const std::vector<std::string>& files, const JobSettings& s,
                     const DrawingSteps& steps) {
-  const JobSettings s = read_job_settings(read);
   if (s.selection_problem) {
     refuse_job(s);
     return Value();
@@ -233,10 +149,8 @@ Value run_batch_job(const std::vector<std::string>& files, const SettingReader& 
   return finish_job(kBatchClosingLine);
 }
 
-Value run_now_job(const SettingReader& read, const DrawingSteps& steps) {
+Value run_now_job(const JobSettings& s, const DrawingSteps& steps) {
   Globals& vars = g();
-  const JobSettings s =
-      read_job_settings(read, [&] { vars.file_ladename = host::sd_am_inq_drawing_no(); });
   vars.pdf = s.store_pdf;
   if (s.selection_problem) {
     refuse_job(s);

@@ -1,5 +1,5 @@
-// The plot job driver: the confirmation before a run, the directory and current-drawing
-// runs, and the sheet-selection test.
+// The plot job driver: the directory and current-drawing runs over typed job settings, and
+// the sheet-selection test.
 #pragma once
 
 #include <functional>
@@ -7,18 +7,10 @@
 #include <string>
 #include <vector>
 
-#include "host/value/value.h"
-#include "startup/globals.h"
+#include "base/globals.h"
+#include "host/api/value.h"
 
 namespace tavrin {
-
-// Action of the main dialog's start button: asks, then starts "TV-BATCH-DIALOG" or
-// "TV-NOW-DIALOG". Nil when the answer is not yes.
-host::Value tavrin();
-// The directory run over the marked files of the file list.
-host::Value tavrin_batch_exe();
-// The run over the drawing that is loaded now.
-host::Value tavrin_now_exe();
 
 // True when the sheet of that name takes part: names that are not numbers always do,
 // numbers are compared with the limit.
@@ -46,13 +38,6 @@ struct JobSettings {
   std::optional<std::string> selection_problem;
 };
 
-// Reads a setting by key (tv_read_value in the dialog; a recorder in tests).
-using SettingReader = std::function<std::string(const std::string&)>;
-
-// Reads the settings in the driver's order, only those the job needs. `between` runs after
-// the four sheet-selection toggles (the current-drawing run takes the drawing number there).
-JobSettings read_job_settings(const SettingReader& read, const std::function<void()>& between = {});
-
 // The per-drawing operations of a job, in the order the driver calls them. The defaults
 // are the engine's; tests put recorders in their place to see the order and the arguments.
 struct DrawingSteps {
@@ -64,11 +49,11 @@ struct DrawingSteps {
   std::function<host::Value(const host::Value&)> aenderungs_pdf;
   std::function<void(const std::string&)> load_subpart;
 };
-DrawingSteps engine_steps();
 
 // The directory run over the given paths (relative to the current working directory).
-host::Value run_batch_job(const std::vector<std::string>& files, const SettingReader& read,
-                          const DrawingSteps& steps = engine_steps());
-host::Value run_now_job(const SettingReader& read, const DrawingSteps& steps = engine_steps());
+host::Value run_batch_job(const std::vector<std::string>& files, const JobSettings& settings,
+                          const DrawingSteps& steps);
+// The run over the drawing that is loaded now (its number in file_ladename).
+host::Value run_now_job(const JobSettings& settings, const DrawingSteps& steps);
 
 }  // namespace tavrin

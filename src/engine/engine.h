@@ -3,8 +3,8 @@
 
 #include <string>
 
-#include "host/value/value.h"
-#include "startup/globals.h"
+#include "host/api/value.h"
+#include "base/globals.h"
 
 namespace tavrin {
 

@@ -11,7 +11,7 @@
 #include "engine/plot_style.h"
 #include "engine/sheet_format.h"
 #include "host/api/host.h"
-#include "startup/globals.h"
+#include "base/globals.h"
 
 namespace tavrin {
 
@@ -56,18 +56,6 @@ void keep_backup(const std::string& name) {
 }
 
 }  // namespace
-
-std::string create_speichername(const std::string& sheet_name) {
-  const host::Value number = host::sd_am_inq_drawing_no();
-  std::string base =
-      number.truthy() ? host::format("~A_~A", number, sheet_name) : host::format("~A", sheet_name);
-  // Separators in a drawing number or sheet name would put the output into another
-  // directory (or fail); "." and ".." alone would name a directory.
-  std::replace_if(
-      base.begin(), base.end(), [](char c) { return c == ' ' || c == '/' || c == '\\'; }, '_');
-  if (base == "." || base == "..") std::replace(base.begin(), base.end(), '.', '_');
-  return base;
-}
 
 host::List pdf_plot_args(const SheetFormat& sheet, const std::string& base) {
   const bool portrait = sheet.orientation == "PORTRAIT";

@@ -4,16 +4,12 @@
 
 #include <string>
 
+#include "base/output_name.h"
 #include "engine/engine.h"
 #include "engine/sheet_format.h"
-#include "host/value/value.h"
+#include "host/api/value.h"
 
 namespace tavrin {
-
-// Output base name of a sheet: drawing number and sheet name joined by "_", or the sheet
-// name alone. Blanks and path separators become "_", so an output never leaves the output
-// directory.
-std::string create_speichername(const std::string& sheet_name);
 
 // The PDF plot command of a sheet measured and styled, written to "<base>.pdf".
 host::List pdf_plot_args(const SheetFormat& sheet, const std::string& base);

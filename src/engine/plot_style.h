@@ -5,7 +5,7 @@
 #include <string>
 
 #include "engine/sheet_format.h"
-#include "host/value/value.h"
+#include "host/api/value.h"
 
 namespace tavrin {
 

@@ -8,7 +8,7 @@
 #include "engine/plot_style.h"
 #include "engine/sheet_format.h"
 #include "host/api/host.h"
-#include "startup/globals.h"
+#include "base/globals.h"
 
 namespace tavrin {
 

@@ -7,7 +7,7 @@
 
 #include "engine/engine.h"
 #include "engine/sheet_format.h"
-#include "host/value/value.h"
+#include "host/api/value.h"
 
 namespace tavrin {
 

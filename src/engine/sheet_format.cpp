@@ -6,7 +6,7 @@
 
 #include "config/language.h"
 #include "host/api/host.h"
-#include "startup/globals.h"
+#include "base/globals.h"
 
 namespace tavrin {
 
@@ -66,15 +66,6 @@ bool smallest_holding_format(const SheetFormat& sheet, bool landscape, host::Val
 }
 
 }  // namespace
-
-host::Point2 blatt_punkt(const std::string& unique_name, int inquiry) {
-  const std::string macro = host::format(
-      "INQ_PART '[~A]' ~A~A~A ~A ~A ~A ~A", unique_name, "let pid (STR(inq ", inquiry, "))",
-      "let pid_s    (DOCU_CSTRING_TO_LSTRING pid)", "let isopen   (DOCU_OPEN_CONNECTION_TO_SD)",
-      "let done     (DOCU_ADD_LINE_TO_SD pid_s)", "let isclosed (DOCU_CLOSE_CONNECTION_TO_SD)");
-  const host::Value answer = host::sd_execute_annotator_function({host::kw("fnc"), macro});
-  return host::read_literal(host::print_text(answer)).as_point();
-}
 
 SheetFormat calculate_sheet_format() {
   const std::string name = host::sd_am_inq_unique_name(host::sd_am_inq_curr_sheet());

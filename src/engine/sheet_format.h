@@ -3,7 +3,8 @@
 
 #include <string>
 
-#include "host/value/value.h"
+#include "base/sheet_extent.h"
+#include "host/api/value.h"
 
 namespace tavrin {
 
@@ -17,9 +18,6 @@ struct SheetFormat {
   host::Value factor = 1;  // exactly 1: the sheet is plotted at its own size
   host::Value plot_style;
 };
-
-// One corner of a sheet's extent: inquiry 104 the lower left, 105 the upper right.
-host::Point2 blatt_punkt(const std::string& unique_name, int inquiry);
 
 // The current sheet's format, factor 1.
 SheetFormat calculate_sheet_format();

@@ -6,7 +6,7 @@
 #include "config/tables.h"
 #include "history/info_record.h"
 #include "host/api/host.h"
-#include "startup/globals.h"
+#include "base/globals.h"
 
 namespace tavrin {
 

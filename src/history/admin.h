@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "host/value/value.h"
+#include "host/api/value.h"
 
 namespace tavrin {
 

@@ -5,9 +5,9 @@
 #include <algorithm>
 
 #include "config/tables.h"
-#include "engine/sheet_format.h"
+#include "base/sheet_extent.h"
 #include "host/api/host.h"
-#include "startup/globals.h"
+#include "base/globals.h"
 
 namespace tavrin {
 

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "host/value/value.h"
+#include "host/api/value.h"
 
 namespace tavrin {
 

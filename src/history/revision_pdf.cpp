@@ -6,10 +6,10 @@
 #include <string>
 #include <vector>
 
-#include "engine/output.h"
+#include "base/output_name.h"
 #include "history/info_record.h"
 #include "host/api/host.h"
-#include "startup/globals.h"
+#include "base/globals.h"
 
 namespace tavrin {
 

@@ -1,7 +1,7 @@
 // The revision PDF: the change history of a drawing on A4 pages.
 #pragma once
 
-#include "host/value/value.h"
+#include "host/api/value.h"
 
 namespace tavrin {
 

@@ -11,9 +11,9 @@
 #include "history/info_record.h"
 #include "history/revision_pdf.h"
 #include "host/api/host.h"
-#include "startup/globals.h"
+#include "base/globals.h"
 #include "startup/menu.h"
-#include "startup/startup.h"
+#include "base/set_ini.h"
 
 namespace tavrin {
 

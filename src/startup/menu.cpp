@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "host/api/host.h"
-#include "startup/globals.h"
+#include "base/globals.h"
 
 namespace tavrin {
 

@@ -7,7 +7,7 @@
 
 #include "config/language.h"
 #include "host/api/host.h"
-#include "startup/startup.h"
+#include "base/set_ini.h"
 #include "table_dir.h"
 
 namespace tavrin {

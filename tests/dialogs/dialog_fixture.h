@@ -20,7 +20,7 @@
 #include "host/ui/model.h"
 #include "host/ui/tables.h"
 #include "host/ui/user_actions.h"
-#include "startup/globals.h"
+#include "base/globals.h"
 
 namespace tavrin::testing {
 

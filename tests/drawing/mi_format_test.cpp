@@ -8,6 +8,7 @@
 #include "drawing_fixture.h"
 #include "host/api/files.h"
 #include "host/drawing/store.h"
+#include "host/formats/registry.h"
 #include "host/formats/mi.h"
 
 namespace {

@@ -1,5 +1,6 @@
 // The drawing store and loading by file type, bundles included.
 #include "host/drawing/store.h"
+#include "host/formats/registry.h"
 
 #include <filesystem>
 

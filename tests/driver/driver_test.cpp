@@ -5,6 +5,7 @@
 #include <gmock/gmock.h>
 
 #include "dialogs/job_settings.h"
+#include "dialogs/job_start.h"
 #include "host/api/host.h"
 #include "job_fixture.h"
 
@@ -182,7 +183,7 @@ TEST_F(BatchRunTest, WalksTheFilesInOrderWithTheFixedStepsPerDrawing) {
   type("FIRMA-TX", "Farbe");
   StepLog log;
 
-  run_batch_job({"a.mi", "leer.mi", "b.BDL", "ohnepunktbdl", "d.bdl.mi"}, tv_read_value,
+  run_batch_dialog({"a.mi", "leer.mi", "b.BDL", "ohnepunktbdl", "d.bdl.mi"}, tv_read_value,
                 log.steps());
 
   EXPECT_THAT(
@@ -210,7 +211,7 @@ TEST_F(BatchRunTest, WalksTheFilesInOrderWithTheFixedStepsPerDrawing) {
 TEST_F(BatchRunTest, EmptyListStillEndsWithTheEmptyDrawingAndTheMessage) {
   set("BLATT-ALLE-TB", true);
   StepLog log;
-  EXPECT_TRUE(run_batch_job({}, tv_read_value, log.steps()).is_nil());
+  EXPECT_TRUE(run_batch_dialog({}, tv_read_value, log.steps()).is_nil());
   EXPECT_TRUE(log.calls.empty());
   EXPECT_THAT(host::queued_commands(), ElementsAre(kBatchLine));
   EXPECT_THAT(front().messages(), ElementsAre(lang_text(24)));
@@ -229,7 +230,7 @@ TEST_F(BatchRunTest, UnloadableFilesAreReportedAndSkipped) {
   set("BLATT-ALLE-TB", true);
   StepLog log;
 
-  run_batch_job({"fehlt.mi", "leer.mi", "kaputt.bdl", "kaputt.mi", "gut.mi"}, tv_read_value,
+  run_batch_dialog({"fehlt.mi", "leer.mi", "kaputt.bdl", "kaputt.mi", "gut.mi"}, tv_read_value,
                 log.steps());
 
   EXPECT_THAT(front().output_lines(), ElementsAre("fehlt.mi konnte nicht geladen werden",
@@ -248,7 +249,7 @@ TEST_F(BatchRunTest, RevisionPdfAfterTheOutputsOnTheSheetCurrentAfterLoading) {
   set("STORE-AENDERUNG-TB", true);
   set("BLATT-ALLE-TB", true);
   StepLog log;
-  run_batch_job({"r.mi"}, tv_read_value, log.steps());
+  run_batch_dialog({"r.mi"}, tv_read_value, log.steps());
   EXPECT_THAT(log.calls, ElementsAre("drucken R-1 r.mi", "aenderung R-1 r.mi sheet=1"));
 }
 
@@ -258,7 +259,7 @@ TEST_F(BatchRunTest, ASelectionFieldWithoutANumberRunsNothing) {
   set("BLATT-GROESSER-TB", true);
   type("BLATT-GROESSER-TX", "zwei");
   StepLog log;
-  run_batch_job({"a.mi"}, tv_read_value, log.steps());
+  run_batch_dialog({"a.mi"}, tv_read_value, log.steps());
   EXPECT_TRUE(log.calls.empty());
   EXPECT_TRUE(host::queued_commands().empty());
   ASSERT_EQ(front().messages().size(), 1u);
@@ -281,7 +282,7 @@ TEST_F(NowRunTest, RunsOnTheLoadedDrawingWithoutLoadingOrRevisionPdf) {
   type("FIRMA-TX", "Schwarz");
   StepLog log;
 
-  run_now_job(tv_read_value, log.steps());
+  run_now_dialog(tv_read_value, log.steps());
 
   EXPECT_THAT(log.calls, ElementsAre("speichern N-7 N-7 mi=0 dxf=1", "drucken N-7 N-7"));
   const host::List expected_args = {true, "Schwarz", host::Value(), "HP_A3", false,
@@ -300,7 +301,7 @@ TEST_F(NowRunTest, DrawingWithoutNumberGivesNilAsTheFile) {
   set("STORE-PDF-TB", true);
   set("BLATT-ALLE-TB", true);
   StepLog log;
-  run_now_job(tv_read_value, log.steps());
+  run_now_dialog(tv_read_value, log.steps());
   ASSERT_EQ(log.drucken_args.size(), 1u);
   EXPECT_TRUE(log.drucken_args[0][7].is_nil());
   EXPECT_TRUE(g().pdf);

@@ -18,7 +18,7 @@
 #include "host/drawing/model.h"
 #include "host/formats/mi.h"
 #include "host/ui/headless.h"
-#include "startup/globals.h"
+#include "base/globals.h"
 
 namespace tavrin::testing {
 

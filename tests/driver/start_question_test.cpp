@@ -12,7 +12,7 @@
 #include "host/api/testing.h"
 #include "host/ui/headless.h"
 #include "host/ui/user_actions.h"
-#include "startup/globals.h"
+#include "base/globals.h"
 
 namespace tavrin {
 namespace {

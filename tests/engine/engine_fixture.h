@@ -18,7 +18,7 @@
 #include "host/api/testing.h"
 #include "host/drawing/store.h"
 #include "host/ui/headless.h"
-#include "startup/globals.h"
+#include "base/globals.h"
 
 namespace tavrin::test {
 

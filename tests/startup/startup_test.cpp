@@ -15,8 +15,8 @@
 #include "host/ui/model.h"
 #include "host/ui/user_actions.h"
 #include "startup/entry.h"
-#include "startup/globals.h"
-#include "startup/startup.h"
+#include "base/globals.h"
+#include "base/set_ini.h"
 
 namespace tavrin {
 namespace {

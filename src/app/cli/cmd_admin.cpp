@@ -7,7 +7,7 @@
 #include "commands.h"
 #include "host/api/commands.h"
 #include "host/api/error.h"
-#include "host/ui/menus.h"
+#include "host/api/front_end.h"
 
 namespace cli {
 

@@ -6,7 +6,7 @@
 
 #include "commands.h"
 #include "host/api/ui_ops.h"
-#include "host/ui/user_actions.h"
+#include "host/api/front_end.h"
 
 namespace cli {
 

@@ -11,7 +11,7 @@
 #include "host/api/drawing_ops.h"
 #include "host/api/error.h"
 #include "host/api/files.h"
-#include "host/value/format.h"
+#include "host/api/front_end.h"
 
 namespace cli {
 

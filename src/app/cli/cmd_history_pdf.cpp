@@ -10,8 +10,7 @@
 #include "commands.h"
 #include "host/api/error.h"
 #include "host/api/files.h"
-#include "host/ui/user_actions.h"
-#include "host/value/format.h"
+#include "host/api/front_end.h"
 
 namespace cli {
 

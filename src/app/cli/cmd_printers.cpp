@@ -6,7 +6,7 @@
 
 #include "commands.h"
 #include "host/api/drawing_ops.h"
-#include "host/value/reader.h"
+#include "host/api/front_end.h"
 
 namespace cli {
 

@@ -6,8 +6,7 @@
 
 #include "host/api/error.h"
 #include "host/api/ui_ops.h"
-#include "host/value/format.h"
-#include "host/ui/user_actions.h"
+#include "host/api/front_end.h"
 
 namespace cli {
 

@@ -1,7 +1,7 @@
 // Steps that the directory run and the current-drawing run share.
 #include "commands.h"
 #include "host/api/commands.h"
-#include "host/ui/user_actions.h"
+#include "host/api/front_end.h"
 
 namespace cli {
 

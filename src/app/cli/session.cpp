@@ -10,7 +10,7 @@
 #include <stdexcept>
 
 #include "host/api/commands.h"
-#include "host/ui/frontend.h"
+#include "host/api/front_end.h"
 
 namespace cli {
 

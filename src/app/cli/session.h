@@ -5,7 +5,7 @@
 #include <optional>
 #include <string>
 
-#include "host/ui/headless.h"
+#include "host/api/front_end.h"
 
 namespace cli {
 

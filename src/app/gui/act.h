@@ -6,7 +6,7 @@
 #include <functional>
 
 #include "host/api/commands.h"
-#include "host/ui/frontend.h"
+#include "host/api/front_end.h"
 
 namespace gui {
 

@@ -6,7 +6,7 @@
 #include <QPointF>
 #include <functional>
 
-#include "host/ui/frontend.h"
+#include "host/api/front_end.h"
 
 class QWidget;
 

@@ -10,9 +10,7 @@
 #include <filesystem>
 
 #include "act.h"
-#include "host/ui/menus.h"
-#include "host/ui/model.h"
-#include "host/ui/user_actions.h"
+#include "host/api/front_end.h"
 
 namespace gui {
 

@@ -9,8 +9,7 @@
 #include <QWheelEvent>
 #include <cmath>
 
-#include "host/drawing/store.h"
-#include "host/plot/render.h"
+#include "host/api/front_end_render.h"
 
 namespace gui {
 

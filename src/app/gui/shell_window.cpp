@@ -18,9 +18,7 @@
 #include <set>
 
 #include "act.h"
-#include "host/ui/tables.h"
-#include "host/ui/user_actions.h"
-#include "host/value/reader.h"
+#include "host/api/front_end.h"
 
 namespace gui {
 

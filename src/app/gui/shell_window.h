@@ -6,7 +6,7 @@
 #include <map>
 #include <string>
 
-#include "host/ui/model.h"
+#include "host/api/front_end.h"
 
 namespace gui {
 

@@ -1,4 +1,4 @@
-// The host's error state and the guard through which the module calls host operations.
+// The guard through which the module calls host operations.
 #include "host/api/error.h"
 
 #include "host/api/testing.h"
@@ -8,68 +8,12 @@ namespace host {
 
 namespace {
 
-struct ErrorState {
-  bool active = false;
-  bool recorded = false;  // the last error stays readable after a reset
-  std::string message;
-  std::string keyword;
-  bool blocked = false;
-};
-
-ErrorState& state() {
-  static ErrorState s;
-  return s;
-}
-
 const bool registered = [] {
-  register_reset_hook([] { state() = ErrorState{}; });
+  register_reset_hook(reset_error_state);
   return true;
 }();
 
 }  // namespace
-
-void set_error_state(const Error& e) {
-  ErrorState& s = state();
-  s.active = true;
-  s.recorded = true;
-  s.message = e.what();
-  s.keyword = e.keyword();
-}
-
-bool lisp_error_active() {
-  return state().active;
-}
-
-void reset_lisp_error_active() {
-  state().active = false;
-}
-
-Value sd_inq_error_obj(const Value& property) {
-  const ErrorState& s = state();
-  if (!s.recorded) return Value();
-  const Value message(s.message);
-  const Value keyword = s.keyword.empty() ? Value() : kw(s.keyword);
-  if (property.is_nil()) return Value(List{kw("message"), message, kw("keyword"), keyword});
-  // The error display knows the text as :error-mesg; both names answer it.
-  if (property.is_keyword("message") || property.is_keyword("error-mesg")) return message;
-  if (property.is_keyword("keyword")) return keyword;
-  return Value();
-}
-
-// The module (such as :oli) only says who refused; the text is the same for all.
-void sd_modinfo_set_error([[maybe_unused]] const Value& module, const Value& keyword) {
-  const std::string name = keyword.is_nil() ? std::string() : keyword.as_string();
-  set_error_state(Error("Call refused: the host is busy with another action",
-                        Value::keyword(name).as_string()));
-}
-
-void set_actions_blocked(bool blocked) {
-  state().blocked = blocked;
-}
-
-bool actions_blocked() {
-  return state().blocked;
-}
 
 std::optional<Value> guarded(const std::function<Value()>& op, OnError on_error) {
   if (actions_blocked()) {

@@ -8,6 +8,7 @@
 #include "host/api/error.h"
 #include "host/commands/names.h"
 #include "host/drawing/store.h"
+#include "host/formats/registry.h"
 #include "host/value/format.h"
 
 namespace host::commands {

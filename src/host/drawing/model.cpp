@@ -3,7 +3,7 @@
 
 #include <atomic>
 
-#include "host/api/error.h"
+#include "host/value/error.h"
 
 namespace host {
 

@@ -1,4 +1,4 @@
-// The host's drawing store: the one current drawing, lookups by id, loading by file type.
+// The host's drawing store: the one current drawing, lookups by id.
 #include "host/drawing/store.h"
 
 #include <algorithm>
@@ -7,11 +7,8 @@
 #include <unordered_map>
 #include <unordered_set>
 
-#include "host/api/error.h"
+#include "host/value/error.h"
 #include "host/api/testing.h"
-#include "host/formats/bundle.h"
-#include "host/formats/dxf.h"
-#include "host/formats/mi.h"
 
 namespace host {
 
@@ -75,13 +72,6 @@ Element* lookup(Store& s, std::uint64_t id) {
   return nullptr;
 }
 
-std::string lower_extension(const std::string& path) {
-  std::string ext = std::filesystem::path(path).extension().string();
-  std::transform(ext.begin(), ext.end(), ext.begin(),
-                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-  return ext;
-}
-
 }  // namespace
 
 Drawing empty_drawing() {
@@ -135,25 +125,6 @@ Element* find_element(std::uint64_t id) {
 Sheet* sheet_of_element(std::uint64_t id) {
   if (find_element(id) == nullptr) return nullptr;
   return &store().drawing.sheets[store().where[id].first];
-}
-
-void check_drawing_file(const std::string& path) {
-  std::error_code ec;
-  if (!std::filesystem::exists(path, ec))
-    throw Error("Cannot load " + path + ": the file does not exist");
-  if (!std::filesystem::is_regular_file(path, ec))
-    throw Error("Cannot load " + path + ": it is not a file");
-  if (std::filesystem::file_size(path, ec) == 0 && !ec)
-    throw Error("Cannot load " + path + ": the file is empty");
-}
-
-Drawing read_drawing_file(const std::string& path) {
-  check_drawing_file(path);
-  const std::string ext = lower_extension(path);
-  if (ext == ".mi") return read_mi_file(path);
-  if (ext == ".dxf") return read_dxf_file(path);
-  if (ext == ".bdl") return read_bundle_file(path);
-  throw Error("Cannot load " + path + ": unknown drawing file type (expected .mi, .dxf or .bdl)");
 }
 
 }  // namespace host

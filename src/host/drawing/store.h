@@ -26,10 +26,4 @@ Element* find_element(std::uint64_t id);
 // The sheet of the current drawing that holds the element, or nullptr.
 Sheet* sheet_of_element(std::uint64_t id);
 
-// Throws host::Error naming the file when it is missing, not a file, or empty.
-void check_drawing_file(const std::string& path);
-// Reads a drawing file by its extension (.mi, .dxf, .bdl, case-insensitive). Throws
-// host::Error naming the file (and line) when it is missing, empty, unknown or malformed.
-Drawing read_drawing_file(const std::string& path);
-
 }  // namespace host

@@ -8,7 +8,7 @@
 #include <cstring>
 #include <filesystem>
 
-#include "host/api/error.h"
+#include "host/value/error.h"
 #include "host/api/files.h"
 
 namespace fs = std::filesystem;

@@ -6,7 +6,7 @@
 #include <filesystem>
 #include <system_error>
 
-#include "host/api/error.h"
+#include "host/value/error.h"
 #include "host/api/files.h"
 
 namespace fs = std::filesystem;

@@ -10,7 +10,7 @@
 #include <mutex>
 #include <random>
 
-#include "host/api/error.h"
+#include "host/value/error.h"
 #include "host/api/files.h"
 
 namespace host {

@@ -1,7 +1,7 @@
 // The directive templates of the host language.
 #include "host/value/format.h"
 
-#include "host/api/error.h"
+#include "host/value/error.h"
 #include "host/value/reader.h"
 
 namespace host {

@@ -3,7 +3,7 @@
 #include <cmath>
 #include <complex>
 
-#include "host/api/error.h"
+#include "host/value/error.h"
 #include "host/value/reader.h"
 #include "host/value/value.h"
 #include "host/value/wide.h"

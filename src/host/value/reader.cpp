@@ -2,7 +2,7 @@
 // complex numbers and 2D points, read the way the host reads a typed answer.
 #include "host/value/reader.h"
 
-#include "host/api/error.h"
+#include "host/value/error.h"
 #include "host/value/names.h"
 #include "host/value/number_syntax.h"
 

@@ -1,7 +1,7 @@
 // Host values: construction, accessors and structural equality.
 #include "host/value/value.h"
 
-#include "host/api/error.h"
+#include "host/value/error.h"
 #include "host/value/names.h"
 #include "host/value/reader.h"
 #include "host/value/wide.h"

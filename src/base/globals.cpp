@@ -1,5 +1,5 @@
 // The module-wide variables.
-#include "startup/globals.h"
+#include "base/globals.h"
 
 namespace tavrin {
 

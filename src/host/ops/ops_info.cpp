@@ -5,7 +5,7 @@
 
 #include "host/api/drawing_ops.h"
 #include "host/api/error.h"
-#include "host/drawing/ops_support.h"
+#include "host/ops/ops_support.h"
 #include "host/drawing/store.h"
 #include "host/value/reader.h"
 

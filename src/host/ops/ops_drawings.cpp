@@ -2,8 +2,9 @@
 // A load reads the whole file first; the current drawing changes only when that succeeded.
 #include "host/api/drawing_ops.h"
 #include "host/api/error.h"
-#include "host/drawing/ops_support.h"
+#include "host/ops/ops_support.h"
 #include "host/drawing/store.h"
+#include "host/formats/registry.h"
 #include "host/formats/bundle.h"
 #include "host/formats/mi.h"
 

@@ -1,6 +1,6 @@
 // The settings every plot command starts from.
-#include "startup/globals.h"
-#include "startup/startup.h"
+#include "base/globals.h"
+#include "base/set_ini.h"
 
 namespace tavrin {
 

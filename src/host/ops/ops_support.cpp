@@ -1,5 +1,5 @@
 // Shared argument handling of the drawing operations.
-#include "host/drawing/ops_support.h"
+#include "host/ops/ops_support.h"
 
 #include <filesystem>
 

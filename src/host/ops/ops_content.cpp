@@ -5,7 +5,7 @@
 #include "host/api/error.h"
 #include "host/api/files.h"
 #include "host/api/ui_ops.h"
-#include "host/drawing/ops_support.h"
+#include "host/ops/ops_support.h"
 #include "host/drawing/store.h"
 #include "host/formats/dxf.h"
 #include "host/formats/mi.h"

@@ -1,0 +1,74 @@
+#!/usr/bin/env bash
+# Fails when an include points the wrong way between the layers of the tree.
+# Host: value at the bottom, then the drawing model, then formats and the services, then ops and
+# api on top; the model knows no file format. Module: base at the bottom, then config, then
+# engine and history side by side, then dialogs, then the entry in startup. The module and the
+# front ends see the host only through host/api; the host includes nothing of the module.
+set -euo pipefail
+cd "$(dirname "$0")/../src"
+
+# Folders each layer may include, besides itself and the standard and system headers.
+declare -A allowed=(
+  [host/value]=""
+  [host/drawing]="host/value"
+  [host/files]="host/value host/api"
+  [host/formats]="host/value host/drawing host/api"
+  [host/commands]="host/value host/drawing host/formats host/api"
+  [host/settings]="host/value host/drawing host/commands host/api"
+  [host/plot]="host/value host/drawing host/settings host/api"
+  [host/ui]="host/value host/drawing host/commands host/api"
+  [host/ops]="host/value host/drawing host/formats host/files host/api"
+  [host/api]="host/value host/drawing host/formats host/commands host/settings host/plot host/ui host/files"
+  [base]="host/api"
+  [config]="host/api base"
+  [engine]="host/api base config"
+  [history]="host/api base config"
+  [dialogs]="host/api base config engine history"
+  [startup]="host/api base config engine history dialogs"
+  [app/cli]="host/api"
+  [app/gui]="host/api"
+)
+
+layer_of() {  # the layer a path (a file, or an include) belongs to
+  case "$1" in
+    host/*/*) echo "${1%%/*}/$(cut -d/ -f2 <<<"$1")" ;;
+    app/*/*) echo "${1%%/*}/$(cut -d/ -f2 <<<"$1")" ;;
+    */*) echo "${1%%/*}" ;;
+  esac
+}
+
+status=0
+while IFS= read -r hit; do
+  file=${hit%%:*}
+  rest=${hit#*:}
+  line=${rest%%:*}
+  include=$(sed -E 's/.*#include "([^"]+)".*/\1/' <<<"$rest")
+  from=$(layer_of "$file")
+  to=$(layer_of "$include")
+  [[ -z "$to" || "$from" == "$to" ]] && continue
+  [[ -v allowed[$from] ]] || { echo "src/$file:$line: folder $from has no place in the layers"; status=1; continue; }
+  # An include without a folder is a file beside the includer (the front ends' own headers).
+  [[ "$include" != */* ]] && continue
+  # The reset registry is a leaf that every host part registers its state with.
+  [[ "$include" == host/api/testing.h && "$from" == host/* ]] && continue
+  if [[ "$include" == host/api/front_end*.h && "$from" != app/* ]]; then
+    echo "src/$file:$line: only the front ends include $include"
+    status=1
+    continue
+  fi
+  if [[ " ${allowed[$from]} " != *" $to "* ]]; then
+    echo "src/$file:$line: $from must not include $include"
+    status=1
+  fi
+done < <(grep -rnE '^\s*#\s*include\s+"' --include='*.h' --include='*.cpp' .  | sed 's#^\./##')
+
+# The facade's own headers (all but the programs' front_end.h) sit on the host values only, so that whatever implements them
+# can include them without a loop.
+while IFS= read -r hit; do
+  echo "src/${hit%%:*}: a host/api header includes ${hit##*#include }, below the facade"
+  status=1
+done < <(grep -nE '#include "host/(drawing|formats|commands|settings|plot|ui|files|ops)/' host/api/*.h |
+  grep -vE '^host/api/front_end(_render)?.h:' || true)
+
+if [[ $status -eq 0 ]]; then echo "layers: every include points down"; fi
+exit $status

@@ -1,0 +1,123 @@
+// The driver's dialog glue: the start button's question, the two runs started from the main
+// dialog, and the job settings read from its controls into what the engine runs.
+#include "dialogs/job_start.h"
+
+#include "config/autotext.h"
+#include "config/language.h"
+#include "dialogs/job_settings.h"
+#include "engine/engine.h"
+#include "history/revision_pdf.h"
+#include "host/api/host.h"
+
+namespace tavrin {
+
+namespace {
+
+using host::kw;
+using host::Value;
+
+bool toggle(const SettingReader& read, const char* key) {
+  return tv_set_nil_or_t(read(key));
+}
+
+bool is_real(const Value& v) {
+  return v.is_number() && v.kind() != host::Kind::Complex;
+}
+
+// A sheet-selection field as the host reads it; nil when it cannot be read.
+Value read_quietly(const std::string& text) {
+  return host::guarded([&] { return host::read_literal(text); }, host::OnError::Silent)
+      .value_or(Value());
+}
+
+// A limit that is not a number would make the comparison meaningless (and a sheet named
+// like the text could match by accident): such a job is refused before anything runs.
+void build_selection(const SettingReader& read, JobSettings& s) {
+  if (s.blatt_alle) {
+    s.selection = {Value::integer(0), ">"};
+    return;
+  }
+  std::string field = "BLATT-X-TX";
+  std::string op = "=";
+  if (s.blatt_groesser) {
+    field = "BLATT-GROESSER-TX";
+    op = ">";
+  } else if (s.blatt_kleiner) {
+    field = "BLATT-KLEINER-TX";
+    op = "<";
+  }
+  const std::string text = read(field);
+  const Value limit = read_quietly(text);
+  if (!is_real(limit)) {
+    s.selection_problem = host::format(
+        "Blattauswahl: Im Feld ~A steht keine Blattnummer: \"~A\".~%Der Auftrag wurde nicht "
+        "gestartet.",
+        field, text);
+    return;
+  }
+  s.selection = {limit, op};
+}
+
+}  // namespace
+
+DrawingSteps engine_steps() {
+  return {set_autotext_to_drawing, speichern_alle_blaetter, drucken_alle_blaetter,
+          create_aenderungs_pdf, load_subpart_drawing};
+}
+
+JobSettings read_job_settings(const SettingReader& read, const std::function<void()>& between) {
+  JobSettings s;
+  s.store_dxf = toggle(read, "STORE-DXF-TB");
+  s.store_mi = toggle(read, "STORE-MI-TB");
+  s.store_pdf = toggle(read, "STORE-PDF-TB");
+  s.drucken = toggle(read, "DRUCKEN-TB");
+  s.blatt_alle = toggle(read, "BLATT-ALLE-TB");
+  s.blatt_groesser = toggle(read, "BLATT-GROESSER-TB");
+  s.blatt_kleiner = toggle(read, "BLATT-KLEINER-TB");
+  s.blatt_x = toggle(read, "BLATT-X-TB");
+  if (between) between();
+  s.autotext = toggle(read, "AUTOTEXT-AN-TB");
+  // Only "1" switches the revision PDF on; "0" must not produce one.
+  s.aenderung = toggle(read, "STORE-AENDERUNG-TB");
+  if (s.drucken || s.store_pdf) {
+    s.einpassen = toggle(read, "EINPASSEN-TB");
+    s.auto_plotter = toggle(read, "AUTO-PLOTTER-SELECT-TB");
+    s.firma = Value(read("FIRMA-TX"));
+    if (s.einpassen) s.format = Value(read("FORMAT-TX"));
+    if (!s.auto_plotter) s.drucker = Value(read("DRUCKER-TX"));
+  }
+  build_selection(read, s);
+  return s;
+}
+
+Value run_batch_dialog(const std::vector<std::string>& files, const SettingReader& read,
+                       const DrawingSteps& steps) {
+  return run_batch_job(files, read_job_settings(read), steps);
+}
+
+Value run_now_dialog(const SettingReader& read, const DrawingSteps& steps) {
+  const JobSettings s =
+      read_job_settings(read, [] { g().file_ladename = host::sd_am_inq_drawing_no(); });
+  return run_now_job(s, steps);
+}
+
+Value tavrin() {
+  const std::string question =
+      g().tavrin_modus
+          ? lang_text(20)
+          : host::format("~A: ~A", lang_text(21), host::sd_get_current_working_directory());
+  const Value answer = host::sd_display_question(
+      question, {kw("push-1"), Value(lang_text(22)), kw("push-2"), Value(lang_text(23))});
+  if (!answer.is_keyword("yes")) return Value();
+  return host::sd_call_dialog(g().tavrin_modus ? "TV-BATCH-DIALOG" : "TV-NOW-DIALOG");
+}
+
+Value tavrin_batch_exe() {
+  return run_batch_dialog(create_filelist(), tv_read_value, engine_steps());
+}
+
+Value tavrin_now_exe() {
+  return run_now_dialog(tv_read_value, engine_steps());
+}
+
+}  // namespace tavrin

@@ -1,0 +1,45 @@
+// The registry of drawing formats: the one place that knows which reader serves which type,
+// so that the drawing model stays free of file formats.
+#include "host/formats/registry.h"
+
+#include <algorithm>
+#include <filesystem>
+
+#include "host/api/error.h"
+#include "host/formats/bundle.h"
+#include "host/formats/dxf.h"
+#include "host/formats/mi.h"
+
+namespace host {
+
+namespace {
+
+std::string lower_extension(const std::string& path) {
+  std::string ext = std::filesystem::path(path).extension().string();
+  std::transform(ext.begin(), ext.end(), ext.begin(),
+                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+  return ext;
+}
+
+}  // namespace
+
+void check_drawing_file(const std::string& path) {
+  std::error_code ec;
+  if (!std::filesystem::exists(path, ec))
+    throw Error("Cannot load " + path + ": the file does not exist");
+  if (!std::filesystem::is_regular_file(path, ec))
+    throw Error("Cannot load " + path + ": it is not a file");
+  if (std::filesystem::file_size(path, ec) == 0 && !ec)
+    throw Error("Cannot load " + path + ": the file is empty");
+}
+
+Drawing read_drawing_file(const std::string& path) {
+  check_drawing_file(path);
+  const std::string ext = lower_extension(path);
+  if (ext == ".mi") return read_mi_file(path);
+  if (ext == ".dxf") return read_dxf_file(path);
+  if (ext == ".bdl") return read_bundle_file(path);
+  throw Error("Cannot load " + path + ": unknown drawing file type (expected .mi, .dxf or .bdl)");
+}
+
+}  // namespace host
