@@ -119,6 +119,13 @@ TEST(TextLayout, RunsCarryTheirStyleAndFractionsStack) {
   EXPECT_EQ(pieces[2].stack, '/');
   EXPECT_DOUBLE_EQ(pieces[2].width, 2 * 0.6);  // the wider part, at the stacked height
   EXPECT_EQ(host::formatted_plain_lines("x\\S1^2;\\S3#4;"), std::vector<std::string>{"x1 23/4"});
+  // numeric codes whose writer left out the ";"
+  b = host::layout_text(formatted("a{\\C1rot}b\\H2xc"), per_char);
+  ASSERT_EQ(b.lines.at(0).pieces.size(), 4u);
+  EXPECT_EQ(b.lines[0].pieces[1].text, "rot");
+  EXPECT_EQ(b.lines[0].pieces[1].style.color, (host::Rgb{1, 0, 0}));
+  EXPECT_EQ(b.lines[0].pieces[3].text, "c");
+  EXPECT_EQ(b.lines[0].pieces[3].style.height, 2);
 }
 
 TEST(TextLayout, FormattingIsShownOnlyWhileItMatchesTheLines) {

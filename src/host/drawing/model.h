@@ -56,6 +56,8 @@ struct TextProps {
   // Columns: with a wrap width, the lines flow into up to `column_count` columns of that
   // width, `column_gutter` apart, each as tall as its entry in `column_heights` (the last
   // entry stands for the rest; 0 or none: no limit). A column break (\N) starts the next.
+  // The box of the text (its background and frame) is as tall as the tallest column; a
+  // text without columns may have one height: the height of its box.
   int column_count = 0;
   double column_gutter = 0;
   std::vector<double> column_heights{};

@@ -2,6 +2,7 @@
 #include "host/drawing/text_layout.h"
 
 #include <algorithm>
+#include <cctype>
 #include <charconv>
 #include <cmath>
 
@@ -118,26 +119,26 @@ class MarkupParser {
         style_.strike = code == 'K';
         return;
       case 'H':
-        style_.height = scaled(argument(), style_.height);
+        style_.height = scaled(numeric_argument(s_, i_), style_.height);
         return;
       case 'W':
-        style_.ratio = scaled(argument(), style_.ratio);
+        style_.ratio = scaled(numeric_argument(s_, i_), style_.ratio);
         return;
       case 'T':
-        style_.tracking = std::clamp(scaled(argument(), style_.tracking), 0.75, 4.0);
+        style_.tracking = std::clamp(scaled(numeric_argument(s_, i_), style_.tracking), 0.75, 4.0);
         return;
       case 'Q':
-        style_.slant = std::clamp(leading_number(argument(), 0), -85.0, 85.0);
+        style_.slant = std::clamp(leading_number(numeric_argument(s_, i_), 0), -85.0, 85.0);
         return;
       case 'f':
       case 'F':
         font(argument());
         return;
       case 'C':
-        color_index(argument());
+        color_index(numeric_argument(s_, i_));
         return;
       case 'c':
-        true_color(argument());
+        true_color(numeric_argument(s_, i_));
         return;
       case 'p':
         paragraph(argument());
@@ -146,7 +147,7 @@ class MarkupParser {
         stacked(argument());
         return;
       case 'A':
-        argument();
+        numeric_argument(s_, i_);
         return;
       default:
         text(s_.substr(i_ - 2, 2));
@@ -451,6 +452,17 @@ std::pair<double, double> fit_scale(const TextProps& t, const TextBlock& block) 
   return {f, t.fit_scales_height ? f : 1};
 }
 
+std::string_view numeric_argument(std::string_view s, std::size_t& i) {
+  const std::size_t start = i;
+  while (i < s.size() && (std::isdigit(static_cast<unsigned char>(s[i])) || s[i] == '.' ||
+                          s[i] == '-' || s[i] == '+'))
+    ++i;
+  if (i < s.size() && (s[i] == 'x' || s[i] == 'X')) ++i;
+  std::string_view arg = s.substr(start, i - start);
+  if (i < s.size() && s[i] == ';') ++i;
+  return arg;
+}
+
 bool shows_formatted(const TextProps& t) {
   return !t.formatted.empty() && formatted_plain_lines(t.formatted) == t.lines;
 }
@@ -525,6 +537,10 @@ TextBlock layout_text(const TextProps& t, const TextMeasure& measure) {
     if (wrap == 0) column_w = std::max(column_w, line.x + line.width);
   }
   const double pitch = column_w + (columns ? t.column_gutter : 0);
+  // A text with columns fills its box: all of its columns, as tall as the tallest.
+  if (columns) column = t.column_count - 1;
+  for (double h : t.column_heights)
+    if (h > 0 && std::isfinite(h)) deepest = std::min(deepest, -h);
   const double box_w = column_w + column * pitch;
   const double box_left = col == 0 ? 0 : col == 1 ? -box_w / 2 : -box_w;
   for (std::size_t k = 0; k < block.lines.size(); ++k) {

@@ -62,6 +62,9 @@ bool shows_formatted(const TextProps& t);
 // The visible lines of formatted content: one per paragraph or line break, stacked
 // fractions as "a/b".
 std::vector<std::string> formatted_plain_lines(std::string_view formatted);
+// The value of a numeric formatting code at s[i] ("2.5", "0.7x"), with i moved past it and
+// past the ";" that ends it; writers often leave that ";" out ("\C1red").
+std::string_view numeric_argument(std::string_view s, std::size_t& i);
 // The width a text takes without a font at hand: a fixed share of the height per character.
 double estimated_width(const RunStyle& style, std::string_view text);
 

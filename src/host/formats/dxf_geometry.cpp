@@ -152,6 +152,8 @@ void transform_text(Element& e, const Affine& m) {
   }
   e.text.wrap_width *= along;
   e.text.fit_width *= along;
+  e.text.column_gutter *= along;
+  for (double& h : e.text.column_heights) h *= across;
 }
 
 // de Boor's algorithm in homogeneous coordinates at parameter t within span k.

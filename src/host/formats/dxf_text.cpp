@@ -214,7 +214,10 @@ MText parse_mtext(std::string_view s) {
     const char code = s[i + 1];
     if (std::string_view("WQHACcfFTp").find(code) == std::string_view::npos) break;
     i += 2;
-    const double v = leading_number(code_argument(s, i), code == 'W' ? 1 : 0);
+    const double v = leading_number(std::string_view("WQHTA").find(code) != std::string_view::npos
+                                        ? numeric_argument(s, i)
+                                        : code_argument(s, i),
+                                    code == 'W' ? 1 : 0);
     if (code == 'W' && v > 0) m.ratio = v;
     if (code == 'Q') m.slant = v;
   }
@@ -246,7 +249,7 @@ std::string normalized_codes(std::string_view s, double height) {
       continue;
     }
     std::size_t at = i + 2;
-    std::string_view arg = code_argument(s, at);
+    std::string_view arg = numeric_argument(s, at);
     const bool relative = !arg.empty() && (arg.back() == 'x' || arg.back() == 'X');
     const double v = leading_number(arg, -1);
     if (code == 'H' && !relative && v > 0 && height > 0) {
@@ -275,7 +278,7 @@ MTextContent mtext_to_formatted(std::string_view utf8, double height) {
   double ratio = 1, slant = 0;
   while (rest.size() > 2 && rest[0] == '\\' && (rest[1] == 'W' || rest[1] == 'Q')) {
     std::size_t at = 2;
-    std::string_view arg = code_argument(rest, at);
+    std::string_view arg = numeric_argument(rest, at);
     if (arg.empty() || arg.back() == 'x') break;
     (rest[1] == 'W' ? ratio : slant) = leading_number(arg, rest[1] == 'W' ? 1 : 0);
     rest.remove_prefix(at);
@@ -304,6 +307,7 @@ void mtext_box(TextProps& t, const RawGroups& r, double width) {
   // Dynamic columns hold the whole text, which flows on from column to column; static
   // ones are entities of their own.
   const MTextColumns& c = r.columns;
+  if (c.type == 1 && c.defined_height > 0) t.column_heights = {c.defined_height};
   if (c.type == 2 && c.count > 1 && c.count <= 100) {
     t.column_count = c.count;
     if (c.width > 0) t.wrap_width = c.width;

@@ -333,7 +333,7 @@ class MiReader {
         t.background_color = {number("red"), number("green"), number("blue")};
         t.background_margin = number("background margin");
       } else if (name == "columns" && e.kind == ElementKind::Text) {
-        t.column_count = static_cast<int>(integer("column count", 2, 1000));
+        t.column_count = static_cast<int>(integer("column count", 0, 1000));
         t.column_gutter = number("column gutter");
         t.column_heights.resize(count("column height count"));
         for (double& h : t.column_heights) h = number("column height");

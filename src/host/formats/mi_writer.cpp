@@ -43,7 +43,7 @@ void append_optional_fields(std::string& out, const Element& e) {
     append_numbers(out, {t.background_color.r, t.background_color.g, t.background_color.b,
                          t.background_margin});
   }
-  if (t.column_count > 1) {
+  if (t.column_count != 0 || !t.column_heights.empty()) {
     out += " columns ";
     append_integer(out, t.column_count);
     append_numbers(out, {t.column_gutter});
