@@ -57,6 +57,8 @@ int slot(int code) {
       return 20;
     case 60:
       return 21;
+    case 46:
+      return 22;
     default:
       return -1;
   }
@@ -99,7 +101,7 @@ void RawCapture::take(unsigned code, const std::string& value) {
     current_.present_ = 0;
     if (current_.columns.type != 0 || !current_.columns.heights.empty()) current_.columns = {};
     embedded_ = false;
-    acad_app_ = false;
+    acad_app_ = column_info_ = false;
     pending_code_ = heights_left_ = 0;
     our_app_ = false;
     depth_ = 0;
@@ -128,10 +130,18 @@ void RawCapture::take_info(unsigned code, const std::string& value) {
   if (code == 1001) {
     our_app_ = value == kInfoApp;
     acad_app_ = value == "ACAD";
+    column_info_ = false;
     depth_ = 0;
     return;
   }
-  if (acad_app_ && current_.entity == "MTEXT") take_column_info(code, value);
+  if (acad_app_ && code == 1000) {
+    // other ACAD sections (text borders, ...) use the same codes for other things
+    if (value == "ACAD_MTEXT_COLUMN_INFO_BEGIN" || value == "ACAD_MTEXT_DEFINED_HEIGHT_BEGIN")
+      column_info_ = true;
+    else if (value.ends_with("_END"))
+      column_info_ = false;
+  }
+  if (column_info_ && current_.entity == "MTEXT") take_column_info(code, value);
   if (acad_app_ && code == 1000 && current_.acad_text.empty()) current_.acad_text = value;
   if (!our_app_) return;
   if (code == 1002) {

@@ -33,7 +33,7 @@ struct RawGroups {
  private:
   friend class RawCapture;
   std::uint32_t present_ = 0;
-  std::array<double, 22> values_{};
+  std::array<double, 23> values_{};
 };
 
 // dxflib reports an entity only when the next one begins, while XDATA and MTEXT pieces
@@ -55,6 +55,7 @@ class RawCapture {
   bool our_app_ = false;
   bool embedded_ = false;
   bool acad_app_ = false;
+  bool column_info_ = false;
   int pending_code_ = 0;  // ACAD XDATA: the code whose value comes next
   int heights_left_ = 0;
   int depth_ = 0;

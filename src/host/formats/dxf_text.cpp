@@ -307,13 +307,15 @@ void mtext_box(TextProps& t, const RawGroups& r, double width) {
   // Dynamic columns hold the whole text, which flows on from column to column; static
   // ones are entities of their own.
   const MTextColumns& c = r.columns;
-  if (c.type == 1 && c.defined_height > 0) t.column_heights = {c.defined_height};
+  // the defined height (the entity's own, or of its columns) is the height of its box
+  const double defined = c.defined_height > 0 ? c.defined_height : r.real(46, 0);
+  if (defined > 0 && std::isfinite(defined)) t.column_heights = {defined};
   if (c.type == 2 && c.count > 1 && c.count <= 100) {
     t.column_count = c.count;
     if (c.width > 0) t.wrap_width = c.width;
     t.column_gutter = std::max(0.0, c.gutter);
-    if (c.defined_height > 0 && (c.auto_height || c.heights.empty())) {
-      t.column_heights = {c.defined_height};
+    if (defined > 0 && (c.auto_height || c.heights.empty())) {
+      t.column_heights = {defined};
     } else if (!c.heights.empty()) {
       t.column_heights = c.auto_height ? std::vector<double>{c.heights.front()} : c.heights;
     }
