@@ -281,8 +281,18 @@ void draw_text(cairo_t* cr, const Element& e, FontCache& fonts, StrokeResolver& 
     const double m = std::max(0.0, t.background_margin - 1) * t.size;
     cairo_save(cr);
     set_color(cr, t.background == 2 ? Rgb{1, 1, 1} : t.background_color);
-    cairo_rectangle(cr, block.left - m, -block.top - m, block.right - block.left + 2 * m,
-                    block.top - block.bottom + 2 * m);
+    if (t.column_count > 1 && t.wrap_width > 0) {
+      // each column filled down to its own height
+      for (int c = 0; c < t.column_count; ++c) {
+        const double h = column_height(t, c);
+        const double x = block.left + c * (t.wrap_width + t.column_gutter);
+        cairo_rectangle(cr, x - m, -block.top - m, t.wrap_width + 2 * m,
+                        (h > 0 ? h : block.top - block.bottom) + 2 * m);
+      }
+    } else {
+      cairo_rectangle(cr, block.left - m, -block.top - m, block.right - block.left + 2 * m,
+                      block.top - block.bottom + 2 * m);
+    }
     cairo_fill(cr);
     cairo_restore(cr);
   }
