@@ -25,6 +25,7 @@ def title_block(doc):
 
 def small(path, n):
     doc = ezdxf.new("R2010")
+    doc.header["$INSUNITS"] = 4  # millimetres
     title_block(doc)
     msp = doc.modelspace()
     msp.add_lwpolyline([(0, 0), (420, 0), (420, 297), (0, 297)], close=True)
@@ -42,6 +43,7 @@ def small(path, n):
 
 def big(path, count):
     doc = ezdxf.new("R2010")
+    doc.header["$INSUNITS"] = 4  # millimetres
     msp = doc.modelspace()
     rng = random.Random(count)
     side = math.sqrt(count) * 4

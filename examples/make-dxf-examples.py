@@ -40,6 +40,7 @@ def title_block(doc):
 
 def schild():
     doc = ezdxf.new("R2000", setup=True)
+    doc.header["$INSUNITS"] = 4  # millimetres
     doc.layers.add("RAHMEN", color=7, lineweight=50)
     doc.layers.add("KONTUR", color=7, lineweight=35)
     doc.layers.add("MITTE", color=1, linetype="CENTER", lineweight=18)
@@ -71,6 +72,7 @@ def schild():
 
 def skizze():
     doc = ezdxf.new("R2000", setup=True)
+    doc.header["$INSUNITS"] = 4  # millimetres
     msp = doc.modelspace()
     msp.add_lwpolyline([(0, 0), (120, 0), (120, 60), (0, 60)], close=True)
     msp.add_circle((30, 30), 12)

@@ -10,7 +10,7 @@ packages=(
   libdxflib-dev libarchive-dev libcli11-dev libfmt-dev
   qt6-base-dev libgl-dev xvfb xauth
   libgtest-dev libgmock-dev libbenchmark-dev
-  poppler-utils qpdf python3-ezdxf zip unzip locales
+  libqpdf-dev poppler-utils qpdf python3-ezdxf zip unzip locales
 )
 
 missing=()

@@ -5,6 +5,7 @@
 #include <cctype>
 #include <string_view>
 
+#include "base/job_table.h"
 #include "config/language.h"
 #include "config/tables.h"
 #include "host/api/host.h"
@@ -17,23 +18,20 @@ using host::kw;
 
 constexpr const char* kShell = "TAVRIN-AUTOTEXT-DIALOG";
 constexpr const char* kGrid = "TAVRIN-AUTOTEXT-DIALOG-11-GA";
-constexpr int kRowCells = 5;
+constexpr int kRowCells = kAutotextRowStep;
 constexpr int kRowPixels = 30;
 
-std::string row_control(const char* tmpl, int y) {
-  return host::format(tmpl, y);
-}
 std::string label_id(int y) {
-  return row_control("TAVRIN-AUTOTEXT-DIALOG-~A-LB", y);
+  return autotext_control(y, "LB");
 }
 std::string toggle_id(int y) {
-  return row_control("TAVRIN-AUTOTEXT-DIALOG-~A-TB", y);
+  return autotext_control(y, "TB");
 }
 std::string value_id(int y) {
-  return row_control("TAVRIN-AUTOTEXT-DIALOG-~A-TX", y);
+  return autotext_control(y, "TX");
 }
 std::string info_id(int y) {
-  return row_control("TAVRIN-AUTOTEXT-DIALOG-~A-INFO-LB", y);
+  return autotext_control(y, "INFO-LB");
 }
 
 // Rows are written by hand: a short row simply has empty fields.

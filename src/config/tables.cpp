@@ -6,9 +6,9 @@
 #include <cmath>
 #include <cstdint>
 
+#include "base/globals.h"
 #include "config/language.h"
 #include "host/api/host.h"
-#include "base/globals.h"
 
 namespace tavrin {
 
@@ -168,10 +168,14 @@ void read_format_data() {
 }
 
 void read_plotter_data() {
-  const std::vector<std::string> lines = file_to_list(tabellen_path(kPlotterFile));
   Globals& vars = g();
   vars.plotter_names.clear();
   vars.plotter_auto_format.clear();
+  // A start without a print system leaves the file missing until the next start finds one:
+  // until then no printer is known.
+  const std::string path = tabellen_path(kPlotterFile);
+  if (!file_exists(path)) return;
+  const std::vector<std::string> lines = file_to_list(path);
   for (auto line = lines.rbegin(); line != lines.rend(); ++line) {
     Row fields = split_fields(*line);
     // A queue name never holds blanks; one written as "HP | A3" must still reach the printer.
@@ -210,13 +214,14 @@ void write_start_range_values_to_file() {
 
 bool create_konfig_files_if_not_exist() {
   const std::string plotter_path = tabellen_path(kPlotterFile);
-  if (!file_exists(plotter_path)) {
+  // An empty file is what an earlier start without a print system left: ask again.
+  if (!file_exists(plotter_path) || file_to_list(plotter_path).empty()) {
     host::sd_display_message(host::format("~A~% ~A", lang_text(33), lang_text(34)));
     // Without a print system (a server that only writes PDF) the run must still start;
-    // the file is then left missing so that the next start tries again.
+    // the file is then left as it is so that the next start tries again.
     const std::optional<host::Value> printers =
         host::guarded([] { return host::Value(host::sd_inq_printers()); }, host::OnError::Show);
-    if (printers) {
+    if (printers && !printers->as_list().empty()) {
       g().plotter_names = texts_of(printers->as_list());
       write_list_file(g().plotter_names, plotter_path);
     }

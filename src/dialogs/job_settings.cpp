@@ -5,23 +5,19 @@
 #include <algorithm>
 #include <string_view>
 
+#include "base/globals.h"
+#include "base/job_table.h"
 #include "config/language.h"
 #include "config/tables.h"
 #include "dialogs/dialog_ids.h"
 #include "dialogs/file_list.h"
 #include "host/api/host.h"
-#include "base/globals.h"
 
 namespace tavrin {
 
 namespace {
 
 using host::kw;
-
-// Settings of the main dialog that the standard file does not hold but a hand-written line
-// may still name.
-const std::vector<std::string> kUnstoredKeys = {"STORE-AENDERUNG-TB", "AUTOTEXT-AN-TB",
-                                                "AUTOTEXT-AUS-TB"};
 
 std::string user_copy() {
   return host::format("~A/TavrinStandard.dat", host::sd_inq_user_profiledir_pathname());
@@ -40,9 +36,11 @@ bool contains(const std::vector<std::string>& keys, const std::string& key) {
 }
 
 // The keys are the dialog's own: a current-drawing run leaves the filter radios out, and
-// toggle operations on them then do nothing.
+// toggle operations on them then do nothing. A setting the file never holds (the revision
+// PDF, autotext) is not taken from a hand-written line either: it would switch on at every
+// start without the user asking.
 bool names_setting(const std::string& key) {
-  return contains(standard_keys(), key) || contains(kUnstoredKeys, key);
+  return contains(standard_keys(), key);
 }
 
 void apply_setting(const std::string& key, const std::string& value) {
@@ -92,25 +90,16 @@ bool tv_set_nil_or_t(const std::string& text) {
 }
 
 const std::vector<std::string>& standard_keys() {
-  static const std::vector<std::string> keys = {"STORE-MI-TB",
-                                                "STORE-DXF-TB",
-                                                "STORE-PDF-TB",
-                                                "AUTO-PLOTTER-SELECT-TB",
-                                                "EINPASSEN-TB",
-                                                "BLATT-ALLE-TB",
-                                                "BLATT-GROESSER-TB",
-                                                "BLATT-KLEINER-TB",
-                                                "BLATT-X-TB",
-                                                "DRUCKEN-TB",
-                                                "MI-TB",
-                                                "BDL-TB",
-                                                "ALLE-TB",
-                                                "DRUCKER-TX",
-                                                "FORMAT-TX",
-                                                "FIRMA-TX",
-                                                "BLATT-GROESSER-TX",
-                                                "BLATT-KLEINER-TX",
-                                                "BLATT-X-TX"};
+  static const std::vector<std::string> keys = [] {
+    std::vector<const JobRow*> stored;
+    for (const JobRow& row : kJobTable)
+      if (row.stored > 0) stored.push_back(&row);
+    std::sort(stored.begin(), stored.end(),
+              [](const JobRow* a, const JobRow* b) { return a->stored < b->stored; });
+    std::vector<std::string> out;
+    for (const JobRow* row : stored) out.emplace_back(row->key);
+    return out;
+  }();
   return keys;
 }
 
@@ -136,10 +125,17 @@ void tv_load_standard() {
           ? std::nullopt
           : host::guarded([] { return host::Value(user_copy()); }, host::OnError::Silent);
   const std::string path = (user && exists(user->as_string())) ? user->as_string() : shared_copy();
-  // Without any copy the dialog stays as reset; the host's error names the missing file.
+  // Without any copy the dialog stays as reset; the user is told so in the dialog's language,
+  // with the file that is missing.
   const std::optional<host::Value> content =
-      host::guarded([&] { return host::Value(host::read_file(path)); }, host::OnError::Show);
-  if (!content) return;
+      host::guarded([&] { return host::Value(host::read_file(path)); }, host::OnError::Silent);
+  if (!content) {
+    host::sd_display_message(host::format(
+        "Keine Standardeinstellungen: ~A kann nicht gelesen werden.~%Bitte die Einstellungen "
+        "wählen und als Standard speichern.",
+        path));
+    return;
+  }
   const std::string& text = content->as_string();
   int number = 1;
   for (std::size_t start = 0; start < text.size(); ++number) {

@@ -2,6 +2,7 @@
 // dialog, and the job settings read from its controls into what the engine runs.
 #include "dialogs/job_start.h"
 
+#include "base/job_table.h"
 #include "config/autotext.h"
 #include "config/language.h"
 #include "dialogs/job_settings.h"
@@ -16,8 +17,8 @@ namespace {
 using host::kw;
 using host::Value;
 
-bool toggle(const SettingReader& read, const char* key) {
-  return tv_set_nil_or_t(read(key));
+bool toggle(const SettingReader& read, Job job) {
+  return tv_set_nil_or_t(read(job_key(job)));
 }
 
 bool is_real(const Value& v) {
@@ -37,22 +38,32 @@ void build_selection(const SettingReader& read, JobSettings& s) {
     s.selection = {Value::integer(0), ">"};
     return;
   }
-  std::string field = "BLATT-X-TX";
+  if (!s.blatt_groesser && !s.blatt_kleiner && !s.blatt_x) {
+    // No stored standard chose a selection: say which choice is missing, not which field.
+    s.selection_problem = host::format(
+        "Blattauswahl: Es ist keine Auswahl getroffen. Bitte \"~A\", \"~A\", \"~A\" oder "
+        "\"~A\" wählen.~%Der Auftrag wurde nicht gestartet.",
+        lang_text(job_row(Job::BlattAlle).lang_text),
+        lang_text(job_row(Job::BlattGroesser).lang_text),
+        lang_text(job_row(Job::BlattKleiner).lang_text), lang_text(job_row(Job::BlattX).lang_text));
+    return;
+  }
+  Job field = Job::BlattXTx;
   std::string op = "=";
   if (s.blatt_groesser) {
-    field = "BLATT-GROESSER-TX";
+    field = Job::BlattGroesserTx;
     op = ">";
   } else if (s.blatt_kleiner) {
-    field = "BLATT-KLEINER-TX";
+    field = Job::BlattKleinerTx;
     op = "<";
   }
-  const std::string text = read(field);
+  const std::string text = read(job_key(field));
   const Value limit = read_quietly(text);
   if (!is_real(limit)) {
     s.selection_problem = host::format(
         "Blattauswahl: Im Feld ~A steht keine Blattnummer: \"~A\".~%Der Auftrag wurde nicht "
         "gestartet.",
-        field, text);
+        job_key(field), text);
     return;
   }
   s.selection = {limit, op};
@@ -67,24 +78,24 @@ DrawingSteps engine_steps() {
 
 JobSettings read_job_settings(const SettingReader& read, const std::function<void()>& between) {
   JobSettings s;
-  s.store_dxf = toggle(read, "STORE-DXF-TB");
-  s.store_mi = toggle(read, "STORE-MI-TB");
-  s.store_pdf = toggle(read, "STORE-PDF-TB");
-  s.drucken = toggle(read, "DRUCKEN-TB");
-  s.blatt_alle = toggle(read, "BLATT-ALLE-TB");
-  s.blatt_groesser = toggle(read, "BLATT-GROESSER-TB");
-  s.blatt_kleiner = toggle(read, "BLATT-KLEINER-TB");
-  s.blatt_x = toggle(read, "BLATT-X-TB");
+  s.store_dxf = toggle(read, Job::StoreDxf);
+  s.store_mi = toggle(read, Job::StoreMi);
+  s.store_pdf = toggle(read, Job::StorePdf);
+  s.drucken = toggle(read, Job::Drucken);
+  s.blatt_alle = toggle(read, Job::BlattAlle);
+  s.blatt_groesser = toggle(read, Job::BlattGroesser);
+  s.blatt_kleiner = toggle(read, Job::BlattKleiner);
+  s.blatt_x = toggle(read, Job::BlattX);
   if (between) between();
-  s.autotext = toggle(read, "AUTOTEXT-AN-TB");
+  s.autotext = toggle(read, Job::AutotextAn);
   // Only "1" switches the revision PDF on; "0" must not produce one.
-  s.aenderung = toggle(read, "STORE-AENDERUNG-TB");
+  s.aenderung = toggle(read, Job::StoreAenderung);
   if (s.drucken || s.store_pdf) {
-    s.einpassen = toggle(read, "EINPASSEN-TB");
-    s.auto_plotter = toggle(read, "AUTO-PLOTTER-SELECT-TB");
-    s.firma = Value(read("FIRMA-TX"));
-    if (s.einpassen) s.format = Value(read("FORMAT-TX"));
-    if (!s.auto_plotter) s.drucker = Value(read("DRUCKER-TX"));
+    s.einpassen = toggle(read, Job::Einpassen);
+    s.auto_plotter = toggle(read, Job::AutoPlotter);
+    s.firma = Value(read(job_key(Job::Firma)));
+    if (s.einpassen) s.format = Value(read(job_key(Job::Format)));
+    if (!s.auto_plotter) s.drucker = Value(read(job_key(Job::Drucker)));
   }
   build_selection(read, s);
   return s;

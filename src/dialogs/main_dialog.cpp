@@ -1,6 +1,8 @@
 // Building the main dialog: every control at its cell, with its title and its action.
 #include "dialogs/main_dialog.h"
 
+#include "base/globals.h"
+#include "base/job_table.h"
 #include "config/autotext.h"
 #include "config/language.h"
 #include "dialogs/dialog_ids.h"
@@ -8,7 +10,6 @@
 #include "dialogs/job_settings.h"
 #include "dialogs/job_start.h"
 #include "host/api/host.h"
-#include "base/globals.h"
 
 namespace tavrin {
 
@@ -35,6 +36,12 @@ List placed(const Cell& c, List more) {
   return args;
 }
 
+// A setting's title: its language text, or the title the table gives.
+std::string title_of(Job job) {
+  const JobRow& row = job_row(job);
+  return row.lang_text != 0 ? lang_text(row.lang_text) : row.title;
+}
+
 void label(const std::string& key, const std::string& title, const Cell& c) {
   host::sd_create_label_control(dialog_control(key),
                                 placed(c, {kw("title"), title, kw("alignment"), kw("left")}));
@@ -45,20 +52,11 @@ void separator(const std::string& key, int y) {
 }
 
 // A toggle whose push and release actions are the same function.
-void toggle(const std::string& key, const std::string& title, const char* indicator, const Cell& c,
-            const Value& action) {
+void toggle(Job job, const Cell& c, const Value& action) {
+  const char* indicator = job_row(job).control == Control::Radio ? "radio" : "check";
   host::sd_create_togglebutton_control(
-      dialog_control(key), placed(c, {kw("title"), title, kw("indicator"), kw(indicator),
-                                      kw("pushaction"), action, kw("releaseaction"), action}));
-}
-
-void check(const std::string& key, const std::string& title, const Cell& c,
-           const Value& action = Value()) {
-  toggle(key, title, "check", c, action);
-}
-
-void radio(const std::string& key, const std::string& title, const Cell& c, const Value& action) {
-  toggle(key, title, "radio", c, action);
+      job_control(job), placed(c, {kw("title"), title_of(job), kw("indicator"), kw(indicator),
+                                   kw("pushaction"), action, kw("releaseaction"), action}));
 }
 
 List entries(const std::vector<std::string>& texts) {
@@ -68,15 +66,15 @@ List entries(const std::vector<std::string>& texts) {
 }
 
 // Choice only from the list: nothing typed, nothing added.
-void drop_down(const std::string& key, const std::vector<std::string>& range, const Cell& c) {
+void drop_down(Job job, const std::vector<std::string>& range, const Cell& c) {
   host::sd_create_text_control(
-      dialog_control(key),
+      job_control(job),
       placed(c, {kw("editable"), Value(), kw("range"), entries(range), kw("autoadd"), Value()}));
 }
 
-void sheet_field(const std::string& key, const Cell& c) {
+void sheet_field(Job job, const Cell& c) {
   host::sd_create_text_control(
-      dialog_control(key),
+      job_control(job),
       placed(c, {kw("editable"), Value::t(), kw("multiline"), Value(), kw("focusmarking"), Value(),
                  kw("modifiedmarking"), Value(), kw("wordwrap"), Value()}));
 }
@@ -103,22 +101,22 @@ void create_frame(bool batch) {
 
 void create_output_rows() {
   label("SPEICHERN-LB", lang_text(4), {0, 0, 11, 5});
-  check("STORE-MI-TB", "MI", {12, 0, 10, 5});
-  check("STORE-DXF-TB", "DXF", {24, 0, 10, 5});
-  check("STORE-PDF-TB", "PDF", {36, 0, 10, 5}, action_of(switch_pdf));
+  toggle(Job::StoreMi, {12, 0, 10, 5}, Value());
+  toggle(Job::StoreDxf, {24, 0, 10, 5}, Value());
+  toggle(Job::StorePdf, {36, 0, 10, 5}, action_of(switch_pdf));
   separator("AENDERUNG-SE", 5);
-  check("STORE-AENDERUNG-TB", "Änderungshistorie als PDF speichern", {0, 6, 100, 5});
+  toggle(Job::StoreAenderung, {0, 6, 100, 5}, Value());
 }
 
 void create_print_rows() {
   separator("DRUCKEN-SE", 11);
   label("DRUCKEN-LB", lang_text(5), {0, 12, 10, 5});
-  check("AUTO-PLOTTER-SELECT-TB", lang_text(29), {12, 12, 30, 5}, action_of(switch_druckerwahl));
-  drop_down("DRUCKER-TX", g().plotter_names, {45, 12, 35, 5});
-  check("DRUCKEN-TB", "", {3, 17, 3, 5}, action_of(switch_drucken));
-  check("EINPASSEN-TB", lang_text(6), {12, 17, 13, 5}, action_of(switch_einpassen));
-  drop_down("FORMAT-TX", g().plot_fit_formats, {26, 17, 18, 5});
-  drop_down("FIRMA-TX", g().plotstyle_list, {45, 17, 35, 5});
+  toggle(Job::AutoPlotter, {12, 12, 30, 5}, action_of(switch_druckerwahl));
+  drop_down(Job::Drucker, g().plotter_names, {45, 12, 35, 5});
+  toggle(Job::Drucken, {3, 17, 3, 5}, action_of(switch_drucken));
+  toggle(Job::Einpassen, {12, 17, 13, 5}, action_of(switch_einpassen));
+  drop_down(Job::Format, g().plot_fit_formats, {26, 17, 18, 5});
+  drop_down(Job::Firma, g().plotstyle_list, {45, 17, 35, 5});
 }
 
 Value blaetter(const char* name) {
@@ -128,18 +126,18 @@ Value blaetter(const char* name) {
 void create_sheet_row() {
   separator("BLATT-SE", 22);
   label("BLATT-LB", lang_text(7), {0, kBlattRow, 10, 5});
-  radio("BLATT-ALLE-TB", lang_text(8), {12, kBlattRow, 7, 5}, blaetter("ALLE"));
-  radio("BLATT-GROESSER-TB", lang_text(9), {20, kBlattRow, 16, 5}, blaetter("GROESSER"));
-  sheet_field("BLATT-GROESSER-TX", {36, kBlattRow, 7, 5});
-  radio("BLATT-KLEINER-TB", lang_text(10), {43, kBlattRow, 14, 5}, blaetter("KLEINER"));
-  sheet_field("BLATT-KLEINER-TX", {57, kBlattRow, 7, 5});
-  radio("BLATT-X-TB", lang_text(11), {64, kBlattRow, 12, 5}, blaetter("X"));
-  sheet_field("BLATT-X-TX", {76, kBlattRow, 4, 5});
+  toggle(Job::BlattAlle, {12, kBlattRow, 7, 5}, blaetter("ALLE"));
+  toggle(Job::BlattGroesser, {20, kBlattRow, 16, 5}, blaetter("GROESSER"));
+  sheet_field(Job::BlattGroesserTx, {36, kBlattRow, 7, 5});
+  toggle(Job::BlattKleiner, {43, kBlattRow, 14, 5}, blaetter("KLEINER"));
+  sheet_field(Job::BlattKleinerTx, {57, kBlattRow, 7, 5});
+  toggle(Job::BlattX, {64, kBlattRow, 12, 5}, blaetter("X"));
+  sheet_field(Job::BlattXTx, {76, kBlattRow, 4, 5});
 }
 
 void create_button_rows(int b) {
   host::sd_create_pushbutton_control(
-      dialog_control("STORE-KONFIG-PB"),
+      dialog_control(kStoreStandardButton),
       placed({0, b, 20, 10}, {kw("image"), "STORE-STANDARD-IMAGE", kw("alignment"), kw("center"),
                               kw("pushaction"), action_of(tv_store_standard)}));
   host::sd_create_pushbutton_control(
@@ -147,9 +145,8 @@ void create_button_rows(int b) {
       placed({20, b, 40, 10}, {kw("title"), "", kw("image"), "START-IMAGE", kw("alignment"),
                                kw("center"), kw("pushaction"), action_of([] { tavrin(); })}));
   label("AUTOTEXT-LB", lang_text(35), {65, b + 1, 15, 5});
-  radio("AUTOTEXT-AN-TB", lang_text(36), {62, b + 5, 8, 5}, action_of([] { autotext_switch(1); }));
-  radio("AUTOTEXT-AUS-TB", lang_text(37), {70, b + 5, 10, 5},
-        action_of([] { autotext_switch(0); }));
+  toggle(Job::AutotextAn, {62, b + 5, 8, 5}, action_of([] { autotext_switch(1); }));
+  toggle(Job::AutotextAus, {70, b + 5, 10, 5}, action_of([] { autotext_switch(0); }));
 }
 
 void show_or_hide(const std::string& key, bool shown) {

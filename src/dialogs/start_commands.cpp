@@ -1,15 +1,15 @@
 // The start commands, the job commands that "Start" runs, and the directory dialog.
 #include "dialogs/start_commands.h"
 
+#include "base/set_ini.h"
 #include "config/language.h"
 #include "config/tables.h"
 #include "dialogs/dialog_ids.h"
 #include "dialogs/file_list.h"
 #include "dialogs/job_settings.h"
-#include "dialogs/main_dialog.h"
 #include "dialogs/job_start.h"
+#include "dialogs/main_dialog.h"
 #include "host/api/host.h"
-#include "base/set_ini.h"
 
 namespace tavrin {
 

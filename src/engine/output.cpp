@@ -75,11 +75,26 @@ host::Value create_pdf(const std::string& firma, const std::string& sheet_name) 
   const std::string base = create_speichername(sheet_name);
   // Measuring and styling are inside the guard too: a sheet that cannot be measured is
   // reported and the run goes on.
-  const auto result = counted([&] {
-    return host::am_plot_ex(
-        pdf_plot_args(set_plot_syle_parameter(firma, calculate_sheet_format()), base));
-  });
-  return result.value_or(host::Value());
+  const auto result = host::guarded(
+      [&] {
+        return host::am_plot_ex(
+            pdf_plot_args(set_plot_syle_parameter(firma, calculate_sheet_format()), base));
+      },
+      OnError::Silent);
+  if (result) return *result;
+  ++g().reported_problems;
+  const std::string empty = leeres_blatt_text(sheet_name);
+  host::display_error(empty.empty() ? host::print_text(host::sd_inq_error_obj(kw("message")))
+                                    : empty);
+  return {};
+}
+
+std::string leeres_blatt_text(const std::string& sheet_name) {
+  const host::Value keyword = host::sd_inq_error_obj(kw("keyword"));
+  if (!keyword.is_keyword("empty-part") || lang_text(38).empty()) return "";
+  const host::Value number = host::sd_am_inq_drawing_no();
+  const std::string text = host::format("~A ~A ~A", lang_text(7), sheet_name, lang_text(38));
+  return number.truthy() ? host::format("~A: ~A", number, text) : text;
 }
 
 host::Value speichern_alle_blaetter(const host::Value& file, const Selection& selection, bool mi,

@@ -17,6 +17,11 @@ host::List pdf_plot_args(const SheetFormat& sheet, const std::string& base);
 // PDF of the current sheet at its own size; the host's result, or nil after a failure.
 host::Value create_pdf(const std::string& firma, const std::string& sheet_name);
 
+// After a failed plot: when the sheet could not be measured because it holds nothing
+// drawable, the report in the draftsman's words ("<drawing>: Blatt 1 enthält nichts
+// Zeichenbares", from language texts 7 and 38); "" for any other failure.
+std::string leeres_blatt_text(const std::string& sheet_name);
+
 // Saves one sheet as DXF, then MI, keeping earlier files as ".org"; the MI save's result
 // or nil. No DXF for a drawing loaded from DXF, no MI for one loaded from MI.
 host::Value speichern(const host::Value& sheet, bool mi, bool dxf, const host::Value& file,

@@ -2,13 +2,13 @@
 // installed printers.
 #include "engine/printing.h"
 
+#include "base/globals.h"
 #include "config/language.h"
 #include "engine/driver.h"
 #include "engine/output.h"
 #include "engine/plot_style.h"
 #include "engine/sheet_format.h"
 #include "host/api/host.h"
-#include "base/globals.h"
 
 namespace tavrin {
 
@@ -64,6 +64,11 @@ host::Value drucken(const host::Value& firma, const host::Value& fit_format,
       OnError::Silent);
   if (plotted) return {};
   ++g().reported_problems;
+  const std::string empty = leeres_blatt_text(host::sd_am_inq_curr_sheet_name());
+  if (!empty.empty()) {
+    host::display(empty);
+    return {};
+  }
   return show_fehlermeldung(report_name, chosen);
 }
 
@@ -97,13 +102,6 @@ void drucken_alle_blaetter(bool drucken_an, const host::Value& firma, const host
         },
         OnError::Silent);
   }
-}
-
-std::vector<std::string> tv_inq_all_printers() {
-  std::vector<std::string> names;
-  for (const host::Value& printer : host::sd_inq_printers())
-    names.push_back(host::print_text(printer));
-  return names;
 }
 
 }  // namespace tavrin

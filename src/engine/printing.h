@@ -25,7 +25,4 @@ host::Value drucken(const host::Value& firma, const host::Value& fit_format,
 // The four-line failure report of a plot in the output box.
 host::Value show_fehlermeldung(const host::Value& report_name, const std::string& plotter);
 
-// The printers installed on this machine, one name each.
-std::vector<std::string> tv_inq_all_printers();
-
 }  // namespace tavrin

@@ -3,11 +3,12 @@
 
 #include <gmock/gmock.h>
 
+#include <cstdlib>
 #include <locale>
 
+#include "base/set_ini.h"
 #include "config/language.h"
 #include "host/api/host.h"
-#include "base/set_ini.h"
 #include "table_dir.h"
 
 namespace tavrin {
@@ -174,6 +175,25 @@ TEST_F(TablesTest, FirstStartCreatesThePlotterAndStyleFilesOnce) {
   EXPECT_TRUE(messages().empty());
   EXPECT_EQ(read("TavrinPlotter.dat"), "Eigener|A4\n");
   EXPECT_EQ(read("TavrinPlotSyles.dat"), "Eigen\n");
+}
+
+// Without a reachable print server the plotter file is not written empty (nor trusted when
+// an earlier start left it empty), so that the next start asks the system again.
+TEST_F(TablesTest, NoPrintServerLeavesThePlotterFileForTheNextStart) {
+  const char* before = std::getenv("CUPS_SERVER");
+  const std::string saved = before ? before : "";
+  setenv("CUPS_SERVER", (table("no-cups.sock")).c_str(), 1);
+  write("TavrinLanguage.dat", "33|Neu erzeugt:\n34|Bitte Formate eintragen.\n");
+  language_file_to_ltab();
+  EXPECT_TRUE(create_konfig_files_if_not_exist());
+  EXPECT_FALSE(exists("TavrinPlotter.dat"));
+  host::ui::default_front_end().clear();
+  write("TavrinPlotter.dat", "");
+  create_konfig_files_if_not_exist();
+  EXPECT_FALSE(messages().empty()) << "an empty plotter file is asked for again";
+  read_plotter_data();
+  EXPECT_TRUE(g().plotter_names.empty());
+  before ? setenv("CUPS_SERVER", saved.c_str(), 1) : unsetenv("CUPS_SERVER");
 }
 
 // Regenerating writes bare printer names (format assignments are lost, as the admin is

@@ -147,8 +147,13 @@ TEST_F(MainDialogTest, LoadingAppliesLinesInOrderAndReportsThoseThatNameNoSettin
         "ohne Trennstrich\n"
         "\n"
         "START-PB|1\n"
-        "STORE-MI-TB|ja\n");
+        "STORE-MI-TB|ja\n"
+        "STORE-AENDERUNG-TB|1\n"
+        "AUTOTEXT-AN-TB|1\n");
   start(true);
+  // Settings the file never holds are not switched on by a hand-written line either.
+  EXPECT_FALSE(on("STORE-AENDERUNG-TB"));
+  EXPECT_FALSE(on("AUTOTEXT-AN-TB"));
   EXPECT_FALSE(on("BLATT-ALLE-TB"));
   EXPECT_TRUE(on("BLATT-GROESSER-TB"));
   EXPECT_TRUE(on("STORE-PDF-TB"));
@@ -156,17 +161,19 @@ TEST_F(MainDialogTest, LoadingAppliesLinesInOrderAndReportsThoseThatNameNoSettin
   EXPECT_TRUE(on("ALLE-TB"));
   EXPECT_FALSE(on("MI-TB"));
   const std::vector<std::string>& lines = front().output_lines();
-  ASSERT_EQ(lines.size(), 3u);
+  ASSERT_EQ(lines.size(), 5u);
   EXPECT_EQ(lines[0].rfind(user_copy().string() + ":5: ", 0), 0u) << lines[0];
   EXPECT_NE(lines[0].find("GIBTS-NICHT-TB"), std::string::npos);
   EXPECT_EQ(lines[1].rfind(user_copy().string() + ":6: ", 0), 0u) << lines[1];
   EXPECT_EQ(lines[2].rfind(user_copy().string() + ":8: ", 0), 0u) << lines[2];
+  EXPECT_EQ(lines[3].rfind(user_copy().string() + ":10: ", 0), 0u) << lines[3];
+  EXPECT_EQ(lines[4].rfind(user_copy().string() + ":11: ", 0), 0u) << lines[4];
 
   // The filter radios do not exist for the current drawing; their lines are no fault there.
   front().clear();
   start(false);
   EXPECT_TRUE(on("BLATT-GROESSER-TB"));
-  EXPECT_EQ(front().output_lines().size(), 3u);
+  EXPECT_EQ(front().output_lines().size(), 5u);
 }
 
 TEST_F(MainDialogTest, AnAdministratorUsesOnlyTheSharedCopy) {
@@ -210,6 +217,7 @@ TEST_F(MainDialogTest, WithoutAnyCopyTheHostsErrorNamesTheFileAndTheDialogStaysR
   start(true);
   ASSERT_FALSE(front().messages().empty());
   EXPECT_NE(front().messages().back().find(shared_copy().string()), std::string::npos);
+  EXPECT_EQ(front().messages().back().rfind("Keine Standardeinstellungen: ", 0), 0u);
   EXPECT_TRUE(host::sd_control_visible_p("TAVRIN-DIALOG"));
   EXPECT_FALSE(on("DRUCKEN-TB"));
   EXPECT_FALSE(shown("EINPASSEN-TB"));

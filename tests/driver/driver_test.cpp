@@ -16,6 +16,7 @@ using ::testing::ElementsAre;
 using ::testing::ElementsAreArray;
 using ::testing::HasSubstr;
 using testing::JobTest;
+using ::testing::Not;
 using testing::StepLog;
 
 const char* kBatchLine = "am_create_drawing  :YES  :owner  :drawing_type  :2D_PROCESS   cancel";
@@ -149,7 +150,6 @@ TEST_F(JobSettingsOrder, SelectionFieldsThatAreNoNumberAreRefused) {
            {"BLATT-X-TB", "BLATT-X-TX", "abc"},
            {"BLATT-GROESSER-TB", "BLATT-GROESSER-TX", ""},
            {"BLATT-KLEINER-TB", "BLATT-KLEINER-TX", "2a"},
-           {"", "BLATT-X-TX", "(1"},
            {"BLATT-X-TB", "BLATT-X-TX", "#C(1 2)"}}) {
     Recorder r;
     if (!radio.empty()) r.values[radio] = "1";
@@ -165,6 +165,18 @@ TEST_F(JobSettingsOrder, SelectionFieldsThatAreNoNumberAreRefused) {
 }
 
 class BatchRunTest : public JobTest {};
+
+// No radio on at all (no standard file chose one): the refusal names the choices, in the
+// dialog's own words, instead of a field the user never filled.
+TEST_F(BatchRunTest, NoSheetRadioOnNamesTheChoices) {
+  Recorder none;
+  none.values["BLATT-X-TX"] = "(1";
+  const JobSettings n = read_job_settings(none.reader());
+  ASSERT_TRUE(n.selection_problem.has_value());
+  EXPECT_THAT(*n.selection_problem, HasSubstr("keine Auswahl"));
+  EXPECT_THAT(*n.selection_problem, HasSubstr("\"alle\", \"größer\", \"kleiner\" oder \"gleich\""));
+  EXPECT_THAT(*n.selection_problem, Not(HasSubstr("BLATT-X-TX")));
+}
 
 // MI and PDF for sheet 2 of every listed file: bundles by their last three letters, the
 // rest as drawings; a file of one byte is reported and the run goes on.
@@ -184,7 +196,7 @@ TEST_F(BatchRunTest, WalksTheFilesInOrderWithTheFixedStepsPerDrawing) {
   StepLog log;
 
   run_batch_dialog({"a.mi", "leer.mi", "b.BDL", "ohnepunktbdl", "d.bdl.mi"}, tv_read_value,
-                log.steps());
+                   log.steps());
 
   EXPECT_THAT(
       log.calls,
@@ -231,7 +243,7 @@ TEST_F(BatchRunTest, UnloadableFilesAreReportedAndSkipped) {
   StepLog log;
 
   run_batch_dialog({"fehlt.mi", "leer.mi", "kaputt.bdl", "kaputt.mi", "gut.mi"}, tv_read_value,
-                log.steps());
+                   log.steps());
 
   EXPECT_THAT(front().output_lines(), ElementsAre("fehlt.mi konnte nicht geladen werden",
                                                   "leer.mi konnte nicht geladen werden"));

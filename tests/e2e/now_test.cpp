@@ -26,11 +26,12 @@ TEST(Now, WritesTheOutputsOfTheLoadedDrawingIntoTheCurrentDirectory) {
   Scratch s;
   const fs::path out = s.root() / "out";
   fs::create_directories(out);
-  const Result r = s.tavrin("now " + quote((s.examples() / "flansch.mi").string()) + " --pdf --mi --yes", out);
+  const Result r =
+      s.tavrin("now " + quote((s.examples() / "flansch.mi").string()) + " --pdf --mi --yes", out);
   EXPECT_EQ(r.status, 0) << r.output;
   // In a current-drawing run the drawing number stands for the file, so MI is written too.
-  EXPECT_THAT(files_in(out), AllOf(Contains("4711_A_1.pdf"), Contains("4711_A_2.pdf"),
-                                   Contains("4711_A_1.mi")));
+  EXPECT_THAT(files_in(out),
+              AllOf(Contains("4711_A_1.pdf"), Contains("4711_A_2.pdf"), Contains("4711_A_1.mi")));
   EXPECT_THAT(files_in(s.examples()), Not(Contains("4711_A_1.pdf")));
 }
 
@@ -38,12 +39,13 @@ TEST(Now, AutotextChangesTheTitleBlockInTheWrittenFiles) {
   Scratch s;
   const fs::path out = s.root() / "out";
   fs::create_directories(out);
-  const Result r = s.tavrin("now " + quote((s.examples() / "flansch.mi").string()) +
-                                " --mi --dxf --sheets 1 --autotext \"BENENNUNG=Flansch DN 100 'neu'\" --yes",
-                            out);
+  const Result r =
+      s.tavrin("now " + quote((s.examples() / "flansch.mi").string()) +
+                   " --mi --dxf --sheets 1 --autotext \"BENENNUNG=Flansch DN 100 'neu'\" --yes",
+               out);
   EXPECT_EQ(r.status, 0) << r.output;
-  EXPECT_THAT(slurp(out / "4711_A_1.mi"), AllOf(HasSubstr("Flansch DN 100 'neu'"),
-                                                 Not(HasSubstr("\"Flansch DN 80\""))));
+  EXPECT_THAT(slurp(out / "4711_A_1.mi"),
+              AllOf(HasSubstr("Flansch DN 100 'neu'"), Not(HasSubstr("\"Flansch DN 80\""))));
   EXPECT_THAT(dxf_texts(out / "4711_A_1.dxf"), HasSubstr("Flansch DN 100 'neu'"));
 }
 
@@ -53,6 +55,24 @@ TEST(Now, UnknownAutotextFieldNamesTheOfferedOnes) {
                             " --pdf --autotext NOSUCH=x --yes");
   EXPECT_EQ(r.status, 2) << r.output;
   EXPECT_THAT(r.output, AllOf(HasSubstr("NOSUCH"), HasSubstr("BENENNUNG")));
+}
+
+// Options that contradict each other are refused before anything is loaded or written; a
+// job without any sheet selection says which option chooses one.
+TEST(Now, ContradictingOptionsAndAMissingSheetSelectionAreUsageErrors) {
+  Scratch s;
+  const std::string file = quote((s.examples() / "flansch.mi").string());
+  for (const char* options : {"--print --plotter P --auto-plotter", "--no-print --fit A3",
+                              "--no-print --plotter P", "--pdf --no-pdf"}) {
+    const Result r = s.tavrin("now " + file + " " + options + " --yes");
+    EXPECT_EQ(r.status, 2) << options << "\n" << r.output;
+    EXPECT_THAT(r.output, HasSubstr("excludes")) << options;
+  }
+  fs::remove(s.share() / "TABELLEN/TavrinStandard.dat");
+  const Result r = s.tavrin("now " + file + " --pdf --yes", s.root());
+  EXPECT_EQ(r.status, 2) << r.output;
+  EXPECT_THAT(r.output, HasSubstr("--sheets"));
+  EXPECT_THAT(files_in(s.root()), Not(Contains("4711_A_1.pdf")));
 }
 
 TEST(Now, MissingFileIsAUsageError) {
@@ -70,7 +90,8 @@ TEST(Cli, HelpExplainsTheCommandsAndOptions) {
                                 HasSubstr("Exit status")));
   const Result batch = s.tavrin("batch --help");
   EXPECT_EQ(batch.status, 0);
-  EXPECT_THAT(batch.output, AllOf(HasSubstr("--sheets"), HasSubstr("--autotext"), HasSubstr("--select")));
+  EXPECT_THAT(batch.output,
+              AllOf(HasSubstr("--sheets"), HasSubstr("--autotext"), HasSubstr("--select")));
   EXPECT_EQ(s.tavrin("frobnicate").status, 2);
 }
 

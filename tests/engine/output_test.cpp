@@ -111,6 +111,7 @@ TEST_F(OutputTest, ALoadedDxfDrawingGetsItsMiAndPdfButNoDxf) {
   int status = -1;
   run("/usr/bin/python3 -c 'import ezdxf, sys\n"
       "doc = ezdxf.new()\n"
+      "doc.header[\"$INSUNITS\"] = 4\n"
       "msp = doc.modelspace()\n"
       "msp.add_lwpolyline([(0, 0), (400, 0), (400, 280), (0, 280)], close=True)\n"
       "doc.saveas(sys.argv[1])' '" +

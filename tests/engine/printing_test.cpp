@@ -151,11 +151,16 @@ TEST_F(PrintingTest, WithPrintingOffEverySheetIsMadeCurrentAndOnlySelectedOnesGe
 
 TEST_F(PrintingTest, AnEmptySheetIsReportedAndTheNextSheetIsStillOutput) {
   set_drawing(std::nullopt, {{"1", {}}, {"2", {rectangle(0, 0, 210, 297)}}});
-  drucken_alle_blaetter(true, "Standard", Value(), kNoPrinter, false, false, true, Value(), kAll, "");
+  drucken_alle_blaetter(true, "Standard", Value(), kNoPrinter, false, false, true, Value(), kAll,
+                        "");
   EXPECT_FALSE(exists("1.pdf"));
   EXPECT_TRUE(exists("2.pdf"));
-  EXPECT_EQ(front_.output_lines().size(), 8u);  // both prints fail: one unmeasurable, one unknown printer
-  EXPECT_EQ(front_.messages().size(), 1u);      // the PDF of the empty sheet
+  // both prints fail: the empty sheet in one line of the draftsman's words, the unknown
+  // printer in the four-line report; the PDF of the empty sheet in a message
+  ASSERT_EQ(front_.output_lines().size(), 5u);
+  EXPECT_EQ(front_.output_lines()[0], "Blatt 1 enthält nichts Zeichenbares");
+  ASSERT_EQ(front_.messages().size(), 1u);
+  EXPECT_EQ(front_.messages()[0], "Blatt 1 enthält nichts Zeichenbares");
   EXPECT_EQ(g().reported_problems, 3);
 }
 

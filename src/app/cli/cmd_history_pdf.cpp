@@ -32,10 +32,14 @@ int run_pdf(const GlobalOptions& global, const std::string& file) {
   session.front_end().queue_folder(work.string());
   host::ui::press_button("TAVRIN-DIALOG-VERZEICHNIS-PB");
   JobOptions job;
-  job.mi = job.dxf = job.pdf = job.print = false;
-  job.history_pdf = true;
+  for (tavrin::Job off :
+       {tavrin::Job::StoreMi, tavrin::Job::StoreDxf, tavrin::Job::StorePdf, tavrin::Job::Drucken}) {
+    job.check(off) = false;
+  }
+  job.check(tavrin::Job::StoreAenderung) = true;
+  job.sheets = "all";  // the revision PDF is one per drawing, whatever the sheets
   apply_job_options(job);
-  host::ui::ensure_toggle("TAVRIN-DIALOG-ALLE-TB", true);
+  host::ui::ensure_toggle(tavrin::job_control(tavrin::Job::FilterAlle), true);
   host::ui::press_button("TAVRIN-DIALOG-ALLE-AN-AUS-PB");
   session.front_end().queue_answer(true);  // asking for this one PDF is the confirmation
   int status = press_start(session);

@@ -1,62 +1,77 @@
-// Job options as clicks and entries in the main dialog.
+// Job options as clicks and entries in the main dialog, one per row of the job table.
 #include "job_options.h"
 
 #include <CLI/CLI.hpp>
 #include <string>
 
 #include "host/api/error.h"
-#include "host/api/ui_ops.h"
 #include "host/api/front_end.h"
+#include "host/api/ui_ops.h"
 
 namespace cli {
 
 namespace {
 
-std::string control(const std::string& key) { return "TAVRIN-DIALOG-" + key; }
+using tavrin::Control;
+using tavrin::Job;
+using tavrin::job_control;
+using tavrin::JobRow;
+using tavrin::kJobTable;
 
-void add_switch(CLI::App& cmd, const std::string& name, std::optional<bool>& target,
-                const std::string& what) {
-  cmd.add_flag_callback("--" + name, [&target] { target = true; }, "switch " + what + " on");
-  cmd.add_flag_callback("--no-" + name, [&target] { target = false; }, "switch " + what + " off");
+constexpr std::size_t index_of(Job job) {
+  return static_cast<std::size_t>(job);
 }
 
-// Sets a check toggle to the wanted state with a click, so its action runs as for a person.
-void set_toggle(const std::string& key, bool on) {
-  if (host::sd_togglebutton_set_p(control(key)) != on) host::ui::click_toggle(control(key));
+// Sets a check to the wanted state with a click, so its action runs as for a person.
+void set_check(const std::string& control, bool on) {
+  if (host::sd_togglebutton_set_p(control) != on) host::ui::click_toggle(control);
 }
 
-// Selects a radio toggle: a click on an unset radio sets it and runs its action.
-void select_radio(const std::string& key) {
-  if (!host::sd_togglebutton_set_p(control(key))) host::ui::click_toggle(control(key));
+// Selects a radio: a click on an unset radio sets it and runs its action.
+void select_radio(Job job) {
+  if (!host::sd_togglebutton_set_p(job_control(job))) host::ui::click_toggle(job_control(job));
 }
 
-void require_visible(const std::string& key, const std::string& option, const std::string& why) {
-  if (!host::sd_control_visible_p(control(key))) {
-    throw host::Error(option + ": " + why);
+std::string control_of(const char* key) {
+  return "TAVRIN-DIALOG-" + std::string(key);
+}
+
+// The option's control (or the check it goes with) must be one a person could reach now.
+void require_visible(const JobRow& row, const std::string& control) {
+  if (!host::sd_control_visible_p(control)) {
+    throw host::Error("--" + std::string(row.option) + ": " + tavrin::shown_reason(row.shown));
   }
+}
+
+bool needs_printing(const JobRow& row) {
+  return row.shown == tavrin::Shown::Printing || row.shown == tavrin::Shown::Fitting ||
+         row.shown == tavrin::Shown::ManualPrinter;
 }
 
 void apply_sheets(const std::string& spec) {
   if (spec == "all") {
-    select_radio("BLATT-ALLE-TB");
+    select_radio(Job::BlattAlle);
     return;
   }
-  std::string op = "=";
+  char op = '=';
   std::string number = spec;
   if (!spec.empty() && (spec[0] == '>' || spec[0] == '<' || spec[0] == '=')) {
-    op = spec.substr(0, 1);
+    op = spec[0];
     number = spec.substr(1);
   }
   if (number.empty()) throw host::Error("--sheets " + spec + ": a sheet number is missing");
-  const std::string name = op == ">" ? "GROESSER" : op == "<" ? "KLEINER" : "X";
-  host::ui::type_text(control("BLATT-" + name + "-TX"), number);
-  select_radio("BLATT-" + name + "-TB");
+  const auto [radio, field] = op == '>'   ? std::pair{Job::BlattGroesser, Job::BlattGroesserTx}
+                              : op == '<' ? std::pair{Job::BlattKleiner, Job::BlattKleinerTx}
+                                          : std::pair{Job::BlattX, Job::BlattXTx};
+  host::ui::type_text(job_control(field), number);
+  select_radio(radio);
 }
 
 // The autotext row whose (invisible) INFO label carries the name; -1 when none does.
 int autotext_row(const std::string& info, std::string& known) {
-  for (int y = 0; host::sd_control_exists_p(host::format("TAVRIN-AUTOTEXT-DIALOG-~A-LB", y)); y += 5) {
-    const std::string name = host::sd_get_control_title(host::format("TAVRIN-AUTOTEXT-DIALOG-~A-INFO-LB", y));
+  for (int y = 0; host::sd_control_exists_p(tavrin::autotext_control(y, "LB"));
+       y += tavrin::kAutotextRowStep) {
+    const std::string name = host::sd_get_control_title(tavrin::autotext_control(y, "INFO-LB"));
     if (name == info) return y;
     known += (known.empty() ? "" : ", ") + name;
   }
@@ -65,41 +80,71 @@ int autotext_row(const std::string& info, std::string& known) {
 
 void apply_autotext(const std::vector<std::string>& entries) {
   if (entries.empty()) return;
-  select_radio("AUTOTEXT-AN-TB");
+  select_radio(Job::AutotextAn);
   for (const std::string& entry : entries) {
     const auto eq = entry.find('=');
     if (eq == std::string::npos || eq == 0) {
       throw host::Error("--autotext " + entry + ": expected INFO=VALUE");
     }
     const std::string info = entry.substr(0, eq);
-    const std::string value = entry.substr(eq + 1);
     std::string known;
     const int y = autotext_row(info, known);
     if (y < 0) {
       throw host::Error("--autotext: no title-block field carries the INFO name " + info +
                         " (offered: " + (known.empty() ? "none" : known) + ")");
     }
-    const std::string toggle = host::format("TAVRIN-AUTOTEXT-DIALOG-~A-TB", y);
-    if (!host::sd_togglebutton_set_p(toggle)) host::ui::click_toggle(toggle);
-    host::ui::pick_entry(host::format("TAVRIN-AUTOTEXT-DIALOG-~A-TX", y), value);
+    set_check(tavrin::autotext_control(y, "TB"), true);
+    host::ui::pick_entry(tavrin::autotext_control(y, "TX"), entry.substr(eq + 1));
   }
+}
+
+// Without any sheet radio on (no standard file chose one), the run would be refused after
+// Start; the command line says at once what to add.
+void require_sheet_selection() {
+  for (Job job : {Job::BlattAlle, Job::BlattGroesser, Job::BlattKleiner, Job::BlattX}) {
+    if (host::sd_togglebutton_set_p(job_control(job))) return;
+  }
+  throw host::Error(
+      "no sheet selection: no standard settings choose which sheets to take; give --sheets "
+      "(all, >N, <N or N)");
 }
 
 }  // namespace
 
 void add_job_options(CLI::App& cmd, JobOptions& o) {
-  add_switch(cmd, "mi", o.mi, "saving each selected sheet as an MI file");
-  add_switch(cmd, "dxf", o.dxf, "saving each selected sheet as a DXF file");
-  add_switch(cmd, "pdf", o.pdf, "writing a PDF file per selected sheet");
-  add_switch(cmd, "history-pdf", o.history_pdf,
-             "writing the change history of each drawing as a revision PDF");
-  add_switch(cmd, "print", o.print, "printing each selected sheet");
-  cmd.add_option("--plotter", o.plotter,
-                 "print on this printer (switches automatic printer selection off)");
-  cmd.add_flag("--auto-plotter", o.auto_plotter,
-               "choose the printer per sheet from the printer table by the sheet's format");
-  cmd.add_option("--fit", o.fit, "fit every printed sheet into this paper format");
-  cmd.add_option("--style", o.style, "pen style (plot style) for printing and PDF");
+  CLI::Option* no_print = nullptr;
+  std::vector<CLI::Option*> printing_only;
+  for (const JobRow& row : kJobTable) {
+    if (row.option == nullptr) continue;
+    const std::string name = row.option;
+    const std::size_t i = index_of(row.job);
+    if (row.control == Control::Check) {
+      auto& target = o.checks[i];
+      CLI::Option* on = cmd.add_flag_callback(
+          "--" + name, [&target] { target = true; }, "switch " + std::string(row.help) + " on");
+      CLI::Option* off = cmd.add_flag_callback(
+          "--no-" + name, [&target] { target = false; },
+          "switch " + std::string(row.help) + " off");
+      on->excludes(off);
+      if (row.job == Job::Drucken) no_print = off;
+      if (needs_printing(row)) printing_only.push_back(on);
+    } else {
+      CLI::Option* opt = cmd.add_option("--" + name, o.choices[i], row.help);
+      if (needs_printing(row)) printing_only.push_back(opt);
+    }
+  }
+  // A choice tied to a check contradicts the option that sets that check the other way.
+  for (const JobRow& row : kJobTable) {
+    if (row.with_key == nullptr || row.option == nullptr) continue;
+    for (const JobRow& check : kJobTable) {
+      if (check.option == nullptr || std::string(check.key) != row.with_key) continue;
+      const std::string against = (row.with_on ? "--no-" : "--") + std::string(check.option);
+      cmd.get_option("--" + std::string(row.option))->excludes(against);
+    }
+  }
+  if (no_print != nullptr) {
+    for (CLI::Option* opt : printing_only) opt->excludes(no_print);
+  }
   cmd.add_option("--sheets", o.sheets,
                  "which sheets: all, >N (numbers greater than N), <N, =N or N (exactly N)");
   cmd.add_option("--autotext", o.autotext,
@@ -110,29 +155,30 @@ void add_job_options(CLI::App& cmd, JobOptions& o) {
 }
 
 void apply_job_options(const JobOptions& o) {
-  if (o.mi) set_toggle("STORE-MI-TB", *o.mi);
-  if (o.dxf) set_toggle("STORE-DXF-TB", *o.dxf);
-  if (o.pdf) set_toggle("STORE-PDF-TB", *o.pdf);
-  if (o.history_pdf) set_toggle("STORE-AENDERUNG-TB", *o.history_pdf);
-  if (o.print) set_toggle("DRUCKEN-TB", *o.print);
-  if (o.plotter || o.auto_plotter) {
-    require_visible("AUTO-PLOTTER-SELECT-TB", o.plotter ? "--plotter" : "--auto-plotter",
-                    "the printer is chosen only while printing is on (--print)");
-    set_toggle("AUTO-PLOTTER-SELECT-TB", !o.plotter.has_value());
-    if (o.plotter) host::ui::pick_entry(control("DRUCKER-TX"), *o.plotter);
+  // In table order: printing is switched before the controls it shows are reached.
+  // Checks that are always shown first: printing on shows the controls the others need.
+  for (bool always : {true, false}) {
+    for (const JobRow& row : kJobTable) {
+      const std::optional<bool>& wanted = o.checks[index_of(row.job)];
+      if (!wanted || (row.shown == tavrin::Shown::Always) != always) continue;
+      require_visible(row, control_of(row.key));
+      set_check(control_of(row.key), *wanted);
+    }
   }
-  if (o.fit) {
-    require_visible("EINPASSEN-TB", "--fit", "fitting applies to printing only (--print)");
-    set_toggle("EINPASSEN-TB", true);
-    host::ui::pick_entry(control("FORMAT-TX"), *o.fit);
-  }
-  if (o.style) {
-    require_visible("FIRMA-TX", "--style", "the pen style is used only for printing or PDF");
-    host::ui::pick_entry(control("FIRMA-TX"), *o.style);
+  for (const JobRow& row : kJobTable) {
+    const std::optional<std::string>& entry = o.choices[index_of(row.job)];
+    if (!entry) continue;
+    if (row.with_key != nullptr) {
+      require_visible(row, control_of(row.with_key));
+      set_check(control_of(row.with_key), row.with_on);
+    }
+    require_visible(row, control_of(row.key));
+    host::ui::pick_entry(control_of(row.key), *entry);
   }
   if (o.sheets) apply_sheets(*o.sheets);
+  require_sheet_selection();
   apply_autotext(o.autotext);
-  if (o.store_standard) host::ui::press_button(control("STORE-KONFIG-PB"));
+  if (o.store_standard) host::ui::press_button(control_of(tavrin::kStoreStandardButton));
 }
 
 }  // namespace cli

@@ -38,8 +38,8 @@ const MacroFunction* find_function(const std::string& name) {
   return nullptr;
 }
 
-[[noreturn]] void fail(const std::string& what) {
-  throw Error(format("INQ_PART: ~A", what));
+[[noreturn]] void fail(const std::string& what, const std::string& keyword = "") {
+  throw Error(format("INQ_PART: ~A", what), keyword);
 }
 
 class MacroParser {
@@ -235,7 +235,8 @@ class Evaluator {
       fail(format("inq ~A is not an inquiry of this host", print_literal(what)));
     const Sheet& sheet = part();
     const auto extent = sheet.extent();
-    if (!extent) fail(format("the part \"~A\" is empty and has no extent", sheet.unique_name));
+    if (!extent)
+      fail(format("the part \"~A\" is empty and has no extent", sheet.unique_name), "EMPTY-PART");
     const Vec2 corner = what.as_integer() == 104 ? extent->first : extent->second;
     return Value::point(corner.x, corner.y);
   }

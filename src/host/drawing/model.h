@@ -109,6 +109,9 @@ struct Drawing {
   std::string drawing_type = "2D_PROCESS";
   std::vector<Sheet> sheets;
   std::size_t current = 0;  // index into sheets
+  // What the reader repaired or converted, one output-box line each; shown after loading,
+  // never saved.
+  std::vector<std::string> notes;
 
   Sheet& current_sheet();
   const Sheet& current_sheet() const;

@@ -82,7 +82,8 @@ std::vector<Element> Assembly::finish(const std::string& path) {
   if (too_many_)
     throw Error(path + ": the DXF file asks for more than " + std::to_string(kMaxElements) +
                 " elements (nested block references?)");
-  std::vector<Element> content = model_.empty() ? std::move(paper_) : std::move(model_);
+  from_paper_ = model_.empty();
+  std::vector<Element> content = from_paper_ ? std::move(paper_) : std::move(model_);
   // the room reserved from the file size is not kept when blocks held most of the file
   if (content.capacity() > 2 * content.size() + 1024) content.shrink_to_fit();
   return content;

@@ -67,6 +67,8 @@ class Assembly {
   // The model space, or the paper space when the model space is empty. Throws host::Error
   // naming the file when the references ask for an absurd amount of content.
   std::vector<Element> finish(const std::string& path);
+  // After finish: whether the content came from paper space.
+  bool from_paper() const { return from_paper_; }
 
  private:
   struct Piece {
@@ -110,6 +112,7 @@ class Assembly {
   Context root_;
   std::size_t expansions_ = 0;
   bool too_many_ = false;
+  bool from_paper_ = false;
 };
 
 }  // namespace host::dxf

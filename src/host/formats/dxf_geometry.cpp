@@ -223,11 +223,69 @@ Affine insert_transform(Vec2 insertion, double sx, double sy, double angle_deg, 
       .after(Affine::translation(-base.x, -base.y));
 }
 
-Affine ocs_transform(double ex, double ey, double ez) {
-  // The arbitrary-axis rule gives a mirrored x axis for extrusion (0,0,-1); other
-  // directions are not plane drawings and are taken as they are.
-  if (std::fabs(ex) < 1.0 / 64 && std::fabs(ey) < 1.0 / 64 && ez < 0) return Affine::scaling(-1, 1);
-  return {};
+Affine ocs_transform(double ex, double ey, double ez, double elevation) {
+  const double n_len = std::sqrt(ex * ex + ey * ey + ez * ez);
+  if (!(n_len > 0) || !std::isfinite(n_len)) return {};
+  const double nx = ex / n_len, ny = ey / n_len, nz = ez / n_len;
+  // The arbitrary-axis rule: the OCS x axis is world y (or z) crossed with the extrusion.
+  double ax, ay, az;
+  if (std::fabs(nx) < 1.0 / 64 && std::fabs(ny) < 1.0 / 64) {
+    ax = nz, ay = 0, az = -nx;
+  } else {
+    ax = -ny, ay = nx, az = 0;
+  }
+  const double a_len = std::sqrt(ax * ax + ay * ay + az * az);
+  ax /= a_len, ay /= a_len, az /= a_len;
+  // y axis = extrusion x axis; only the world x and y of both axes matter from above.
+  const double bx = ny * az - nz * ay, by = nz * ax - nx * az;
+  return {ax, bx, ay, by, elevation * nx, elevation * ny};
+}
+
+Vec2 ellipse_minor_axis(double mx, double my, double mz, double ratio, double ex, double ey,
+                        double ez) {
+  const double len = std::sqrt(ex * ex + ey * ey + ez * ez);
+  if (!(len > 0) || !std::isfinite(len))
+    ex = 0, ey = 0, ez = 1;
+  else
+    ex /= len, ey /= len, ez /= len;
+  return {ratio * (ey * mz - ez * my), ratio * (ez * mx - ex * mz)};
+}
+
+std::optional<double> insunits_to_mm(int code, std::string* name) {
+  struct Unit {
+    const char* name;
+    double mm;
+  };
+  static constexpr Unit kUnits[] = {
+      {"", 0},
+      {"inches", 25.4},
+      {"feet", 304.8},
+      {"miles", 1609344},
+      {"millimetres", 1},
+      {"centimetres", 10},
+      {"metres", 1000},
+      {"kilometres", 1e6},
+      {"microinches", 25.4e-6},
+      {"mils", 0.0254},
+      {"yards", 914.4},
+      {"angstroms", 1e-7},
+      {"nanometres", 1e-6},
+      {"microns", 1e-3},
+      {"decimetres", 100},
+      {"decametres", 1e4},
+      {"hectometres", 1e5},
+      {"gigametres", 1e12},
+      {"astronomical units", 1.495978707e14},
+      {"light years", 9.4607304725808e18},
+      {"parsecs", 3.0856775814913673e19},
+      {"US survey feet", 1200.0 / 3937 * 1000},
+      {"US survey inches", 100.0 / 3937 * 1000},
+      {"US survey yards", 3600.0 / 3937 * 1000},
+      {"US survey miles", 6336000.0 / 3937 * 1000},
+  };
+  if (code <= 0 || code >= static_cast<int>(std::size(kUnits))) return std::nullopt;
+  if (name) *name = kUnits[code].name;
+  return kUnits[code].mm;
 }
 
 void transform_element(Element& e, const Affine& m) {

@@ -1,6 +1,9 @@
 // Placing the content of DXF blocks: affine transforms applied to host elements.
 #pragma once
 
+#include <optional>
+#include <string>
+
 #include "host/drawing/model.h"
 
 namespace host::dxf {
@@ -23,8 +26,20 @@ struct Affine {
 
 // The placement of a block reference: base point to insertion point, scaled, rotated.
 Affine insert_transform(Vec2 insertion, double sx, double sy, double angle_deg, Vec2 base);
-// The object coordinate system of 2D entities drawn with extrusion (0,0,-1): x mirrored.
-Affine ocs_transform(double extrusion_x, double extrusion_y, double extrusion_z);
+// The object coordinate system of a 2D entity, by its extrusion direction and elevation
+// (its OCS z), seen from above: mirrored for (0,0,-1), a plane at an angle projected as its
+// top view (a vertical circle becomes a line).
+Affine ocs_transform(double extrusion_x, double extrusion_y, double extrusion_z,
+                     double elevation = 0);
+// The minor axis of an ellipse (major axis and extrusion in world coordinates), seen from
+// above: the ratio times the extrusion crossed with the major axis, so for the usual
+// extrusion (0,0,1) the major axis turned left, for (0,0,-1) turned right.
+Vec2 ellipse_minor_axis(double mx, double my, double mz, double ratio, double ex, double ey,
+                        double ez);
+
+// Millimetres per drawing unit for a $INSUNITS code; nullopt for unitless (0) and unknown
+// codes, which stay 1 unit = 1 mm. `name` receives the unit's name.
+std::optional<double> insunits_to_mm(int code, std::string* name = nullptr);
 
 // Points along a (rational) B-spline: degree, control points with weights, knot vector.
 // Empty when the data do not form a spline (too few points, knots not matching).

@@ -5,7 +5,10 @@
 #include <algorithm>
 #include <cctype>
 #include <cmath>
+#include <cstdio>
 #include <filesystem>
+#include <locale>
+#include <memory>
 #include <numbers>
 #include <optional>
 
@@ -45,6 +48,9 @@ class Importer : public DL_CreationAdapter {
   void setVariableString(const std::string& key, const std::string& value, int) override {
     if (key == "$ACADVER") decoder_.set_version(value);
     if (key == "$DWGCODEPAGE") decoder_.set_codepage(value);
+  }
+  void setVariableInt(const std::string& key, int value, int) override {
+    if (key == "$INSUNITS") insunits_ = value;
   }
   void setVariableDouble(const std::string& key, double value, int) override {
     if (key == "$LTSCALE") assembly_.set_linetype_scale(value);
@@ -98,7 +104,7 @@ class Importer : public DL_CreationAdapter {
     Element e = start(ElementKind::Circle);
     e.points = {{d.cx, d.cy}};
     e.radius = d.radius;
-    add(std::move(e), ocs());
+    add(std::move(e), ocs(d.cz));
   }
 
   void addArc(const DL_ArcData& d) override {
@@ -107,7 +113,7 @@ class Importer : public DL_CreationAdapter {
     e.radius = d.radius;
     e.start_angle = d.angle1;
     e.end_angle = d.angle2;
-    add(std::move(e), ocs());
+    add(std::move(e), ocs(d.cz));
   }
 
   void addPolyline(const DL_PolylineData& d) override {
@@ -117,7 +123,8 @@ class Importer : public DL_CreationAdapter {
     polyline_ = start(ElementKind::Polyline);
     polyline_->closed = d.flags & 1;
     polyline_stroke_ = raw_stroke();
-    polyline_ocs_ = ocs();
+    // a 3D polyline (flag 8) is in world coordinates: seen from above as it is
+    polyline_ocs_ = d.flags & 8 ? Affine{} : ocs(d.elevation);
     polyline_paper_ = in_paper_space();
   }
 
@@ -159,10 +166,12 @@ class Importer : public DL_CreationAdapter {
     while (sweep <= 1e-12) sweep += 2 * std::numbers::pi;
     bool full = sweep >= 2 * std::numbers::pi - 1e-9;
     int n = std::max(8, static_cast<int>(std::ceil(sweep / (std::numbers::pi / 36))));
+    const double* dir = getExtrusion()->getDirection();
+    const Vec2 minor = dxf::ellipse_minor_axis(d.mx, d.my, d.mz, d.ratio, dir[0], dir[1], dir[2]);
     for (int i = 0; i < (full ? n : n + 1); ++i) {
       double t = from + sweep * i / n;
-      e.points.push_back({d.cx + std::cos(t) * d.mx - std::sin(t) * d.ratio * d.my,
-                          d.cy + std::cos(t) * d.my + std::sin(t) * d.ratio * d.mx});
+      e.points.push_back({d.cx + std::cos(t) * d.mx + std::sin(t) * minor.x,
+                          d.cy + std::cos(t) * d.my + std::sin(t) * minor.y});
     }
     e.closed = full;
     add(std::move(e), Affine{});
@@ -203,7 +212,7 @@ class Importer : public DL_CreationAdapter {
     Element e = start(ElementKind::Text);
     e.text.lines = {dxf::plain_text(decoder_.to_utf8(d.text))};
     set_text_common(e, d, r.integer(72, 0), r.integer(73, 0));
-    add(std::move(e), ocs());
+    add(std::move(e), ocs(d.ipz));
   }
 
   void addAttribute(const DL_AttributeData& d) override {
@@ -218,7 +227,7 @@ class Importer : public DL_CreationAdapter {
     std::string tag = decoder_.to_utf8(d.tag);
     if (!tag.empty() && std::find(e.info.begin(), e.info.end(), tag) == e.info.end())
       e.info.insert(e.info.begin(), tag);
-    add(std::move(e), ocs());
+    add(std::move(e), ocs(d.ipz));
   }
 
   void addMTextChunk(const std::string& chunk) override { raw_.add_mtext_chunk(chunk); }
@@ -248,7 +257,16 @@ class Importer : public DL_CreationAdapter {
     }
     const double spacing = r.real(44, d.lineSpacingFactor);
     if (spacing > 0) e.text.linespace = std::round(spacing / 0.6 * 1e9) / 1e9;
-    add(std::move(e), ocs());
+    // The insertion point and a direction vector are in world coordinates; an angle alone is
+    // measured in the entity's plane, turned about the insertion point.
+    Affine plane;
+    if (!r.has(11) && !r.has(21)) {
+      const Affine o = ocs();
+      const Vec2 at = e.points[0];
+      plane = Affine{o.a, o.b, o.c, o.d, 0, 0};
+      plane = Affine::translation(at.x, at.y).after(plane).after(Affine::translation(-at.x, -at.y));
+    }
+    add(std::move(e), plane);
   }
 
   void addInsert(const DL_InsertData& d) override {
@@ -263,7 +281,7 @@ class Importer : public DL_CreationAdapter {
     ref.rows = std::max(1, d.rows);
     ref.col_spacing = d.colSp;
     ref.row_spacing = d.rowSp;
-    ref.ocs = ocs();
+    ref.ocs = ocs(d.ipz);
     place(std::move(ref));
   }
 
@@ -289,6 +307,14 @@ class Importer : public DL_CreationAdapter {
     finish_spline();
     std::vector<Element> elements = assembly_.finish(path_);
     Drawing drawing;
+    // Model space in its drawing units becomes millimetres, so that scale 1 is true size.
+    std::string unit;
+    if (auto mm = dxf::insunits_to_mm(insunits_, &unit);
+        mm && *mm != 1 && !assembly_.from_paper()) {
+      const Affine scale = Affine::scaling(*mm, *mm);
+      for (Element& e : elements) dxf::transform_element(e, scale);
+      drawing.notes.push_back(path_ + ": drawing units are " + unit + "; scaled to millimetres");
+    }
     drawing.id = next_id();
     drawing.number =
         number_ && !number_->empty() ? *number_ : std::filesystem::path(path_).stem().string();
@@ -339,7 +365,7 @@ class Importer : public DL_CreationAdapter {
     e.points = {{d.x[0], d.y[0]}, {d.x[1], d.y[1]}, {d.x[3], d.y[3]}, {d.x[2], d.y[2]}};
     if (e.points[2] == e.points[3]) e.points.pop_back();
     e.closed = true;
-    add(std::move(e), ocs());
+    add(std::move(e), ocs(d.z[0]));
   }
 
   Element start(ElementKind kind) {
@@ -370,10 +396,10 @@ class Importer : public DL_CreationAdapter {
             raw_.flushed().integer(60, 0) == 1};
   }
 
-  Affine ocs() {
-    DL_Extrusion* x = getExtrusion();
-    const double* dir = x->getDirection();
-    return dxf::ocs_transform(dir[0], dir[1], dir[2]);
+  // `elevation`: the entity's OCS z, which moves it along the extrusion direction.
+  Affine ocs(double elevation = 0) {
+    const double* dir = getExtrusion()->getDirection();
+    return dxf::ocs_transform(dir[0], dir[1], dir[2], elevation);
   }
 
   bool in_paper_space() { return attributes.isInPaperSpace(); }
@@ -452,25 +478,52 @@ class Importer : public DL_CreationAdapter {
   bool polyline_paper_ = false;
   std::string dictionary_, our_dictionary_, number_record_, xrecord_;
   std::optional<std::string> number_;
+  int insunits_ = 0;
 };
+
+// dxflib reads the pre-pass's repaired text from memory. Its stream reader skips the raw
+// group callback we rely on, so the text goes through the same FILE reader as a file does,
+// with the C locale dxflib sets for its numbers.
+bool read_from_memory(DL_Dxf& dxf, std::string& text, DL_CreationInterface* importer) {
+  std::unique_ptr<FILE, decltype(&std::fclose)> fp(fmemopen(text.data(), text.size(), "r"),
+                                                   &std::fclose);
+  if (!fp) return false;
+  const std::locale old = std::locale::global(std::locale::classic());
+  try {
+    while (dxf.readDxfGroups(fp.get(), importer)) {
+    }
+  } catch (...) {
+    std::locale::global(old);
+    throw;
+  }
+  std::locale::global(old);
+  return true;
+}
 
 }  // namespace
 
 Drawing read_dxf_file(const std::string& path) {
-  dxf::check_dxf_structure(path);
+  dxf::PreparedDxf prepared = dxf::prepare_dxf(path);
   std::error_code ec;
-  Importer importer(path, std::filesystem::file_size(path, ec));
+  Importer importer(
+      path, prepared.rewritten ? prepared.text.size() : std::filesystem::file_size(path, ec));
   DL_Dxf dxf;
   bool opened = false;
   try {
-    opened = dxf.in(path, &importer);
+    if (prepared.rewritten) {
+      opened = read_from_memory(dxf, prepared.text, &importer);
+    } else {
+      opened = dxf.in(path, &importer);
+    }
   } catch (const Error&) {
     throw;
   } catch (const std::exception& e) {
     throw Error(path + ": not a readable DXF file: " + e.what());
   }
   if (!opened) throw Error("Cannot open DXF file " + path);
-  return importer.finish();
+  Drawing drawing = importer.finish();
+  drawing.notes.insert(drawing.notes.begin(), prepared.notes.begin(), prepared.notes.end());
+  return drawing;
 }
 
 }  // namespace host

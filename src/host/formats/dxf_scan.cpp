@@ -1,4 +1,4 @@
-// A quick structural check of a DXF file before dxflib parses it.
+// The pre-pass over a DXF file before dxflib parses it.
 #include "host/formats/dxf_scan.h"
 
 #include <charconv>
@@ -7,12 +7,15 @@
 #include <string_view>
 
 #include "host/api/error.h"
+#include "host/formats/dxf_binary.h"
 
 namespace host::dxf {
 namespace {
 
 // dxflib reads lines with a 1024-byte buffer; a longer line would shift every later pair.
 constexpr std::size_t kMaxLine = 1022;
+// MTEXT continuation pieces are written this long by CAD programs.
+constexpr std::size_t kChunk = 250;
 
 std::string_view trim(std::string_view s) {
   while (!s.empty() && (s.back() == '\r' || s.back() == ' ' || s.back() == '\t'))
@@ -29,16 +32,38 @@ bool is_count_code(std::string_view entity, int code) {
   return false;
 }
 
+bool is_blank(char c) {
+  return c == ' ' || c == '\t';
+}
+
+// Where to cut `s` at most `limit` bytes in: never inside a UTF-8 sequence, and never next to
+// a blank, because dxflib trims the ends of a value.
+std::size_t cut_point(std::string_view s, std::size_t limit) {
+  std::size_t cut = limit;
+  auto bad = [&](std::size_t at) {
+    return (static_cast<unsigned char>(s[at]) & 0xC0) == 0x80 || is_blank(s[at]) ||
+           is_blank(s[at - 1]);
+  };
+  while (cut > limit / 2 && bad(cut)) --cut;
+  return cut > limit / 2 ? cut : limit;
+}
+
 class Scanner {
  public:
   Scanner(const std::string& path, std::string text) : path_(path), text_(std::move(text)) {}
 
-  void run() {
-    if (text_.rfind("AutoCAD Binary DXF", 0) == 0) fail(1, "binary DXF files are not supported");
-    if (text_.rfind("\xEF\xBB\xBF", 0) == 0) pos_ = 3;
+  // The text is handed on even when it needs no repair (it is not the file's).
+  void force_rewrite() { copy_upto(0); }
+
+  PreparedDxf run() {
+    if (text_.rfind("\xEF\xBB\xBF", 0) == 0) {
+      pos_ = 3;
+      copy_upto(0);
+      copied_ = 3;
+    }
     std::string_view entity;
     while (pos_ < text_.size()) {
-      std::size_t code_line = line_;
+      const std::size_t group_start = pos_, code_line = line_;
       std::string_view code_text = trim(next_line());
       if (code_text.empty() && pos_ >= text_.size()) break;  // trailing blank line
       if (pos_ >= text_.size()) fail(code_line, "the file ends in the middle of a group");
@@ -48,30 +73,103 @@ class Scanner {
       if (ec != std::errc() || ptr != code_text.data() + code_text.size())
         fail(code_line,
              "group code expected, found \"" + std::string(code_text.substr(0, 40)) + "\"");
+      if (value.size() > kMaxLine) long_value(group_start, code_line, code, entity, value);
       if (code == 0) {
         entity = trim(value);
-        if (entity == "SECTION") sections_ = true;
-        if (entity == "EOF") {
-          if (!sections_) fail(code_line, "no SECTION before EOF");
-          return;
-        }
+        if (!track_sections(code_line, entity)) return finish();
+      } else if (code == 2 && entity == "SECTION") {
+        section_ = trim(value);
       } else if (is_count_code(entity, code)) {
         check_count(code_line + 1, trim(value));
       }
     }
-    fail(line_, "the file ends without EOF (truncated?)");
+    // the last line read names where the file ends
+    if (!entities_done_) fail(line_ - 1, "the file ends without EOF (truncated?)");
+    // Everything up to the end of a section is there: read it as the whole drawing.
+    copy_upto(text_.size());
+    if (!out_.empty() && out_.back() != '\n') out_ += '\n';
+    if (in_section_) out_ += "  0\nENDSEC\n";
+    out_ += "  0\nEOF\n";
+    notes_.push_back(path_ + ":" + std::to_string(line_ - 1) +
+                     ": the file ends without EOF; it was read as far as it goes");
+    return finish();
   }
 
  private:
+  // false at EOF
+  bool track_sections(std::size_t line, std::string_view name) {
+    if (name == "SECTION") {
+      sections_ = in_section_ = true;
+      section_ = {};
+    } else if (name == "ENDSEC") {
+      if (in_section_ && section_ == "ENTITIES") entities_done_ = true;
+      in_section_ = false;
+    } else if (name == "EOF") {
+      if (!sections_) fail(line, "no SECTION before EOF");
+      return false;
+    }
+    return true;
+  }
+
+  PreparedDxf finish() {
+    PreparedDxf result;
+    if (rewritten_) {
+      copy_upto(text_.size());
+      result.text = std::move(out_);
+    }
+    result.rewritten = rewritten_;
+    result.notes = std::move(notes_);
+    return result;
+  }
+
   std::string_view next_line() {
     std::size_t end = text_.find('\n', pos_);
-    at_line_end_ = end != std::string::npos;
-    if (!at_line_end_) end = text_.size();
+    const bool at_line_end = end != std::string::npos;
+    if (!at_line_end) end = text_.size();
     std::string_view line(text_.data() + pos_, end - pos_);
-    if (line.size() > kMaxLine) fail(line_, "line is longer than 1022 characters");
-    pos_ = at_line_end_ ? end + 1 : end;
+    pos_ = at_line_end ? end + 1 : end;
     ++line_;
     return line;
+  }
+
+  // The rewritten text takes the original up to `offset` before a repaired group.
+  void copy_upto(std::size_t offset) {
+    if (!rewritten_) out_.reserve(text_.size() + text_.size() / 8);
+    rewritten_ = true;
+    out_.append(text_, copied_, offset - copied_);
+    copied_ = offset;
+  }
+
+  void write_group(int code, std::string_view value) {
+    out_ += code < 10 ? "  " : code < 100 ? " " : "";
+    out_ += std::to_string(code);
+    out_ += '\n';
+    out_.append(value);
+    out_ += '\n';
+  }
+
+  // MTEXT carries long texts legally: its pieces become continuation groups (code 3) that
+  // dxflib hands on in order. Any other over-long value is cut to the length dxflib reads.
+  void long_value(std::size_t group_start, std::size_t code_line, int code, std::string_view entity,
+                  std::string_view value) {
+    if (value.back() == '\r') value.remove_suffix(1);
+    if (value.size() <= kMaxLine) return;
+    copy_upto(group_start);
+    copied_ = pos_;
+    if (entity == "MTEXT" && (code == 1 || code == 3)) {
+      while (value.size() > kChunk) {
+        const std::size_t cut = cut_point(value, kChunk);
+        write_group(3, value.substr(0, cut));
+        value.remove_prefix(cut);
+      }
+      write_group(code, value);
+      return;
+    }
+    write_group(code, value.substr(0, cut_point(value, kMaxLine)));
+    if (!shortened_)
+      notes_.push_back(path_ + ":" + std::to_string(code_line + 1) +
+                       ": a value longer than 1022 characters was shortened");
+    shortened_ = true;
   }
 
   void check_count(std::size_t line, std::string_view value) {
@@ -90,13 +188,17 @@ class Scanner {
   std::string text_;
   std::size_t pos_ = 0;
   std::size_t line_ = 1;
-  bool at_line_end_ = true;
-  bool sections_ = false;
+  bool sections_ = false, in_section_ = false, entities_done_ = false;
+  std::string_view section_;
+  std::string out_;
+  std::size_t copied_ = 0;
+  bool rewritten_ = false, shortened_ = false;
+  std::vector<std::string> notes_;
 };
 
 }  // namespace
 
-void check_dxf_structure(const std::string& path) {
+PreparedDxf prepare_dxf(const std::string& path) {
   std::error_code ec;
   if (std::filesystem::is_directory(path, ec))
     throw Error("Cannot read DXF file " + path + ": it is a directory");
@@ -107,7 +209,14 @@ void check_dxf_structure(const std::string& path) {
     throw Error("Cannot read DXF file " + path);
   if (text.find_first_not_of(" \t\r\n") == std::string::npos)
     throw Error("The DXF file " + path + " is empty");
-  Scanner(path, std::move(text)).run();
+  if (is_binary_dxf(text)) {
+    // Line numbers of later complaints count the lines of the text form.
+    const std::string label = path + " (binary DXF as text)";
+    Scanner scanner(label, binary_to_text(path, text));
+    scanner.force_rewrite();
+    return scanner.run();
+  }
+  return Scanner(path, std::move(text)).run();
 }
 
 }  // namespace host::dxf

@@ -2,17 +2,29 @@
 // A load reads the whole file first; the current drawing changes only when that succeeded.
 #include "host/api/drawing_ops.h"
 #include "host/api/error.h"
-#include "host/ops/ops_support.h"
+#include "host/api/ui_ops.h"
 #include "host/drawing/store.h"
-#include "host/formats/registry.h"
 #include "host/formats/bundle.h"
 #include "host/formats/mi.h"
+#include "host/formats/registry.h"
+#include "host/ops/ops_support.h"
 
 namespace host {
+namespace {
+
+// What the reader repaired or converted goes to the output box, once per file.
+void make_current(Drawing drawing) {
+  std::vector<std::string> notes = std::move(drawing.notes);
+  drawing.notes.clear();
+  replace_current_drawing(std::move(drawing));
+  for (const std::string& note : notes) display(note);
+}
+
+}  // namespace
 
 Value am_load_drawing(const List& args) {
   const KeywordArgs kw(args);
-  replace_current_drawing(read_drawing_file(ops::required_text(kw, "filename", "am_load_drawing")));
+  make_current(read_drawing_file(ops::required_text(kw, "filename", "am_load_drawing")));
   return Value::t();
 }
 
@@ -21,7 +33,7 @@ Value am_load_bundle(const List& args) {
   const std::string path = ops::required_text(kw, "fname", "am_load_bundle");
   if (const auto load = kw.value("load-drawing"); load && load->is_keyword("off")) return {};
   check_drawing_file(path);
-  replace_current_drawing(read_bundle_file(path));
+  make_current(read_bundle_file(path));
   return Value::t();
 }
 

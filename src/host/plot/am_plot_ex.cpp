@@ -1,5 +1,7 @@
 // am_plot_ex: plots the current sheet or every sheet of the current drawing into a PDF file,
 // or prints the current sheet; and the list of installed printers.
+#include <fmt/format.h>
+
 #include <filesystem>
 
 #include "host/api/drawing_ops.h"
@@ -64,8 +66,23 @@ void plot_pdf(const PlotRequest& r) {
   write_file_atomically(r.destination, render_pdf(pages, pen_style_for(r), title));
 }
 
+// A sheet beyond what a printer page can take is printed only fitted to the paper.
+void check_printable_unfitted(const PlotRequest& r, const Sheet& sheet) {
+  const auto extent = sheet.extent();
+  if (r.fit || !extent) return;
+  const double w = (extent->second.x - extent->first.x) * r.scale;
+  const double h = (extent->second.y - extent->first.y) * r.scale;
+  if (w <= kMaxPlainPageMm && h <= kMaxPlainPageMm) return;
+  throw Error(
+      fmt::format("am_plot_ex: sheet \"{}\" is {:.0f} x {:.0f} mm, larger than the {:.0f} mm "
+                  "a printer page can take; print it fitted to the paper",
+                  sheet.name, w, h, kMaxPlainPageMm),
+      "SHEET-TOO-LARGE");
+}
+
 void plot_printer(const PlotRequest& r) {
   if (r.paper.empty()) throw Error("am_plot_ex: printing needs :paper_format_ra");
+  for (const Sheet* sheet : sheets_to_plot(r)) check_printable_unfitted(r, *sheet);
   PrintSession session(r.plotter_name);
   PrinterMedia media = session.media(r.paper);
   std::vector<PdfPage> pages;

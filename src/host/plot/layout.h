@@ -7,6 +7,14 @@
 namespace host {
 
 inline constexpr double kPointsPerMm = 72.0 / 25.4;
+// The largest page side common PDF readers and printers take at 1/72 inch a unit (200 inches).
+inline constexpr double kMaxPlainPageMm = 5080;
+// The largest PDF page side we write: 14400 units of the largest UserUnit readers take (75000
+// points), about 380 km.
+inline constexpr double kMaxPdfPageMm = 3.8e8;
+// The side of a page for a sheet without extent in one direction: room for the inner half of
+// a broad pen.
+inline constexpr double kMinPageMm = 1;
 
 struct PageSize {
   double width_mm = 0;

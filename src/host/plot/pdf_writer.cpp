@@ -3,9 +3,12 @@
 
 #include <cairo-pdf.h>
 
+#include <algorithm>
+#include <cmath>
 #include <memory>
 
 #include "host/api/error.h"
+#include "host/plot/pdf_pages.h"
 #include "host/plot/render.h"
 
 namespace host {
@@ -20,6 +23,29 @@ void check(cairo_status_t status) {
   if (status != CAIRO_STATUS_SUCCESS) {
     throw Error(std::string("plot: writing the PDF failed: ") + cairo_status_to_string(status));
   }
+}
+
+// Common readers show pages of at most 14400 units a side (200 inches at 1/72 inch).
+constexpr double kMaxPageUnits = 14400;
+// Room around the sheet on cairo's page, in points: cairo drops what lies beyond the page
+// rounded to whole points, so the exact page is cut out of a larger one afterwards.
+constexpr double kMargin = 2;
+
+// How a sheet's page is written: the size of one unit in points, and the page in those units.
+struct PageUnits {
+  double user_unit = 1;
+  double width = 0, height = 0;
+};
+
+PageUnits page_units(const PageSize& size) {
+  const double w = size.width_mm * kPointsPerMm, h = size.height_mm * kPointsPerMm;
+  PageUnits u;
+  const double longest = std::max(w, h);
+  // whole numbers of points keep the unit easy to read back
+  if (longest > kMaxPageUnits) u.user_unit = std::ceil(longest / kMaxPageUnits);
+  u.width = w / u.user_unit;
+  u.height = h / u.user_unit;
+  return u;
 }
 
 }  // namespace
@@ -38,19 +64,28 @@ std::string render_pdf(const std::vector<PdfPage>& pages, const PenStyle* pens,
   if (!title.empty())
     cairo_pdf_surface_set_metadata(surface.get(), CAIRO_PDF_METADATA_TITLE, title.c_str());
   std::unique_ptr<cairo_t, decltype(&cairo_destroy)> cr(cairo_create(surface.get()), cairo_destroy);
+  std::vector<PageBox> boxes;
   for (const PdfPage& page : pages) {
-    cairo_pdf_surface_set_size(surface.get(), page.size.width_mm * k, page.size.height_mm * k);
+    const PageUnits u = page_units(page.size);
+    const double cairo_w = std::ceil(u.width) + 2 * kMargin;
+    const double cairo_h = std::ceil(u.height) + 2 * kMargin;
+    cairo_pdf_surface_set_size(surface.get(), cairo_w, cairo_h);
     SheetOnPage placed = place_sheet(*page.sheet, page.size, page.placement);
     const Affine& a = placed.drawing_to_page;
+    const double s = 1 / u.user_unit;
     cairo_matrix_t matrix;
-    cairo_matrix_init(&matrix, a.xx, a.yx, a.xy, a.yy, a.x0, a.y0);
+    cairo_matrix_init(&matrix, a.xx * s, a.yx * s, a.xy * s, a.yy * s, a.x0 * s + kMargin,
+                      a.y0 * s + kMargin);
     render_sheet(cr.get(), *page.sheet, matrix, RenderStyle{pens, placed.units_per_paper_mm});
     cairo_show_page(cr.get());
+    // cairo's PDF y axis runs up from the bottom of its larger page
+    boxes.push_back(
+        {kMargin, cairo_h - kMargin - u.height, kMargin + u.width, cairo_h - kMargin, u.user_unit});
   }
   cr.reset();
   cairo_surface_finish(surface.get());
   check(cairo_surface_status(surface.get()));
-  return bytes;
+  return set_page_boxes(bytes, boxes);
 }
 
 }  // namespace host

@@ -7,6 +7,7 @@
 #include <string_view>
 
 #include "host/api/error.h"
+#include "host/plot/layout.h"
 #include "host/value/reader.h"
 
 namespace host {
@@ -76,8 +77,11 @@ void set_scale(PlotRequest& r, const Value& v) {
 
 void set_size(std::optional<double>& slot, std::string_view key, const Value& v) {
   double d = v.as_double();
-  if (!(d > 0) || !std::isfinite(d) || d > 5080)
-    bad_value(key, v, "a size in millimetres from 0 to 5080");
+  // Pages beyond the 5080 mm of common readers are written in larger units. A measured
+  // side of 0 (a sheet of one horizontal line) is a page of the thinnest size.
+  if (!(d >= 0) || !std::isfinite(d) || d > kMaxPdfPageMm)
+    bad_value(key, v, "a size in millimetres from 0 to 380000000");
+  if (d == 0) d = kMinPageMm;
   slot = d;
 }
 

@@ -74,6 +74,8 @@ void free_font_caches() {
 const bool kFontCachesFreedAtExit = [] { return std::atexit(free_font_caches) == 0; }();
 #endif
 
+constexpr double kLargestGlyphPt = 1000;
+
 }  // namespace
 
 FontCache::~FontCache() {
@@ -192,6 +194,16 @@ void show(cairo_t* cr, FontCache& fonts, const RunStyle& st, double x, double y,
   cairo_set_font_matrix(cr, &fm);
   std::string owned(text), buffer;
   const char* utf8 = safe_utf8(owned, buffer);
+  // Some PDF renderers drop glyphs above about a thousand points (a text of half a metre at
+  // scale 1); such texts are drawn as their outlines.
+  double ux = 0, uy = em;
+  cairo_user_to_device_distance(cr, &ux, &uy);
+  if (std::hypot(ux, uy) > kLargestGlyphPt) {
+    cairo_move_to(cr, x, -y);
+    cairo_text_path(cr, utf8);  // tracking aside: such texts are titles, not tables
+    cairo_fill(cr);
+    return;
+  }
   if (st.tracking == 1) {
     cairo_move_to(cr, x, -y);
     cairo_show_text(cr, utf8);
