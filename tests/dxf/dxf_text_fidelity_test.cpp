@@ -32,6 +32,7 @@ std::string shell(const std::string& command) {
 constexpr const char* kScript = R"(
 import sys, ezdxf
 doc = ezdxf.new("R2018")
+doc.header["$INSUNITS"] = 4  # millimetres: no unit scaling
 doc.header["$LTSCALE"] = 2
 doc.header["$CELTSCALE"] = 3
 doc.linetypes.add("ZAUN", pattern=[1.0, 0.6, -0.2, 0.0, -0.2], description="Zaun")
