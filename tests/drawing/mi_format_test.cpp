@@ -63,7 +63,17 @@ host::Drawing full_drawing() {
                true};
   text.info = {"zuletzt", "AENDERUNGEN: Änderungen", "zuletzt"};  // stored order, repeats kept
   text.sketch = "INFO";
-  for (auto* e : {&line, &poly, &rect, &circle, &arc, &text}) s1.elements.push_back(*e);
+  Element fill = element(ElementKind::Fill, {{0, 0}, {9, 0}, {0, 9}, {1, 1}, {2, 1}, {1, 2}});
+  fill.rings = {3, 3};
+  fill.stroke.color = {0.5, 0, 0};
+  Element mask = element(ElementKind::Mask, {{0, 0}, {1, 0}, {1, 1}});
+  mask.rings = {3};
+  Element point = element(ElementKind::Point, {{-1.5, 2.25}});
+  point.info = {"PUNKT"};
+  Element image = element(ElementKind::Image, {{0, 0}, {64, 0}, {0, 48}});
+  image.source = "/pläne/\"bild\".png";
+  for (auto* e : {&line, &poly, &rect, &circle, &arc, &text, &fill, &mask, &point, &image})
+    s1.elements.push_back(*e);
   host::Sheet s2;
   s2.name = "Blatt 2";
   s2.unique_name = "7";
@@ -210,6 +220,12 @@ TEST_F(MiFormat, BadInputGivesOneErrorNamingFileAndLine) {
       {head + "text 1 1 1 \"S\" 0 1 0 0 3.5 0 1 \"f\" 1 0 1.6 0 1 \"\xC3(\" \"\" 0\nend\n",
        "bad.mi:4: invalid UTF-8 in a text line"},
       {head + "sheet \"1\" \"2\" \"1:1\" \"\"\nend\n", "bad.mi:4: a second sheet named \"1\""},
+      {head2 + "fill 1 1 1 \"S\" 0 4 0 0 1 0 1 1 0 1 1 3 \"\" 0\nend\n",
+       "bad.mi:4: a fill that has rings that do not add up to its points"},
+      {head2 + "mask 1 1 1 \"S\" 0 2 0 0 1 1 1 2 \"\" 0\nend\n",
+       "bad.mi:4: a mask that has a ring of fewer than 3 points"},
+      {head2 + "point 1 1 1 \"S\" 0 0 \"\" 0\nend\n",
+       "bad.mi:4: a point that needs exactly 1 point"},
       {head + "end\nline\n", "bad.mi:5: text after \"end\""},
       {"tavrin-mi 1\ndrawing ~ \"X\" 3\n" + line + "end\n",
        "bad.mi:3: an element before the first sheet"},

@@ -46,7 +46,12 @@ host::Sheet sample_sheet() {
   mtext.text.linespace = 2;
   mtext.stroke.linetype = "DASH_CENTER";
   mtext.info = {"ÄNDERUNG_2", std::string(300, 'x') + "Ende"};
-  sheet.elements = {line, poly, rect, circle, arc, text, mtext};
+  auto fill =
+      make_element(ElementKind::Fill, {{0, 0}, {40, 0}, {40, 40}, {10, 10}, {20, 10}, {10, 20}});
+  fill.rings = {3, 3};
+  fill.stroke.color = {0, 0, 1};
+  auto point = make_element(ElementKind::Point, {{5, 5}});
+  sheet.elements = {line, poly, rect, circle, arc, text, mtext, fill, point};
   return sheet;
 }
 
@@ -63,6 +68,8 @@ for e in doc.modelspace():
     elif t == "ARC": g = p(e.dxf.center) + f" r{e.dxf.radius:g} {e.dxf.start_angle:g}-{e.dxf.end_angle:g}"
     elif t == "TEXT": g = p(e.dxf.align_point) + f" h{e.dxf.height:g} a{e.dxf.rotation:g} " + e.dxf.text
     elif t == "MTEXT": g = p(e.dxf.insert) + f" a{e.get_rotation():g} " + "|".join(e.plain_text().split("\n"))
+    elif t == "HATCH": g = f"solid={e.dxf.solid_fill} paths={len(e.paths)}"
+    elif t == "POINT": g = p(e.dxf.location)
     info = len(e.get_xdata("TAVRIN_INFO")) if e.has_xdata("TAVRIN_INFO") else 0
     print(t, g, f"aci={e.dxf.color} lt={e.dxf.linetype} lw={e.dxf.lineweight} xdata={info}")
 print("LTYPES", sorted(lt.dxf.name for lt in doc.linetypes))
@@ -87,7 +94,9 @@ TEST_F(DxfExportTest, EzdxfReadsTheSameGeometryTextsAndStyles) {
   EXPECT_THAT(out, HasSubstr("LTYPES ['BYBLOCK', 'BYLAYER', 'CENTER', 'CONTINUOUS', 'DASHDOT', "
                              "'DASHED', 'DASHEDX2', 'DOT', 'PHANTOM']"));
   EXPECT_THAT(out, HasSubstr("NUMBER ['4711-Ä']"));
-  EXPECT_EQ(std::count(out.begin(), out.end(), '\n'), 9) << out;  // 7 entities, 2 summaries
+  EXPECT_THAT(out, HasSubstr("HATCH solid=1 paths=2 aci=5"));
+  EXPECT_THAT(out, HasSubstr("POINT 5,5 aci=7"));
+  EXPECT_EQ(std::count(out.begin(), out.end(), '\n'), 11) << out;  // 9 entities, 2 summaries
 }
 
 TEST_F(DxfExportTest, OurRoundTripKeepsElementsInfoAndNumber) {
@@ -117,6 +126,7 @@ TEST_F(DxfExportTest, OurRoundTripKeepsElementsInfoAndNumber) {
     if (want.kind == ElementKind::Polyline) {
       EXPECT_EQ(have.bulges, want.bulges);
     }
+    EXPECT_EQ(have.rings, want.rings) << i;
     if (want.kind == ElementKind::Text) {
       EXPECT_EQ(have.text.lines, want.text.lines);
       EXPECT_EQ(have.text.adjust, want.text.adjust);

@@ -231,8 +231,9 @@ doc.saveas(sys.argv[1])
   for (const auto& p : spline.points) EXPECT_NEAR(p.y, 2 * p.x - p.x * p.x, 1e-9);
   EXPECT_EQ(elements[elements.size() - 2].points.front(), (host::Vec2{0, 5}));
   const host::Element& solid = elements.back();
-  ASSERT_EQ(solid.kind, ElementKind::Polyline);
+  ASSERT_EQ(solid.kind, ElementKind::Fill);
   EXPECT_EQ(solid.points, (std::vector<host::Vec2>{{0, 0}, {4, 0}, {0, 3}}));
+  EXPECT_EQ(solid.rings, (std::vector<std::uint32_t>{3}));
 }
 
 TEST_F(DxfImportTest, SelfReferencingAndExplodingBlocksAreBounded) {

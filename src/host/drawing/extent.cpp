@@ -157,6 +157,17 @@ void add_element(Box& box, const Element& e) {
         box.add({e.points[1].x, e.points[0].y});
       }
       break;
+    case ElementKind::Fill:
+    case ElementKind::Point:
+    case ElementKind::Mask:
+      for (const auto& p : e.points) box.add(p);
+      break;
+    case ElementKind::Image:
+      for (const auto& p : e.points) box.add(p);
+      if (e.points.size() == 3)
+        box.add({e.points[1].x + e.points[2].x - e.points[0].x,
+                 e.points[1].y + e.points[2].y - e.points[0].y});
+      break;
     case ElementKind::Polyline:
       for (std::size_t i = 0; i < e.points.size(); ++i) {
         box.add(e.points[i]);

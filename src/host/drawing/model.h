@@ -43,9 +43,24 @@ struct Transform {
   bool operator==(const Transform&) const = default;
 };
 
-// Group: other elements seen through a window (a view of the model space in a paper-space
-// viewport); see Group below.
-enum class ElementKind { Line, Polyline, Rectangle, Circle, Arc, Text, Group };
+// Fill: an area in the stroke's colour, bounded by closed rings and filled by the even-odd
+// rule, so that a ring inside another is a hole. Mask: the same in the paper's colour, hiding
+// what was drawn before it. Point: a dot of the pen's size. Image: a raster file shown in a
+// parallelogram. Group: other elements seen through a window (a view of the model space in a
+// paper-space viewport); see Group below.
+enum class ElementKind {
+  Line,
+  Polyline,
+  Rectangle,
+  Circle,
+  Arc,
+  Text,
+  Fill,
+  Point,
+  Mask,
+  Image,
+  Group
+};
 
 struct Group;
 
@@ -67,14 +82,19 @@ struct Element {
   ElementKind kind = ElementKind::Line;
   Stroke stroke;
   // Line: 2 points. Polyline: its vertices (bulges[i] belongs to the segment from point i).
-  // Rectangle: 2 opposite corners. Circle/Arc: centre. Text: insertion point. Group: the
-  // corners of its clipping outline (a polygon of at least 3 corners) on the sheet.
+  // Rectangle: 2 opposite corners. Circle/Arc: centre. Text: insertion point. Point: itself.
+  // Group: the corners of its clipping outline (a polygon of at least 3 corners) on the sheet.
   std::vector<Vec2> points;
   std::vector<double> bulges;
   double radius = 0;
   double start_angle = 0;  // arcs, degrees, counter-clockwise from start to end
   double end_angle = 0;
   bool closed = false;  // polylines
+  // Fill and Mask: the points are consecutive closed rings of these many points each.
+  std::vector<std::uint32_t> rings;
+  // Image: the raster file (PNG or JPEG); its points are the corners at the picture's lower
+  // left, lower right and upper left.
+  std::string source;
   TextProps text;
   // Group: what it shows and where; shared (and never changed) between copies.
   std::shared_ptr<const Group> group;

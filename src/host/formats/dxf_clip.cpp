@@ -140,7 +140,12 @@ std::vector<Vec2> flattened(const Element& e) {
       }
       break;
     }
+    // areas, points and pictures are not cut: they travel whole or not at all
     case ElementKind::Text:
+    case ElementKind::Fill:
+    case ElementKind::Point:
+    case ElementKind::Mask:
+    case ElementKind::Image:
     case ElementKind::Group:
       break;
   }
@@ -163,7 +168,7 @@ std::vector<Element> clipped_view(const Element& group) {
     Element placed = child;
     transform_element(placed, m);
     placed.id = next_id();
-    if (placed.kind == ElementKind::Text) {
+    if (placed.kind == ElementKind::Text || placed.kind == ElementKind::Point) {
       if (inside(poly, placed.points[0])) out.push_back(std::move(placed));
       continue;
     }

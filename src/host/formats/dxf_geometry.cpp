@@ -288,6 +288,10 @@ void transform_element(Element& e, const Affine& m) {
   if (m.is_identity() || e.points.empty()) return;
   switch (e.kind) {
     case ElementKind::Line:
+    case ElementKind::Fill:
+    case ElementKind::Point:
+    case ElementKind::Mask:
+    case ElementKind::Image:
       for (auto& p : e.points) p = m.apply(p);
       break;
     case ElementKind::Polyline:

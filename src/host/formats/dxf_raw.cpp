@@ -8,7 +8,8 @@
 namespace host::dxf {
 namespace {
 
-// Text: alignment point, angle, oblique; flags; alignment; line weight.
+// Text: alignment point, angle, oblique; flags; alignment; line weight; polyline widths;
+// mesh sizes and face corners; paper space.
 int slot(int code) {
   switch (code) {
     case 11:
@@ -29,6 +30,16 @@ int slot(int code) {
       return 7;
     case 370:
       return 8;
+    case 40:
+      return 9;
+    case 41:
+      return 10;
+    case 43:
+      return 11;
+    case 71:
+      return 12;
+    case 67:
+      return 13;
     default:
       return -1;
   }
@@ -60,6 +71,16 @@ int RawGroups::integer(int code, int fallback) const {
   return v > -2e9 && v < 2e9 ? static_cast<int>(v) : fallback;
 }
 
+bool RawCapture::keeps_groups(const std::string& entity) {
+  static const std::string kinds[] = {
+      "HATCH",       "MPOLYGON",    "MULTILEADER", "MLEADER",      "ACAD_TABLE", "ARC_DIMENSION",
+      "WIPEOUT",     "HELIX",       "MLINE",       "TOLERANCE",    "ATTDEF",     "PDFUNDERLAY",
+      "DWFUNDERLAY", "DGNUNDERLAY", "IMAGE",       "BLOCK_RECORD", "IMAGEDEF"};
+  for (const auto& kind : kinds)
+    if (entity == kind) return true;
+  return false;
+}
+
 void RawCapture::take(unsigned code, const std::string& value) {
   if (code == 0 || code == 9) {
     std::swap(current_, flushed_);
@@ -67,11 +88,17 @@ void RawCapture::take(unsigned code, const std::string& value) {
     current_.name.clear();
     current_.info.clear();
     current_.mtext_chunks.clear();
+    current_.groups.clear();
+    current_.widths.clear();
     current_.present_ = 0;
     our_app_ = false;
     depth_ = 0;
+    keep_all_ = code == 0 && keeps_groups(value);
+    lwpolyline_ = code == 0 && value == "LWPOLYLINE";
     return;
   }
+  if (keep_all_) current_.groups.emplace_back(static_cast<int>(code), value);
+  if (lwpolyline_) take_width(code, value);
   if (code == 2) {
     current_.name = value;
     return;
@@ -82,6 +109,13 @@ void RawCapture::take(unsigned code, const std::string& value) {
   }
   int s = slot(static_cast<int>(code));
   if (s >= 0 && parse_number(value, current_.values_[s])) current_.present_ |= 1u << s;
+}
+
+void RawCapture::take_width(unsigned code, const std::string& value) {
+  double v = 0;
+  if (code == 10) current_.widths.emplace_back(0.0, 0.0);
+  if ((code == 40 || code == 41) && !current_.widths.empty() && parse_number(value, v))
+    (code == 40 ? current_.widths.back().first : current_.widths.back().second) = v;
 }
 
 void RawCapture::take_info(unsigned code, const std::string& value) {

@@ -4,6 +4,7 @@
 #include <array>
 #include <cstdint>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace host::dxf {
@@ -13,6 +14,11 @@ struct RawGroups {
   std::string name;               // group 2: the block a DIMENSION draws
   std::vector<std::string> info;  // INFO attributes from our XDATA, as in the file
   std::string mtext_chunks;       // MTEXT text before its last piece
+  // Every group, in file order, of the entity kinds that dxflib does not hand over (or
+  // hands over without what drawing them needs): hatches, multileaders, tables, ...
+  std::vector<std::pair<int, std::string>> groups;
+  // LWPOLYLINE: the start and end width of each vertex.
+  std::vector<std::pair<double, double>> widths;
 
   bool has(int code) const;
   double real(int code, double fallback) const;
@@ -21,7 +27,7 @@ struct RawGroups {
  private:
   friend class RawCapture;
   std::uint32_t present_ = 0;
-  std::array<double, 10> values_{};
+  std::array<double, 14> values_{};
 };
 
 // dxflib reports an entity only when the next one begins, while XDATA and MTEXT pieces
@@ -29,18 +35,24 @@ struct RawGroups {
 // the next one begins, hands them over as `flushed()` for the callbacks of the finished one.
 class RawCapture {
  public:
+  // The entity kinds whose groups are kept whole.
+  static bool keeps_groups(const std::string& entity);
+
   void take(unsigned code, const std::string& value);
   void add_mtext_chunk(const std::string& chunk) { current_.mtext_chunks += chunk; }
   const RawGroups& flushed() const { return flushed_; }
 
  private:
   void take_info(unsigned code, const std::string& value);
+  void take_width(unsigned code, const std::string& value);
 
   RawGroups current_;
   RawGroups flushed_;
   bool our_app_ = false;
   int depth_ = 0;
   std::string group_;
+  bool keep_all_ = false;
+  bool lwpolyline_ = false;
 };
 
 }  // namespace host::dxf

@@ -3,19 +3,26 @@
 #include <dxflib/dl_dxf.h>
 
 #include <algorithm>
+#include <array>
 #include <cctype>
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
+#include <iterator>
 #include <locale>
 #include <memory>
 #include <numbers>
 #include <optional>
+#include <set>
+#include <utility>
 
 #include "host/api/error.h"
 #include "host/formats/dxf.h"
 #include "host/formats/dxf_assembly.h"
+#include "host/formats/dxf_bands.h"
+#include "host/formats/dxf_entities.h"
 #include "host/formats/dxf_geometry.h"
+#include "host/formats/dxf_kept.h"
 #include "host/formats/dxf_layouts.h"
 #include "host/formats/dxf_names.h"
 #include "host/formats/dxf_raw.h"
@@ -44,15 +51,44 @@ class Importer : public DL_CreationAdapter {
   void processCodeValuePair(unsigned int code, const std::string& value) override {
     raw_.take(code, value);
     layouts_.take(code, value);
+    // an entity whose groups were kept is complete when the next one begins, before dxflib
+    // reports anything about that one
+    if (code == 0 && !raw_.flushed().groups.empty()) {
+      finish_polyline();
+      kept_.add(raw_.flushed(), in_block_);
+    }
+    if (code == 0 && is_solid_model(value)) ++solid_models_;
+    // dxflib does not report the face records of polyface meshes
+    if (code == 0 && mesh_ && mesh_->polyface && raw_.flushed().entity == "VERTEX") {
+      const dxf::RawGroups& r = raw_.flushed();
+      const int flags = r.integer(70, 0);
+      if ((flags & 128) && !(flags & 64))
+        mesh_->faces.push_back(
+            {r.integer(71, 0), r.integer(72, 0), r.integer(73, 0), r.integer(74, 0)});
+    }
+  }
+
+  // Solid models need a modelling kernel to be drawn; the file's user hears they are left out.
+  static bool is_solid_model(const std::string& entity) {
+    return entity == "3DSOLID" || entity == "REGION" || entity == "BODY" ||
+           entity.ends_with("SURFACE");
   }
 
   // -- header and tables
+  // The size of leader arrowheads: the drawing's dimension arrow size times its scale.
+  void setVariableDouble(const std::string& key, double value, int) override {
+    if (key == "$DIMASZ" && value > 0) arrow_size_ = value;
+    if (key == "$DIMSCALE" && value > 0) arrow_scale_ = value;
+    if (key == "$PDSIZE") point_size_ = value;
+  }
+
   void setVariableString(const std::string& key, const std::string& value, int) override {
     if (key == "$ACADVER") decoder_.set_version(value);
     if (key == "$DWGCODEPAGE") decoder_.set_codepage(value);
   }
   void setVariableInt(const std::string& key, int value, int) override {
     if (key == "$INSUNITS") insunits_ = value;
+    if (key == "$PDMODE") point_mode_ = value;
   }
 
   void addLayer(const DL_LayerData& data) override {
@@ -73,10 +109,12 @@ class Importer : public DL_CreationAdapter {
   void addBlock(const DL_BlockData& data) override {
     finish_polyline();
     assembly_.begin_block(data.name, {data.bpx, data.bpy});
+    in_block_ = true;
   }
   void endBlock() override {
     finish_polyline();
     assembly_.end_block();
+    in_block_ = false;
   }
 
   // -- entities
@@ -104,22 +142,46 @@ class Importer : public DL_CreationAdapter {
 
   void addPolyline(const DL_PolylineData& d) override {
     finish_polyline();
-    // polygon meshes and polyface meshes are 3D surfaces, not drawing lines
-    if (d.flags & (16 | 64)) return;
+    const dxf::RawGroups& r = raw_.flushed();
     polyline_ = start(ElementKind::Polyline);
     polyline_->closed = d.flags & 1;
     polyline_stroke_ = raw_stroke();
     // a 3D polyline (flag 8) is in world coordinates: seen from above as it is
     polyline_ocs_ = d.flags & 8 ? Affine{} : ocs(d.elevation);
     polyline_paper_ = in_paper_space();
+    polyline_widths_.clear();
+    leader_arrow_ = false;
+    lw_widths_ = r.entity == "LWPOLYLINE" ? r.widths : decltype(r.widths){};
+    const double constant = r.real(43, 0);
+    default_width_ = r.entity == "LWPOLYLINE" ? std::pair{constant, constant}
+                                              : std::pair{r.real(40, 0), r.real(41, 0)};
+    // polygon meshes and polyface meshes: their edges in top view
+    mesh_.reset();
+    if (d.flags & (16 | 64)) {
+      mesh_ = Mesh{(d.flags & 64) != 0, d.flags, r.integer(71, 0), r.integer(72, 0), {}, {}};
+      polyline_ocs_ = Affine{};
+    }
   }
 
   void addVertex(const DL_VertexData& d) override {
     if (!polyline_) return;
     const dxf::RawGroups& r = raw_.flushed();
-    if (r.entity == "VERTEX" && (r.integer(70, 0) & 16)) return;  // spline frame point
+    const int flags = r.entity == "VERTEX" ? r.integer(70, 0) : 0;
+    if (mesh_) {
+      mesh_->vertices.push_back({d.x, d.y});
+      return;
+    }
+    if (flags & 16) return;  // spline frame point
+    const std::size_t i = polyline_->points.size();
     polyline_->points.push_back({d.x, d.y});
     polyline_->bulges.push_back(d.bulge);
+    std::pair<double, double> w = default_width_;
+    if (r.entity == "VERTEX") {
+      w = {r.real(40, w.first), r.real(41, w.second)};
+    } else if (i < lw_widths_.size() && (lw_widths_[i].first > 0 || lw_widths_[i].second > 0)) {
+      w = lw_widths_[i];
+    }
+    polyline_widths_.push_back(w);
   }
 
   void endEntity() override {
@@ -163,16 +225,39 @@ class Importer : public DL_CreationAdapter {
     add(std::move(e), Affine{});
   }
 
-  // Filled triangles and quadrilaterals: their outline (corners 1, 2, 4, 3).
+  // Filled triangles and quadrilaterals (corners 1, 2, 4, 3).
   void addSolid(const DL_SolidData& d) override { outline(d); }
   void addTrace(const DL_TraceData& d) override { outline(d); }
 
-  void addLeader(const DL_LeaderData&) override {
+  // 3D faces in top view: their edges, corners in order.
+  void add3dFace(const DL_3dFaceData& d) override {
+    Element e = start(ElementKind::Polyline);
+    e.points = {{d.x[0], d.y[0]}, {d.x[1], d.y[1]}, {d.x[2], d.y[2]}, {d.x[3], d.y[3]}};
+    if (e.points[2] == e.points[3]) e.points.pop_back();
+    e.closed = true;
+    add(std::move(e), Affine{});
+  }
+
+  void addPoint(const DL_PointData& d) override {
+    Element e = start(ElementKind::Point);
+    e.points = {{d.x, d.y}};
+    e.sketch = kPointMark;
+    add(std::move(e), Affine{});
+  }
+
+  // Construction lines: a line through two points, marked until the extent is known.
+  void addXLine(const DL_XLineData& d) override { construction(d.bx, d.by, d.dx, d.dy, false); }
+  void addRay(const DL_RayData& d) override { construction(d.bx, d.by, d.dx, d.dy, true); }
+
+  void addLeader(const DL_LeaderData& d) override {
     finish_polyline();
     polyline_ = start(ElementKind::Polyline);
     polyline_stroke_ = raw_stroke();
     polyline_ocs_ = Affine{};
     polyline_paper_ = in_paper_space();
+    polyline_widths_.clear();
+    mesh_.reset();
+    leader_arrow_ = d.arrowHeadFlag == 1;
   }
   void addLeaderVertex(const DL_LeaderVertexData& d) override {
     if (!polyline_) return;
@@ -286,6 +371,13 @@ class Importer : public DL_CreationAdapter {
     finish_polyline();
     finish_spline();
     assembly_.complete(path_);
+    // what the kept entities leave to the end: construction lines reach the other content,
+    // pictures are looked up, points get the drawing's point symbol
+    auto complete = [this](std::vector<Element>& elements) {
+      if (has_construction_) place_construction_lines(elements);
+      find_pictures(elements);
+      draw_point_symbols(elements);
+    };
     Drawing drawing;
     drawing.id = next_id();
     drawing.number =
@@ -297,6 +389,7 @@ class Importer : public DL_CreationAdapter {
     std::string unit;
     if (layouts.empty()) {
       std::vector<Element> elements = assembly_.finish(path_);
+      complete(elements);
       // Model space in its drawing units becomes millimetres, so that scale 1 is true size.
       if (auto mm = dxf::insunits_to_mm(insunits_, &unit);
           mm && *mm != 1 && !assembly_.from_paper()) {
@@ -305,6 +398,8 @@ class Importer : public DL_CreationAdapter {
         drawing.notes.push_back(path_ + ": drawing units are " + unit + "; scaled to millimetres");
       }
       layouts.push_back({"1", std::move(elements)});
+    } else {
+      for (auto& layout : layouts) complete(layout.elements);
     }
     // a layout's paper in inches (or plotted at another scale) becomes millimetres too
     bool scaled = false;
@@ -325,6 +420,11 @@ class Importer : public DL_CreationAdapter {
       sheet.elements = std::move(layout.elements);
       drawing.sheets.push_back(std::move(sheet));
     }
+    if (solid_models_ > 0)
+      drawing.notes.push_back(path_ + ": " + std::to_string(solid_models_) +
+                              (solid_models_ == 1 ? " solid model" : " solid models") +
+                              " (3DSOLID, REGION, BODY, SURFACE) left out: drawing them "
+                              "needs a modelling kernel");
     return drawing;
   }
 
@@ -362,11 +462,120 @@ class Importer : public DL_CreationAdapter {
   }
 
   void outline(const DL_TraceData& d) {
-    Element e = start(ElementKind::Polyline);
+    Element e = start(ElementKind::Fill);
     e.points = {{d.x[0], d.y[0]}, {d.x[1], d.y[1]}, {d.x[3], d.y[3]}, {d.x[2], d.y[2]}};
     if (e.points[2] == e.points[3]) e.points.pop_back();
-    e.closed = true;
+    e.rings = {static_cast<std::uint32_t>(e.points.size())};
     add(std::move(e), ocs(d.z[0]));
+  }
+
+  void construction(double bx, double by, double dx, double dy, bool ray) {
+    if (!(std::hypot(dx, dy) > 0)) return;
+    Element e = start(ElementKind::Line);
+    e.points = {{bx, by}, {bx + dx, by + dy}};
+    e.sketch = ray ? dxf::kRayMark : dxf::kXLineMark;
+    has_construction_ = true;
+    add(std::move(e), Affine{});
+  }
+
+  // Points are drawn in the drawing's point style ($PDMODE): a dot, nothing, a plus, a cross
+  // or a tick, with a circle and/or a square around it, as large as $PDSIZE says (negative:
+  // a share of the drawing's height in per cent, 0: 5 %).
+  void draw_point_symbols(std::vector<Element>& elements) const {
+    const int shape = point_mode_ & 7;
+    const bool plain = shape == 0 && !(point_mode_ & 96);
+    const auto box = plain ? std::nullopt : Sheet{0, "", "", "", "", elements}.extent();
+    const double height = box ? box->second.y - box->first.y : 0;
+    const double size = point_size_ > 0   ? point_size_
+                        : point_size_ < 0 ? -point_size_ / 100 * height
+                                          : 0.05 * height;
+    std::vector<Element> out;
+    out.reserve(elements.size());
+    for (Element& e : elements) {
+      if (e.kind != ElementKind::Point || e.sketch != kPointMark) {
+        out.push_back(std::move(e));
+        continue;
+      }
+      e.sketch.clear();
+      if (plain || !(size > 0)) {
+        if (shape != 1 || plain) out.push_back(std::move(e));
+        continue;
+      }
+      const Vec2 p = e.points[0];
+      const double h = size / 2;
+      auto line = [&](Vec2 a, Vec2 b) {
+        Element l = e;
+        l.kind = ElementKind::Line;
+        l.points = {a, b};
+        out.push_back(std::move(l));
+      };
+      if (shape == 0) out.push_back(e);
+      if (shape == 2) line({p.x - h, p.y}, {p.x + h, p.y}), line({p.x, p.y - h}, {p.x, p.y + h});
+      if (shape == 3)
+        line({p.x - h, p.y - h}, {p.x + h, p.y + h}), line({p.x - h, p.y + h}, {p.x + h, p.y - h});
+      if (shape == 4) line(p, {p.x, p.y + h});
+      if (point_mode_ & 32) {
+        Element c = e;
+        c.kind = ElementKind::Circle;
+        c.radius = h;
+        out.push_back(std::move(c));
+      }
+      if (point_mode_ & 64) {
+        Element r = e;
+        r.kind = ElementKind::Rectangle;
+        r.points = {{p.x - h, p.y - h}, {p.x + h, p.y + h}};
+        out.push_back(std::move(r));
+      }
+    }
+    elements = std::move(out);
+  }
+
+  // Pictures are shown from PNG and JPEG files found where the drawing names them or, as
+  // drawings travel without their folders, beside the drawing under their base name.
+  void find_pictures(std::vector<Element>& elements) const {
+    namespace fs = std::filesystem;
+    std::erase_if(elements, [&](Element& e) {
+      if (e.kind != ElementKind::Image) return false;
+      if (e.source.empty() || e.source[0] != dxf::KeptEntities::kImageMark) return false;
+      const std::string* file = kept_.image_file(e.source.substr(1));
+      if (!file) return true;
+      std::string name = *file;
+      std::replace(name.begin(), name.end(), '\\', '/');
+      const fs::path here = fs::path(path_).parent_path();
+      std::error_code ec;
+      const fs::path named(name);
+      for (const fs::path& p :
+           {named.is_absolute() ? named : here / named, here / named.filename()}) {
+        if (fs::is_regular_file(p, ec)) {
+          e.source = fs::absolute(p, ec).lexically_normal().string();
+          return false;
+        }
+      }
+      return true;
+    });
+  }
+
+  // Construction lines run to the edge of the other content.
+  static void place_construction_lines(std::vector<Element>& elements) {
+    auto marked = [](const Element& e) {
+      return e.kind == ElementKind::Line && !e.sketch.empty() && e.sketch[0] == '\x01';
+    };
+    Sheet others;
+    std::copy_if(elements.begin(), elements.end(), std::back_inserter(others.elements),
+                 [&](const Element& e) { return !marked(e); });
+    const auto box = others.extent();
+    others.elements.clear();
+    std::erase_if(elements, [&](Element& e) {
+      if (!marked(e)) return false;
+      if (!box || e.points.size() != 2) return true;
+      const Vec2 d{e.points[1].x - e.points[0].x, e.points[1].y - e.points[0].y};
+      auto seg =
+          dxf::clip_to_box(e.points[0], d, e.sketch == dxf::kRayMark, box->first, box->second);
+      if (!seg) return true;
+      e.points = {seg->first, seg->second};
+      e.sketch.clear();
+      return false;
+    });
   }
 
   Element start(ElementKind kind) {
@@ -416,11 +625,83 @@ class Importer : public DL_CreationAdapter {
     assembly_.add(std::move(e), raw_stroke(), in_paper_space());
   }
 
+  struct Mesh {
+    bool polyface;
+    int flags, m, n;
+    std::vector<Vec2> vertices;
+    std::vector<std::array<int, 4>> faces;  // 1-based vertex numbers, negative: edge hidden
+  };
+
+  // A polygon mesh as its m rows and n columns of lines; a polyface mesh as the visible
+  // edges of its faces, each edge once.
+  void finish_mesh(Mesh mesh) {
+    auto line = [&](std::vector<Vec2> pts, bool closed) {
+      if (pts.size() < 2) return;
+      Element e;
+      e.kind = ElementKind::Polyline;
+      e.info = polyline_->info;
+      e.points = std::move(pts);
+      e.closed = closed && e.points.size() > 2;
+      assembly_.add(std::move(e), polyline_stroke_, polyline_paper_);
+    };
+    const auto& v = mesh.vertices;
+    if (!mesh.polyface) {
+      const std::size_t m = static_cast<std::size_t>(std::max(mesh.m, 0));
+      const std::size_t n = static_cast<std::size_t>(std::max(mesh.n, 0));
+      if (m == 0 || n == 0 || m * n > v.size()) return;
+      for (std::size_t i = 0; i < m; ++i)
+        line({v.begin() + i * n, v.begin() + (i + 1) * n}, mesh.flags & 32);
+      for (std::size_t j = 0; j < n; ++j) {
+        std::vector<Vec2> col;
+        for (std::size_t i = 0; i < m; ++i) col.push_back(v[i * n + j]);
+        line(std::move(col), mesh.flags & 1);
+      }
+      return;
+    }
+    std::set<std::pair<int, int>> drawn;
+    for (const auto& face : mesh.faces) {
+      int corners = 0;
+      while (corners < 4 && face[corners] != 0) ++corners;
+      for (int k = 0; k < corners; ++k) {
+        const int a = face[k], b = face[(k + 1) % corners];
+        const int ia = std::abs(a), ib = std::abs(b);
+        if (a < 0 || ia == ib || ia > static_cast<int>(v.size()) || ib > static_cast<int>(v.size()))
+          continue;
+        if (!drawn.insert({std::min(ia, ib), std::max(ia, ib)}).second) continue;
+        line({v[ia - 1], v[ib - 1]}, false);
+      }
+    }
+  }
+
   void finish_polyline() {
     if (!polyline_) return;
+    if (mesh_) {
+      Mesh mesh = std::move(*mesh_);
+      mesh_.reset();
+      finish_mesh(std::move(mesh));
+      polyline_.reset();
+      return;
+    }
     Element e = std::move(*polyline_);
     polyline_.reset();
     if (e.points.size() < 2) return;
+    if (std::exchange(leader_arrow_, false)) {
+      Element arrow;
+      arrow.kind = ElementKind::Fill;
+      arrow.info = e.info;
+      arrow.points = dxf::arrowhead(e.points[0], e.points[1], arrow_size_ * arrow_scale_);
+      arrow.rings = {static_cast<std::uint32_t>(arrow.points.size())};
+      if (arrow.points.size() == 3)
+        assembly_.add(std::move(arrow), polyline_stroke_, polyline_paper_);
+    }
+    if (std::any_of(polyline_widths_.begin(), polyline_widths_.end(),
+                    [](const auto& w) { return w.first > 0 || w.second > 0; })) {
+      for (Element& band : dxf::polyline_bands(e, polyline_widths_)) {
+        dxf::transform_element(band, polyline_ocs_);
+        assembly_.add(std::move(band), polyline_stroke_, polyline_paper_);
+      }
+      return;
+    }
     if (std::all_of(e.bulges.begin(), e.bulges.end(), [](double b) { return b == 0; }))
       e.bulges.clear();
     dxf::transform_element(e, polyline_ocs_);
@@ -451,6 +732,19 @@ class Importer : public DL_CreationAdapter {
   RawStroke polyline_stroke_;
   Affine polyline_ocs_;
   bool polyline_paper_ = false;
+  std::vector<std::pair<double, double>> polyline_widths_, lw_widths_;
+  std::pair<double, double> default_width_;
+  std::optional<Mesh> mesh_;
+  dxf::KeptEntities kept_{assembly_, decoder_};
+  bool in_block_ = false;
+  bool has_construction_ = false;
+  bool leader_arrow_ = false;
+  int point_mode_ = 0;
+  double point_size_ = 0;
+  // Marks the POINT entities until the drawing's size is known: hatch dots stay dots.
+  static constexpr const char* kPointMark = "\x01point";
+  double arrow_size_ = 2.5, arrow_scale_ = 1;
+  std::size_t solid_models_ = 0;
   std::string dictionary_, our_dictionary_, number_record_, xrecord_;
   std::optional<std::string> number_;
   int insunits_ = 0;

@@ -203,6 +203,23 @@ class SheetWriter {
           text(e, attr);
         }
         break;
+      case ElementKind::Point:
+        dxf_.writePoint(dw_, DL_PointData(p[0].x, p[0].y, 0), attr);
+        break;
+      case ElementKind::Fill:
+        hatch(e, attr);
+        break;
+      case ElementKind::Image:
+        // its frame travels as a polyline of its own; the raster stays beside the drawing
+        return;
+      case ElementKind::Mask: {
+        // the paper's colour itself, not palette colour 7, which readers show black on white
+        DL_Attributes white = attr;
+        white.setColor(7);
+        white.setColor24(0xFFFFFF);
+        hatch(e, white);
+        break;
+      }
       case ElementKind::Group:
         break;
     }
@@ -217,6 +234,26 @@ class SheetWriter {
       dxf_.writeVertex(
           dw_, DL_VertexData(points[i].x, points[i].y, 0, i < bulges.size() ? bulges[i] : 0.0));
     dxf_.writePolylineEnd(dw_);
+  }
+
+  // A solid HATCH with one loop of line edges per ring; readers fill it even-odd, as we do.
+  void hatch(const Element& e, const DL_Attributes& attr) {
+    DL_HatchData data(static_cast<int>(e.rings.size()), true, 1.0, 0.0, "SOLID");
+    dxf_.writeHatch1(dw_, data, attr);
+    std::size_t at = 0;
+    for (std::uint32_t n : e.rings) {
+      if (at + n > e.points.size()) break;
+      DL_HatchLoopData loop(static_cast<int>(n));
+      dxf_.writeHatchLoop1(dw_, loop);
+      for (std::size_t i = 0; i < n; ++i) {
+        const Vec2& a = e.points[at + i];
+        const Vec2& b = e.points[at + (i + 1) % n];
+        dxf_.writeHatchEdge(dw_, DL_HatchEdgeData(a.x, a.y, b.x, b.y));
+      }
+      dxf_.writeHatchLoop2(dw_, loop);
+      at += n;
+    }
+    dxf_.writeHatch2(dw_, data, attr);
   }
 
   void entity_start(const char* type, const char* subclass, const DL_Attributes& attr) {

@@ -328,11 +328,21 @@ class MiReader {
         for (auto& line : t.lines) text(line, "a text line");
         break;
       }
+      case ElementKind::Fill:
+      case ElementKind::Mask:
+        e.rings.resize(count("ring count"));
+        for (std::uint32_t& r : e.rings)
+          r = static_cast<std::uint32_t>(integer("ring size", 0, 1'000'000'000));
+        break;
+      case ElementKind::Image:
+        text(e.source, "the image file");
+        break;
       case ElementKind::Group:
         read_group_fields(e);
         break;
       case ElementKind::Line:
       case ElementKind::Rectangle:
+      case ElementKind::Point:
         break;
     }
   }

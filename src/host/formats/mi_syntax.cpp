@@ -3,6 +3,7 @@
 
 #include <charconv>
 #include <cmath>
+#include <iterator>
 
 #include "host/api/error.h"
 
@@ -21,6 +22,10 @@ constexpr KindSpelling kKinds[] = {
     {ElementKind::Circle, "circle", 1},
     {ElementKind::Arc, "arc", 1},
     {ElementKind::Text, "text", 1},
+    {ElementKind::Fill, "fill", 2},
+    {ElementKind::Point, "point", 2},
+    {ElementKind::Mask, "mask", 2},
+    {ElementKind::Image, "image", 2},
     {ElementKind::Group, "group", 2},
 };
 
@@ -151,6 +156,23 @@ const char* element_problem(const Element& e) {
       if (n != 1) return "needs exactly 1 point (the insertion point)";
       if (e.text.adjust < 1 || e.text.adjust > 9) return "has an adjust point outside 1..9";
       break;
+    case ElementKind::Point:
+      if (n != 1) return "needs exactly 1 point";
+      break;
+    case ElementKind::Image:
+      if (n != 3) return "needs exactly 3 points (lower left, lower right, upper left)";
+      break;
+    case ElementKind::Fill:
+    case ElementKind::Mask: {
+      if (e.rings.empty()) return "has no ring";
+      std::size_t total = 0;
+      for (std::uint32_t r : e.rings) {
+        if (r < 3) return "has a ring of fewer than 3 points";
+        total += r;
+      }
+      if (total != n) return "has rings that do not add up to its points";
+      break;
+    }
     case ElementKind::Group:
       if (n < 3) return "needs at least 3 points (its outline)";
       if (!e.group) return "has no content";

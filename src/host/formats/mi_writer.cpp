@@ -95,11 +95,25 @@ void append_element(std::string& out, const Element& e, const Group*& previous,
       }
       break;
     }
+    case ElementKind::Fill:
+    case ElementKind::Mask:
+      out += ' ';
+      append_integer(out, static_cast<long long>(e.rings.size()));
+      for (std::uint32_t r : e.rings) {
+        out += ' ';
+        append_integer(out, r);
+      }
+      break;
+    case ElementKind::Image:
+      out += ' ';
+      append_quoted(out, e.source);
+      break;
     case ElementKind::Group:
       append_group_fields(out, *e.group, previous);
       break;
     case ElementKind::Line:
     case ElementKind::Rectangle:
+    case ElementKind::Point:
       break;
   }
   out += ' ';

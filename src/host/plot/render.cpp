@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "host/api/error.h"
+#include "host/plot/raster.h"
 #include "host/plot/strokes.h"
 #include "host/plot/text_render.h"
 
@@ -84,10 +85,46 @@ void add_geometry(cairo_t* cr, const Element& e) {
       cairo_arc(cr, e.points[0].x, e.points[0].y, e.radius, e.start_angle * kDeg, end * kDeg);
       return;
     }
+    case ElementKind::Point:
+      // a degenerate segment: round caps make it a dot of the pen's width
+      cairo_move_to(cr, e.points[0].x, e.points[0].y);
+      cairo_line_to(cr, e.points[0].x, e.points[0].y);
+      return;
     case ElementKind::Text:
+    case ElementKind::Fill:
+    case ElementKind::Mask:
+    case ElementKind::Image:
     case ElementKind::Group:
       return;
   }
+}
+
+// Areas are filled one element at a time: the even-odd rule holds between the rings of one
+// element, while two overlapping fills must both show.
+void fill_area(cairo_t* cr, const Element& e, const Rgb& color, double edge) {
+  for (const auto& p : e.points) {
+    if (!finite(p)) return;
+  }
+  cairo_new_path(cr);
+  std::size_t at = 0;
+  for (std::uint32_t n : e.rings) {
+    if (n == 0 || at + n > e.points.size()) break;
+    cairo_move_to(cr, e.points[at].x, e.points[at].y);
+    for (std::size_t i = 1; i < n; ++i) cairo_line_to(cr, e.points[at + i].x, e.points[at + i].y);
+    cairo_close_path(cr);
+    at += n;
+  }
+  cairo_set_source_rgb(cr, color.r, color.g, color.b);
+  cairo_set_fill_rule(cr, CAIRO_FILL_RULE_EVEN_ODD);
+  if (edge <= 0) {
+    cairo_fill(cr);
+    return;
+  }
+  // a mask also covers the outer half of the thin lines that outline it
+  cairo_fill_preserve(cr);
+  cairo_set_line_width(cr, edge);
+  cairo_set_dash(cr, nullptr, 0, 0);
+  cairo_stroke(cr);
 }
 
 struct Painter {
@@ -126,6 +163,20 @@ void render_elements(Painter& painter, const std::vector<Element>& elements,
       // groups do not nest: one inside a group is not drawn
       flush();
       if (groups) render_group(painter, e, units_per_paper_mm);
+      continue;
+    }
+    if (e.kind == ElementKind::Image) {
+      flush();
+      draw_raster(cr, e);
+      continue;
+    }
+    if (e.kind == ElementKind::Fill || e.kind == ElementKind::Mask) {
+      flush();
+      // a mask shows the paper, whatever the pens make of colours
+      if (e.kind == ElementKind::Mask)
+        fill_area(cr, e, {1, 1, 1}, 2 * kThinnestPenMm * units_per_paper_mm);
+      else
+        fill_area(cr, e, painter.resolver.printed(e.stroke).color, 0);
       continue;
     }
     Stroke printed = painter.resolver.printed(e.stroke);

@@ -1,0 +1,265 @@
+// Entities read from their kept groups, turned into host elements and block references.
+#include "host/formats/dxf_kept.h"
+
+#include <algorithm>
+#include <cmath>
+#include <numbers>
+
+#include "host/formats/dxf_entities.h"
+#include "host/formats/dxf_hatch.h"
+
+namespace host::dxf {
+namespace {
+
+// More strokes than this for one hatch pattern print as an even tone: the area is filled.
+constexpr std::size_t kPatternLimit = 200'000;
+
+bool in_paper(const Groups& groups) {
+  for (const auto& [code, value] : groups) {
+    if (code == 67) return to_real(value) != 0;
+    if (code == 100 && value != "AcDbEntity") break;
+  }
+  return false;
+}
+
+}  // namespace
+
+RawStroke stroke_of(const Groups& groups) {
+  RawStroke s{std::string(1, '0')};
+  bool seen_entity = false;
+  bool got[5] = {};
+  for (const auto& [code, value] : groups) {
+    // the entity's own groups come before its subclass data, which repeats some codes
+    if (code == 100) {
+      if (value == "AcDbEntity") {
+        seen_entity = true;
+        continue;
+      }
+      if (seen_entity) break;
+    }
+    if (code == 8 && !got[0]) s.layer = value, got[0] = true;
+    if (code == 62 && !got[1]) s.color = static_cast<int>(to_real(value, 256)), got[1] = true;
+    if (code == 420 && !got[2]) s.color24 = static_cast<int>(to_real(value, -1)), got[2] = true;
+    if (code == 370 && !got[3]) s.lineweight = static_cast<int>(to_real(value, -1)), got[3] = true;
+    if (code == 6 && !got[4]) s.linetype = value, got[4] = true;
+  }
+  return s;
+}
+
+void KeptEntities::add(const RawGroups& raw, bool in_block) {
+  const std::string& kind = raw.entity;
+  if (kind == "IMAGEDEF") {
+    const std::string* handle = first_text(raw.groups, 5);
+    const std::string* file = first_text(raw.groups, 1);
+    if (handle && file) image_files_[*handle] = decoder_.to_utf8(*file);
+    return;
+  }
+  if (kind == "BLOCK_RECORD") {
+    const std::string* handle = first_text(raw.groups, 5);
+    if (handle && !raw.name.empty()) block_records_[*handle] = upper(raw.name);
+    return;
+  }
+  const RawStroke stroke = stroke_of(raw.groups);
+  const bool paper = in_paper(raw.groups);
+  if (kind == "HATCH" || kind == "MPOLYGON") {
+    hatch(raw, stroke, paper);
+  } else if (kind == "MULTILEADER" || kind == "MLEADER") {
+    multileader(raw, stroke, paper);
+  } else if (kind == "ACAD_TABLE") {
+    table(raw, stroke, paper, false);
+  } else if (kind == "ARC_DIMENSION") {
+    table(raw, stroke, paper, true);
+  } else if (kind == "ATTDEF") {
+    attdef(raw, stroke, paper, in_block);
+  } else if (kind == "TOLERANCE") {
+    tolerance(raw, stroke, paper);
+  } else if (kind == "WIPEOUT") {
+    std::vector<Vec2> outline = image_outline(raw.groups);
+    if (outline.size() >= 3) fill({outline}, ElementKind::Mask, stroke, paper);
+  } else if (kind == "IMAGE") {
+    picture(raw, stroke, paper);
+    polyline(image_outline(raw.groups), true, stroke, paper);
+  } else if (kind.ends_with("UNDERLAY")) {
+    polyline(image_outline(raw.groups), true, stroke, paper);
+  } else if (kind == "HELIX") {
+    polyline(helix_points(raw.groups), false, stroke, paper);
+  } else if (kind == "MLINE") {
+    bool closed = false;
+    for (auto& line : mline_lines(raw.groups, closed))
+      polyline(std::move(line), closed, stroke, paper);
+  }
+}
+
+// The picture of an IMAGE: its corners from the insertion point (lower left) and the pixel
+// vectors times the size in pixels.
+void KeptEntities::picture(const RawGroups& raw, const RawStroke& stroke, bool paper) {
+  const std::string* def = first_text(raw.groups, 340);
+  if (!def) return;
+  const Vec2 o{first_real(raw.groups, 10), first_real(raw.groups, 20)};
+  const Vec2 u{first_real(raw.groups, 11), first_real(raw.groups, 21)};
+  const Vec2 v{first_real(raw.groups, 12), first_real(raw.groups, 22)};
+  const double w = first_real(raw.groups, 13), h = first_real(raw.groups, 23);
+  if (!(w > 0) || !(h > 0)) return;
+  Element e;
+  e.kind = ElementKind::Image;
+  e.points = {o, {o.x + u.x * w, o.y + u.y * w}, {o.x + v.x * h, o.y + v.y * h}};
+  e.source = std::string(1, kImageMark) + *def;
+  assembly_.add(std::move(e), stroke, paper);
+}
+
+void KeptEntities::hatch(const RawGroups& raw, const RawStroke& stroke, bool paper) {
+  Hatch h = parse_hatch(raw.groups);
+  if (h.rings.empty()) return;
+  const Affine ocs = ocs_transform(h.extrusion_xy.x, h.extrusion_xy.y, h.extrusion_z);
+  for (auto& ring : h.rings)
+    for (auto& p : ring) p = ocs.apply(p);
+  RawStroke fill_stroke = stroke;
+  if (h.fill_rgb >= 0) fill_stroke.color24 = h.fill_rgb;
+  if (h.fill_rgb < 0 && h.fill_aci > 0) fill_stroke.color = h.fill_aci;
+  if (h.solid) {
+    fill(h.rings, ElementKind::Fill, fill_stroke, paper);
+    return;
+  }
+  for (auto& line : h.pattern) {
+    line.base = ocs.apply(line.base);
+    line.offset = ocs.apply_vector(line.offset);
+    if (ocs.det() < 0) line.angle = 180 - line.angle;
+  }
+  PatternStrokes strokes = pattern_strokes(h.rings, h.pattern, kPatternLimit);
+  if (strokes.too_dense) {
+    fill(h.rings, ElementKind::Fill, stroke, paper);
+    return;
+  }
+  for (const auto& [a, b] : strokes.dashes) {
+    Element e;
+    e.kind = ElementKind::Line;
+    e.points = {a, b};
+    assembly_.add(std::move(e), stroke, paper);
+  }
+  for (const Vec2& p : strokes.dots) {
+    Element e;
+    e.kind = ElementKind::Point;
+    e.points = {p};
+    assembly_.add(std::move(e), stroke, paper);
+  }
+}
+
+void KeptEntities::multileader(const RawGroups& raw, const RawStroke& stroke, bool paper) {
+  MLeader m = parse_multileader(raw.groups);
+  for (auto& line : m.lines) polyline(std::move(line), false, stroke, paper);
+  for (auto& arrow : m.arrows) fill({arrow}, ElementKind::Fill, stroke, paper);
+  if (m.text) {
+    Element e;
+    e.kind = ElementKind::Text;
+    e.points = {m.text->at};
+    e.text.size = m.text->height;
+    e.text.angle = m.text->angle < 0 ? m.text->angle + 360 : m.text->angle;
+    text(std::move(e), m.text->content, m.text->attachment, stroke, paper);
+  }
+  if (m.block) {
+    auto it = block_records_.find(m.block->record);
+    if (it == block_records_.end()) return;
+    BlockRef ref;
+    ref.name = it->second;
+    ref.stroke = stroke;
+    ref.insertion = m.block->at;
+    ref.sx = m.block->sx;
+    ref.sy = m.block->sy;
+    ref.angle = m.block->angle;
+    assembly_.add(std::move(ref), paper);
+  }
+}
+
+// A table draws its anonymous block at its insertion point along its direction; an arc
+// dimension's block holds its content where it stands, like any dimension's.
+void KeptEntities::table(const RawGroups& raw, const RawStroke& stroke, bool paper, bool world) {
+  if (raw.name.empty()) return;
+  BlockRef ref;
+  ref.name = upper(raw.name);
+  ref.stroke = stroke;
+  if (world) {
+    if (auto base = assembly_.block_base(ref.name)) ref.insertion = *base;
+  } else {
+    ref.insertion = {first_real(raw.groups, 10), first_real(raw.groups, 20)};
+    const double dx = first_real(raw.groups, 11, 1), dy = first_real(raw.groups, 21);
+    ref.angle = std::atan2(dy, dx) * 180 / std::numbers::pi;
+  }
+  assembly_.add(std::move(ref), paper);
+}
+
+// An attribute definition outside a block shows its tag, as CAD programs show it; inside a
+// block only a constant one shows (its value), the others become the references' ATTRIBs.
+void KeptEntities::attdef(const RawGroups& raw, const RawStroke& stroke, bool paper,
+                          bool in_block) {
+  const int flags = raw.integer(70, 0);
+  if (flags & 1) return;
+  if (in_block && !(flags & 2)) return;
+  const std::string* value = in_block ? first_text(raw.groups, 1) : &raw.name;
+  if (!value || value->empty()) return;
+  Element e;
+  e.kind = ElementKind::Text;
+  e.text.lines = {plain_text(decoder_.to_utf8(*value))};
+  e.text.size = raw.real(40, 2.5);
+  e.text.angle = raw.real(50, 0);
+  e.text.ratio = raw.real(41, 1) > 0 ? raw.real(41, 1) : 1;
+  e.text.slant = raw.real(51, 0);
+  const int halign = raw.integer(72, 0), valign = raw.integer(74, 0);
+  const bool aligned = (halign != 0 || valign != 0) && halign != 3 && halign != 5;
+  Vec2 at{first_real(raw.groups, 10), first_real(raw.groups, 20)};
+  if (aligned && raw.has(11)) at = {raw.real(11, 0), first_real(raw.groups, 21)};
+  e.points = {at};
+  const int col = halign == 1 || halign == 4 ? 1 : halign == 2 ? 2 : 0;
+  const int row = halign == 4 || valign == 2 ? 1 : valign == 3 ? 2 : 0;
+  e.text.adjust = row * 3 + col + 1;
+  assembly_.add(std::move(e), stroke, paper);
+}
+
+void KeptEntities::tolerance(const RawGroups& raw, const RawStroke& stroke, bool paper) {
+  ToleranceFrame t = tolerance_frame(raw.groups, 2.5);
+  for (auto& box : t.boxes) polyline(std::move(box), true, stroke, paper);
+  for (const auto& [at, content] : t.texts) {
+    Element e;
+    e.kind = ElementKind::Text;
+    e.points = {at};
+    e.text.size = t.height;
+    e.text.angle = t.angle < 0 ? t.angle + 360 : t.angle;
+    text(std::move(e), content, 5, stroke, paper);
+  }
+}
+
+void KeptEntities::polyline(std::vector<Vec2> points, bool closed, const RawStroke& stroke,
+                            bool paper) {
+  if (points.size() < 2) return;
+  Element e;
+  e.kind = ElementKind::Polyline;
+  e.points = std::move(points);
+  e.closed = closed;
+  assembly_.add(std::move(e), stroke, paper);
+}
+
+void KeptEntities::fill(const std::vector<std::vector<Vec2>>& rings, ElementKind kind,
+                        const RawStroke& stroke, bool paper) {
+  Element e;
+  e.kind = kind;
+  for (const auto& ring : rings) {
+    if (ring.size() < 3) continue;
+    e.rings.push_back(static_cast<std::uint32_t>(ring.size()));
+    e.points.insert(e.points.end(), ring.begin(), ring.end());
+  }
+  if (!e.rings.empty()) assembly_.add(std::move(e), stroke, paper);
+}
+
+// MTEXT content at the attachment point (1 top left .. 9 bottom right).
+void KeptEntities::text(Element e, const std::string& content, int attachment,
+                        const RawStroke& stroke, bool paper) {
+  MText m = parse_mtext(decoder_.to_utf8(content));
+  if (m.lines.empty()) return;
+  e.text.lines = std::move(m.lines);
+  e.text.ratio = m.ratio;
+  e.text.slant = m.slant;
+  const int attach = std::clamp(attachment, 1, 9);
+  e.text.adjust = (2 - (attach - 1) / 3) * 3 + (attach - 1) % 3 + 1;
+  assembly_.add(std::move(e), stroke, paper);
+}
+
+}  // namespace host::dxf

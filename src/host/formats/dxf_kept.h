@@ -1,0 +1,58 @@
+// Drawing the entities whose groups the capture kept whole (hatches, multileaders, tables,
+// wipeouts, images, multilines, helices, tolerances, arc dimensions, attribute definitions).
+#pragma once
+
+#include <map>
+#include <string>
+
+#include "host/formats/dxf_assembly.h"
+#include "host/formats/dxf_groups.h"
+#include "host/formats/dxf_raw.h"
+#include "host/formats/dxf_text.h"
+
+namespace host::dxf {
+
+// Marks the construction lines (XLINE, RAY) until the sheet's extent is known: they are
+// drawn to the edge of the other content and do not widen it.
+inline constexpr const char* kXLineMark = "\x01xline";
+inline constexpr const char* kRayMark = "\x01ray";
+
+class KeptEntities {
+ public:
+  KeptEntities(Assembly& assembly, const TextDecoder& decoder)
+      : assembly_(assembly), decoder_(decoder) {}
+
+  // Draws the entity into the assembly; `in_block` inside a block definition.
+  void add(const RawGroups& raw, bool in_block);
+
+  // Images name their file through an IMAGEDEF object that follows the entities: until
+  // then an Image element's source is kImageMark and the handle of that object.
+  static constexpr char kImageMark = '\x01';
+  const std::string* image_file(const std::string& handle) const {
+    auto it = image_files_.find(handle);
+    return it == image_files_.end() ? nullptr : &it->second;
+  }
+
+ private:
+  void hatch(const RawGroups& raw, const RawStroke& stroke, bool paper);
+  void picture(const RawGroups& raw, const RawStroke& stroke, bool paper);
+  void multileader(const RawGroups& raw, const RawStroke& stroke, bool paper);
+  void table(const RawGroups& raw, const RawStroke& stroke, bool paper, bool world);
+  void attdef(const RawGroups& raw, const RawStroke& stroke, bool paper, bool in_block);
+  void tolerance(const RawGroups& raw, const RawStroke& stroke, bool paper);
+  void polyline(std::vector<Vec2> points, bool closed, const RawStroke& stroke, bool paper);
+  void fill(const std::vector<std::vector<Vec2>>& rings, ElementKind kind, const RawStroke& stroke,
+            bool paper);
+  void text(Element e, const std::string& content, int attachment, const RawStroke& stroke,
+            bool paper);
+
+  Assembly& assembly_;
+  const TextDecoder& decoder_;
+  std::map<std::string, std::string> block_records_;  // handle to block name
+  std::map<std::string, std::string> image_files_;    // IMAGEDEF handle to file name
+};
+
+// An entity's layer, colour, line type and weight from its groups.
+RawStroke stroke_of(const Groups& groups);
+
+}  // namespace host::dxf

@@ -1,0 +1,180 @@
+// DXF import of the entity kinds beyond lines and texts: hatches, points, faces and meshes,
+// wide polylines, multileaders, wipeouts, images, multilines, helices, construction lines.
+#include <gmock/gmock.h>
+
+#include <algorithm>
+#include <functional>
+
+#include "dxf_fixture.h"
+#include "host/formats/dxf.h"
+
+namespace tavrin_test {
+namespace {
+
+using host::Element;
+using host::ElementKind;
+
+// Every entity stands in its own band of 100 units along x: band i from x = 100 i.
+constexpr const char* kEntitiesScript = R"(
+import sys, ezdxf, ezdxf.math, ezdxf.render.mleader
+from ezdxf.render import forms
+doc = ezdxf.new("R2018", setup=True)
+doc.header["$INSUNITS"] = 4  # millimetres
+doc.header["$PDMODE"] = 35
+doc.header["$PDSIZE"] = 4
+msp = doc.modelspace()
+h = msp.add_hatch(color=1)
+h.paths.add_polyline_path([(0, 0), (50, 0), (50, 50), (0, 50)], is_closed=True, flags=1)
+h.paths.add_polyline_path([(20, 20), (30, 20), (30, 30), (20, 30)], is_closed=True, flags=16)
+h = msp.add_hatch(color=2)
+h.set_pattern_fill("ANSI31", scale=2)
+p = h.paths.add_edge_path()
+p.add_line((100, 0), (150, 0)); p.add_arc((150, 25), 25, -90, 90)
+p.add_line((150, 50), (100, 50)); p.add_line((100, 50), (100, 0))
+h = msp.add_hatch()
+h.set_gradient((255, 0, 0), (0, 0, 255))
+h.paths.add_polyline_path([(200, 0), (250, 0), (225, 40)], is_closed=True)
+msp.add_point((300, 10))
+msp.add_3dface([(400, 0, 0), (440, 0, 5), (440, 30, 5), (400, 30, 0)])
+pf = msp.add_polyface()
+for face in forms.cube().translate(500, 0, 0).faces_as_vertices(): pf.append_face(face)
+pf.optimize()
+mesh = msp.add_polymesh(size=(3, 4))
+for m in range(3):
+    for n in range(4): mesh.set_mesh_vertex((m, n), (600 + n * 10, m * 10, m * n))
+msp.add_lwpolyline([(700, 0), (750, 0), (750, 40)], dxfattribs={"const_width": 4})
+msp.add_lwpolyline([(800, 0, 0, 6), (840, 0, 0, 0)], format="xyseb")
+msp.add_polyline2d([(900, 0), (940, 0), (940, 30)],
+                   dxfattribs={"default_start_width": 2, "default_end_width": 2})
+ml = msp.add_multileader_mtext("Standard")
+ml.set_content("Hinweis", char_height=2.5)
+ml.add_leader_line(ezdxf.render.mleader.ConnectionSide.left, [(1000, 0)])
+ml.build(insert=ezdxf.math.Vec2(1030, 20))
+msp.add_wipeout([(1100, 0), (1150, 0), (1150, 30), (1100, 30)])
+img_def = doc.add_image_def(filename="C:\\Bilder\\bild.png", size_in_pixel=(640, 480))
+msp.add_image(img_def, insert=(1200, 0), size_in_units=(64, 48))
+msp.add_mline([(1300, 0), (1350, 0), (1350, 40)])
+msp.add_helix(radius=20, pitch=5, turns=3).translate(1420, 20, 0)
+msp.add_attdef("TAG", (1500, 10), dxfattribs={"height": 5})
+msp.add_solid([(1600, 0), (1640, 0), (1600, 30), (1640, 30)])
+msp.add_xline((1700, 10), (1, 0))
+msp.add_arc_dim_3p(base=(1830, 40), center=(1800, 0), p1=(1830, 0), p2=(1800, 30)).render()
+msp.new_entity("TOLERANCE", {"insert": (1900, 10), "content": "{\\Fgdt;j}%%v0.1%%vA"})
+msp.add_lwpolyline([(2000, 0), (2040, 0), (2040, 40), (2000, 40)], close=True,
+                   dxfattribs={"const_width": 2})
+msp.add_leader([(2100, 0), (2120, 10), (2130, 10)])
+msp.add_3dsolid()
+msp.add_region()
+doc.saveas(sys.argv[1])
+)";
+
+int band_of(const Element& e) {
+  return static_cast<int>(std::floor((e.points.front().x + 5) / 100));
+}
+
+class DxfEntitiesTest : public DxfTest {
+ protected:
+  void SetUp() override {
+    DxfTest::SetUp();
+    const std::string file = path("entities.dxf");
+    python(kEntitiesScript, "'" + file + "'");
+    write("bild.png", "");  // found beside the drawing, whatever folder the drawing names
+    host::Drawing d = host::read_dxf_file(file);
+    notes_ = d.notes;
+    sheet_ = d.sheets.at(0);
+  }
+  std::vector<const Element*> in_band(int band, ElementKind kind) const {
+    std::vector<const Element*> out;
+    for (const auto& e : sheet_.elements)
+      if (e.kind == kind && !e.points.empty() && band_of(e) == band) out.push_back(&e);
+    return out;
+  }
+  host::Sheet sheet_;
+  std::vector<std::string> notes_;
+};
+
+TEST_F(DxfEntitiesTest, EveryKindIsDrawn) {
+  struct Case {
+    int band;
+    ElementKind kind;
+    std::size_t count;  // 0: at least one
+    const char* what;
+  };
+  const Case cases[] = {
+      {0, ElementKind::Fill, 1, "solid hatch"},
+      {2, ElementKind::Fill, 1, "gradient hatch"},
+      {3, ElementKind::Line, 2, "point drawn as a cross"},
+      {3, ElementKind::Circle, 1, "and a circle around it"},
+      {4, ElementKind::Polyline, 1, "3D face"},
+      {5, ElementKind::Polyline, 12, "polyface cube: each edge once"},
+      {6, ElementKind::Polyline, 7, "3 x 4 polygon mesh: rows and columns"},
+      {7, ElementKind::Fill, 1, "constant width"},
+      {8, ElementKind::Fill, 1, "start and end width"},
+      {9, ElementKind::Fill, 1, "2D polyline with default widths"},
+      {10, ElementKind::Text, 1, "multileader text"},
+      {10, ElementKind::Fill, 1, "multileader arrowhead"},
+      {11, ElementKind::Mask, 1, "wipeout"},
+      {12, ElementKind::Polyline, 1, "image frame"},
+      {13, ElementKind::Polyline, 2, "multiline of the standard style"},
+      {14, ElementKind::Polyline, 1, "helix"},
+      {15, ElementKind::Text, 1, "attribute definition"},
+      {16, ElementKind::Fill, 1, "solid"},
+      {18, ElementKind::Text, 1, "arc dimension"},
+      {19, ElementKind::Polyline, 3, "tolerance frame of three fields"},
+      {19, ElementKind::Text, 3, "tolerance texts"},
+      {21, ElementKind::Fill, 1, "leader arrowhead"},
+  };
+  for (const Case& c : cases) {
+    const auto found = in_band(c.band, c.kind);
+    if (c.count == 0)
+      EXPECT_FALSE(found.empty()) << c.what;
+    else
+      EXPECT_EQ(found.size(), c.count) << c.what;
+  }
+  // the pattern hatch draws lines inside its boundary only
+  const auto pattern = in_band(1, ElementKind::Line);
+  EXPECT_GT(pattern.size(), 10u);
+  for (const Element* e : pattern)
+    for (const auto& p : e->points) {
+      EXPECT_GE(p.x, 100 - 1e-6);
+      EXPECT_LE(p.x, 175 + 1e-6);
+      EXPECT_GE(p.y, -1e-6);
+      EXPECT_LE(p.y, 50 + 1e-6);
+    }
+}
+
+TEST_F(DxfEntitiesTest, ShapesKeepTheirGeometry) {
+  const Element& hatch = *in_band(0, ElementKind::Fill).at(0);
+  EXPECT_EQ(hatch.rings, (std::vector<std::uint32_t>{4, 4}));  // the hole is a second ring
+  EXPECT_EQ(hatch.stroke.color, (host::Rgb{1, 0, 0}));
+  EXPECT_EQ(in_band(2, ElementKind::Fill).at(0)->stroke.color, (host::Rgb{1, 0, 0}));
+  // constant width 4 along an L: the outer corner mitred at (752, -2)
+  const Element& wide = *in_band(7, ElementKind::Fill).at(0);
+  EXPECT_NE(std::find(wide.points.begin(), wide.points.end(), host::Vec2{752, -2}),
+            wide.points.end());
+  // a closed wide polyline is a band between its outer and inner edge
+  const Element& frame = *in_band(20, ElementKind::Fill).at(0);
+  EXPECT_EQ(frame.rings, (std::vector<std::uint32_t>{4, 4}));
+  EXPECT_EQ(frame.points[0], (host::Vec2{2039, 1}));   // inner edge, mitred
+  EXPECT_EQ(frame.points[4], (host::Vec2{2041, -1}));  // outer edge
+  EXPECT_EQ(in_band(12, ElementKind::Polyline).at(0)->points.size(), 4u);
+  const Element& image = *in_band(12, ElementKind::Image).at(0);
+  EXPECT_EQ(image.source, path("bild.png"));
+  EXPECT_EQ(image.points, (std::vector<host::Vec2>{{1200, 0}, {1264, 0}, {1200, 48}}));
+  EXPECT_EQ(in_band(15, ElementKind::Text).at(0)->text.lines.at(0), "TAG");
+  // the construction line runs across the other content and no further
+  const auto extent = sheet_.extent();
+  ASSERT_TRUE(extent);
+  bool found = false;
+  for (const auto& e : sheet_.elements)
+    if (e.kind == ElementKind::Line && e.points[0].y == 10 && e.points[1].y == 10 &&
+        e.points[0].x == extent->first.x && e.points[1].x == extent->second.x)
+      found = true;
+  EXPECT_TRUE(found);
+  // solid models are reported once, not drawn
+  ASSERT_EQ(notes_.size(), 1u);
+  EXPECT_THAT(notes_[0], ::testing::HasSubstr("2 solid models"));
+}
+
+}  // namespace
+}  // namespace tavrin_test

@@ -1,0 +1,105 @@
+// Areas on the page: fills with holes, masks over what lies below, points as dots.
+#include <cairo.h>
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+
+#include "host/plot/render.h"
+
+namespace {
+
+using host::Element;
+using host::ElementKind;
+
+Element area(ElementKind kind, std::vector<host::Vec2> points, std::vector<std::uint32_t> rings,
+             host::Rgb color) {
+  Element e;
+  e.kind = kind;
+  e.points = std::move(points);
+  e.rings = std::move(rings);
+  e.stroke.color = color;
+  return e;
+}
+
+// Renders the sheet onto a white 100 x 100 picture, y up; the colour of a pixel as 0xRRGGBB.
+class Canvas {
+ public:
+  explicit Canvas(const host::Sheet& sheet)
+      : surface_(cairo_image_surface_create(CAIRO_FORMAT_RGB24, 100, 100)) {
+    cairo_t* cr = cairo_create(surface_);
+    cairo_set_source_rgb(cr, 1, 1, 1);
+    cairo_paint(cr);
+    cairo_matrix_t m;
+    cairo_matrix_init(&m, 1, 0, 0, -1, 0, 100);
+    host::render_sheet(cr, sheet, m, {});
+    cairo_destroy(cr);
+    cairo_surface_flush(surface_);
+  }
+  ~Canvas() { cairo_surface_destroy(surface_); }
+  unsigned pixel(int x, int y_up) const {
+    const auto* p = cairo_image_surface_get_data(surface_) +
+                    (99 - y_up) * cairo_image_surface_get_stride(surface_) + x * 4;
+    return (static_cast<unsigned>(p[2]) << 16) | (p[1] << 8) | p[0];
+  }
+
+ private:
+  cairo_surface_t* surface_;
+};
+
+TEST(RenderFill, PicturesFillTheirCorners) {
+  // a picture of two pixels, red and blue, stretched over a turned rectangle
+  const auto file = std::filesystem::temp_directory_path() /
+                    ("tavrin-raster-" + std::to_string(getpid()) + ".png");
+  cairo_surface_t* png = cairo_image_surface_create(CAIRO_FORMAT_RGB24, 2, 1);
+  auto* data = reinterpret_cast<std::uint32_t*>(cairo_image_surface_get_data(png));
+  data[0] = 0xFF0000, data[1] = 0x0000FF;
+  cairo_surface_mark_dirty(png);
+  ASSERT_EQ(cairo_surface_write_to_png(png, file.c_str()), CAIRO_STATUS_SUCCESS);
+  cairo_surface_destroy(png);
+  host::Sheet sheet;
+  Element image;
+  image.kind = ElementKind::Image;
+  image.points = {{80, 10}, {80, 90}, {20, 10}};  // turned a quarter: along y, then along -x
+  image.source = file.string();
+  sheet.elements.push_back(image);
+  const Canvas canvas(sheet);
+  std::filesystem::remove(file);
+  // the picture is smoothed where its two pixels meet
+  auto near = [](unsigned have, unsigned want) {
+    for (int shift : {0, 8, 16})
+      if (std::abs(static_cast<int>((have >> shift) & 0xFF) -
+                   static_cast<int>((want >> shift) & 0xFF)) > 16)
+        return false;
+    return true;
+  };
+  EXPECT_TRUE(near(canvas.pixel(50, 30), 0xFF0000u)) << std::hex << canvas.pixel(50, 30);
+  EXPECT_TRUE(near(canvas.pixel(50, 70), 0x0000FFu)) << std::hex << canvas.pixel(50, 70);
+  EXPECT_EQ(canvas.pixel(90, 50), 0xFFFFFFu);
+}
+
+TEST(RenderFill, HolesStayOpenMasksHideAndPointsShow) {
+  host::Sheet sheet;
+  // a red square of 80 with a hole of 20 in its middle; a mask over its right quarter
+  sheet.elements.push_back(
+      area(ElementKind::Fill,
+           {{10, 10}, {90, 10}, {90, 90}, {10, 90}, {40, 40}, {60, 40}, {60, 60}, {40, 60}}, {4, 4},
+           {1, 0, 0}));
+  sheet.elements.push_back(
+      area(ElementKind::Mask, {{70, 0}, {100, 0}, {100, 100}, {70, 100}}, {4}, {0, 0, 0}));
+  Element dot;
+  dot.kind = ElementKind::Point;
+  dot.points = {{80, 50}};
+  dot.stroke = {{0, 0, 1}, "SOLID", 4};
+  sheet.elements.push_back(dot);
+
+  const Canvas canvas(sheet);
+  auto pixel = [&](int x, int y) { return canvas.pixel(x, y); };
+  EXPECT_EQ(pixel(20, 20), 0xFF0000u);  // filled
+  EXPECT_EQ(pixel(50, 50), 0xFFFFFFu);  // the hole
+  EXPECT_EQ(pixel(85, 20), 0xFFFFFFu);  // masked
+  EXPECT_EQ(pixel(80, 50), 0x0000FFu);  // the dot, on top of the mask
+}
+
+}  // namespace
