@@ -1,9 +1,11 @@
 #!/usr/bin/env bash
 # Fails when an include points the wrong way between the layers of the tree.
-# Host: value at the bottom, then the drawing model, then formats and the services, then ops and
-# api on top; the model knows no file format. Module: base at the bottom, then config, then
-# engine and history side by side, then dialogs, then the entry in startup. The module and the
-# front ends see the host only through host/api; the host includes nothing of the module.
+# Host: value at the bottom, then the drawing model, then formats and the services (the files
+# layer also keeps the run's journal and report, which every layer above feeds), then ops, the
+# worker pool and api on top; the model knows no file format. Module: base at the bottom, then
+# config, then engine and history side by side, then dialogs, then the entry in startup. The
+# module and the front ends see the host only through host/api; the host includes nothing of
+# the module.
 set -euo pipefail
 cd "$(dirname "$0")/../src"
 
@@ -12,12 +14,13 @@ declare -A allowed=(
   [host/value]=""
   [host/drawing]="host/value"
   [host/files]="host/value host/api"
-  [host/formats]="host/value host/drawing host/api"
+  [host/formats]="host/value host/drawing host/files host/api"
   [host/commands]="host/value host/drawing host/formats host/api"
   [host/settings]="host/value host/drawing host/commands host/api"
-  [host/plot]="host/value host/drawing host/settings host/api"
-  [host/ui]="host/value host/drawing host/commands host/api"
+  [host/plot]="host/value host/drawing host/settings host/files host/api"
+  [host/ui]="host/value host/drawing host/commands host/files host/api"
   [host/ops]="host/value host/drawing host/formats host/files host/api"
+  [host/workers]="host/value host/drawing host/files host/plot host/ui host/api"
   [host/api]="host/value host/drawing host/formats host/commands host/settings host/plot host/ui host/files"
   [base]="host/api"
   [config]="host/api base"

@@ -1,7 +1,7 @@
 // The journal a worker process leaves for its parent: read back exactly, or not at all.
 #include <gtest/gtest.h>
 
-#include "host/workers/staging.h"
+#include "host/files/staging.h"
 
 namespace {
 

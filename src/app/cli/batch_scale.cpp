@@ -18,7 +18,7 @@
 #include "host/api/files.h"
 #include "host/api/ui_ops.h"
 #include "host/api/workers.h"
-#include "host/ui/user_actions.h"
+#include "host/api/front_end.h"
 #include "run_report.h"
 
 namespace cli {

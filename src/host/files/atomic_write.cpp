@@ -10,8 +10,8 @@
 
 #include "host/api/files.h"
 #include "host/value/error.h"
-#include "host/workers/report.h"
-#include "host/workers/staging.h"
+#include "host/files/report.h"
+#include "host/files/staging.h"
 
 namespace fs = std::filesystem;
 

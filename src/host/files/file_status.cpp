@@ -6,7 +6,7 @@
 
 #include "host/value/error.h"
 #include "host/api/files.h"
-#include "host/workers/staging.h"
+#include "host/files/staging.h"
 
 namespace fs = std::filesystem;
 

@@ -9,7 +9,7 @@
 #include "host/drawing/store.h"
 #include "host/formats/dxf.h"
 #include "host/formats/mi.h"
-#include "host/workers/report.h"
+#include "host/files/report.h"
 
 namespace host {
 

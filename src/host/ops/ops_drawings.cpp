@@ -8,7 +8,7 @@
 #include "host/formats/mi.h"
 #include "host/formats/registry.h"
 #include "host/ops/ops_support.h"
-#include "host/workers/report.h"
+#include "host/files/report.h"
 
 namespace host {
 namespace {

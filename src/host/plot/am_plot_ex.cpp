@@ -14,7 +14,7 @@
 #include "host/plot/plot_args.h"
 #include "host/plot/preview.h"
 #include "host/plot/printing.h"
-#include "host/workers/report.h"
+#include "host/files/report.h"
 
 namespace host {
 namespace {

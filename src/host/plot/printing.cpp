@@ -12,7 +12,7 @@
 #include "host/api/files.h"
 #include "host/files/shared_library.h"
 #include "host/plot/paper.h"
-#include "host/workers/staging.h"
+#include "host/files/staging.h"
 
 namespace host {
 namespace {

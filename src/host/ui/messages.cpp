@@ -4,7 +4,7 @@
 #include "host/api/ui_ops.h"
 #include "host/ui/args.h"
 #include "host/ui/frontend.h"
-#include "host/workers/report.h"
+#include "host/files/report.h"
 
 namespace host {
 

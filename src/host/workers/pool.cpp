@@ -29,8 +29,8 @@
 #include "host/plot/warm_up.h"
 #include "host/ui/frontend.h"
 #include "host/value/format.h"
-#include "host/workers/report.h"
-#include "host/workers/staging.h"
+#include "host/files/report.h"
+#include "host/files/staging.h"
 
 namespace fs = std::filesystem;
 

@@ -1,5 +1,5 @@
 // The run report: one JSON object per file, built from what the host operations saw.
-#include "host/workers/report.h"
+#include "host/files/report.h"
 
 #include <cmath>
 #include <nlohmann/json.hpp>
@@ -7,7 +7,6 @@
 #include <vector>
 
 #include "host/api/workers.h"
-#include "host/drawing/store.h"
 
 namespace host::workers::report {
 

@@ -1,5 +1,5 @@
 // Output staging of a worker process and its journal file.
-#include "host/workers/staging.h"
+#include "host/files/staging.h"
 
 #include <signal.h>
 #include <unistd.h>
