@@ -13,7 +13,7 @@ cd "$(dirname "$0")/../src"
 declare -A allowed=(
   [host/value]=""
   [host/drawing]="host/value"
-  [host/files]="host/value host/api"
+  [host/files]="host/value host/drawing host/api"
   [host/formats]="host/value host/drawing host/files host/api"
   [host/commands]="host/value host/drawing host/formats host/api"
   [host/settings]="host/value host/drawing host/commands host/api"

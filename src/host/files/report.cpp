@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "host/api/workers.h"
+#include "host/drawing/store.h"
 
 namespace host::workers::report {
 
