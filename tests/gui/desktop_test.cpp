@@ -2,11 +2,17 @@
 // dialogs that fit their windows at any font size, ribbon labels, and a long directory run
 // with its progress window and Cancel.
 #include <QAbstractButton>
+#include <QAction>
+#include <QCheckBox>
+#include <QComboBox>
 #include <QDialog>
+#include <QDockWidget>
 #include <QHeaderView>
 #include <QLabel>
+#include <QListWidget>
 #include <QPlainTextEdit>
 #include <QProcess>
+#include <QRadioButton>
 #include <QRegularExpression>
 #include <QScrollBar>
 #include <QTableWidget>
@@ -131,7 +137,7 @@ class DesktopTest : public QObject {
     QVERIFY(shell->cell() * 5 >= shell->fontMetrics().lineSpacing());
     QVERIFY(!(shell->windowFlags() & Qt::FramelessWindowHint));
     QVERIFY(shell->isWindow());
-    qInfo("cell %d px at a line spacing of %d px", shell->cell(),
+    qInfo("cell %d x %d px at a line spacing of %d px", shell->cell_width(), shell->cell(),
           shell->fontMetrics().lineSpacing());
     QVERIFY(!shell->windowTitle().isEmpty());
     QApplication::processEvents();
@@ -143,12 +149,20 @@ class DesktopTest : public QObject {
       const QRect in_shell(w->mapTo(shell, QPoint(0, 0)), w->size());
       QVERIFY2(shell->rect().contains(in_shell), qPrintable(w->objectName()));
       QVERIFY2(w->parentWidget()->rect().contains(w->geometry()), qPrintable(w->objectName()));
+      // Titles are shown whole, not cut at the next control.
+      if (qobject_cast<QLabel*>(w) || qobject_cast<QCheckBox*>(w) ||
+          qobject_cast<QRadioButton*>(w)) {
+        QVERIFY2(w->sizeHint().width() <= w->width(), qPrintable(QString("%1: %2 > %3")
+                                                                     .arg(w->objectName())
+                                                                     .arg(w->sizeHint().width())
+                                                                     .arg(w->width())));
+      }
       ++checked;
     }
     QVERIFY(checked > 20);
     // The grid keeps its module size in cells: 80 wide, 146 high in a directory run.
     QWidget* grid = shell->widget_of("TAVRIN-DIALOG-11-GA");
-    QCOMPARE(grid->width(), 80 * shell->cell());
+    QCOMPARE(grid->width(), 80 * shell->cell_width());
     QCOMPARE(grid->height(), 146 * shell->cell());
 
     auto* table = qobject_cast<QTableWidget*>(widget("DT"));
@@ -292,6 +306,65 @@ class DesktopTest : public QObject {
     dialog()->close();
   }
 
+  // With printing on, the paper is the printer's: the format table's row for the sheet (or
+  // the fit format), turned as the sheet lies, and the window draws it in that shape.
+  void previewShowsThePrintersPaper() {
+    const fs::path dir = root_ / "druckvorschau";
+    fs::create_directories(dir);
+    fs::copy_file(fs::path(TAVRIN_SOURCE_DIR) / "examples" / "flansch.mi", dir / "flansch.mi");
+    QVERIFY(window_->open_drawing(QString::fromStdString((dir / "flansch.mi").string())));
+    // A printer for A4 and A3; the tables are read again when the dialog opens.
+    write(share_copy(scratch_) / "TABELLEN" / "TavrinPlotter.dat", "Testdrucker|A4|A3\n");
+    open_batch_dialog(dir);
+    auto checked = [&](const char* key) {
+      return qobject_cast<QAbstractButton*>(widget(key))->isChecked();
+    };
+    if (!checked("DRUCKEN-TB")) click("DRUCKEN-TB");
+    if (!checked("AUTO-PLOTTER-SELECT-TB")) click("AUTO-PLOTTER-SELECT-TB");
+    auto* sheets = window_->findChild<QListWidget*>("sheet-list");
+    struct Case {
+      int sheet;        // row in the sheet list
+      const char* fit;  // fit format, or nullptr
+      double w, h;      // paper in mm
+    };
+    // Sheet 1 is 400 x 280 (A3 landscape), sheet 2 200 x 287 (A4 portrait).
+    for (const Case& c :
+         {Case{0, nullptr, 420, 297}, Case{1, nullptr, 210, 297}, Case{0, "A4", 297, 210}}) {
+      const QString label = QString("sheet row %1, fit %2").arg(c.sheet).arg(c.fit ? c.fit : "-");
+      emit sheets->itemClicked(sheets->item(c.sheet));
+      if (checked("EINPASSEN-TB") != (c.fit != nullptr)) click("EINPASSEN-TB");
+      if (c.fit != nullptr) {  // picked as a person picks it
+        auto* format = qobject_cast<QComboBox*>(widget("FORMAT-TX"));
+        const int i = format->findText(c.fit);
+        QVERIFY2(i >= 0, c.fit);
+        format->setCurrentIndex(i);
+        emit format->activated(i);
+      }
+      QVERIFY2(window_->show_plot_preview(), qPrintable(label));
+      gui::PlotPreviewWindow* preview = window_->front_end().preview_window();
+      const host::PaperPreview page = preview->preview();
+      QVERIFY2(page.description.starts_with("Printer Testdrucker"), page.description.c_str());
+      QCOMPARE(page.fit, c.fit != nullptr);
+      QVERIFY2(std::abs(page.width_mm - c.w) < 0.5 && std::abs(page.height_mm - c.h) < 0.5,
+               qPrintable(label + QString(": %1 x %2").arg(page.width_mm).arg(page.height_mm)));
+      // The white paper in the window has the page's shape.
+      const QImage shown = preview->paper_view()->grab().toImage();
+      int left = shown.width(), right = -1, top = shown.height(), bottom = -1;
+      for (int y = 0; y < shown.height(); ++y)
+        for (int x = 0; x < shown.width(); ++x)
+          if (shown.pixel(x, y) == qRgb(255, 255, 255)) {
+            left = std::min(left, x), right = std::max(right, x);
+            top = std::min(top, y), bottom = std::max(bottom, y);
+          }
+      QVERIFY2(right > left && bottom > top, qPrintable(label));
+      const double ratio = double(right - left + 1) / (bottom - top + 1);
+      QVERIFY2(std::abs(ratio - c.w / c.h) < 0.03, qPrintable(label + QString(": %1").arg(ratio)));
+      preview->close();
+    }
+    click("DRUCKEN-TB");
+    dialog()->close();
+  }
+
   // A folder dropped onto the window opens the directory run for that folder; a drawing
   // dropped opens it and joins the recent files.
   void droppedFolderAndDrawing() {
@@ -304,6 +377,29 @@ class DesktopTest : public QObject {
              host::sd_get_current_working_directory().c_str());
     QVERIFY(dialog() != nullptr && dialog()->isVisible());
     QCOMPARE(window_->recent_files().value(0), QString::fromStdString((dir / "d.mi").string()));
+  }
+
+  // The next start looks as the last one ended: light background, window size and docks.
+  void viewSettingsSurviveARestart() {
+    if (!qEnvironmentVariableIsEmpty("TAVRIN_SCREENSHOT_DIR")) QSKIP("screenshots keep the window");
+    auto* light = window_->findChild<QAction*>("light-background");
+    QVERIFY(light != nullptr);
+    light->setChecked(true);
+    window_->resize(900, 640);
+    auto* output = window_->findChild<QDockWidget*>("output-dock");
+    output->hide();
+    QApplication::processEvents();
+    window_->close();
+    window_.reset();
+    window_ = std::make_unique<gui::MainWindow>();
+    window_->show();
+    QApplication::processEvents();
+    QVERIFY(window_->findChild<QAction*>("light-background")->isChecked());
+    QCOMPARE(window_->sheet_view()->background(), QColor(250, 250, 247));
+    QCOMPARE(window_->size(), QSize(900, 640));
+    QVERIFY(!window_->findChild<QDockWidget*>("output-dock")->isVisible());
+    QVERIFY(window_->findChild<QDockWidget*>("sheets-dock")->isVisible());
+    window_->findChild<QAction*>("light-background")->setChecked(false);
   }
 
   // The pictures in docs/, taken by scripts/screenshots.sh under Xvfb with a window manager:

@@ -199,16 +199,16 @@ class MainWindowTest : public QObject {
         {"AUTOTEXT-AN-TB", 62, 141, 0, 5},
         {"AUTOTEXT-AUS-TB", 70, 141, 0, 5},
     };
-    const int cell = dialog()->cell();
+    const int cell = dialog()->cell(), cell_w = dialog()->cell_width();
     for (const Place& p : places) {
       QWidget* w = widget(p.key);
       QVERIFY2(w != nullptr, p.key);
-      QCOMPARE(position_in_grid(dialog(), id(p.key), kGrid), QPoint(p.x * cell, p.y * cell));
-      if (p.w > 0) QCOMPARE(w->width(), p.w * cell);
+      QCOMPARE(position_in_grid(dialog(), id(p.key), kGrid), QPoint(p.x * cell_w, p.y * cell));
+      if (p.w > 0) QCOMPARE(w->width(), p.w * cell_w);
       QCOMPARE(w->height(), p.h * cell);
     }
     // The grid keeps its size in cells: 80 wide, 146 high in a directory run.
-    QCOMPARE(dialog()->widget_of(kGrid)->size(), QSize(80 * cell, 146 * cell));
+    QCOMPARE(dialog()->widget_of(kGrid)->size(), QSize(80 * cell_w, 146 * cell));
     // Drop-downs take only their entries; the sheet-number fields are typed into.
     QVERIFY(!qobject_cast<QComboBox*>(widget("DRUCKER-TX"))->isEditable());
     QVERIFY(qobject_cast<QComboBox*>(widget("FIRMA-TX")) != nullptr);

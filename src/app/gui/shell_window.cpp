@@ -15,6 +15,7 @@
 #include <QSignalBlocker>
 #include <QTableWidget>
 #include <QVBoxLayout>
+#include <cmath>
 #include <set>
 
 #include "act.h"
@@ -52,7 +53,10 @@ int cell_for(const QFontMetrics& metrics) {
 
 // A real dialog window: title bar, movable, kept above the main window.
 ShellWindow::ShellWindow(const std::string& shell, QWidget* parent)
-    : QWidget(parent, Qt::Dialog), shell_(shell), cell_(cell_for(fontMetrics())) {
+    : QWidget(parent, Qt::Dialog),
+      shell_(shell),
+      cell_(cell_for(fontMetrics())),
+      cell_width_(cell_) {
   setObjectName(qs(shell));
   auto* layout = new QVBoxLayout(this);
   layout->setContentsMargins(4, 4, 4, 4);
@@ -342,19 +346,20 @@ void ShellWindow::sync() {
     if (it == widgets_.end()) {
       it = widgets_.emplace(c.name, Entry{make_widget(c, parent), c.kind}).first;
     }
-    QWidget* w = it->second.widget;
-    update_widget(w, c);
+    update_widget(it->second.widget, c);
+  }
+  cell_width_ = std::max({cell_width_, cell_, cell_for_titles(controls)});
+  for (const auto& c : controls) {
+    QWidget* w = widget_of(c.name);
     // Cells of the enclosing grid area; a cell size the module gives in pixels of the
     // common font grows with the font like the default one.
     const auto outer = host::ui::find_control(c.parent);
-    const double unit = static_cast<double>(cell_) / kCell;
-    const double cw = outer && outer->cell_width > 0 ? outer->cell_width * unit : cell_;
-    const double ch = outer && outer->cell_height > 0 ? outer->cell_height * unit : cell_;
+    const double cw =
+        outer && outer->cell_width > 0 ? outer->cell_width * cell_width_ / kCell : cell_width_;
+    const double ch = outer && outer->cell_height > 0 ? outer->cell_height * cell_ / kCell : cell_;
     const int margin = outer ? outer->margin * cell_ : 0;
-    int width =
-        c.width > 0 ? static_cast<int>(c.width * cw) : static_cast<int>(c.pixel_width * unit);
-    int height =
-        c.height > 0 ? static_cast<int>(c.height * ch) : static_cast<int>(c.pixel_height * unit);
+    int width = c.width > 0 ? static_cast<int>(c.width * cw) : c.pixel_width * cell_width_ / kCell;
+    int height = c.height > 0 ? static_cast<int>(c.height * ch) : c.pixel_height * cell_ / kCell;
     if (width <= 0) width = natural_size(w, c).width();
     if (height <= 0) height = natural_size(w, c).height();
     w->setGeometry(margin + static_cast<int>(c.x * cw), margin + static_cast<int>(c.y * ch), width,
@@ -370,6 +375,27 @@ void ShellWindow::sync() {
     bottom = std::max(bottom, g.bottom() + 1);
   }
   body_->setMinimumSize(right, bottom);
+}
+
+// The cell width at which every label and toggle shows its whole title in the cells the
+// module gives it: the module's cells were made for a narrower font than most desktops use,
+// and a cut word ("Speicher") is worse than a wider dialog. Cells beyond the grid's own
+// width do not count (they are narrowed to the grid).
+int ShellWindow::cell_for_titles(const std::vector<Control>& controls) const {
+  int cell = 0;
+  for (const auto& c : controls) {
+    if ((c.kind != ControlKind::Label && c.kind != ControlKind::Toggle) || c.title.empty() ||
+        c.width <= 0)
+      continue;
+    const auto outer = host::ui::find_control(c.parent);
+    const double cw = outer && outer->cell_width > 0 ? outer->cell_width : kCell;
+    double cells = c.width;
+    if (outer && outer->pixel_width > 0) cells = std::min(cells, outer->pixel_width / cw - c.x);
+    if (cells <= 0) continue;
+    const int needed = widget_of(c.name)->sizeHint().width();
+    cell = std::max(cell, static_cast<int>(std::ceil(needed * kCell / (cells * cw))));
+  }
+  return cell;
 }
 
 // A control asked larger than its sized area, whose content fits into the area, is narrowed

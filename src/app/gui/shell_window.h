@@ -1,7 +1,7 @@
 // One dialog shell of the control model as a window: every control at its grid position,
 // values, titles and visibility kept in step with the model. A cell is 5 x 5 pixels at the
-// common dialog font and grows with the font's line height, so the module's proportions
-// hold on any screen.
+// common dialog font; its height grows with the font's line height and its width also with
+// the titles' widths, so the module's layout holds on any screen and no title is cut.
 #pragma once
 
 #include <QFontMetrics>
@@ -28,7 +28,10 @@ class ShellWindow : public QWidget {
   void sync();
   // The widget showing a control, or nullptr.
   QWidget* widget_of(const std::string& control) const;
+  // A cell's height follows the font's line height; its width is at least that and grows
+  // until every title fits.
   int cell() const { return cell_; }
+  int cell_width() const { return cell_width_; }
 
  protected:
   void closeEvent(QCloseEvent* event) override;
@@ -44,9 +47,11 @@ class ShellWindow : public QWidget {
   void narrow_to_area(const host::ui::Control& area, const std::vector<host::ui::Control>& controls,
                       bool sized_w, bool sized_h);
   QSize natural_size(QWidget* w, const host::ui::Control& c) const;
+  int cell_for_titles(const std::vector<host::ui::Control>& controls) const;
 
   std::string shell_;
   int cell_;
+  int cell_width_;
   QWidget* body_;
   struct Entry {
     QWidget* widget;
