@@ -31,7 +31,8 @@ if dpkg-deb -c "$deb" | grep -E '_tests|/build/|\.a$'; then fail "test or build 
 
 # Depends: the libraries the programs link, found by dpkg-shlibdeps, and the run-time pieces.
 depends=$(dpkg-deb -f "$deb" Depends)
-for p in libc6 libcairo2 libcups2 libqt6widgets6 libdxflib fonts-dejavu-core qt6-qpa-plugins; do
+for p in libc6 libcairo2 libcups2 libarchive13 libqt6widgets6 libdxflib fonts-dejavu-core \
+         qt6-qpa-plugins; do
   grep -q "$p" <<<"$depends" || fail "Depends lacks $p: $depends"
 done
 
@@ -44,7 +45,30 @@ zcat "$root/usr/share/man/man1/tavrin-gui.1.gz" | grep -qF '\-\-host\-version' |
 if command -v desktop-file-validate >/dev/null; then
   desktop-file-validate "$root/usr/share/applications/tavrin-gui.desktop"
 fi
-bash -n "$root/usr/share/bash-completion/completions/tavrin"
+
+# Completion offers every command and every option that --help lists, so it cannot fall
+# behind the program. The completion runs as bash runs it on <Tab>.
+completion=$root/usr/share/bash-completion/completions/tavrin
+bash -n "$completion"
+offered() {
+  bash -c 'source /usr/share/bash-completion/bash_completion; source "$1"; shift
+    COMP_WORDS=("$@"); COMP_CWORD=$(($# - 1)); COMP_LINE="$*"; COMP_POINT=${#COMP_LINE}
+    _tavrin; printf "%s\n" "${COMPREPLY[@]}"' _ "$completion" tavrin "$@"
+}
+if [ -f /usr/share/bash-completion/bash_completion ]; then
+  tavrin=$root/usr/bin/tavrin
+  commands=$("$tavrin" --help | sed -n '/^Subcommands:/,$s/^  \([a-z]\+\) .*/\1/p')
+  [ -n "$commands" ] || fail "tavrin --help lists no commands"
+  for c in $commands; do offered "" | grep -qx "$c" || fail "completion lacks the command $c"; done
+  for cmd in "" batch now "history edit" "history new" "admin info" "report merge"; do
+    # shellcheck disable=SC2086  # the command's words
+    for o in $("$tavrin" $cmd --help | grep -oE '^ +(-[a-z], ?)?--[a-z][a-z-]*' | grep -oE -- '--.*'); do
+      offered $cmd -- | grep -qx -- "$o" || fail "completion of 'tavrin $cmd' lacks $o"
+    done
+  done
+else
+  echo "package: bash-completion not installed, completion words not checked"
+fi
 
 # A run from the unpacked tree: its own libraries, module and tables, nothing of the build.
 run=$work/run
