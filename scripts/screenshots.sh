@@ -1,18 +1,20 @@
 #!/usr/bin/env bash
 # Takes the screenshots in docs/ the way a person sees the desktop program: under Xvfb with a
 # window manager (for title bars), each picture the whole screen taken with ImageMagick's
-# `import -window root`. The drawing of the main window is a real DXF file of the corpus
-# beside the repository (or, without it, the flange example).
+# `import -window root`. The drawing of the main window is the DXF example with paper-space
+# layouts (examples/welle.dxf, written by python3-ezdxf), shown on its first layout sheet;
+# SCREENSHOT_DXF names another.
 set -euo pipefail
 build=${1:-build}
 here=$(cd "$(dirname "$0")/.." && pwd)
 out=${SCREENSHOT_DIR:-$here/docs}
-dxf=${SCREENSHOT_DXF:-$here/../shared/dxf-corpus/librecad/t-part.dxf}
-[ -f "$dxf" ] || { echo "screenshots: $dxf not found, using the flange example"; dxf=""; }
+dxf=${SCREENSHOT_DXF:-$here/examples/welle.dxf}
+[ -f "$dxf" ] || { echo "screenshots: $dxf not found" >&2; exit 1; }
 mkdir -p "$out"
 export HOME=$(mktemp -d)  # a first start: the default window and dock layout
 export TAVRIN_SCREENSHOT_DIR=$out TAVRIN_SCREENSHOT_DXF=$dxf QT_QPA_PLATFORM=xcb
-xvfb-run -a -s "-screen 0 1440x900x24" bash -c '
+# At QT_SCALE_FACTOR=2 the same pictures need SCREENSHOT_SCREEN=2880x1800.
+xvfb-run -a -s "-screen 0 ${SCREENSHOT_SCREEN:-1440x900}x24" bash -c '
   openbox >/dev/null 2>&1 &
   sleep 1
   "$0" screenshots

@@ -364,6 +364,15 @@ void ShellWindow::sync() {
     if (height <= 0) height = natural_size(w, c).height();
     w->setGeometry(margin + static_cast<int>(c.x * cw), margin + static_cast<int>(c.y * ch), width,
                    height);
+    // A button's picture at its own size (Qt's default is 16 pixels), as far as the button
+    // has room for it.
+    if (auto* b = qobject_cast<QPushButton*>(w); b != nullptr && !b->icon().isNull()) {
+      const auto sizes = b->icon().availableSizes();
+      if (!sizes.isEmpty()) {
+        const int room = std::max(16, std::min(width, height) - 2 * cell_);
+        b->setIconSize(sizes.first().boundedTo(QSize(room, room)));
+      }
+    }
     w->setVisible(c.visible);
   }
   size_containers(controls);
