@@ -5,6 +5,7 @@
 #include <charconv>
 #include <cmath>
 #include <cstdint>
+#include <map>
 
 #include "base/globals.h"
 #include "config/language.h"
@@ -42,6 +43,36 @@ std::vector<std::string> host_plot_style_names() {
 
 std::vector<std::string> installed_printers() {
   return texts_of(host::sd_inq_printers());
+}
+
+// The tables the module makes itself (printers, plot styles) live beside the ones the
+// administrator keeps, in the installation, which a user may not be allowed to write. Such
+// a table is kept here instead: it holds for this process, the user is told once, and the
+// next start tries to write it again.
+std::map<std::string, std::vector<std::string>>& unwritten_tables() {
+  static std::map<std::string, std::vector<std::string>> tables;
+  return tables;
+}
+
+void write_made_table(const std::vector<std::string>& rows, const std::string& path) {
+  try {
+    write_list_file(rows, path);
+    unwritten_tables().erase(path);
+  } catch (const host::Error& e) {
+    const bool told = unwritten_tables().count(path) != 0;
+    unwritten_tables()[path] = rows;
+    if (!told)
+      host::sd_display_message(
+          host::format("~A~%Die Tabelle gilt nur bis zum Ende dieses Programms.", e.what()));
+  }
+}
+
+// A made table as file_to_list reads it (last line first); nullopt when there is none.
+std::optional<std::vector<std::string>> made_table(const std::string& path) {
+  if (file_exists(path)) return file_to_list(path);
+  const auto kept = unwritten_tables().find(path);
+  if (kept == unwritten_tables().end()) return std::nullopt;
+  return std::vector<std::string>(kept->second.rbegin(), kept->second.rend());
 }
 
 // One entry of the format table, or the reason why the line cannot be one.
@@ -173,10 +204,9 @@ void read_plotter_data() {
   vars.plotter_auto_format.clear();
   // A start without a print system leaves the file missing until the next start finds one:
   // until then no printer is known.
-  const std::string path = tabellen_path(kPlotterFile);
-  if (!file_exists(path)) return;
-  const std::vector<std::string> lines = file_to_list(path);
-  for (auto line = lines.rbegin(); line != lines.rend(); ++line) {
+  const auto lines = made_table(tabellen_path(kPlotterFile));
+  if (!lines) return;
+  for (auto line = lines->rbegin(); line != lines->rend(); ++line) {
     Row fields = split_fields(*line);
     // A queue name never holds blanks; one written as "HP | A3" must still reach the printer.
     vars.plotter_names.push_back(trim_blanks(fields.front()));
@@ -186,8 +216,8 @@ void read_plotter_data() {
 
 void read_plotter_format_names() {
   const std::string path = tabellen_path(kFormatNamesFile);
-  if (!file_exists(path)) write_list_file(g().plotter_names, path);
-  const std::vector<std::string> lines = file_to_list(path);
+  if (!made_table(path)) write_made_table(g().plotter_names, path);
+  const std::vector<std::string> lines = made_table(path).value_or(std::vector<std::string>{});
   Globals& vars = g();
   vars.plotter_format_names.clear();
   for (auto line = lines.rbegin(); line != lines.rend(); ++line) {
@@ -197,7 +227,9 @@ void read_plotter_format_names() {
 
 // Kept as read, last line first: the main dialog offers the styles in this order.
 std::vector<std::string> plot_transformation_ini() {
-  g().plotstyle_list = file_to_list(tabellen_path(kPlotStylesFile));
+  const std::string path = tabellen_path(kPlotStylesFile);
+  const auto made = made_table(path);
+  g().plotstyle_list = made ? *made : file_to_list(path);  // reports the missing file
   return g().plotstyle_list;
 }
 
@@ -223,13 +255,13 @@ bool create_konfig_files_if_not_exist() {
         host::guarded([] { return host::Value(host::sd_inq_printers()); }, host::OnError::Show);
     if (printers && !printers->as_list().empty()) {
       g().plotter_names = texts_of(printers->as_list());
-      write_list_file(g().plotter_names, plotter_path);
+      write_made_table(g().plotter_names, plotter_path);
     }
   }
   const std::string styles_path = tabellen_path(kPlotStylesFile);
   if (file_exists(styles_path)) return false;
   g().plotstyle_list = host_plot_style_names();
-  write_list_file(g().plotstyle_list, styles_path);
+  write_made_table(g().plotstyle_list, styles_path);
   return true;
 }
 

@@ -6,7 +6,7 @@
 set -euo pipefail
 build=$(cd "$1" && pwd)
 work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
+trap 'chmod -R u+w "$work" 2>/dev/null; rm -rf "$work"' EXIT
 fail() { echo "FAIL: $*" >&2; exit 1; }
 
 cpack --config "$build/CPackConfig.cmake" -G DEB -B "$work/out" >"$work/cpack.log" 2>&1 ||
@@ -36,6 +36,9 @@ for p in libc6 libcairo2 libcups2 libarchive13 libqt6widgets6 libdxflib fonts-de
   grep -q "$p" <<<"$depends" || fail "Depends lacks $p: $depends"
 done
 
+# The description reads as written (a CMake list would put ";" at its line starts).
+dpkg-deb -f "$deb" Description | grep -q '^ *;' && fail "Description has list separators"
+
 # The manual page names the commands and options of --help.
 zcat "$root/usr/share/man/man1/tavrin.1.gz" | grep -qF '\-\-path' || fail "tavrin(1) has no options"
 zcat "$root/usr/share/man/man1/tavrin.1.gz" | grep -qF 'tavrin history edit' ||
@@ -59,11 +62,13 @@ if [ -f /usr/share/bash-completion/bash_completion ]; then
   tavrin=$root/usr/bin/tavrin
   commands=$("$tavrin" --help | sed -n '/^Subcommands:/,$s/^  \([a-z]\+\) .*/\1/p')
   [ -n "$commands" ] || fail "tavrin --help lists no commands"
-  for c in $commands; do offered "" | grep -qx "$c" || fail "completion lacks the command $c"; done
+  words=$(offered "")
+  for c in $commands; do grep -qx "$c" <<<"$words" || fail "completion lacks the command $c"; done
   for cmd in "" batch now "history edit" "history new" "admin info" "report merge"; do
     # shellcheck disable=SC2086  # the command's words
+    words=$(offered $cmd --)
     for o in $("$tavrin" $cmd --help | grep -oE '^ +(-[a-z], ?)?--[a-z][a-z-]*' | grep -oE -- '--.*'); do
-      offered $cmd -- | grep -qx -- "$o" || fail "completion of 'tavrin $cmd' lacks $o"
+      grep -qx -- "$o" <<<"$words" || fail "completion of 'tavrin $cmd' lacks $o"
     done
   done
 else
@@ -74,8 +79,17 @@ fi
 run=$work/run
 mkdir -p "$run/profile"
 cp "$root/usr/share/doc/tavrin/examples/flansch.mi" "$run/"
+# As a user runs it after installing: the installed tree is not theirs to write (as root,
+# the run is made as nobody).
+chmod -R a-w "$root/usr"
+as_user=()
+if [ "$(id -u)" -eq 0 ]; then
+  chmod 0755 "$work"
+  chown -R nobody "$run"
+  as_user=(setpriv --reuid=nobody --regid=nogroup --clear-groups)
+fi
 (cd "$run" && env -u TAVRIN_PATH -u TAVRIN_MODULE TAVRIN_PROFILE_DIR="$run/profile" \
-  "$root/usr/bin/tavrin" now flansch.mi --pdf --yes) >"$work/run.log" 2>&1 ||
+  "${as_user[@]}" "$root/usr/bin/tavrin" now flansch.mi --pdf --yes) >"$work/run.log" 2>&1 ||
   { cat "$work/run.log"; fail "tavrin now failed"; }
 pdfs=("$run"/*.pdf)
 [ -s "${pdfs[0]}" ] || { cat "$work/run.log"; fail "tavrin now wrote no PDF"; }
