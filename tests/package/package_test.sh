@@ -36,6 +36,16 @@ for p in libc6 libcairo2 libcups2 libarchive13 libqt6widgets6 libdxflib fonts-de
   grep -q "$p" <<<"$depends" || fail "Depends lacks $p: $depends"
 done
 
+# Every library the host names, linked or opened at run time (dlopen by soname), comes from
+# a package that Depends lists.
+triplet=$(dpkg-architecture -qDEB_HOST_MULTIARCH)
+depends_names=$(sed 's/ *([^)]*)//g; s/, */\n/g' <<<"$depends")
+for so in $(strings "$root/usr/lib/libtavrin_host.so" | grep -E '^lib[a-z0-9_+-]+\.so\.[0-9]+$' | sort -u); do
+  owner=$(dpkg -S "*/$triplet/$so" 2>/dev/null | head -1 | cut -d: -f1)
+  [ -n "$owner" ] || fail "no installed package holds $so"
+  grep -qxF "$owner" <<<"$depends_names" || fail "Depends lacks $owner (for $so): $depends"
+done
+
 # The description reads as written (a CMake list would put ";" at its line starts).
 dpkg-deb -f "$deb" Description | grep -q '^ *;' && fail "Description has list separators"
 
