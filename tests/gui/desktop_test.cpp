@@ -17,6 +17,7 @@
 #include <QScrollBar>
 #include <QTableWidget>
 #include <QToolButton>
+#include <QWheelEvent>
 #include <QtTest>
 #include <fstream>
 #include <set>
@@ -120,6 +121,29 @@ class DesktopTest : public QObject {
       QCOMPARE(qGray(line_pixel) > 128, !light);
     }
     view->set_light(false);
+  }
+
+  // A zoom survives a larger window with the same point in the middle; after a fit the
+  // view follows the window again.
+  void zoomSurvivesAResize() {
+    gui::SheetView* view = window_->sheet_view();
+    const QPointF middle(view->width() / 2.0, view->height() / 2.0);
+    QWheelEvent wheel(middle, view->mapToGlobal(middle), {}, {0, 480}, Qt::NoButton, Qt::NoModifier,
+                      Qt::NoScrollPhase, false);
+    QApplication::sendEvent(view, &wheel);
+    const double zoomed = view->scale();
+    const QPointF seen = view->to_drawing(middle);
+    window_->resize(window_->width() + 160, window_->height());
+    QApplication::processEvents();
+    QCOMPARE(view->scale(), zoomed);
+    const QPointF now = view->to_drawing(QPointF(view->width() / 2.0, view->height() / 2.0));
+    QVERIFY(std::abs(now.x() - seen.x()) < 1 && std::abs(now.y() - seen.y()) < 1);
+    view->fit();
+    const double fitted = view->scale();
+    window_->resize(window_->width() - 460, window_->height() - 300);
+    QApplication::processEvents();
+    view->grab();  // paints, which fits
+    QVERIFY(view->scale() < fitted);
   }
 
   // No control of the main dialog reaches outside its area or its window, the grid keeps

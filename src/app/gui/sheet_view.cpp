@@ -6,6 +6,7 @@
 #include <QImage>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QResizeEvent>
 #include <QWheelEvent>
 #include <cmath>
 
@@ -36,6 +37,7 @@ void SheetView::fit() {
     offset_ = QPointF(w / 2 - cx * scale_, h / 2 + cy * scale_);
   }
   fitted_ = true;
+  zoomed_ = false;
   update();
 }
 
@@ -92,6 +94,7 @@ void SheetView::wheelEvent(QWheelEvent* e) {
   const QPointF at = e->position();
   offset_ = at - (at - offset_) * factor;
   scale_ *= factor;
+  zoomed_ = true;
   update();
 }
 
@@ -106,6 +109,7 @@ void SheetView::mouseMoveEvent(QMouseEvent* e) {
   if (!dragging_) return;
   offset_ += e->position() - last_;
   last_ = e->position();
+  zoomed_ = true;
   update();
 }
 
@@ -117,8 +121,17 @@ void SheetView::mouseReleaseEvent(QMouseEvent* e) {
   dragging_ = false;
 }
 
-void SheetView::resizeEvent(QResizeEvent*) {
-  fitted_ = false;
+// A view showing the extent shows it again at the new size; one the user zoomed or moved
+// keeps its scale and the drawing point at its centre (a dock dragged larger must not
+// throw the zoom away).
+void SheetView::resizeEvent(QResizeEvent* e) {
+  if (!zoomed_) {
+    fitted_ = false;
+    return;
+  }
+  offset_ += QPointF(e->size().width() - e->oldSize().width(),
+                     e->size().height() - e->oldSize().height()) /
+             2;
 }
 
 }  // namespace gui

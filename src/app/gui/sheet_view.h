@@ -19,6 +19,7 @@ class SheetView : public QWidget {
   QColor background() const;
   // Drawing coordinates (millimetres, y up) of a widget position.
   QPointF to_drawing(QPointF widget_pos) const;
+  double scale() const { return scale_; }  // pixels per millimetre
 
  signals:
   void point_clicked(double x, double y);
@@ -29,10 +30,11 @@ class SheetView : public QWidget {
   void mousePressEvent(QMouseEvent* e) override;
   void mouseMoveEvent(QMouseEvent* e) override;
   void mouseReleaseEvent(QMouseEvent* e) override;
-  void resizeEvent(QResizeEvent*) override;
+  void resizeEvent(QResizeEvent* e) override;
 
  private:
   bool fitted_ = false;
+  bool zoomed_ = false;  // wheel or drag since the last fit
   bool light_ = false;
   double scale_ = 1;  // pixels per millimetre
   QPointF offset_;    // widget position of the drawing origin
