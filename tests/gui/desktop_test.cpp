@@ -39,13 +39,15 @@ void write(const fs::path& path, const std::string& content) {
   std::ofstream(path, std::ios::binary) << content;
 }
 
-// A drawing numbered `number` with a thick white line across a white-framed sheet.
-std::string white_line_drawing(const std::string& number) {
+// A drawing numbered `number`: a framed sheet with a thick line across, both white unless
+// `rgb` says otherwise.
+std::string white_line_drawing(const std::string& number, const std::string& rgb = "1 1 1") {
   return "tavrin-mi 1\ndrawing \"" + number +
          "\" \"2D_PROCESS\" 0\n"
          "sheet \"1\" \"1\" \"1:1\" \"A4\"\n"
-         "rectangle 1 1 1 \"SOLID\" 0.35 2 0 0 297 210 \"\" 0\n"
-         "line 1 1 1 \"SOLID\" 2 2 20 105 277 105 \"\" 0\nend\n";
+         "rectangle " +
+         rgb + " \"SOLID\" 0.35 2 0 0 297 210 \"\" 0\n" + "line " + rgb +
+         " \"SOLID\" 2 2 20 105 277 105 \"\" 0\nend\n";
 }
 
 int distance(QRgb a, QRgb b) {
@@ -98,27 +100,31 @@ class DesktopTest : public QObject {
   }
 
   // White is the host's default colour: on the dark background it shows as white, on the
-  // light one as black; either way the line's pixels stand out from the background.
+  // light one as black; yellow, pale on a light background, is shown darker there. Either
+  // way the line's pixels stand out from the background.
   void whiteLineIsVisibleOnBothBackgrounds() {
-    const fs::path file = root_ / "weiss.mi";
-    write(file, white_line_drawing("W1"));
-    QVERIFY(window_->open_drawing(QString::fromStdString(file.string())));
     gui::SheetView* view = window_->sheet_view();
-    for (bool light : {false, true}) {
-      view->set_light(light);
-      view->fit();
-      const QImage image = view->grab().toImage();
-      const QRgb background = view->background().rgb();
-      QCOMPARE(QColor(image.pixel(2, 2)).rgb(), background);
-      // The line runs through the middle of the view from left to right.
-      int best = 0;
-      QRgb line_pixel = background;
-      for (int y = 0; y < image.height(); ++y) {
-        const QRgb p = image.pixel(image.width() / 2, y);
-        if (distance(p, background) > best) best = distance(p, background), line_pixel = p;
+    for (const char* rgb : {"1 1 1", "1 1 0"}) {
+      const fs::path file = root_ / "farbe.mi";
+      write(file, white_line_drawing("W1", rgb));
+      QVERIFY(window_->open_drawing(QString::fromStdString(file.string())));
+      for (bool light : {false, true}) {
+        view->set_light(light);
+        view->fit();
+        const QImage image = view->grab().toImage();
+        const QRgb background = view->background().rgb();
+        QCOMPARE(QColor(image.pixel(2, 2)).rgb(), background);
+        // The line runs through the middle of the view from left to right.
+        int best = 0;
+        QRgb line_pixel = background;
+        for (int y = 0; y < image.height(); ++y) {
+          const QRgb p = image.pixel(image.width() / 2, y);
+          if (distance(p, background) > best) best = distance(p, background), line_pixel = p;
+        }
+        const QString label = QString("%1 light=%2 contrast %3").arg(rgb).arg(light).arg(best);
+        QVERIFY2(best > 300, qPrintable(label));
+        QVERIFY2((qGray(line_pixel) > 128) == !light, qPrintable(label));
       }
-      QVERIFY2(best > 300, qPrintable(QString("light=%1 contrast %2").arg(light).arg(best)));
-      QCOMPARE(qGray(line_pixel) > 128, !light);
     }
     view->set_light(false);
   }

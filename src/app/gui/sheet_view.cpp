@@ -68,7 +68,10 @@ void SheetView::paintEvent(QPaintEvent*) {
     cairo_matrix_t m;
     cairo_matrix_init(&m, scale_ * dpr, 0, 0, -scale_ * dpr, offset_.x() * dpr, offset_.y() * dpr);
     host::ScreenStrokes screen;
-    if (light_) screen.white_as = host::Rgb{0, 0, 0};
+    if (light_) {  // white as black, pale colours darker
+      screen.white_as = host::Rgb{0, 0, 0};
+      screen.max_luminance = 0.4;
+    }
     screen.min_width = 1 / (scale_ * dpr);
     host::RenderStyle style;
     // Pen widths are paper measures: on screen one millimetre is scale_ pixels, so pens show

@@ -14,6 +14,9 @@ namespace host {
 struct ScreenStrokes {
   // On a light background white cannot be seen: white strokes are drawn in this colour.
   std::optional<Rgb> white_as;
+  // The colours made for a dark screen (yellow, green, cyan) are pale on a light one: a
+  // colour of a higher relative luminance (0..1) is darkened to it, keeping its hue.
+  std::optional<double> max_luminance;
   // The thinnest stroke in drawing units (one screen pixel), so that thin pens stay visible
   // when zoomed out and show their real width when zoomed in.
   double min_width = 0;

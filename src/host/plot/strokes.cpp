@@ -39,6 +39,14 @@ Stroke StrokeResolver::resolve(const Stroke& drawn) const {
   if (screen_->white_as && c.r >= 0.95 && c.g >= 0.95 && c.b >= 0.95) {
     result.color = *screen_->white_as;
   }
+  if (screen_->max_luminance) {
+    Rgb& k = result.color;
+    const double luminance = 0.2126 * k.r + 0.7152 * k.g + 0.0722 * k.b;  // ITU-R BT.709
+    if (luminance > *screen_->max_luminance) {
+      const double f = *screen_->max_luminance / luminance;
+      k = Rgb{k.r * f, k.g * f, k.b * f};
+    }
+  }
   const double width = result.pensize > 0 ? result.pensize : kThinnestPenMm;
   result.pensize = std::max(width, screen_->min_width / units_per_paper_mm_);
   return result;
