@@ -36,24 +36,29 @@ for p in libc6 libcairo2 libcups2 libarchive13 libqt6widgets6 libdxflib fonts-de
   grep -q "$p" <<<"$depends" || fail "Depends lacks $p: $depends"
 done
 
+# (Checks read whole outputs: with pipefail, "cmd | grep -q" fails when grep stops reading.)
 # Every library the host names, linked or opened at run time (dlopen by soname), comes from
 # a package that Depends lists.
 triplet=$(dpkg-architecture -qDEB_HOST_MULTIARCH)
 depends_names=$(sed 's/ *([^)]*)//g; s/, */\n/g' <<<"$depends")
 for so in $(strings "$root/usr/lib/libtavrin_host.so" | grep -E '^lib[a-z0-9_+-]+\.so\.[0-9]+$' | sort -u); do
-  owner=$(dpkg -S "*/$triplet/$so" 2>/dev/null | head -1 | cut -d: -f1)
+  owner=$( (dpkg -S "*/$triplet/$so" 2>/dev/null || true) | sed -n '1s/:.*//p')
   [ -n "$owner" ] || fail "no installed package holds $so"
   grep -qxF "$owner" <<<"$depends_names" || fail "Depends lacks $owner (for $so): $depends"
 done
 
 # The description reads as written (a CMake list would put ";" at its line starts).
-dpkg-deb -f "$deb" Description | grep -q '^ *;' && fail "Description has list separators"
+description=$(dpkg-deb -f "$deb" Description)
+grep -q '^ *;' <<<"$description" && fail "Description has list separators"
+grep -q '.\{81\}' <<<"$description" && fail "Description has lines over 80 columns"
 
 # The manual page names the commands and options of --help.
-zcat "$root/usr/share/man/man1/tavrin.1.gz" | grep -qF '\-\-path' || fail "tavrin(1) has no options"
-zcat "$root/usr/share/man/man1/tavrin.1.gz" | grep -qF 'tavrin history edit' ||
+man_cli=$(zcat "$root/usr/share/man/man1/tavrin.1.gz")
+man_gui=$(zcat "$root/usr/share/man/man1/tavrin-gui.1.gz")
+grep -qF '\-\-path' <<<"$man_cli" || fail "tavrin(1) has no options"
+grep -qF 'tavrin history edit' <<<"$man_cli" ||
   fail "tavrin(1) does not explain the commands"
-zcat "$root/usr/share/man/man1/tavrin-gui.1.gz" | grep -qF '\-\-host\-version' ||
+grep -qF '\-\-host\-version' <<<"$man_gui" ||
   fail "tavrin-gui(1) has no options"
 if command -v desktop-file-validate >/dev/null; then
   desktop-file-validate "$root/usr/share/applications/tavrin-gui.desktop"
@@ -103,8 +108,8 @@ fi
   { cat "$work/run.log"; fail "tavrin now failed"; }
 pdfs=("$run"/*.pdf)
 [ -s "${pdfs[0]}" ] || { cat "$work/run.log"; fail "tavrin now wrote no PDF"; }
-pdfinfo "${pdfs[0]}" | grep -q '^Page size' || fail "${pdfs[0]} is no PDF"
+grep -q '^Page size' <<<"$(pdfinfo "${pdfs[0]}")" || fail "${pdfs[0]} is no PDF"
 # The libraries the run used are the unpacked ones.
-ldd "$root/usr/bin/tavrin" | grep -q "$root/usr/bin/../lib/libtavrin_host.so" ||
+grep -qF "$root/usr/bin/../lib/libtavrin_host.so" <<<"$(ldd "$root/usr/bin/tavrin")" ||
   fail "tavrin does not load the packaged host library: $(ldd "$root/usr/bin/tavrin")"
 echo "package ok: $(basename "$deb"), Depends: $depends"
