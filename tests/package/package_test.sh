@@ -32,7 +32,7 @@ if dpkg-deb -c "$deb" | grep -E '_tests|/build/|\.a$'; then fail "test or build 
 # Depends: the libraries the programs link, found by dpkg-shlibdeps, and the run-time pieces.
 depends=$(dpkg-deb -f "$deb" Depends)
 for p in libc6 libcairo2 libcups2 libarchive13 libqt6widgets6 libdxflib fonts-dejavu-core \
-         qt6-qpa-plugins; do
+         fonts-liberation qt6-qpa-plugins; do
   grep -q "$p" <<<"$depends" || fail "Depends lacks $p: $depends"
 done
 
