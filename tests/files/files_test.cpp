@@ -171,6 +171,17 @@ TEST_F(Files, ListingFiltersByNameInNameOrder) {
   EXPECT_THROW(host::sd_directory_list(path("fehlt"), "*"), host::Error);
 }
 
+TEST_F(Files, ListingLeavesOutWritesAKilledRunLeftBehind) {
+  // the first two are what an atomic write of 1.dxf and of a long name leave when killed
+  for (const char* name :
+       {".1.dxf.tmp-a1B2c3", ".x.tmp-ZZZZZZ", ".hidden.dxf", ".1.tmp-abc", "1.dxf", "n.tmp-abcdef"})
+    touch(name);
+  std::vector<std::string> listed;
+  for (const auto& v : host::sd_directory_list(dir_.string(), "*")) listed.push_back(v.as_string());
+  EXPECT_EQ(listed, (std::vector<std::string>{path(".1.tmp-abc"), path(".hidden.dxf"),
+                                              path("1.dxf"), path("n.tmp-abcdef")}));
+}
+
 TEST_F(Files, AtomicWriteReplacesWholeFilesOnly) {
   const std::string target = touch("TavrinStandard.dat", "alt");
   chmod(target.c_str(), 0640);
