@@ -115,6 +115,11 @@ bool keep_backup_copy(const std::string& path, const std::string& backup) {
   if (auto staged = workers::stage_backup(path, backup)) return *staged;
   struct stat st;
   if (::lstat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return false;
+  // Already a second name of the file (an earlier run kept it, and the new output was never
+  // written): a rename onto it would do nothing and leave the temporary name behind.
+  struct stat held;
+  if (::lstat(backup.c_str(), &held) == 0 && held.st_dev == st.st_dev && held.st_ino == st.st_ino)
+    return true;
   // A second name for the same file: no space needed, nothing copied, and the atomic
   // replacement of `path` that usually follows leaves the backup holding the old content.
   std::string temp = temp_pattern(backup);
