@@ -171,5 +171,32 @@ print("flags", t.dxf.text_generation_flag)
   EXPECT_NEAR(back.sheets.at(0).elements.at(6).text.fit_width, 50, 1e-9);
 }
 
+TEST_F(DxfTextFidelity, AttributesOfAnArrayReferenceShowInEveryCopy) {
+  python(R"(
+import sys, ezdxf
+doc = ezdxf.new("R2000")
+doc.header["$INSUNITS"] = 4
+doc.blocks.new("FAHNE").add_line((0, 0), (0, 5))
+ref = doc.modelspace().add_blockref("FAHNE", (100, 0), dxfattribs={"rotation": 90})
+ref.add_attrib("NAME", "Fahne", (101, 0))
+ref.dxf.column_count, ref.dxf.row_count = 3, 2
+ref.dxf.column_spacing, ref.dxf.row_spacing = 10, 20
+doc.saveas(sys.argv[1])
+)",
+         "'" + path("feld.dxf") + "'");
+  std::vector<host::Vec2> at;
+  const host::Drawing d = host::read_dxf_file(path("feld.dxf"));
+  for (const auto& e : d.sheets.at(0).elements) {
+    if (e.kind != ElementKind::Text) continue;
+    EXPECT_THAT(e.info, ElementsAre("NAME"));
+    at.push_back({std::round(e.points[0].x * 1e6) / 1e6, std::round(e.points[0].y * 1e6) / 1e6});
+  }
+  // columns run along the turned x axis (up), rows along the turned y axis (left)
+  std::sort(at.begin(), at.end(),
+            [](auto a, auto b) { return std::tie(a.x, a.y) < std::tie(b.x, b.y); });
+  EXPECT_EQ(at,
+            (std::vector<host::Vec2>{{81, 0}, {81, 10}, {81, 20}, {101, 0}, {101, 10}, {101, 20}}));
+}
+
 }  // namespace
 }  // namespace tavrin_test

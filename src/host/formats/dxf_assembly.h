@@ -43,6 +43,12 @@ struct BlockRef {
   int cols = 1, rows = 1;
   double col_spacing = 0, row_spacing = 0;
   Affine ocs;
+
+  // At most this many copies of an array reference (MINSERT) are drawn.
+  static constexpr int kMaxArrayCopies = 10'000;
+  // Where each copy of an array reference lies from the first, in the reference's own
+  // plane: along its rotated, unscaled axes, row after row.
+  std::vector<Vec2> array_offsets() const;
 };
 
 class Assembly {

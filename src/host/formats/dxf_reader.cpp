@@ -312,7 +312,14 @@ class Importer : public DL_CreationAdapter {
     std::string tag = decoder_.to_utf8(d.tag);
     if (!tag.empty() && std::find(e.info.begin(), e.info.end(), tag) == e.info.end())
       e.info.insert(e.info.begin(), tag);
-    add(std::move(e), ocs(d.ipz));
+    dxf::transform_element(e, ocs(d.ipz));
+    std::vector<Element> copies;
+    for (std::size_t i = 1; i < attribute_copies_.size(); ++i) {
+      const Vec2 v = attribute_copies_[i];
+      dxf::transform_element(copies.emplace_back(e), Affine::translation(v.x, v.y));
+    }
+    assembly_.add(std::move(e), raw_stroke(), in_paper_space());
+    for (Element& copy : copies) assembly_.add(std::move(copy), raw_stroke(), in_paper_space());
   }
 
   void addMTextChunk(const std::string& chunk) override { raw_.add_mtext_chunk(chunk); }
@@ -367,6 +374,11 @@ class Importer : public DL_CreationAdapter {
     ref.col_spacing = d.colSp;
     ref.row_spacing = d.rowSp;
     ref.ocs = ocs(d.ipz);
+    // the attributes that follow an array reference show in every copy, as its block does
+    attribute_copies_.clear();
+    if (ref.cols > 1 || ref.rows > 1)
+      for (const Vec2 offset : ref.array_offsets())
+        attribute_copies_.push_back(ref.ocs.apply_vector(offset));
     place(std::move(ref));
   }
 
@@ -793,6 +805,8 @@ class Importer : public DL_CreationAdapter {
   std::string dictionary_, our_dictionary_, number_record_, xrecord_;
   std::optional<std::string> number_;
   int insunits_ = 0;
+  // The offsets of the copies of the last block reference, when it is an array.
+  std::vector<Vec2> attribute_copies_;
 };
 
 // dxflib reads the pre-pass's repaired text from memory. Its stream reader skips the raw
