@@ -4,6 +4,7 @@
 #include <gmock/gmock.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <fstream>
 
@@ -196,6 +197,38 @@ doc.saveas(sys.argv[1])
             [](auto a, auto b) { return std::tie(a.x, a.y) < std::tie(b.x, b.y); });
   EXPECT_EQ(at,
             (std::vector<host::Vec2>{{81, 0}, {81, 10}, {81, 20}, {101, 0}, {101, 10}, {101, 20}}));
+}
+
+// Four texts around a cross, as a CAD program leaves them after mirroring: the direction
+// in world coordinates (none: the world's x axis), the plane seen from below mirrors across
+// the base line. Mirrored texts stay readable, anchored on their other side.
+TEST_F(DxfTextFidelity, MTextDirectionAndPlaneSetTheQuadrant) {
+  python(R"(
+import sys, ezdxf
+doc = ezdxf.new("R2000")
+doc.header["$INSUNITS"] = 4
+msp = doc.modelspace()
+for ext, direction in [(None, None), ((0, 0, -1), (-1, 0, 0)), ((0, 0, -1), None),
+                       (None, (-1, 0, 0))]:
+    m = msp.add_mtext("Text", dxfattribs={"insert": (5, 5), "char_height": 1})
+    if ext: m.dxf.extrusion = ext
+    if direction: m.dxf.text_direction = direction
+doc.saveas(sys.argv[1])
+)",
+         "'" + path("kreuz.dxf") + "'");
+  const host::Drawing d = host::read_dxf_file(path("kreuz.dxf"));
+  const auto& e = d.sheets.at(0).elements;
+  ASSERT_EQ(e.size(), 4u);
+  const struct {
+    double angle;
+    int adjust;
+  } expected[] = {{0, 7}, {0, 9}, {180, 9}, {180, 7}};
+  for (std::size_t i = 0; i < 4; ++i) {
+    EXPECT_NEAR(std::fmod(e[i].text.angle + 360, 360), expected[i].angle, 1e-9) << i;
+    EXPECT_EQ(e[i].text.adjust, expected[i].adjust) << i;
+    EXPECT_NEAR(e[i].points[0].x, 5, 1e-9) << i;
+    EXPECT_NEAR(e[i].points[0].y, 5, 1e-9) << i;
+  }
 }
 
 }  // namespace

@@ -351,13 +351,33 @@ class Importer : public DL_CreationAdapter {
     if (spacing > 0) e.text.linespace = std::round(spacing / 0.6 * 1e9) / 1e9;
     // The insertion point and a direction vector are in world coordinates; an angle alone is
     // measured in the entity's plane, turned about the insertion point.
+    // The direction runs in world coordinates (without one, the rotation is measured from
+    // the world's x axis), and the text's up is the plane's normal across it: a text in a
+    // plane seen from below (normal -z) shows mirrored across its base line.
     Affine plane;
-    if (!r.has(11) && !r.has(21)) {
+    const double* n = getExtrusion()->getDirection();
+    const bool direction = r.has(11) || r.has(21);
+    const double turn = e.text.angle * std::numbers::pi / 180;
+    const double dx = direction ? r.real(11, 0) : std::cos(turn);
+    const double dy = direction ? r.real(21, 0) : std::sin(turn);
+    const double dz = direction ? r.real(31, 0) : 0;
+    const double ux = n[1] * dz - n[2] * dy, uy = n[2] * dx - n[0] * dz;
+    const double l2 = dx * dx + dy * dy;
+    if (!direction && ux * ux + uy * uy < 1e-18) {
+      // a vertical plane along the x axis: the angle belongs to the plane's own axes
       const Affine o = ocs();
-      const Vec2 at = e.points[0];
       plane = Affine{o.a, o.b, o.c, o.d, 0, 0};
-      plane = Affine::translation(at.x, at.y).after(plane).after(Affine::translation(-at.x, -at.y));
+    } else if (!(ux == -dy && uy == dx) && l2 > 1e-24 && std::isfinite(ux) && std::isfinite(uy)) {
+      // maps the base line onto itself and the upright (-dy, dx) onto the up direction
+      plane = Affine{(dx * dx - ux * dy) / l2,
+                     (dx * dy + ux * dx) / l2,
+                     (dy * dx - uy * dy) / l2,
+                     (dy * dy + uy * dx) / l2,
+                     0,
+                     0};
     }
+    const Vec2 at = e.points[0];
+    plane = Affine::translation(at.x, at.y).after(plane).after(Affine::translation(-at.x, -at.y));
     add(std::move(e), plane);
   }
 
