@@ -231,5 +231,30 @@ doc.saveas(sys.argv[1])
   }
 }
 
+// Before R2018 further columns are MTEXT entities of their own, linked from the first. A CAD
+// program gives them the width of all columns; they wrap at the width of one. The linked
+// entities of flowing columns are empty: the first holds the whole text.
+TEST_F(DxfTextFidelity, LinkedColumnsWrapAtTheColumnWidth) {
+  python(R"(
+import sys, ezdxf
+doc = ezdxf.new("R2013")
+doc.header["$INSUNITS"] = 4
+msp = doc.modelspace()
+m = msp.add_mtext_static_columns(["eins " * 30, "zwei " * 30, "drei"], 20, 2, 50)
+for column in m._columns.linked_columns:
+    column.dxf.width = 64
+msp.add_mtext_dynamic_manual_height_columns("Spalte " * 60, 15, 2, [10, 20, 30],
+                                            dxfattribs={"insert": (100, 0)})
+doc.saveas(sys.argv[1])
+)",
+         "'" + path("spalten.dxf") + "'");
+  const host::Drawing d = host::read_dxf_file(path("spalten.dxf"));
+  std::vector<std::pair<double, double>> at_and_wrap;
+  for (const auto& e : d.sheets.at(0).elements)
+    at_and_wrap.emplace_back(e.points.at(0).x, e.text.wrap_width);
+  EXPECT_EQ(at_and_wrap,
+            (std::vector<std::pair<double, double>>{{0, 20}, {22, 20}, {44, 20}, {100, 15}}));
+}
+
 }  // namespace
 }  // namespace tavrin_test

@@ -14,6 +14,7 @@
 #include <numbers>
 #include <optional>
 #include <set>
+#include <unordered_map>
 #include <utility>
 
 #include "host/api/error.h"
@@ -326,6 +327,19 @@ class Importer : public DL_CreationAdapter {
 
   void addMText(const DL_MTextData& d) override {
     const dxf::RawGroups& r = raw_.flushed();
+    // A further column of an MTEXT before R2018 is an entity of its own, linked from the
+    // first: it wraps at the column's width. Those of flowing columns stay empty, as their
+    // first holds the whole text.
+    std::optional<double> column_width;
+    if (auto link = linked_columns_.find(r.handle); link != linked_columns_.end()) {
+      if (link->second.flowing && r.mtext_chunks.empty() && d.text.empty()) {
+        finish_polyline();
+        return;
+      }
+      if (link->second.width > 0) column_width = link->second.width;
+    }
+    for (const std::string& handle : r.columns.linked)
+      if (handle != r.handle) linked_columns_[handle] = {r.columns.type == 2, r.columns.width};
     Element e = start(ElementKind::Text);
     // dxflib takes the last value of a code, which may be one of the embedded object
     const double height = r.real(40, d.height);
@@ -338,7 +352,7 @@ class Importer : public DL_CreationAdapter {
     e.text.slant = m.slant;
     e.text.size = height;
     set_style_font(e, d.style);
-    dxf::mtext_box(e.text, r, r.real(41, d.width));
+    dxf::mtext_box(e.text, r, column_width.value_or(r.real(41, d.width)));
     int attach = std::clamp(r.integer(71, d.attachmentPoint), 1, 9);
     e.text.adjust = (2 - (attach - 1) / 3) * 3 + (attach - 1) % 3 + 1;
     if (r.has(11) || r.has(21)) {
@@ -825,6 +839,12 @@ class Importer : public DL_CreationAdapter {
   std::string dictionary_, our_dictionary_, number_record_, xrecord_;
   std::optional<std::string> number_;
   int insunits_ = 0;
+  // The MTEXT entities that hold further columns of an earlier one, by their handles.
+  struct LinkedColumn {
+    bool flowing = false;
+    double width = 0;
+  };
+  std::unordered_map<std::string, LinkedColumn> linked_columns_;
   // The offsets of the copies of the last block reference, when it is an array.
   std::vector<Vec2> attribute_copies_;
 };
