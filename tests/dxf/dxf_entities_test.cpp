@@ -55,7 +55,8 @@ img_def = doc.add_image_def(filename="C:\\Bilder\\bild.png", size_in_pixel=(640,
 msp.add_image(img_def, insert=(1200, 0), size_in_units=(64, 48))
 msp.add_mline([(1300, 0), (1350, 0), (1350, 40)])
 msp.add_helix(radius=20, pitch=5, turns=3).translate(1420, 20, 0)
-msp.add_attdef("TAG", (1500, 10), dxfattribs={"height": 5, "text_generation_flag": 2})
+msp.add_attdef("TAG", (1500, 10), dxfattribs={"height": 5, "text_generation_flag": 2,
+                                              "halign": 2, "align_point": (1500, 10)})
 msp.add_solid([(1600, 0), (1640, 0), (1600, 30), (1640, 30)])
 msp.add_xline((1700, 10), (1, 0))
 msp.add_arc_dim_3p(base=(1830, 40), center=(1800, 0), p1=(1830, 0), p2=(1800, 30)).render()
@@ -165,6 +166,7 @@ TEST_F(DxfEntitiesTest, ShapesKeepTheirGeometry) {
   EXPECT_EQ(tag.lines.at(0), "TAG");
   EXPECT_TRUE(tag.backward);  // written backwards, as the definition says
   EXPECT_FALSE(tag.upside_down);
+  EXPECT_EQ(tag.adjust, 3);  // aligned right
   // the construction line runs across the other content and no further
   const auto extent = sheet_.extent();
   ASSERT_TRUE(extent);

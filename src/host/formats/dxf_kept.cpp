@@ -203,15 +203,19 @@ void KeptEntities::attdef(const RawGroups& raw, const RawStroke& stroke, bool pa
   e.text.angle = raw.real(50, 0);
   e.text.ratio = raw.real(41, 1) > 0 ? raw.real(41, 1) : 1;
   e.text.slant = raw.real(51, 0);
-  // the text's generation flags come first; the attribute's own part repeats code 71
-  const double flags71 = first_real(raw.groups, 71);
-  const int generation = flags71 >= 0 && flags71 <= 255 ? static_cast<int>(flags71) : 0;
+  // The text's generation flags and horizontal alignment come first; the attribute's own
+  // part repeats codes 71 and 72.
+  auto first_int = [&](int code) {
+    const double v = first_real(raw.groups, code);
+    return v >= 0 && v <= 255 ? static_cast<int>(v) : 0;
+  };
+  const int generation = first_int(71);
   e.text.backward = generation & 2;
   e.text.upside_down = generation & 4;
-  const int halign = raw.integer(72, 0), valign = raw.integer(74, 0);
+  const int halign = first_int(72), valign = raw.integer(74, 0);
   const bool aligned = (halign != 0 || valign != 0) && halign != 3 && halign != 5;
   Vec2 at{first_real(raw.groups, 10), first_real(raw.groups, 20)};
-  if (aligned && raw.has(11)) at = {raw.real(11, 0), first_real(raw.groups, 21)};
+  if (aligned && raw.has(11)) at = {first_real(raw.groups, 11), first_real(raw.groups, 21)};
   e.points = {at};
   const int col = halign == 1 || halign == 4 ? 1 : halign == 2 ? 2 : 0;
   const int row = halign == 4 || valign == 2 ? 1 : valign == 3 ? 2 : 0;
