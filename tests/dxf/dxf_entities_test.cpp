@@ -63,6 +63,13 @@ msp.new_entity("TOLERANCE", {"insert": (1900, 10), "content": "{\\Fgdt;j}%%v0.1%
 msp.add_lwpolyline([(2000, 0), (2040, 0), (2040, 40), (2000, 40)], close=True,
                    dxfattribs={"const_width": 2})
 msp.add_leader([(2100, 0), (2120, 10), (2130, 10)])
+forms.cube().scale_uniform(20).translate(2220, 10, 0).render_mesh(msp)
+msp.add_mtext_static_columns(["eins", "zwei"], width=20, gutter_width=2, height=30,
+                             dxfattribs={"insert": (2300, 10), "char_height": 2.5})
+msp.add_lwpolyline([(2400, 0), (2460, 0), (2430, 20), (2430, -20)], dxfattribs={"const_width": 2})
+msp.add_lwpolyline([(2500, 0), (2560, 0), (2500, 10)], dxfattribs={"const_width": 2})
+msp.add_line((2600, 0), (2640, 0), dxfattribs={"layer": "Defpoints"})
+msp.add_line((2700, 0), (2740, 0), dxfattribs={"lineweight": 0})
 msp.add_3dsolid()
 msp.add_region()
 doc.saveas(sys.argv[1])
@@ -108,9 +115,9 @@ TEST_F(DxfEntitiesTest, EveryKindIsDrawn) {
       {4, ElementKind::Polyline, 1, "3D face"},
       {5, ElementKind::Polyline, 12, "polyface cube: each edge once"},
       {6, ElementKind::Polyline, 7, "3 x 4 polygon mesh: rows and columns"},
-      {7, ElementKind::Fill, 1, "constant width"},
+      {7, ElementKind::Fill, 2, "constant width: a band per segment"},
       {8, ElementKind::Fill, 1, "start and end width"},
-      {9, ElementKind::Fill, 1, "2D polyline with default widths"},
+      {9, ElementKind::Fill, 2, "2D polyline with default widths"},
       {10, ElementKind::Text, 1, "multileader text"},
       {10, ElementKind::Fill, 1, "multileader arrowhead"},
       {11, ElementKind::Mask, 1, "wipeout"},
@@ -123,10 +130,17 @@ TEST_F(DxfEntitiesTest, EveryKindIsDrawn) {
       {19, ElementKind::Polyline, 3, "tolerance frame of three fields"},
       {19, ElementKind::Text, 3, "tolerance texts"},
       {21, ElementKind::Fill, 1, "leader arrowhead"},
+      {22, ElementKind::Polyline, 8, "subdivision mesh cube: each edge once, upright ones unseen"},
+      {23, ElementKind::Text, 1, "MTEXT in columns"},
+      {24, ElementKind::Fill, 3, "self-crossing wide polyline: no outline with holes"},
+      {26, ElementKind::Line, 0, "nothing on the layer that dimensions keep their points on"},
+      {27, ElementKind::Line, 1, "line weight 0"},
   };
   for (const Case& c : cases) {
     const auto found = in_band(c.band, c.kind);
-    if (c.count == 0)
+    if (c.band == 26)
+      EXPECT_TRUE(found.empty()) << c.what;
+    else if (c.count == 0)
       EXPECT_FALSE(found.empty()) << c.what;
     else
       EXPECT_EQ(found.size(), c.count) << c.what;
@@ -152,11 +166,24 @@ TEST_F(DxfEntitiesTest, ShapesKeepTheirGeometry) {
   const Element& wide = *in_band(7, ElementKind::Fill).at(0);
   EXPECT_NE(std::find(wide.points.begin(), wide.points.end(), host::Vec2{752, -2}),
             wide.points.end());
-  // a closed wide polyline is a band between its outer and inner edge
-  const Element& frame = *in_band(20, ElementKind::Fill).at(0);
-  EXPECT_EQ(frame.rings, (std::vector<std::uint32_t>{4, 4}));
-  EXPECT_EQ(frame.points[0], (host::Vec2{2039, 1}));   // inner edge, mitred
-  EXPECT_EQ(frame.points[4], (host::Vec2{2041, -1}));  // outer edge
+  // a closed wide polyline: a band per side, mitred at every corner to the next
+  const auto frame = in_band(20, ElementKind::Fill);
+  ASSERT_EQ(frame.size(), 4u);
+  EXPECT_EQ(frame[0]->points,
+            (std::vector<host::Vec2>{{2001, 1}, {2039, 1}, {2041, -1}, {1999, -1}}));
+  // a sharp turn keeps its whole mitre, as CAD programs draw it
+  double reach = 0;
+  for (const Element* e : in_band(25, ElementKind::Fill))
+    for (const auto& p : e->points) reach = std::max(reach, p.x);
+  EXPECT_GT(reach, 2570);
+  // the MTEXT's own insertion point and direction, not those of its column data
+  const Element& columns = *in_band(23, ElementKind::Text).at(0);
+  EXPECT_EQ(columns.points.at(0), (host::Vec2{2300, 10}));
+  EXPECT_EQ(columns.text.angle, 0);
+  // line weight 0 is the thinnest pen, not the default one
+  const double hairline = in_band(27, ElementKind::Line).at(0)->stroke.pensize;
+  EXPECT_GT(hairline, 0);
+  EXPECT_LT(hairline, 0.05);
   EXPECT_EQ(in_band(12, ElementKind::Polyline).at(0)->points.size(), 4u);
   const Element& image = *in_band(12, ElementKind::Image).at(0);
   EXPECT_EQ(image.source, path("bild.png"));

@@ -86,7 +86,8 @@ TEST_F(DxfExportTest, EzdxfReadsTheSameGeometryTextsAndStyles) {
   EXPECT_THAT(out, HasSubstr("LWPOLYLINE 10,10,0 50,10,0.5 50,40,0 aci="));
   EXPECT_THAT(out, HasSubstr("lt=CENTER lw=25"));
   EXPECT_THAT(out, HasSubstr("LWPOLYLINE 0,0,0 420,0,0 420,297,0 0,297,0 closed aci=7 lt=PHANTOM"));
-  EXPECT_THAT(out, HasSubstr("CIRCLE 200,150 r25 aci=7 lt=DOT lw=0"));
+  // the default pen is the default line weight, so that a CAD program draws it as it does its own
+  EXPECT_THAT(out, HasSubstr("CIRCLE 200,150 r25 aci=7 lt=DOT lw=-3"));
   EXPECT_THAT(out, HasSubstr("ARC 300,100 r10 30-120 aci=7 lt=DASHEDX2"));
   EXPECT_THAT(out, HasSubstr("TEXT 20,280 h5 a90 Maße Ä Ö Ü ä ö ü ß € aci=7"));
   // outside cp1252 the R2000 escape, which ezdxf leaves as it is in the file

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cmath>
 #include <numbers>
+#include <set>
 
 #include "host/formats/dxf_geometry.h"
 #include "host/formats/dxf_hatch.h"
@@ -219,6 +220,42 @@ std::vector<Vec2> helix_points(const Groups& groups) {
   std::vector<Vec2> pts = spline_points(degree, control, weights, knots);
   if (pts.empty()) pts = fit.size() >= 2 ? fit : control;
   return pts;
+}
+
+std::vector<std::pair<Vec2, Vec2>> mesh_edges(const Groups& groups) {
+  std::vector<std::pair<Vec2, Vec2>> out;
+  GroupCursor c(groups);
+  if (!c.seek(92)) return out;
+  const long long count = c.integer(92);
+  std::vector<Vec2> vertices;
+  Vec2 p;
+  for (long long i = 0; i < count && c.point(10, p); ++i) {
+    vertices.push_back(p);
+    c.real(30);
+  }
+  if (!c.seek(93)) return out;
+  // the face list: for each face its number of corners, then their vertex indices
+  const long long size = c.integer(93);
+  std::vector<long long> list;
+  for (long long i = 0; i < size && c.at(90); ++i) list.push_back(c.integer(90));
+  std::set<std::pair<long long, long long>> seen;
+  const auto n = static_cast<long long>(vertices.size());
+  for (std::size_t i = 0; i < list.size();) {
+    const long long corners = list[i++];
+    if (corners < 2 || static_cast<std::size_t>(corners) > list.size() - i) break;
+    const long long* face = &list[i];
+    i += static_cast<std::size_t>(corners);
+    if (std::any_of(face, face + corners, [n](long long v) { return v < 0 || v >= n; })) continue;
+    for (long long k = 0; k < corners; ++k) {
+      long long a = face[k], b = face[(k + 1) % corners];
+      if (a > b) std::swap(a, b);
+      const Vec2 p = vertices[static_cast<std::size_t>(a)];
+      const Vec2 q = vertices[static_cast<std::size_t>(b)];
+      // an upright edge is a point in top view
+      if (!(p == q) && seen.insert({a, b}).second) out.emplace_back(p, q);
+    }
+  }
+  return out;
 }
 
 ToleranceFrame tolerance_frame(const Groups& groups, double h) {

@@ -46,6 +46,10 @@ std::vector<Vec2> image_outline(const Groups& groups);
 // A helix in top view: the curve of its spline.
 std::vector<Vec2> helix_points(const Groups& groups);
 
+// A subdivision mesh in top view: the edges of its faces (at level 0), each shared edge
+// once. Faces naming vertices it does not have are left out.
+std::vector<std::pair<Vec2, Vec2>> mesh_edges(const Groups& groups);
+
 // A geometric tolerance: one framed box per field (fields separated by %%v in the text,
 // rows by line breaks), laid out from its insertion point along its direction.
 struct ToleranceFrame {

@@ -81,6 +81,8 @@ void KeptEntities::add(const RawGroups& raw, bool in_block) {
     polyline(image_outline(raw.groups), true, stroke, paper);
   } else if (kind.ends_with("UNDERLAY")) {
     polyline(image_outline(raw.groups), true, stroke, paper);
+  } else if (kind == "MESH") {
+    for (const auto& [a, b] : mesh_edges(raw.groups)) polyline({a, b}, false, stroke, paper);
   } else if (kind == "HELIX") {
     polyline(helix_points(raw.groups), false, stroke, paper);
   } else if (kind == "MLINE") {

@@ -9,9 +9,13 @@ namespace host::dxf {
 namespace {
 
 // Text: alignment point, angle, oblique; flags; alignment; line weight; polyline widths;
-// mesh sizes and face corners; paper space.
+// mesh sizes and face corners; paper space; MTEXT insertion point.
 int slot(int code) {
   switch (code) {
+    case 10:
+      return 14;
+    case 20:
+      return 15;
     case 11:
       return 0;
     case 21:
@@ -75,7 +79,7 @@ bool RawCapture::keeps_groups(const std::string& entity) {
   static const std::string kinds[] = {
       "HATCH",       "MPOLYGON",    "MULTILEADER", "MLEADER",      "ACAD_TABLE", "ARC_DIMENSION",
       "WIPEOUT",     "HELIX",       "MLINE",       "TOLERANCE",    "ATTDEF",     "PDFUNDERLAY",
-      "DWFUNDERLAY", "DGNUNDERLAY", "IMAGE",       "BLOCK_RECORD", "IMAGEDEF"};
+      "DWFUNDERLAY", "DGNUNDERLAY", "IMAGE",       "BLOCK_RECORD", "IMAGEDEF",   "MESH"};
   for (const auto& kind : kinds)
     if (entity == kind) return true;
   return false;
@@ -92,6 +96,7 @@ void RawCapture::take(unsigned code, const std::string& value) {
     current_.widths.clear();
     current_.present_ = 0;
     our_app_ = false;
+    embedded_ = false;
     depth_ = 0;
     keep_all_ = code == 0 && keeps_groups(value);
     lwpolyline_ = code == 0 && value == "LWPOLYLINE";
@@ -107,6 +112,10 @@ void RawCapture::take(unsigned code, const std::string& value) {
     take_info(code, value);
     return;
   }
+  // An MTEXT's embedded object (R2018 columns) repeats codes 10, 11, 40, 71 ... with other
+  // meanings; the entity's own values are those before it.
+  if (code == 101 && current_.entity == "MTEXT") embedded_ = true;
+  if (embedded_) return;
   int s = slot(static_cast<int>(code));
   if (s >= 0 && parse_number(value, current_.values_[s])) current_.present_ |= 1u << s;
 }

@@ -27,7 +27,7 @@ struct RawGroups {
  private:
   friend class RawCapture;
   std::uint32_t present_ = 0;
-  std::array<double, 14> values_{};
+  std::array<double, 16> values_{};
 };
 
 // dxflib reports an entity only when the next one begins, while XDATA and MTEXT pieces
@@ -49,6 +49,7 @@ class RawCapture {
   RawGroups current_;
   RawGroups flushed_;
   bool our_app_ = false;
+  bool embedded_ = false;
   int depth_ = 0;
   std::string group_;
   bool keep_all_ = false;

@@ -101,7 +101,8 @@ class Importer : public DL_CreationAdapter {
     p.stroke.linetype = lt == "BYLAYER" || lt == "BYBLOCK" ? "SOLID" : dxf::host_linetype(lt);
     int lw = raw_.flushed().integer(370, -3);
     p.stroke.pensize = lw >= 0 ? dxf::lineweight_to_pensize(lw) : 0;
-    p.hidden = data.off || a.getColor() < 0 || (data.flags & 1);
+    // Dimensions put their definition points on DEFPOINTS, a layer CAD programs never plot.
+    p.hidden = data.off || a.getColor() < 0 || (data.flags & 1) || upper(data.name) == "DEFPOINTS";
     assembly_.add_layer(data.name, p);
   }
 
@@ -307,7 +308,9 @@ class Importer : public DL_CreationAdapter {
     const dxf::RawGroups& r = raw_.flushed();
     Element e = start(ElementKind::Text);
     dxf::MText m = dxf::parse_mtext(decoder_.to_utf8(r.mtext_chunks + d.text));
-    e.points = {{d.ipx, d.ipy}};
+    // dxflib takes the last 10/20 groups, which may be the embedded object's
+    const Vec2 at{r.real(10, d.ipx), r.real(20, d.ipy)};
+    e.points = {at};
     e.text.lines = std::move(m.lines);
     e.text.ratio = m.ratio;
     e.text.slant = m.slant;
@@ -328,8 +331,7 @@ class Importer : public DL_CreationAdapter {
     if (!r.has(11) && !r.has(21)) {
       const Affine o = ocs();
       plane = Affine{o.a, o.b, o.c, o.d, 0, 0};
-      plane =
-          Affine::translation(d.ipx, d.ipy).after(plane).after(Affine::translation(-d.ipx, -d.ipy));
+      plane = Affine::translation(at.x, at.y).after(plane).after(Affine::translation(-at.x, -at.y));
     }
     add(std::move(e), plane);
   }
