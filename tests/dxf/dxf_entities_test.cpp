@@ -180,6 +180,8 @@ TEST_F(DxfEntitiesTest, ShapesKeepTheirGeometry) {
   const Element& columns = *in_band(23, ElementKind::Text).at(0);
   EXPECT_EQ(columns.points.at(0), (host::Vec2{2300, 10}));
   EXPECT_EQ(columns.text.angle, 0);
+  EXPECT_EQ(columns.text.size, 2.5);
+  EXPECT_EQ(columns.text.adjust, 7);  // top left
   // line weight 0 is the thinnest pen, not the default one
   const double hairline = in_band(27, ElementKind::Line).at(0)->stroke.pensize;
   EXPECT_GT(hairline, 0);

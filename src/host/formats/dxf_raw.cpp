@@ -9,13 +9,15 @@ namespace host::dxf {
 namespace {
 
 // Text: alignment point, angle, oblique; flags; alignment; line weight; polyline widths;
-// mesh sizes and face corners; paper space; MTEXT insertion point.
+// mesh sizes and face corners; paper space; MTEXT insertion point and line spacing.
 int slot(int code) {
   switch (code) {
     case 10:
       return 14;
     case 20:
       return 15;
+    case 44:
+      return 16;
     case 11:
       return 0;
     case 21:

@@ -27,7 +27,7 @@ struct RawGroups {
  private:
   friend class RawCapture;
   std::uint32_t present_ = 0;
-  std::array<double, 16> values_{};
+  std::array<double, 17> values_{};
 };
 
 // dxflib reports an entity only when the next one begins, while XDATA and MTEXT pieces

@@ -308,14 +308,15 @@ class Importer : public DL_CreationAdapter {
     const dxf::RawGroups& r = raw_.flushed();
     Element e = start(ElementKind::Text);
     dxf::MText m = dxf::parse_mtext(decoder_.to_utf8(r.mtext_chunks + d.text));
-    // dxflib takes the last 10/20 groups, which may be the embedded object's
+    // dxflib takes the last of each group, which may be the embedded object's
     const Vec2 at{r.real(10, d.ipx), r.real(20, d.ipy)};
+    const double spacing = r.real(44, d.lineSpacingFactor);
     e.points = {at};
     e.text.lines = std::move(m.lines);
     e.text.ratio = m.ratio;
     e.text.slant = m.slant;
-    e.text.size = d.height;
-    int attach = std::clamp(d.attachmentPoint, 1, 9);
+    e.text.size = r.real(40, d.height);
+    int attach = std::clamp(r.integer(71, d.attachmentPoint), 1, 9);
     e.text.adjust = (2 - (attach - 1) / 3) * 3 + (attach - 1) % 3 + 1;
     if (r.has(11) || r.has(21)) {
       e.text.angle = std::atan2(r.real(21, 0), r.real(11, 0)) * 180 / std::numbers::pi;
@@ -323,8 +324,7 @@ class Importer : public DL_CreationAdapter {
     } else {
       e.text.angle = r.real(50, 0);
     }
-    if (d.lineSpacingFactor > 0)
-      e.text.linespace = std::round(d.lineSpacingFactor / 0.6 * 1e9) / 1e9;
+    if (spacing > 0) e.text.linespace = std::round(spacing / 0.6 * 1e9) / 1e9;
     // The insertion point and a direction vector are in world coordinates; an angle alone is
     // measured in the entity's plane, turned about the insertion point.
     Affine plane;
