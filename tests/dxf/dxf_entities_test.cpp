@@ -47,7 +47,8 @@ msp.add_lwpolyline([(800, 0, 0, 6), (840, 0, 0, 0)], format="xyseb")
 msp.add_polyline2d([(900, 0), (940, 0), (940, 30)],
                    dxfattribs={"default_start_width": 2, "default_end_width": 2})
 ml = msp.add_multileader_mtext("Standard")
-ml.set_content("Hinweis", char_height=2.5)
+ml.set_content("Hinweis", char_height=2.5, color=3)
+ml.set_leader_properties(color=1)
 ml.add_leader_line(ezdxf.render.mleader.ConnectionSide.left, [(1000, 0)])
 ml.build(insert=ezdxf.math.Vec2(1030, 20))
 msp.add_wipeout([(1100, 0), (1150, 0), (1150, 30), (1100, 30)])
@@ -59,7 +60,9 @@ msp.add_attdef("TAG", (1500, 10), dxfattribs={"height": 5})
 msp.add_solid([(1600, 0), (1640, 0), (1600, 30), (1640, 30)])
 msp.add_xline((1700, 10), (1, 0))
 msp.add_arc_dim_3p(base=(1830, 40), center=(1800, 0), p1=(1830, 0), p2=(1800, 30)).render()
-msp.new_entity("TOLERANCE", {"insert": (1900, 10), "content": "{\\Fgdt;j}%%v0.1%%vA"})
+doc.dimstyles.new("GROSS", dxfattribs={"dimtxt": 2, "dimscale": 2})
+msp.new_entity("TOLERANCE", {"insert": (1900, 10), "content": "{\\Fgdt;j}%%v0.1%%vA",
+                             "dimstyle": "GROSS"})
 msp.add_lwpolyline([(2000, 0), (2040, 0), (2040, 40), (2000, 40)], close=True,
                    dxfattribs={"const_width": 2})
 msp.add_leader([(2100, 0), (2120, 10), (2130, 10)])
@@ -70,6 +73,7 @@ msp.add_lwpolyline([(2400, 0), (2460, 0), (2430, 20), (2430, -20)], dxfattribs={
 msp.add_lwpolyline([(2500, 0), (2560, 0), (2500, 10)], dxfattribs={"const_width": 2})
 msp.add_line((2600, 0), (2640, 0), dxfattribs={"layer": "Defpoints"})
 msp.add_line((2700, 0), (2740, 0), dxfattribs={"lineweight": 0})
+msp.add_3dface([(2800, 0), (2840, 0), (2840, 30), (2800, 30)], dxfattribs={"invisible": 5})
 msp.add_3dsolid()
 msp.add_region()
 doc.saveas(sys.argv[1])
@@ -135,6 +139,7 @@ TEST_F(DxfEntitiesTest, EveryKindIsDrawn) {
       {24, ElementKind::Fill, 3, "self-crossing wide polyline: no outline with holes"},
       {26, ElementKind::Line, 0, "nothing on the layer that dimensions keep their points on"},
       {27, ElementKind::Line, 1, "line weight 0"},
+      {28, ElementKind::Line, 2, "3D face with its first and third edge invisible"},
   };
   for (const Case& c : cases) {
     const auto found = in_band(c.band, c.kind);
@@ -176,6 +181,10 @@ TEST_F(DxfEntitiesTest, ShapesKeepTheirGeometry) {
   for (const Element* e : in_band(25, ElementKind::Fill))
     for (const auto& p : e->points) reach = std::max(reach, p.x);
   EXPECT_GT(reach, 2570);
+  // a multileader's text and leader in their own colours; a tolerance's text as its style says
+  EXPECT_EQ(in_band(10, ElementKind::Text).at(0)->stroke.color, (host::Rgb{0, 1, 0}));
+  EXPECT_EQ(in_band(10, ElementKind::Fill).at(0)->stroke.color, (host::Rgb{1, 0, 0}));
+  EXPECT_EQ(in_band(19, ElementKind::Text).at(0)->text.size, 4);
   // the MTEXT's own insertion point and direction, not those of its column data
   const Element& columns = *in_band(23, ElementKind::Text).at(0);
   EXPECT_EQ(columns.points.at(0), (host::Vec2{2300, 10}));

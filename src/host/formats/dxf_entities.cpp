@@ -110,13 +110,16 @@ MLeader parse_multileader(const Groups& groups) {
   // after the context: leader type 0 hides the lines, content type 1 is a block, 2 text
   int leader_type = 1, content = text ? 2 : 1;
   bool with_dogleg = true;
-  for (bool seen_291 = false; !c.done(); c.skip()) {
+  auto raw_color = [&c] {
+    return static_cast<std::uint32_t>(static_cast<long long>(to_real(c.text())));
+  };
+  for (bool seen_291 = false, seen_172 = false; !c.done() && !c.at(300); c.skip()) {
     if (c.at(170)) leader_type = static_cast<int>(to_real(c.text(), 1));
     if (c.at(291) && !seen_291) with_dogleg = to_real(c.text(), 1) != 0, seen_291 = true;
-    if (c.at(172)) {
-      content = static_cast<int>(to_real(c.text(), 2));
-      break;
-    }
+    if (c.at(91) && !seen_172) m.line_color = raw_color();
+    if (c.at(172) && !seen_172) content = static_cast<int>(to_real(c.text(), 2)), seen_172 = true;
+    if (c.at(92) && seen_172) m.text_color = raw_color();
+    if (c.at(93) && seen_172) m.block_color = raw_color();
   }
   if (with_dogleg) m.lines.insert(m.lines.end(), doglegs.begin(), doglegs.end());
   if (leader_type == 0) m.lines.clear(), m.arrows.clear();

@@ -2,6 +2,7 @@
 // multilines, images and wipeouts, helices, tolerance frames, infinite lines.
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <vector>
@@ -29,6 +30,9 @@ struct MLeader {
     double sx = 1, sy = 1, angle = 0;
   };
   std::optional<Block> block;
+  // colours of the leader lines, the text and the block, as the file codes them (a type in
+  // the top byte: 0xC0 by layer, 0xC1 by block, 0xC2 true colour, 0xC3 palette colour)
+  std::optional<std::uint32_t> line_color, text_color, block_color;
 };
 MLeader parse_multileader(const Groups& groups);
 

@@ -230,13 +230,27 @@ class Importer : public DL_CreationAdapter {
   void addSolid(const DL_SolidData& d) override { outline(d); }
   void addTrace(const DL_TraceData& d) override { outline(d); }
 
-  // 3D faces in top view: their edges, corners in order.
+  // 3D faces in top view: their edges, corners in order; an edge flagged invisible (bit i of
+  // group 70 for the edge from corner i) is left out.
   void add3dFace(const DL_3dFaceData& d) override {
-    Element e = start(ElementKind::Polyline);
-    e.points = {{d.x[0], d.y[0]}, {d.x[1], d.y[1]}, {d.x[2], d.y[2]}, {d.x[3], d.y[3]}};
-    if (e.points[2] == e.points[3]) e.points.pop_back();
-    e.closed = true;
-    add(std::move(e), Affine{});
+    const std::vector<Vec2> corners{
+        {d.x[0], d.y[0]}, {d.x[1], d.y[1]}, {d.x[2], d.y[2]}, {d.x[3], d.y[3]}};
+    const int hidden = raw_.flushed().integer(70, 0) & 15;
+    if (hidden == 0) {
+      Element e = start(ElementKind::Polyline);
+      e.points = corners;
+      if (e.points[2] == e.points[3]) e.points.pop_back();
+      e.closed = true;
+      add(std::move(e), Affine{});
+      return;
+    }
+    for (int i = 0; i < 4; ++i) {
+      const Vec2 a = corners[i], b = corners[(i + 1) % 4];
+      if ((hidden & (1 << i)) || a == b) continue;
+      Element e = start(ElementKind::Line);
+      e.points = {a, b};
+      add(std::move(e), Affine{});
+    }
   }
 
   void addPoint(const DL_PointData& d) override {
