@@ -3,6 +3,7 @@
 #include <gmock/gmock.h>
 
 #include <algorithm>
+#include <cmath>
 #include <functional>
 
 #include "dxf_fixture.h"
@@ -212,6 +213,62 @@ TEST_F(DxfEntitiesTest, ShapesKeepTheirGeometry) {
   // solid models are reported once, not drawn
   ASSERT_EQ(notes_.size(), 1u);
   EXPECT_THAT(notes_[0], ::testing::HasSubstr("2 solid models"));
+}
+
+// Two references to a square with a line across: the first clipped (XCLIP) to a triangle.
+// The spatial filter is written by hand into the place of a record, as ezdxf does not write one.
+constexpr const char* kClipScript = R"py(
+import sys, re, ezdxf
+doc = ezdxf.new("R2010")
+doc.header["$INSUNITS"] = 4  # millimetres
+blk = doc.blocks.new("QUADRAT")
+blk.add_lwpolyline([(0, 0), (10, 0), (10, 10), (0, 10)], close=True)
+blk.add_line((0, 5), (10, 5))
+msp = doc.modelspace()
+for x in (100, 200):
+    ref = msp.add_blockref("QUADRAT", (x, 0))
+    if x == 100:
+        filters = ref.new_extension_dict().dictionary.add_new_dict("ACAD_FILTER", hard_owned=True)
+        holder = filters.add_xrecord("SPATIAL")
+doc.saveas(sys.argv[1])
+# The placeholder record becomes the spatial filter: a triangle in world coordinates.
+h, owner = holder.dxf.handle, holder.dxf.owner
+groups = [(0, "SPATIAL_FILTER"), (5, h), (330, owner), (100, "AcDbFilter"), (100, "AcDbSpatialFilter"),
+          (70, 3), (10, 100), (20, 0), (10, 110), (20, 0), (10, 105), (20, 8),
+          (210, 0), (220, 0), (230, 1), (11, 0), (21, 0), (31, 0), (71, 1), (72, 0), (73, 0)]
+groups += [(40, v) for v in (1, 0, 0, -100, 0, 1, 0, 0, 0, 0, 1, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0)]
+text = open(sys.argv[1]).read()
+text = re.sub(r"  0\nXRECORD\n  5\n%s\n.*?(?=\n  0\n)" % h,
+              "\n".join(f"{c:>3}\n{v}" for c, v in groups), text, flags=re.S)
+open(sys.argv[1], "w").write(text)
+)py";
+
+class DxfClipTest : public DxfTest {};
+
+TEST_F(DxfClipTest, ClippedReferenceShowsOnlyWhatLiesInsideItsBoundary) {
+  const std::string file = path("xclip.dxf");
+  python(kClipScript, "'" + file + "'");
+  const host::Drawing d = host::read_dxf_file(file);
+  std::size_t whole = 0;
+  double line_from = 1e9, line_to = -1e9;
+  for (const Element& e : d.sheets.at(0).elements) {
+    if (e.points.front().x >= 150) {
+      ++whole;
+      continue;
+    }
+    for (const auto& p : e.points) {
+      // inside the triangle (100, 0), (110, 0), (105, 8)
+      EXPECT_GE(p.y, -1e-9);
+      EXPECT_LE(p.y, 8 + 1e-9);
+      EXPECT_LE(std::fabs(p.x - 105), 5 * (1 - p.y / 8) + 1e-9) << p.x << " " << p.y;
+      if (std::fabs(p.y - 5) < 1e-9)
+        line_from = std::min(line_from, p.x), line_to = std::max(line_to, p.x);
+    }
+  }
+  EXPECT_EQ(whole, 2u);  // the reference without a filter keeps its square and line
+  // the line across is cut where it leaves the triangle
+  EXPECT_NEAR(line_from, 103.125, 1e-9);
+  EXPECT_NEAR(line_to, 106.875, 1e-9);
 }
 
 }  // namespace

@@ -200,6 +200,33 @@ std::vector<Vec2> image_outline(const Groups& groups) {
   return out.size() >= 3 ? out : std::vector<Vec2>{};
 }
 
+std::vector<Vec2> spatial_filter_outline(const Groups& groups) {
+  std::vector<Vec2> boundary;
+  std::vector<double> matrices;  // the inverse of the reference's, then the boundary's
+  bool enabled = true;
+  for (std::size_t i = 0; i < groups.size(); ++i) {
+    const auto& [code, value] = groups[i];
+    if (code == 10)
+      boundary.push_back({to_real(value), i + 1 < groups.size() && groups[i + 1].first == 20
+                                              ? to_real(groups[i + 1].second)
+                                              : 0});
+    if (code == 71) enabled = to_real(value, 1) != 0;
+    if (code == 40) matrices.push_back(to_real(value));
+  }
+  if (!enabled) return {};
+  if (boundary.size() == 2)
+    boundary = {
+        boundary[0], {boundary[1].x, boundary[0].y}, boundary[1], {boundary[0].x, boundary[1].y}};
+  if (boundary.size() > 2 && boundary.front() == boundary.back()) boundary.pop_back();
+  if (boundary.size() < 3) return {};
+  if (matrices.size() == 24) {
+    // rows of three columns and a translation
+    for (const double* m : {&matrices[12], &matrices[0]})
+      for (Vec2& p : boundary) p = {m[0] * p.x + m[1] * p.y + m[3], m[4] * p.x + m[5] * p.y + m[7]};
+  }
+  return boundary;
+}
+
 std::vector<Vec2> helix_points(const Groups& groups) {
   GroupCursor c(groups);
   int degree = 3;

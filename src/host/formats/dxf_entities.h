@@ -47,6 +47,12 @@ std::vector<std::vector<Vec2>> mline_lines(const Groups& groups, bool& closed);
 // else its frame; empty when the groups do not place it.
 std::vector<Vec2> image_outline(const Groups& groups);
 
+// The outline a clipped block reference (XCLIP) is cut to, from its SPATIAL_FILTER object, in
+// the block's own coordinates: the boundary placed by the filter's own transform, then by the
+// inverse of the reference's placement when it was clipped (two corners make a rectangle);
+// empty when the clipping is off or the boundary is no area.
+std::vector<Vec2> spatial_filter_outline(const Groups& groups);
+
 // A helix in top view: the curve of its spline.
 std::vector<Vec2> helix_points(const Groups& groups);
 
