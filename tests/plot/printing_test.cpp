@@ -14,11 +14,13 @@
 #include "host/api/testing.h"
 #include "host/drawing/store.h"
 #include "plot_test_util.h"
+#include "support/expect.h"
 
 using host::kw;
 using host::List;
 using host::Value;
 using namespace plot_test;
+using tavrin_test::error_of;
 
 namespace {
 
@@ -53,15 +55,6 @@ void use_sheet(double w, double h, const std::string& number) {
   s.elements = {rectangle(0, 0, w, h), text(10, 10, {"Druckprobe " + number})};
   d.sheets.push_back(std::move(s));
   host::replace_current_drawing(std::move(d));
-}
-
-std::string error_of(const List& args) {
-  try {
-    host::am_plot_ex(args);
-  } catch (const host::Error& e) {
-    return e.what();
-  }
-  return "no error";
 }
 
 class Printing : public ::testing::Test {
@@ -141,16 +134,19 @@ TEST_F(Printing, PrinterListComesFromThePrintServer) {
 TEST_F(Printing, MissingPrinterUnknownAndUnofferedPaperAreErrors) {
   use_sheet(100, 100, "fehler");
   const std::string finished_before = lpstat("-W completed -o tavrin-file");
-  std::string missing = error_of(print_args("no-such-printer", "A4", false, false));
+  std::string missing =
+      error_of([&] { host::am_plot_ex(print_args("no-such-printer", "A4", false, false)); });
   EXPECT_NE(missing.find("no-such-printer"), std::string::npos) << missing;
   EXPECT_NE(missing.find("not installed"), std::string::npos) << missing;
 
   // A5 is a paper the host knows, but the file printer does not offer it.
-  std::string unoffered = error_of(print_args("tavrin-file", "A5", false, false));
+  std::string unoffered =
+      error_of([&] { host::am_plot_ex(print_args("tavrin-file", "A5", false, false)); });
   EXPECT_NE(unoffered.find("A5"), std::string::npos) << unoffered;
   EXPECT_NE(unoffered.find("does not offer"), std::string::npos) << unoffered;
 
-  std::string unknown = error_of(print_args("tavrin-file", "Bierdeckel", false, false));
+  std::string unknown =
+      error_of([&] { host::am_plot_ex(print_args("tavrin-file", "Bierdeckel", false, false)); });
   EXPECT_NE(unknown.find("Bierdeckel"), std::string::npos) << unknown;
 
   // Nothing was submitted.
@@ -190,7 +186,8 @@ TEST(PrintingWithoutServer, FailsFastWithAClearError) {
   setenv("CUPS_SERVER", (dir.path() + "/no-cupsd.sock").c_str(), 1);
   use_sheet(100, 100, "ohne");
   auto start = std::chrono::steady_clock::now();
-  std::string message = error_of(print_args("tavrin-file", "A4", false, false));
+  std::string message =
+      error_of([&] { host::am_plot_ex(print_args("tavrin-file", "A4", false, false)); });
   auto elapsed = std::chrono::steady_clock::now() - start;
   EXPECT_LT(elapsed, std::chrono::seconds(5));
   EXPECT_NE(message.find("print server"), std::string::npos) << message;

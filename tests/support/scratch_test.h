@@ -10,6 +10,7 @@
 
 #include "host/api/error.h"
 #include "host/api/testing.h"
+#include "support/expect.h"
 
 namespace tavrin_test {
 
@@ -37,16 +38,5 @@ class ScratchTest : public ::testing::Test {
 
   std::filesystem::path dir_;
 };
-
-// The message of the host error that `op` throws, or "no error".
-template <class Op>
-std::string error_of(Op op) {
-  try {
-    op();
-  } catch (const host::Error& e) {
-    return e.what();
-  }
-  return "no error";
-}
 
 }  // namespace tavrin_test

@@ -78,10 +78,10 @@ TEST_F(MenusTest, BadDeclarationsFilesNameFileAndLineAndDeclareNothing) {
   EXPECT_EQ(load_error(path),
             path +
                 ":2: expected application|group|command|registered command|description, got "
-                "\"Annotation|Tavrin|B\"");
+                "\"Annotation|Tavrin|B\"\nAnnotation|Tavrin|B\n^");
   EXPECT_TRUE(command_declarations().empty()) << "nothing half-loaded";
   auto empty_field = write("empty.cmd", "# x\nAnnotation||C|C|d\n");
-  EXPECT_EQ(load_error(empty_field), empty_field + ":2: the group is empty");
+  EXPECT_EQ(load_error(empty_field), empty_field + ":2: the group is empty\nAnnotation||C|C|d\n^");
   EXPECT_NE(load_error(write("many.cmd", "a|b|c|d|e|f\n")).find(":1:"), std::string::npos);
   auto missing = (dir / "missing.cmd").string();
   EXPECT_NE(load_error(missing).find(missing), std::string::npos);

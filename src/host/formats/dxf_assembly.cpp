@@ -7,6 +7,7 @@
 
 #include "host/api/error.h"
 #include "host/formats/dxf_style.h"
+#include "host/value/text.h"
 
 namespace host::dxf {
 namespace {
@@ -19,11 +20,6 @@ constexpr int kMaxNesting = 32;
 constexpr int kMaxArrayCopies = 10'000;
 
 }  // namespace
-
-std::string upper(std::string s) {
-  for (char& c : s) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-  return s;
-}
 
 void Assembly::add_layer(const std::string& name, const LayerProps& props) {
   layers_[upper(name)] = props;

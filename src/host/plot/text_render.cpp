@@ -12,6 +12,7 @@
 #include <string_view>
 
 #include "host/api/error.h"
+#include "host/value/text.h"
 
 namespace host {
 namespace {
@@ -19,14 +20,6 @@ namespace {
 // No text on paper holds a mebibyte; laying one out would take memory and time out of all
 // proportion (a glyph record per character), so such a text stops the plot with an error.
 constexpr std::size_t kMaxTextBytes = std::size_t{1} << 20;
-
-bool contains_ci(std::string_view text, std::string_view word) {
-  auto it = std::search(text.begin(), text.end(), word.begin(), word.end(), [](char a, char b) {
-    return std::tolower(static_cast<unsigned char>(a)) ==
-           std::tolower(static_cast<unsigned char>(b));
-  });
-  return it != text.end();
-}
 
 // Length of the valid UTF-8 prefix; cairo refuses a whole context for one bad string.
 std::size_t valid_utf8_prefix(std::string_view s) {
@@ -95,10 +88,9 @@ FontCache::~FontCache() {
 }
 
 const char* font_family_for(const std::string& host_font) {
-  if (contains_ci(host_font, "mono") || contains_ci(host_font, "courier"))
-    return "DejaVu Sans Mono";
-  if (contains_ci(host_font, "serif") || contains_ci(host_font, "roman") ||
-      contains_ci(host_font, "times"))
+  if (icontains(host_font, "mono") || icontains(host_font, "courier")) return "DejaVu Sans Mono";
+  if (icontains(host_font, "serif") || icontains(host_font, "roman") ||
+      icontains(host_font, "times"))
     return "DejaVu Serif";
   // The host's plotter fonts (hp_*) and every other name print in the sans face.
   return "DejaVu Sans";
