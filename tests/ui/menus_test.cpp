@@ -5,6 +5,7 @@
 #include <fstream>
 
 #include "host/ui/user_actions.h"
+#include "support/scratch_dir.h"
 #include "ui_fixture.h"
 
 namespace host::ui::testing {
@@ -14,13 +15,7 @@ class MenusTest : public UiTest {
  protected:
   void SetUp() override {
     UiTest::SetUp();
-    dir =
-        std::filesystem::temp_directory_path() / ("tavrin-ui-menus-" + std::to_string(::getpid()));
-    std::filesystem::create_directories(dir);
-  }
-  void TearDown() override {
-    std::filesystem::remove_all(dir);
-    UiTest::TearDown();
+    dir = scratch_.path();
   }
   std::string write(const std::string& name, const std::string& text) {
     auto path = (dir / name).string();
@@ -49,6 +44,7 @@ class MenusTest : public UiTest {
     if (large) args.insert(args.begin() + 6, {kw("largeImage"), Value::t()});
     sd_fluentui_add_ribbon_button(args);
   }
+  tavrin_test::ScratchDir scratch_;
   std::filesystem::path dir;
 };
 
