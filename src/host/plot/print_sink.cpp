@@ -15,7 +15,12 @@ class SystemPrintSink : public PrintSink {
  public:
   std::vector<std::string> printers() override { return installed_printers(); }
   PrinterMedia media(const std::string& printer, const std::string& paper) override {
-    return session(printer).media(paper);
+    try {
+      return session(printer).media(paper);
+    } catch (...) {
+      open_.reset();  // a refused paper ends the job: no connection waits for it
+      throw;
+    }
   }
   void submit(const std::string& pdf, const PrintOptions& options,
               const PrinterMedia& media) override {
@@ -48,8 +53,9 @@ PrintSink* installed = nullptr;
 }  // namespace
 
 PrintSink& print_sink() {
-  static SystemPrintSink system;
-  return installed ? *installed : system;
+  // Never destroyed: a connection still open at exit must not outlive the print library.
+  static SystemPrintSink* const system = new SystemPrintSink;
+  return installed ? *installed : *system;
 }
 
 void set_print_sink(PrintSink* sink) {
