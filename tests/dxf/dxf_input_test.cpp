@@ -101,6 +101,11 @@ TEST_F(DxfInputTest, LongValuesMissingEofAndTruncation) {
   const std::string binary_cut = std::string("AutoCAD Binary DXF\r\n\x1a\0\0\0SECTION", 31);
   EXPECT_THROW_MSG(host::read_dxf_file(write("bin.dxf", binary_cut)),
                    "bin.dxf: byte 22: not a readable DXF file");
+  // a count larger than the file could hold: the error shows the line it stands in
+  const std::string counted = entities_dxf("", "  0\nLWPOLYLINE\n  8\n0\n 90\n 99999999\n");
+  EXPECT_THROW_MSG(host::read_dxf_file(write("zahl.dxf", counted)),
+                   "zahl.dxf:16: not a readable DXF file: count 99999999 does not fit the file\n"
+                   " 99999999\n ^");
 }
 
 TEST_F(DxfInputTest, DrawingUnitsScaleToMillimetres) {
