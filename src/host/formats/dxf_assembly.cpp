@@ -6,6 +6,7 @@
 #include <cstdlib>
 
 #include "host/api/error.h"
+#include "host/formats/dxf_clip.h"
 #include "host/formats/dxf_style.h"
 #include "host/value/text.h"
 
@@ -70,6 +71,38 @@ void Assembly::add(BlockRef ref, bool paper) {
     deferred_.push_back({std::move(ref), paper});
   } else {
     explode(ref, root_, out(paper));
+  }
+}
+
+void Assembly::clip(bool paper, std::size_t from, std::size_t to,
+                    const std::vector<Vec2>& outline) {
+  std::vector<Element>& target = out(paper);
+  to = std::min(to, target.size());
+  if (from >= to || outline.size() < 3) return;
+  const bool chained = !paper && model_layers_.size() >= to;
+  std::vector<Element> pieces;
+  std::vector<std::uint32_t> chains;
+  for (std::size_t i = from; i < to; ++i) {
+    Element view;
+    view.kind = ElementKind::Group;
+    view.points = outline;
+    auto group = std::make_shared<Group>();
+    group->elements = std::make_shared<const std::vector<Element>>(1, std::move(target[i]));
+    view.group = std::move(group);
+    for (Element& piece : clipped_view(view)) {
+      pieces.push_back(std::move(piece));
+      if (chained) chains.push_back(model_layers_[i]);
+    }
+  }
+  target.erase(target.begin() + static_cast<std::ptrdiff_t>(from),
+               target.begin() + static_cast<std::ptrdiff_t>(to));
+  target.insert(target.begin() + static_cast<std::ptrdiff_t>(from),
+                std::make_move_iterator(pieces.begin()), std::make_move_iterator(pieces.end()));
+  if (chained) {
+    model_layers_.erase(model_layers_.begin() + static_cast<std::ptrdiff_t>(from),
+                        model_layers_.begin() + static_cast<std::ptrdiff_t>(to));
+    model_layers_.insert(model_layers_.begin() + static_cast<std::ptrdiff_t>(from), chains.begin(),
+                         chains.end());
   }
 }
 

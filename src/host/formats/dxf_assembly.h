@@ -64,6 +64,12 @@ class Assembly {
   void add(Element element, RawStroke stroke, bool paper);
   void add(BlockRef ref, bool paper);
 
+  // How many elements model or paper space holds so far.
+  std::size_t size(bool paper) const { return paper ? paper_.size() : model_.size(); }
+  // Cuts the elements [from, to) of model or paper space to the outline, as a clipped block
+  // reference shows them: what crosses it becomes its visible pieces.
+  void clip(bool paper, std::size_t from, std::size_t to, const std::vector<Vec2>& outline);
+
   // Places the references to blocks defined after them. Throws host::Error naming the file
   // when the references ask for an absurd amount of content.
   void complete(const std::string& path);

@@ -97,9 +97,10 @@ int RawGroups::integer(int code, int fallback) const {
 
 bool RawCapture::keeps_groups(const std::string& entity) {
   static const std::string kinds[] = {
-      "HATCH",       "MPOLYGON",    "MULTILEADER", "MLEADER",      "ACAD_TABLE", "ARC_DIMENSION",
-      "WIPEOUT",     "HELIX",       "MLINE",       "TOLERANCE",    "ATTDEF",     "PDFUNDERLAY",
-      "DWFUNDERLAY", "DGNUNDERLAY", "IMAGE",       "BLOCK_RECORD", "IMAGEDEF"};
+      "HATCH",       "MPOLYGON",       "MULTILEADER", "MLEADER",      "ACAD_TABLE", "ARC_DIMENSION",
+      "WIPEOUT",     "HELIX",          "MLINE",       "TOLERANCE",    "ATTDEF",     "PDFUNDERLAY",
+      "DWFUNDERLAY", "DGNUNDERLAY",    "IMAGE",       "BLOCK_RECORD", "IMAGEDEF",   "MESH",
+      "DIMSTYLE",    "SPATIAL_FILTER", "DICTIONARY"};
   for (const auto& kind : kinds)
     if (entity == kind) return true;
   return false;
@@ -110,6 +111,9 @@ void RawCapture::take(unsigned code, const std::string& value) {
     std::swap(current_, flushed_);
     current_.entity = code == 0 ? value : std::string();
     current_.name.clear();
+    current_.xdict.clear();
+    current_.owner.clear();
+    current_.inverted_clip = false;
     current_.info.clear();
     current_.mtext_chunks.clear();
     current_.groups.clear();
@@ -121,6 +125,7 @@ void RawCapture::take(unsigned code, const std::string& value) {
     acad_app_ = column_info_ = false;
     pending_code_ = heights_left_ = 0;
     our_app_ = false;
+    in_xdict_ = false;
     depth_ = 0;
     keep_all_ = code == 0 && keeps_groups(value);
     lwpolyline_ = code == 0 && value == "LWPOLYLINE";
@@ -132,6 +137,10 @@ void RawCapture::take(unsigned code, const std::string& value) {
     current_.name = value;
     return;
   }
+  if (code == 102) in_xdict_ = value == "{ACAD_XDICTIONARY";
+  if (code == 360 && in_xdict_) current_.xdict = value;
+  if (code == 330) current_.owner = value;
+  if (code == 102 && value == "ACAD_INVERTEDCLIP_ROUNDTRIP") current_.inverted_clip = true;
   if (code >= 1000) {
     take_info(code, value);
     return;

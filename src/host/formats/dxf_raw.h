@@ -22,6 +22,9 @@ struct MTextColumns {
 struct RawGroups {
   std::string entity;             // the entity type ("TEXT", "VERTEX", ...)
   std::string name;               // group 2: the block a DIMENSION draws
+  std::string xdict;              // handle of the entity's extension dictionary
+  std::string owner;              // group 330
+  bool inverted_clip = false;     // a record that marks a clipping as inverted
   std::vector<std::string> info;  // INFO attributes from our XDATA, as in the file
   std::string mtext_chunks;       // MTEXT text before its last piece
   // Every group, in file order, of the entity kinds that dxflib does not hand over (or
@@ -64,6 +67,7 @@ class RawCapture {
   RawGroups flushed_;
   bool our_app_ = false;
   bool embedded_ = false;
+  bool in_xdict_ = false;
   bool acad_app_ = false;
   bool column_info_ = false;
   int pending_code_ = 0;  // ACAD XDATA: the code whose value comes next

@@ -10,6 +10,7 @@
 #include <filesystem>
 #include <iterator>
 #include <locale>
+#include <map>
 #include <memory>
 #include <numbers>
 #include <optional>
@@ -53,6 +54,7 @@ class Importer : public DL_CreationAdapter {
     layouts_.take(code, value);
     // an entity whose groups were kept is complete when the next one begins, before dxflib
     // reports anything about that one
+    if (code == 0) take_clip_object(raw_.flushed());
     if (code == 0 && !raw_.flushed().groups.empty()) {
       finish_polyline();
       kept_.add(raw_.flushed(), in_block_);
@@ -113,9 +115,10 @@ class Importer : public DL_CreationAdapter {
     p.linetype = lt;
     int lw = raw_.flushed().integer(370, -3);
     p.stroke.pensize = lw >= 0 ? dxf::lineweight_to_pensize(lw) : 0;
-    // off, frozen, or set not to plot
-    p.hidden =
-        data.off || a.getColor() < 0 || (data.flags & 1) || raw_.flushed().integer(290, 1) == 0;
+    // off, frozen, or set not to plot; dimensions put their definition points on DEFPOINTS,
+    // a layer CAD programs never plot
+    p.hidden = data.off || a.getColor() < 0 || (data.flags & 1) ||
+               raw_.flushed().integer(290, 1) == 0 || upper(data.name) == "DEFPOINTS";
     assembly_.add_layer(data.name, p);
   }
 
@@ -243,13 +246,27 @@ class Importer : public DL_CreationAdapter {
   void addSolid(const DL_SolidData& d) override { outline(d); }
   void addTrace(const DL_TraceData& d) override { outline(d); }
 
-  // 3D faces in top view: their edges, corners in order.
+  // 3D faces in top view: their edges, corners in order; an edge flagged invisible (bit i of
+  // group 70 for the edge from corner i) is left out.
   void add3dFace(const DL_3dFaceData& d) override {
-    Element e = start(ElementKind::Polyline);
-    e.points = {{d.x[0], d.y[0]}, {d.x[1], d.y[1]}, {d.x[2], d.y[2]}, {d.x[3], d.y[3]}};
-    if (e.points[2] == e.points[3]) e.points.pop_back();
-    e.closed = true;
-    add(std::move(e), Affine{});
+    const std::vector<Vec2> corners{
+        {d.x[0], d.y[0]}, {d.x[1], d.y[1]}, {d.x[2], d.y[2]}, {d.x[3], d.y[3]}};
+    const int hidden = raw_.flushed().integer(70, 0) & 15;
+    if (hidden == 0) {
+      Element e = start(ElementKind::Polyline);
+      e.points = corners;
+      if (e.points[2] == e.points[3]) e.points.pop_back();
+      e.closed = true;
+      add(std::move(e), Affine{});
+      return;
+    }
+    for (int i = 0; i < 4; ++i) {
+      const Vec2 a = corners[i], b = corners[(i + 1) % 4];
+      if ((hidden & (1 << i)) || a == b) continue;
+      Element e = start(ElementKind::Line);
+      e.points = {a, b};
+      add(std::move(e), Affine{});
+    }
   }
 
   void addPoint(const DL_PointData& d) override {
@@ -367,7 +384,62 @@ class Importer : public DL_CreationAdapter {
     ref.col_spacing = d.colSp;
     ref.row_spacing = d.rowSp;
     ref.ocs = ocs(d.ipz);
+    const std::string& xdict = raw_.flushed().xdict;
+    if (in_block_ || xdict.empty()) {
+      place(std::move(ref));
+      return;
+    }
+    // a reference that may be clipped: which content it placed, until the objects are read
+    finish_polyline();
+    const bool paper = in_paper_space();
+    const std::size_t from = assembly_.size(paper);
+    // block coordinates to the drawing: as the reference places its block
+    const Vec2 base = assembly_.block_base(ref.name).value_or(Vec2{});
+    const Affine placement = ref.ocs.after(Affine::translation(ref.insertion.x, ref.insertion.y))
+                                 .after(Affine::rotation_deg(ref.angle))
+                                 .after(Affine::scaling(ref.sx, ref.sy))
+                                 .after(Affine::translation(-base.x, -base.y));
     place(std::move(ref));
+    clipped_refs_.push_back({paper, from, assembly_.size(paper), xdict, placement});
+  }
+
+  // The objects that clip references: dictionaries (dxflib reports only their entries by
+  // soft pointers, these are hard ones) and spatial filters.
+  void take_clip_object(const dxf::RawGroups& raw) {
+    const std::string* handle = raw.entity == "DICTIONARY" || raw.entity == "SPATIAL_FILTER"
+                                    ? dxf::first_text(raw.groups, 5)
+                                    : nullptr;
+    if (raw.inverted_clip) inverted_clips_.insert(raw.owner);
+    if (!handle) return;
+    if (raw.entity == "SPATIAL_FILTER") {
+      clip_outlines_[*handle] = {dxf::spatial_filter_outline(raw.groups), raw.xdict};
+      return;
+    }
+    const auto& g = raw.groups;
+    for (std::size_t i = 0; i + 1 < g.size(); ++i)
+      if (g[i].first == 3 && (g[i].second == "ACAD_FILTER" || g[i].second == "SPATIAL") &&
+          (g[i + 1].first == 350 || g[i + 1].first == 360))
+        dictionary_entries_[*handle + '/' + g[i].second] = g[i + 1].second;
+  }
+
+  // The references clipped by a spatial filter (XCLIP), through their extension dictionary,
+  // its ACAD_FILTER dictionary and that one's SPATIAL entry. Later ones first, so that the
+  // places of earlier ones stay valid.
+  void clip_references() {
+    auto entry = [this](const std::string& dictionary, const char* name) -> const std::string* {
+      auto it = dictionary_entries_.find(dictionary + '/' + name);
+      return it == dictionary_entries_.end() ? nullptr : &it->second;
+    };
+    for (auto ref = clipped_refs_.rbegin(); ref != clipped_refs_.rend(); ++ref) {
+      const std::string* filters = entry(ref->xdict, "ACAD_FILTER");
+      const std::string* spatial = filters ? entry(*filters, "SPATIAL") : nullptr;
+      auto filter = spatial ? clip_outlines_.find(*spatial) : clip_outlines_.end();
+      // an inverted clipping (keeping what lies outside) is shown whole
+      if (filter == clip_outlines_.end() || inverted_clips_.count(filter->second.second)) continue;
+      std::vector<Vec2> outline = filter->second.first;
+      for (Vec2& p : outline) p = ref->placement.apply(p);
+      assembly_.clip(ref->paper, ref->from, ref->to, outline);
+    }
   }
 
   void place(BlockRef ref) {
@@ -390,6 +462,7 @@ class Importer : public DL_CreationAdapter {
   Drawing finish() {
     finish_polyline();
     finish_spline();
+    clip_references();
     assembly_.complete(path_);
     // what the kept entities leave to the end: construction lines reach the other content,
     // pictures are looked up, points get the drawing's point symbol
@@ -781,6 +854,17 @@ class Importer : public DL_CreationAdapter {
   std::pair<double, double> default_width_;
   std::optional<Mesh> mesh_;
   dxf::KeptEntities kept_{assembly_, decoder_};
+  struct ClippedRef {
+    bool paper;
+    std::size_t from, to;  // the content it placed
+    std::string xdict;
+    Affine placement;  // of the block's content
+  };
+  std::vector<ClippedRef> clipped_refs_;
+  std::map<std::string, std::string> dictionary_entries_;  // "dictionary/name" to handle
+  // SPATIAL_FILTER handle to its outline and its extension dictionary
+  std::map<std::string, std::pair<std::vector<Vec2>, std::string>> clip_outlines_;
+  std::set<std::string> inverted_clips_;  // extension dictionaries marking a clip inverted
   bool in_block_ = false;
   bool has_construction_ = false;
   bool leader_arrow_ = false;
