@@ -61,15 +61,16 @@ class Printing : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
     dir_ = new TempDir;
+    env_ = new tavrin_test::EnvGuard;
     CommandResult started =
         run(kScript + " start '" + dir_->path() + "' " + std::to_string(getpid()) + " 2>&1");
     start_log_ = started.out;
     started_ = started.status == 0;
-    setenv("CUPS_SERVER", (dir_->path() + "/cups.sock").c_str(), 1);
+    env_->set("CUPS_SERVER", dir_->path() + "/cups.sock");
   }
   static void TearDownTestSuite() {
     run(kScript + " stop '" + dir_->path() + "'");
-    unsetenv("CUPS_SERVER");
+    delete env_;
     delete dir_;
   }
   void SetUp() override {
@@ -94,6 +95,7 @@ class Printing : public ::testing::Test {
   }
 
   static inline TempDir* dir_ = nullptr;
+  static inline tavrin_test::EnvGuard* env_ = nullptr;
   static inline bool started_ = false;
   static inline std::string start_log_;
   static inline int file_jobs_ = 0;
