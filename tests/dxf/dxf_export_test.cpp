@@ -4,6 +4,7 @@
 
 #include "dxf_fixture.h"
 #include "host/formats/dxf.h"
+#include "support/expect.h"
 
 namespace tavrin_test {
 namespace {
@@ -157,8 +158,7 @@ TEST_F(DxfExportTest, WritesAtomicallyAndReportsTheTarget) {
   for (const auto& entry : std::filesystem::directory_iterator(dir_))
     EXPECT_EQ(entry.path().filename().string().find(".tmp-"), std::string::npos);
   const std::string missing = path("no/such/dir/x.dxf");
-  EXPECT_THAT(error_of([&] { host::write_dxf_sheet(sheet, std::nullopt, missing); }),
-              HasSubstr(missing));
+  EXPECT_THROW_MSG(host::write_dxf_sheet(sheet, std::nullopt, missing), missing);
 }
 
 // A picture travels as an IMAGE naming its file, with the file's pixel size where it can be

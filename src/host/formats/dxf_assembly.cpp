@@ -8,6 +8,7 @@
 #include "host/api/error.h"
 #include "host/formats/dxf_clip.h"
 #include "host/formats/dxf_style.h"
+#include "host/value/text.h"
 
 namespace host::dxf {
 namespace {
@@ -19,11 +20,6 @@ constexpr std::size_t kMaxReferences = 1'000'000;
 constexpr int kMaxNesting = 32;
 
 }  // namespace
-
-std::string upper(std::string s) {
-  for (char& c : s) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-  return s;
-}
 
 void Assembly::add_layer(const std::string& name, const LayerProps& props) {
   LayerProps& p = layers_[upper(name)];

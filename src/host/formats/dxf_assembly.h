@@ -13,10 +13,9 @@
 
 #include "host/drawing/model.h"
 #include "host/formats/dxf_geometry.h"
+#include "host/value/text.h"
 
 namespace host::dxf {
-
-std::string upper(std::string s);
 
 // An entity's own colour, line type and weight, before BYLAYER / BYBLOCK are resolved.
 struct RawStroke {

@@ -31,6 +31,7 @@
 #include "host/formats/dxf_scan.h"
 #include "host/formats/dxf_style.h"
 #include "host/formats/dxf_text.h"
+#include "host/value/text.h"
 
 namespace host {
 namespace {
@@ -39,7 +40,6 @@ using dxf::Affine;
 
 using dxf::BlockRef;
 using dxf::RawStroke;
-using dxf::upper;
 
 class Importer : public DL_CreationAdapter {
  public:

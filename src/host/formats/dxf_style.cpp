@@ -3,8 +3,9 @@
 
 #include <algorithm>
 #include <array>
-#include <cctype>
 #include <cmath>
+
+#include "host/value/text.h"
 
 namespace host::dxf {
 namespace {
@@ -46,12 +47,6 @@ const std::array<Rgb8, 256>& palette() {
 
 int channel8(double v) {
   return static_cast<int>(std::lround(std::clamp(v, 0.0, 1.0) * 255));
-}
-
-std::string upper(std::string_view s) {
-  std::string u(s);
-  for (char& c : u) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-  return u;
 }
 
 bool starts(const std::string& s, std::string_view prefix) {

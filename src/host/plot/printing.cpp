@@ -12,6 +12,7 @@
 #include "host/api/files.h"
 #include "host/files/shared_library.h"
 #include "host/plot/paper.h"
+#include "host/plot/print_sink.h"
 #include "host/files/staging.h"
 
 namespace host {
@@ -222,8 +223,7 @@ void submit_staged_print(const std::vector<std::string>& f) {
   PrintOptions options{
       f[1], f[2], static_cast<Orientation>(std::stoi(f[3])), std::stoi(f[4]), f[5] == "1", f[6]};
   const PrinterMedia media{{parse_mm(f[7]), parse_mm(f[8])}, f[9]};
-  PrintSession session(options.printer);
-  session.submit(read_file(f[0]), options, media);
+  print_sink().submit(read_file(f[0]), options, media);
 }
 
 std::vector<std::string> installed_printers() {
