@@ -7,6 +7,7 @@
 #include "config/tables.h"
 #include "engine/engine.h"
 #include "host/api/host.h"
+#include "host/api/text.h"
 
 namespace tavrin {
 
@@ -56,7 +57,7 @@ bool load_job_file(const std::string& path, const DrawingSteps& steps) {
   int& problems = g().reported_problems;
   const Value size = host::sd_inq_file_size(path);
   if (!is_real(size) || host::numeric_compare(size, Value::integer(1)) <= 0) {
-    host::display(host::format("~A konnte nicht geladen werden", trim_blanks(path)));
+    host::display(host::format("~A konnte nicht geladen werden", host::trim_blanks(path)));
     ++problems;
     return false;
   }

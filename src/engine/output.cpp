@@ -3,15 +3,15 @@
 #include "engine/output.h"
 
 #include <algorithm>
-#include <cctype>
 
+#include "base/globals.h"
 #include "config/language.h"
 #include "config/tables.h"
 #include "engine/driver.h"
 #include "engine/plot_style.h"
 #include "engine/sheet_format.h"
 #include "host/api/host.h"
-#include "base/globals.h"
+#include "host/api/text.h"
 
 namespace tavrin {
 
@@ -23,13 +23,7 @@ using host::OnError;
 // A drawing file "ends in" an extension only when it is a text at least that long; a missing
 // file (a current-drawing run without drawing number) ends in nothing.
 bool ends_with_ignoring_case(const host::Value& file, std::string_view extension) {
-  if (!file.is_string() || file.as_string().size() < extension.size()) return false;
-  const std::string_view tail =
-      std::string_view(file.as_string()).substr(file.as_string().size() - extension.size());
-  return std::equal(tail.begin(), tail.end(), extension.begin(), [](char a, char b) {
-    return std::tolower(static_cast<unsigned char>(a)) ==
-           std::tolower(static_cast<unsigned char>(b));
-  });
+  return file.is_string() && host::iends_with(file.as_string(), extension);
 }
 
 // A host step that failed was shown by the guard; the run goes on, but it counts.

@@ -13,6 +13,7 @@
 
 #include "host/api/error.h"
 #include "host/api/testing.h"
+#include "support/scratch_dir.h"
 
 namespace fs = std::filesystem;
 
@@ -22,21 +23,22 @@ class Files : public ::testing::Test {
  protected:
   void SetUp() override {
     host::reset_host();
-    std::string pattern = (fs::temp_directory_path() / "tv-files-XXXXXX").string();
-    ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-    dir_ = pattern;
+    scratch_.emplace();
+    dir_ = scratch_->path();
     old_cwd_ = fs::current_path();
   }
   void TearDown() override {
     fs::current_path(old_cwd_);
-    std::error_code ignored;
-    fs::remove_all(dir_, ignored);
+    env_.restore();
+    scratch_.reset();
   }
   std::string path(const std::string& name) const { return (dir_ / name).string(); }
   std::string touch(const std::string& name, const std::string& content = "x") const {
     std::ofstream(path(name)) << content;
     return path(name);
   }
+  std::optional<tavrin_test::ScratchDir> scratch_;
+  tavrin_test::EnvGuard env_;
   fs::path dir_, old_cwd_;
 };
 
@@ -85,19 +87,15 @@ TEST_F(Files, TempDirIsRemovedWithItsFilesWhenTheProcessEnds) {
 
 TEST_F(Files, ProfileDirComesFromTheEnvironmentAndIsCreated) {
   const std::string wanted = path("profil/tavrin");
-  setenv("TAVRIN_PROFILE_DIR", wanted.c_str(), 1);
+  env_.set("TAVRIN_PROFILE_DIR", wanted);
   EXPECT_EQ(host::sd_inq_user_profiledir_pathname(), wanted);
   EXPECT_TRUE(fs::is_directory(wanted));
-  unsetenv("TAVRIN_PROFILE_DIR");
-  const char* home = std::getenv("HOME");
-  const std::string old_home = home ? home : "";
-  setenv("HOME", dir_.c_str(), 1);
+  env_.unset("TAVRIN_PROFILE_DIR");
+  env_.set("HOME", dir_.string());
   EXPECT_EQ(host::sd_inq_user_profiledir_pathname(), path(".config/tavrin"));
-  setenv("HOME", old_home.c_str(), 1);
   touch("datei");
-  setenv("TAVRIN_PROFILE_DIR", path("datei").c_str(), 1);
+  env_.set("TAVRIN_PROFILE_DIR", path("datei"));
   EXPECT_THROW(host::sd_inq_user_profiledir_pathname(), host::Error);
-  unsetenv("TAVRIN_PROFILE_DIR");
 }
 
 TEST_F(Files, WorkingDirectoryIsTheProcessOne) {

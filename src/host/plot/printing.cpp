@@ -15,6 +15,7 @@
 #include "host/files/shared_library.h"
 #include "host/files/staging.h"
 #include "host/plot/paper.h"
+#include "host/plot/print_sink.h"
 
 namespace host {
 namespace {
@@ -224,8 +225,7 @@ void submit_staged_print(const std::vector<std::string>& f) {
   PrintOptions options{
       f[1], f[2], static_cast<Orientation>(std::stoi(f[3])), std::stoi(f[4]), f[5] == "1", f[6]};
   const PrinterMedia media{{parse_mm(f[7]), parse_mm(f[8])}, f[9]};
-  PrintSession session(options.printer);
-  session.submit(read_file(f[0]), options, media);
+  print_sink().submit(read_file(f[0]), options, media);
 }
 
 namespace {
