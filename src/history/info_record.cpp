@@ -4,10 +4,10 @@
 
 #include <algorithm>
 
-#include "config/tables.h"
-#include "base/sheet_extent.h"
-#include "host/api/host.h"
 #include "base/globals.h"
+#include "base/sheet_extent.h"
+#include "config/tables.h"
+#include "host/api/host.h"
 
 namespace tavrin {
 
@@ -172,7 +172,8 @@ void check_doppelte_zeile(const std::string& text) {
   if (x == 0) return;
   host::sd_display_message(
       host::format("Zeile ~A ist identisch mit Zeile ~A und wird nicht eingetragen",
-                   static_cast<long long>(wo), static_cast<long long>(x)));
+                   static_cast<long long>(wo), static_cast<long long>(x)),
+      host::Severity::Warning);
 }
 
 bool drawing_loaded() {

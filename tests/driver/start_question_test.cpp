@@ -6,13 +6,13 @@
 #include <cstdlib>
 #include <filesystem>
 
+#include "base/globals.h"
 #include "config/language.h"
 #include "dialogs/start_commands.h"
 #include "host/api/host.h"
 #include "host/api/testing.h"
 #include "host/ui/headless.h"
 #include "host/ui/user_actions.h"
-#include "base/globals.h"
 
 namespace tavrin {
 namespace {
@@ -88,7 +88,7 @@ TEST_F(StartQuestionTest, FirstButtonRunsTheBatchJobOverTheMarkedFiles) {
   EXPECT_THAT(pdfs(), ElementsAre("4711_A_1.pdf", "4711_A_2.pdf", "4711_A_Deckblatt.pdf",
                                   "4712_1.pdf", "Blatt_1.pdf"));
   EXPECT_THAT(front().output_lines(), ElementsAre("leer.mi konnte nicht geladen werden"));
-  EXPECT_EQ(g().reported_problems, 1);
+  EXPECT_EQ(host::reported_problems(), 1);
   EXPECT_THAT(front().messages(),
               ElementsAre(host::format("~A~% ~A", lang_text(33), lang_text(34)), lang_text(24)));
   // The click is one command: the line queued at its end has run and left an empty drawing.
@@ -107,7 +107,7 @@ TEST_F(StartQuestionTest, SecondButtonRunsNothing) {
   EXPECT_THAT(pdfs(), IsEmpty());
   EXPECT_THAT(front().output_lines(), IsEmpty());
   EXPECT_EQ(front().messages().size(), messages_before);
-  EXPECT_EQ(g().reported_problems, 0);
+  EXPECT_EQ(host::reported_problems(), 0);
 }
 
 TEST_F(StartQuestionTest, CurrentDrawingRunAsksWithThePlotDirectory) {
