@@ -9,8 +9,8 @@
 #include "drawing_fixture.h"
 #include "host/api/files.h"
 #include "host/drawing/store.h"
-#include "host/formats/registry.h"
 #include "host/formats/mi.h"
+#include "host/formats/registry.h"
 
 namespace {
 
@@ -38,7 +38,7 @@ host::Drawing full_drawing() {
   s1.scale = "1:2";
   s1.frame_type = "A3";
   Element line = element(ElementKind::Line, {{0.1, 1.0 / 3}, {-0.0, 1e-300}});
-  line.stroke = {{0.2, 0.4, 1.0 / 7}, "DASH_CENTER", 0.35};
+  line.stroke = {{0.2, 0.4, 1.0 / 7}, "DASH_CENTER", 0.35, {2.5, -0.1, 0, -1.0 / 3}};
   Element poly = element(ElementKind::Polyline, {{0, 0}, {10, 0}, {10, 10}});
   poly.bulges = {0.41421356237309503, -1};
   poly.closed = true;
@@ -72,7 +72,21 @@ host::Drawing full_drawing() {
   point.info = {"PUNKT"};
   Element image = element(ElementKind::Image, {{0, 0}, {64, 0}, {0, 48}});
   image.source = "/pläne/\"bild\".png";
-  for (auto* e : {&line, &poly, &rect, &circle, &arc, &text, &fill, &mask, &point, &image})
+  Element rich = element(ElementKind::Text, {{1, 2}});
+  rich.text.formatted = "{\\H2x;\\fArial|b1;Titel}\\P\"zwei\" \\S1/2;";
+  rich.text.lines = {"Titel", "\"zwei\" 1/2"};
+  rich.text.wrap_width = 42.5;
+  rich.text.background = 1;
+  rich.text.background_color = {0.1, 0.2, 0.3};
+  rich.text.background_margin = 1.25;
+  rich.text.backward = true;
+  rich.text.upside_down = true;
+  rich.text.fit_width = 12.5;
+  rich.text.fit_scales_height = true;
+  rich.text.column_count = 3;
+  rich.text.column_gutter = 2.5;
+  rich.text.column_heights = {10, 0};
+  for (auto* e : {&line, &poly, &rect, &circle, &arc, &text, &rich, &fill, &mask, &point, &image})
     s1.elements.push_back(*e);
   host::Sheet s2;
   s2.name = "Blatt 2";
@@ -201,6 +215,15 @@ TEST_F(MiFormat, BadInputGivesOneErrorNamingFileAndLine) {
        "bad.mi:5: a group inside a group"},
       {head2 + "group 1 1 1 \"S\" 0 2 0 0 1 0 1 0 0 1 0 0 0 \"\" 0\nend\n",
        "bad.mi:4: a group that needs at least 3 points (its outline)"},
+      {head2 + "line 1 1 1 \"SOLID\" 0 2 0 0 1 1 wrap 3 \"\" 0\nend\n",
+       "bad.mi:4: unknown field \"wrap\" for a line"},
+      {head2 +
+           "text 1 1 1 \"S\" 0 1 0 0 3.5 0 1 \"f\" 1 0 1.6 0 0 background 3 0 0 0 1 \"\" 0\nend\n",
+       "bad.mi:4: bad background kind \"3\""},
+      {head2 + "line 1 1 1 \"SOLID\" 0 2 0 0 1 1 dashes 2 1 \"\" 0\nend\n",
+       "bad.mi:4: bad number \"\"\"\" for dash length"},
+      {head + "line 1 1 1 \"SOLID\" 0 2 0 0 1 1 dashes 2 1 -1 \"\" 0\nend\n",
+       "bad.mi:4: a named field in a version 1 file"},
       {"tavrin-mi 1\n", "bad.mi:1: the file ends after its header (truncated)"},
       {head + line, "bad.mi:4: the file ends without \"end\" (truncated)"},
       {head + "line 1 1 1 \"SOLID\" 0 2 0 0 10", "bad.mi:4: line ends before y"},

@@ -107,13 +107,20 @@ TEST_F(DxfInputTest, DrawingUnitsScaleToMillimetres) {
     int insunits;
     double mm;
   };
+  // a line type of the file: a dash of 2 units and a gap of 1, kept in proportion
+  const std::string tables =
+      "  0\nENDSEC\n  0\nSECTION\n  2\nTABLES\n  0\nTABLE\n  2\nLTYPE\n 70\n1\n"
+      "  0\nLTYPE\n  2\nZAUN\n 70\n0\n  3\n\n 72\n65\n 73\n2\n 40\n3\n 49\n2\n 74\n0\n"
+      " 49\n-1\n 74\n0\n  0\nENDTAB\n";
+  const std::string line = "  0\nLINE\n  8\n0\n  6\nZAUN\n 10\n0\n 20\n0\n 11\n9\n 21\n0\n";
   for (const Case c : {Case{0, 1}, Case{1, 25.4}, Case{4, 1}, Case{5, 10}, Case{6, 1000}}) {
-    const std::string header = "  9\n$INSUNITS\n 70\n" + std::to_string(c.insunits) + "\n";
+    const std::string header = "  9\n$INSUNITS\n 70\n" + std::to_string(c.insunits) + "\n" + tables;
     const std::string text = "  0\nTEXT\n  8\n0\n 10\n1\n 20\n2\n 40\n0.25\n  1\nx\n";
     const host::Drawing d =
-        host::read_dxf_file(write("u.dxf", entities_dxf(header, circle(2, 3, 0.5) + text)));
+        host::read_dxf_file(write("u.dxf", entities_dxf(header, circle(2, 3, 0.5) + text + line)));
     const auto& e = d.sheets[0].elements;
-    ASSERT_EQ(e.size(), 2u);
+    ASSERT_EQ(e.size(), 3u);
+    EXPECT_EQ(e[2].stroke.dashes, (std::vector<double>{2 * c.mm, -1 * c.mm})) << c.insunits;
     EXPECT_NEAR(e[0].points[0].x, 2 * c.mm, 1e-9) << c.insunits;
     EXPECT_NEAR(e[0].points[0].y, 3 * c.mm, 1e-9) << c.insunits;
     EXPECT_NEAR(e[0].radius, 0.5 * c.mm, 1e-9) << c.insunits;

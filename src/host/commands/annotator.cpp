@@ -31,6 +31,7 @@ void set_color(Element& e, const Value& v) {
 }
 void set_linetype(Element& e, const Value& v) {
   e.stroke.linetype = v.as_string();
+  e.stroke.dashes.clear();  // a pattern of the drawing's own belongs to the line type replaced
 }
 void add_info(Element& e, const Value& v) {
   e.info.insert(e.info.begin(), v.as_string());

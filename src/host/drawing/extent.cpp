@@ -1,18 +1,16 @@
 // The extent of a sheet: exact for lines, circles, arcs and bulged polylines, estimated for
-// texts from their size, ratio, line count, adjust point, slant and angle.
+// texts laid out with an estimated character width (see text_layout.h).
 #include <algorithm>
 #include <cmath>
 #include <numbers>
 
 #include "host/drawing/model.h"
+#include "host/drawing/text_layout.h"
 
 namespace host {
 
 namespace {
 
-// Average advance of a character as a share of the text size. Texts are measured before
-// any font is at hand, so this is the one assumption the estimate rests on.
-constexpr double kCharWidth = 0.8;
 // Gap between a text and its frame, as a share of the size.
 constexpr double kFrameGap = 0.25;
 
@@ -109,34 +107,25 @@ void add_bulged_segment(Box& box, Vec2 p0, Vec2 p1, double bulge) {
     add_arc(box, c, r, a1, a0);
 }
 
-std::size_t characters(const std::string& line) {
-  return static_cast<std::size_t>(std::count_if(line.begin(), line.end(), [](char ch) {
-    return (static_cast<unsigned char>(ch) & 0xC0) != 0x80;
-  }));
-}
-
 void add_text(Box& box, const Element& e) {
   const TextProps& t = e.text;
   const Vec2 at = e.points.front();
-  std::size_t longest = 0;
-  for (const auto& line : t.lines) longest = std::max(longest, characters(line));
-  if (longest == 0) {
+  const TextBlock block = layout_text(t, estimated_width);
+  if (block.lines.empty() || block.right <= block.left) {
     box.add(at);
     return;
   }
-  const double n = static_cast<double>(t.lines.size());
-  double w = static_cast<double>(longest) * t.size * t.ratio * kCharWidth;
-  double h = t.size * (1 + (n - 1) * t.linespace);
-  const int adjust = std::clamp(t.adjust, 1, 9);
-  double x0 = -((adjust - 1) % 3) * w / 2, y0 = -((adjust - 1) / 3) * h / 2;
-  if (t.frame) {
-    const double gap = kFrameGap * t.size;
-    x0 -= gap, y0 -= gap, w += 2 * gap, h += 2 * gap;
-  }
+  double gap = t.frame ? kFrameGap * t.size : 0;
+  if (t.background != 0) gap = std::max(gap, (t.background_margin - 1) * t.size);
+  const double x0 = block.left - gap, x1 = block.right + gap;
+  const double y0 = block.bottom - gap, y1 = block.top + gap;
+  const auto [fx, fy] = fit_scale(t, block);
   const double shear = std::tan(radians(t.slant));
   const double cs = std::cos(radians(t.angle)), sn = std::sin(radians(t.angle));
-  for (auto [x, y] : {std::pair{x0, y0}, {x0 + w, y0}, {x0, y0 + h}, {x0 + w, y0 + h}}) {
+  for (auto [x, y] : {std::pair{x0, y0}, {x1, y0}, {x0, y1}, {x1, y1}}) {
     x += (y - y0) * shear;
+    x *= t.backward ? -fx : fx;
+    y *= t.upside_down ? -fy : fy;
     box.add({at.x + x * cs - y * sn, at.y + x * sn + y * cs});
   }
 }

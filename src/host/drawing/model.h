@@ -26,6 +26,9 @@ struct Stroke {
   Rgb color;
   std::string linetype = "SOLID";
   double pensize = 0;  // millimetres; 0 is the thinnest pen of the device
+  // A dash pattern of the drawing's own line type in drawing units (dashes positive, gaps
+  // negative, dots 0); empty: the host's pattern for `linetype`.
+  std::vector<double> dashes{};
   bool operator==(const Stroke&) const = default;
 };
 
@@ -74,6 +77,30 @@ struct TextProps {
   double slant = 0;        // degrees
   double linespace = 1.6;  // distance between lines as a multiple of the size
   bool frame = false;
+  // The content with inline formatting codes (runs with their own height, font, width,
+  // slant, tracking and colour, stacked fractions, paragraph alignment and indents; see
+  // docs/mi-format.md); "" for plain lines. It is shown only while its plain text equals
+  // `lines`, so a text whose lines were changed never shows the old content.
+  std::string formatted{};
+  double wrap_width = 0;  // lines wrap at this width in drawing units; 0: only at breaks
+  // Background: 0 none, 1 filled with `background_color`, 2 filled with the paper colour.
+  int background = 0;
+  Rgb background_color{};
+  double background_margin = 1.5;  // the fill reaches (margin - 1) x size beyond the text
+  // Columns: with a wrap width, the lines flow into up to `column_count` columns of that
+  // width, `column_gutter` apart, each as tall as its entry in `column_heights` (the last
+  // entry stands for the rest; 0 or none: no limit). A column break (\N) starts the next.
+  // The box of the text (its background and frame) is as tall as the tallest column; a
+  // text without columns may have one height: the height of its box.
+  int column_count = 0;
+  double column_gutter = 0;
+  std::vector<double> column_heights{};
+  // A text fitted between two points: its natural width stretched or squeezed to this
+  // width (0: none), the height kept or, with `fit_scales_height`, scaled alike.
+  double fit_width = 0;
+  bool fit_scales_height = false;
+  bool backward = false;     // mirrored left to right
+  bool upside_down = false;  // mirrored top to bottom
   bool operator==(const TextProps&) const = default;
 };
 

@@ -26,8 +26,25 @@ std::string upper(std::string s) {
 }
 
 void Assembly::add_layer(const std::string& name, const LayerProps& props) {
-  layers_[upper(name)] = props;
+  LayerProps& p = layers_[upper(name)];
+  p = props;
+  p.linetype = upper(p.linetype);
+  if (const auto* dashes = pattern(p.linetype)) p.stroke.dashes = *dashes;
   last_layer_ = nullptr;
+}
+
+void Assembly::add_linetype(const std::string& name) {
+  linetypes_[upper(name)] = std::move(dashes_);
+  dashes_.clear();
+}
+
+void Assembly::add_linetype_dash(double length) {
+  if (std::isfinite(length)) dashes_.push_back(length);
+}
+
+const std::vector<double>* Assembly::pattern(const std::string& upper_name) const {
+  auto it = linetypes_.find(upper_name);
+  return it == linetypes_.end() || it->second.empty() ? nullptr : &it->second;
 }
 
 void Assembly::begin_block(const std::string& name, Vec2 base) {
@@ -137,7 +154,7 @@ const LayerProps& Assembly::layer(const std::string& name) {
 std::optional<Stroke> Assembly::resolve(const RawStroke& raw, const Context& ctx) {
   const std::string& layer_name = raw.layer == "0" && ctx.depth > 0 ? ctx.layer0 : raw.layer;
   const LayerProps& lp = layer(layer_name);
-  if (lp.hidden) return std::nullopt;
+  if (lp.hidden || raw.invisible) return std::nullopt;
   Stroke s;
   int color = std::abs(raw.color);
   s.color = raw.color24 >= 0 ? true_color_to_rgb(raw.color24)
@@ -148,6 +165,16 @@ std::optional<Stroke> Assembly::resolve(const RawStroke& raw, const Context& ctx
   s.linetype = lt == "BYLAYER"   ? lp.stroke.linetype
                : lt == "BYBLOCK" ? ctx.byblock.linetype
                                  : host_linetype(lt);
+  // The file's own pattern, in drawing units: its lengths times the global and the
+  // entity's scale.
+  const std::vector<double>* dashes = lt == "BYLAYER"   ? &lp.stroke.dashes
+                                      : lt == "BYBLOCK" ? &ctx.byblock.dashes
+                                                        : pattern(lt);
+  if (dashes && !dashes->empty()) {
+    const double scale = (lt == "BYBLOCK" ? 1 : ltscale_) * raw.ltscale;
+    s.dashes.reserve(dashes->size());
+    for (double d : *dashes) s.dashes.push_back(d * scale);
+  }
   s.pensize = raw.lineweight >= 0    ? lineweight_to_pensize(raw.lineweight)
               : raw.lineweight == -1 ? lp.stroke.pensize
               : raw.lineweight == -2 ? ctx.byblock.pensize

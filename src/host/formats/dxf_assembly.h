@@ -2,6 +2,7 @@
 // block references exploded into the drawing.
 #pragma once
 
+#include <cmath>
 #include <cstdint>
 #include <map>
 #include <optional>
@@ -24,11 +25,14 @@ struct RawStroke {
   int color24 = -1;
   int lineweight = -1;  // 1/100 mm; -1 by layer, -2 by block, -3 default
   std::string linetype = "BYLAYER";
+  double ltscale = 1;      // the entity's line type scale
+  bool invisible = false;  // group 60
 };
 
 struct LayerProps {
   Stroke stroke;
-  bool hidden = false;  // off or frozen: not drawn, not plotted
+  std::string linetype;  // the DXF line type name, for its pattern
+  bool hidden = false;   // off or frozen: not drawn, not plotted
 };
 
 struct BlockRef {
@@ -45,6 +49,13 @@ class Assembly {
  public:
   void reserve(std::size_t elements) { model_.reserve(elements); }
   void add_layer(const std::string& name, const LayerProps& props);
+  // The LTYPE table (read before the layers) and the drawing's global line type scale.
+  // dxflib reports the dashes of a line type before the line type itself.
+  void add_linetype_dash(double length);
+  void add_linetype(const std::string& name);
+  void set_linetype_scale(double scale) {
+    if (scale > 0 && std::isfinite(scale)) ltscale_ = scale;
+  }
   void begin_block(const std::string& name, Vec2 base);
   void end_block() { block_ = nullptr; }
   std::optional<Vec2> block_base(const std::string& name) const;
@@ -108,6 +119,11 @@ class Assembly {
   void explode(const BlockRef& ref, const Context& parent, std::vector<Element>& target);
   std::vector<Element>& out(bool paper) { return paper ? paper_ : model_; }
 
+  const std::vector<double>* pattern(const std::string& upper_name) const;
+
+  std::map<std::string, std::vector<double>> linetypes_;
+  std::vector<double> dashes_;
+  double ltscale_ = 1;
   std::map<std::string, LayerProps> layers_;
   std::string last_layer_name_;
   const LayerProps* last_layer_ = nullptr;

@@ -150,6 +150,10 @@ void transform_text(Element& e, const Affine& m) {
     e.text.size *= across;
     e.text.ratio *= along / across;
   }
+  e.text.wrap_width *= along;
+  e.text.fit_width *= along;
+  e.text.column_gutter *= along;
+  for (double& h : e.text.column_heights) h *= across;
 }
 
 // de Boor's algorithm in homogeneous coordinates at parameter t within span k.
@@ -317,6 +321,11 @@ void transform_element(Element& e, const Affine& m) {
       break;
     }
   }
+}
+
+void scale_element(Element& e, double factor) {
+  transform_element(e, Affine::scaling(factor, factor));
+  for (double& d : e.stroke.dashes) d *= factor;
 }
 
 }  // namespace host::dxf

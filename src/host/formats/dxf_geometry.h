@@ -53,4 +53,8 @@ std::vector<Vec2> spline_points(int degree, const std::vector<Vec2>& control,
 // readable with their horizontal adjustment on the other side.
 void transform_element(Element& element, const Affine& m);
 
+// Scales the element by `factor` into other units (drawing units to millimetres): its
+// geometry and its own dash pattern, which is a length in the same units.
+void scale_element(Element& element, double factor);
+
 }  // namespace host::dxf

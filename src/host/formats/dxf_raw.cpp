@@ -1,6 +1,7 @@
 // The group values dxflib does not pass on (or passes converted), captured per entity.
 #include "host/formats/dxf_raw.h"
 
+#include <algorithm>
 #include <charconv>
 
 #include "host/formats/dxf_names.h"
@@ -8,8 +9,9 @@
 namespace host::dxf {
 namespace {
 
-// Text: alignment point, angle, oblique; flags; alignment; line weight; polyline widths;
-// mesh sizes and face corners; paper space.
+// Text: alignment point, width factor, angle, oblique; flags; alignment; line weight;
+// polyline widths; mesh sizes and face corners; paper space; MTEXT background (flags,
+// colour, true colour, margin); line type scale; layer plot flag.
 int slot(int code) {
   switch (code) {
     case 11:
@@ -40,6 +42,28 @@ int slot(int code) {
       return 12;
     case 67:
       return 13;
+    case 45:
+      return 14;
+    case 63:
+      return 15;
+    case 90:
+      return 16;
+    case 421:
+      return 17;
+    case 48:
+      return 18;
+    case 290:
+      return 19;
+    case 10:
+      return 20;
+    case 20:
+      return 21;
+    case 44:
+      return 22;
+    case 60:
+      return 23;
+    case 46:
+      return 24;
     default:
       return -1;
   }
@@ -90,7 +114,12 @@ void RawCapture::take(unsigned code, const std::string& value) {
     current_.mtext_chunks.clear();
     current_.groups.clear();
     current_.widths.clear();
+    current_.acad_text.clear();
     current_.present_ = 0;
+    if (current_.columns.type != 0 || !current_.columns.heights.empty()) current_.columns = {};
+    embedded_ = false;
+    acad_app_ = column_info_ = false;
+    pending_code_ = heights_left_ = 0;
     our_app_ = false;
     depth_ = 0;
     keep_all_ = code == 0 && keeps_groups(value);
@@ -107,6 +136,13 @@ void RawCapture::take(unsigned code, const std::string& value) {
     take_info(code, value);
     return;
   }
+  // An MTEXT's embedded object (R2018 columns) repeats codes 10, 40, 44, 71 ... with other
+  // meanings; the entity's own values are those before it.
+  if (code == 101) embedded_ = true;
+  if (embedded_) {
+    take_embedded(code, value);
+    return;
+  }
   int s = slot(static_cast<int>(code));
   if (s >= 0 && parse_number(value, current_.values_[s])) current_.present_ |= 1u << s;
 }
@@ -121,9 +157,20 @@ void RawCapture::take_width(unsigned code, const std::string& value) {
 void RawCapture::take_info(unsigned code, const std::string& value) {
   if (code == 1001) {
     our_app_ = value == kInfoApp;
+    acad_app_ = value == "ACAD";
+    column_info_ = false;
     depth_ = 0;
     return;
   }
+  if (acad_app_ && code == 1000) {
+    // other ACAD sections (text borders, ...) use the same codes for other things
+    if (value == "ACAD_MTEXT_COLUMN_INFO_BEGIN" || value == "ACAD_MTEXT_DEFINED_HEIGHT_BEGIN")
+      column_info_ = true;
+    else if (value.ends_with("_END"))
+      column_info_ = false;
+  }
+  if (column_info_ && current_.entity == "MTEXT") take_column_info(code, value);
+  if (acad_app_ && code == 1000 && current_.acad_text.empty()) current_.acad_text = value;
   if (!our_app_) return;
   if (code == 1002) {
     if (value == "{" && depth_++ == 0) group_.clear();
@@ -134,6 +181,79 @@ void RawCapture::take_info(unsigned code, const std::string& value) {
     } else {
       current_.info.push_back(value);
     }
+  }
+}
+
+// Pairs of 1070 (the code) and 1070 or 1040 (its value); code 50 is followed by a count
+// and that many heights.
+void RawCapture::take_column_info(unsigned code, const std::string& value) {
+  double v = 0;
+  if ((code != 1070 && code != 1040) || !parse_number(value, v)) return;
+  MTextColumns& c = current_.columns;
+  if (pending_code_ == 0) {
+    if (code == 1040 && heights_left_ > 0) {
+      c.heights.push_back(v);
+      --heights_left_;
+    } else if (code == 1070) {
+      pending_code_ = static_cast<int>(v);
+    }
+    return;
+  }
+  switch (pending_code_) {
+    case 75:
+      c.type = static_cast<int>(v);
+      break;
+    case 76:
+      c.count = static_cast<int>(v);
+      break;
+    case 79:
+      c.auto_height = v != 0;
+      break;
+    case 48:
+      c.width = v;
+      break;
+    case 49:
+      c.gutter = v;
+      break;
+    case 46:
+      c.defined_height = v;
+      break;
+    case 50:
+      heights_left_ = std::clamp(static_cast<int>(v), 0, 1000);
+      break;
+    default:
+      break;
+  }
+  pending_code_ = 0;
+}
+
+// The embedded object: 71 column type, 72 count, 44 width, 45 gutter, 73 auto height,
+// 46 the height of each column (one for all of them with auto height).
+void RawCapture::take_embedded(unsigned code, const std::string& value) {
+  double v = 0;
+  if (!parse_number(value, v)) return;
+  MTextColumns& c = current_.columns;
+  switch (code) {
+    case 71:
+      c.type = static_cast<int>(v);
+      break;
+    case 72:
+      c.count = static_cast<int>(v);
+      break;
+    case 44:
+      c.width = v;
+      break;
+    case 45:
+      c.gutter = v;
+      break;
+    case 73:
+      c.auto_height = v != 0;
+      break;
+    case 46:
+      if (c.heights.size() < 1000) c.heights.push_back(v);
+      break;
+    default:
+      break;
   }
 }
 

@@ -9,6 +9,16 @@
 
 namespace host::dxf {
 
+// How an MTEXT flows into columns: from the XDATA of R2000 to R2013 files or the embedded
+// object of R2018 files.
+struct MTextColumns {
+  int type = 0;  // 1 static (each column an entity of its own), 2 dynamic (text flows on)
+  int count = 0;
+  bool auto_height = false;
+  double width = 0, gutter = 0, defined_height = 0;
+  std::vector<double> heights;  // manual heights, one per column
+};
+
 struct RawGroups {
   std::string entity;             // the entity type ("TEXT", "VERTEX", ...)
   std::string name;               // group 2: the block a DIMENSION draws
@@ -19,6 +29,8 @@ struct RawGroups {
   std::vector<std::pair<int, std::string>> groups;
   // LWPOLYLINE: the start and end width of each vertex.
   std::vector<std::pair<double, double>> widths;
+  MTextColumns columns;
+  std::string acad_text;  // the first ACAD XDATA string (a text style's font family)
 
   bool has(int code) const;
   double real(int code, double fallback) const;
@@ -27,7 +39,7 @@ struct RawGroups {
  private:
   friend class RawCapture;
   std::uint32_t present_ = 0;
-  std::array<double, 14> values_{};
+  std::array<double, 25> values_{};
 };
 
 // dxflib reports an entity only when the next one begins, while XDATA and MTEXT pieces
@@ -45,10 +57,17 @@ class RawCapture {
  private:
   void take_info(unsigned code, const std::string& value);
   void take_width(unsigned code, const std::string& value);
+  void take_column_info(unsigned code, const std::string& value);
+  void take_embedded(unsigned code, const std::string& value);
 
   RawGroups current_;
   RawGroups flushed_;
   bool our_app_ = false;
+  bool embedded_ = false;
+  bool acad_app_ = false;
+  bool column_info_ = false;
+  int pending_code_ = 0;  // ACAD XDATA: the code whose value comes next
+  int heights_left_ = 0;
   int depth_ = 0;
   std::string group_;
   bool keep_all_ = false;

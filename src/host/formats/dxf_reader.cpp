@@ -75,8 +75,11 @@ class Importer : public DL_CreationAdapter {
   }
 
   // -- header and tables
-  // The size of leader arrowheads: the drawing's dimension arrow size times its scale.
+  // The size of leader arrowheads (the drawing's dimension arrow size times its scale) and
+  // the scales of line types.
   void setVariableDouble(const std::string& key, double value, int) override {
+    if (key == "$LTSCALE") assembly_.set_linetype_scale(value);
+    if (key == "$CELTSCALE" && value > 0 && std::isfinite(value)) celtscale_ = value;
     if (key == "$DIMASZ" && value > 0) arrow_size_ = value;
     if (key == "$DIMSCALE" && value > 0) arrow_scale_ = value;
     if (key == "$PDSIZE") point_size_ = value;
@@ -90,6 +93,14 @@ class Importer : public DL_CreationAdapter {
     if (key == "$INSUNITS") insunits_ = value;
     if (key == "$PDMODE") point_mode_ = value;
   }
+  void addLinetype(const DL_LinetypeData& d) override { assembly_.add_linetype(d.name); }
+  void addLinetypeDash(double length) override { assembly_.add_linetype_dash(length); }
+  void addTextStyle(const DL_StyleData& d) override {
+    // TrueType styles name their family in the ACAD XDATA, beside (or instead of) the file
+    const std::string& family = raw_.flushed().acad_text;
+    styles_.add(d.name, decoder_.to_utf8(family.empty() ? d.primaryFontFile : family),
+                d.widthFactor, d.obliqueAngle);
+  }
 
   void addLayer(const DL_LayerData& data) override {
     const DL_Attributes& a = attributes;
@@ -99,9 +110,12 @@ class Importer : public DL_CreationAdapter {
                                          : dxf::aci_to_rgb(color == 0 || color == 256 ? 7 : color);
     std::string lt = upper(a.getLinetype());
     p.stroke.linetype = lt == "BYLAYER" || lt == "BYBLOCK" ? "SOLID" : dxf::host_linetype(lt);
+    p.linetype = lt;
     int lw = raw_.flushed().integer(370, -3);
     p.stroke.pensize = lw >= 0 ? dxf::lineweight_to_pensize(lw) : 0;
-    p.hidden = data.off || a.getColor() < 0 || (data.flags & 1);
+    // off, frozen, or set not to plot
+    p.hidden =
+        data.off || a.getColor() < 0 || (data.flags & 1) || raw_.flushed().integer(290, 1) == 0;
     assembly_.add_layer(data.name, p);
   }
 
@@ -306,13 +320,19 @@ class Importer : public DL_CreationAdapter {
   void addMText(const DL_MTextData& d) override {
     const dxf::RawGroups& r = raw_.flushed();
     Element e = start(ElementKind::Text);
-    dxf::MText m = dxf::parse_mtext(decoder_.to_utf8(r.mtext_chunks + d.text));
-    e.points = {{d.ipx, d.ipy}};
+    // dxflib takes the last value of a code, which may be one of the embedded object
+    const double height = r.real(40, d.height);
+    dxf::MTextContent m =
+        dxf::mtext_to_formatted(decoder_.to_utf8(r.mtext_chunks + d.text), height);
+    e.points = {{r.real(10, d.ipx), r.real(20, d.ipy)}};
     e.text.lines = std::move(m.lines);
+    e.text.formatted = std::move(m.formatted);
     e.text.ratio = m.ratio;
     e.text.slant = m.slant;
-    e.text.size = d.height;
-    int attach = std::clamp(d.attachmentPoint, 1, 9);
+    e.text.size = height;
+    set_style_font(e, d.style);
+    dxf::mtext_box(e.text, r, r.real(41, d.width));
+    int attach = std::clamp(r.integer(71, d.attachmentPoint), 1, 9);
     e.text.adjust = (2 - (attach - 1) / 3) * 3 + (attach - 1) % 3 + 1;
     if (r.has(11) || r.has(21)) {
       e.text.angle = std::atan2(r.real(21, 0), r.real(11, 0)) * 180 / std::numbers::pi;
@@ -320,16 +340,16 @@ class Importer : public DL_CreationAdapter {
     } else {
       e.text.angle = r.real(50, 0);
     }
-    if (d.lineSpacingFactor > 0)
-      e.text.linespace = std::round(d.lineSpacingFactor / 0.6 * 1e9) / 1e9;
+    const double spacing = r.real(44, d.lineSpacingFactor);
+    if (spacing > 0) e.text.linespace = std::round(spacing / 0.6 * 1e9) / 1e9;
     // The insertion point and a direction vector are in world coordinates; an angle alone is
     // measured in the entity's plane, turned about the insertion point.
     Affine plane;
     if (!r.has(11) && !r.has(21)) {
       const Affine o = ocs();
+      const Vec2 at = e.points[0];
       plane = Affine{o.a, o.b, o.c, o.d, 0, 0};
-      plane =
-          Affine::translation(d.ipx, d.ipy).after(plane).after(Affine::translation(-d.ipx, -d.ipy));
+      plane = Affine::translation(at.x, at.y).after(plane).after(Affine::translation(-at.x, -at.y));
     }
     add(std::move(e), plane);
   }
@@ -393,8 +413,7 @@ class Importer : public DL_CreationAdapter {
       // Model space in its drawing units becomes millimetres, so that scale 1 is true size.
       if (auto mm = dxf::insunits_to_mm(insunits_, &unit);
           mm && *mm != 1 && !assembly_.from_paper()) {
-        const Affine scale = Affine::scaling(*mm, *mm);
-        for (Element& e : elements) dxf::transform_element(e, scale);
+        for (Element& e : elements) dxf::scale_element(e, *mm);
         drawing.notes.push_back(path_ + ": drawing units are " + unit + "; scaled to millimetres");
       }
       layouts.push_back({"1", std::move(elements)});
@@ -405,8 +424,7 @@ class Importer : public DL_CreationAdapter {
     bool scaled = false;
     for (auto& layout : layouts) {
       if (layout.mm_per_unit == 1) continue;
-      const Affine scale = Affine::scaling(layout.mm_per_unit, layout.mm_per_unit);
-      for (Element& e : layout.elements) dxf::transform_element(e, scale);
+      for (Element& e : layout.elements) dxf::scale_element(e, layout.mm_per_unit);
       if (!scaled)
         drawing.notes.push_back(path_ + ": paper units are " + layout.units +
                                 "; scaled to millimetres");
@@ -595,8 +613,15 @@ class Importer : public DL_CreationAdapter {
 
   // `attributes` is what dxflib set for the entity being reported.
   RawStroke raw_stroke() {
-    return {attributes.getLayer(), attributes.getColor(), attributes.getColor24(),
-            raw_.flushed().integer(370, -1), attributes.getLinetype()};
+    // an entity without a scale of its own was drawn with the default for new entities
+    const double ltscale = raw_.flushed().has(48) ? attributes.getLinetypeScale() : celtscale_;
+    return {attributes.getLayer(),
+            attributes.getColor(),
+            attributes.getColor24(),
+            raw_.flushed().integer(370, -1),
+            attributes.getLinetype(),
+            ltscale,
+            raw_.flushed().integer(60, 0) == 1};
   }
 
   // `elevation`: the entity's OCS z, which moves it along the extrusion direction.
@@ -607,14 +632,32 @@ class Importer : public DL_CreationAdapter {
 
   bool in_paper_space() { return attributes.isInPaperSpace(); }
 
+  const dxf::TextStyle& set_style_font(Element& e, const std::string& style_name) {
+    const dxf::TextStyle& style = styles_.find(style_name);
+    if (!style.font.empty()) e.text.font = style.font;
+    return style;
+  }
+
   void set_text_common(Element& e, const DL_TextData& d, int halign, int valign) {
     const dxf::RawGroups& r = raw_.flushed();
     bool aligned = (halign != 0 || valign != 0) && halign != 3 && halign != 5;
     e.points = {aligned && r.has(11) ? Vec2{d.apx, d.apy} : Vec2{d.ipx, d.ipy}};
     e.text.size = d.height;
     e.text.angle = r.real(50, 0);
-    e.text.ratio = d.xScaleFactor > 0 ? d.xScaleFactor : 1;
-    e.text.slant = r.real(51, 0);
+    const dxf::TextStyle& style = set_style_font(e, d.style);
+    e.text.ratio = r.has(41) && d.xScaleFactor > 0 ? d.xScaleFactor : style.ratio;
+    e.text.slant = r.real(51, style.slant);
+    e.text.backward = d.textGenerationFlags & 2;
+    e.text.upside_down = d.textGenerationFlags & 4;
+    // aligned and fitted texts run from the first point to the second
+    if ((halign == 3 || halign == 5) && r.has(11) && r.has(21)) {
+      const double dx = d.apx - d.ipx, dy = d.apy - d.ipy;
+      if (std::hypot(dx, dy) > 0) {
+        e.text.fit_width = std::hypot(dx, dy);
+        e.text.fit_scales_height = halign == 3;
+        e.text.angle = std::atan2(dy, dx) * 180 / std::numbers::pi;
+      }
+    }
     int col = halign == 1 || halign == 4 ? 1 : halign == 2 ? 2 : 0;
     int row = halign == 4 || valign == 2 ? 1 : valign == 3 ? 2 : 0;
     e.text.adjust = row * 3 + col + 1;
@@ -725,6 +768,8 @@ class Importer : public DL_CreationAdapter {
   const std::string& path_;
   dxf::RawCapture raw_;
   dxf::TextDecoder decoder_;
+  dxf::TextStyles styles_;
+  double celtscale_ = 1;
   dxf::Assembly assembly_;
   dxf::LayoutScan layouts_;
   std::optional<Element> polyline_;

@@ -157,4 +157,19 @@ int pensize_to_lineweight(double pensize) {
   return best;
 }
 
+void TextStyles::add(const std::string& name, const std::string& font_file, double width,
+                     double oblique) {
+  TextStyle& s = styles_[upper(name)];
+  s.font = font_file;
+  s.ratio = width > 0 && std::isfinite(width) ? width : 1;
+  s.slant = std::isfinite(oblique) ? oblique : 0;
+}
+
+const TextStyle& TextStyles::find(const std::string& name) const {
+  static const TextStyle fallback;
+  // an entity without a style of its own uses the standard one
+  auto it = styles_.find(name.empty() ? std::string("STANDARD") : upper(name));
+  return it == styles_.end() ? fallback : it->second;
+}
+
 }  // namespace host::dxf

@@ -1,6 +1,7 @@
 // Colours, line types and line weights between DXF and the host's strokes.
 #pragma once
 
+#include <map>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -32,5 +33,22 @@ LinetypeDef dxf_linetype(std::string_view host_name);
 double lineweight_to_pensize(int lineweight);
 // The standard DXF line weight closest to the pen size.
 int pensize_to_lineweight(double pensize);
+
+// The text styles of the STYLE table: the font a style names (a TrueType file, a
+// single-stroke font or a family), its width factor and oblique angle.
+struct TextStyle {
+  std::string font;
+  double ratio = 1;
+  double slant = 0;
+};
+class TextStyles {
+ public:
+  void add(const std::string& name, const std::string& font_file, double width, double oblique);
+  // The style of that name (any case); a default style for names the table lacks.
+  const TextStyle& find(const std::string& name) const;
+
+ private:
+  std::map<std::string, TextStyle> styles_;
+};
 
 }  // namespace host::dxf

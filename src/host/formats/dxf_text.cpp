@@ -7,7 +7,11 @@
 #include <array>
 #include <cctype>
 #include <charconv>
+#include <cmath>
 #include <cstdint>
+
+#include "host/drawing/text_layout.h"
+#include "host/formats/dxf_style.h"
 
 namespace host::dxf {
 namespace {
@@ -195,112 +199,127 @@ double leading_number(std::string_view arg, double fallback) {
   return ec == std::errc() ? value : fallback;
 }
 
-// \Sa/b; \Sa#b; \Sa^b; stacked fractions: shown as "a/b" (tolerances as "a b").
-std::string stacked(std::string_view arg) {
-  std::string out;
-  for (char c : arg) {
-    if (c == '#' || c == '/') {
-      out += '/';
-    } else if (c == '^') {
-      out += ' ';
-    } else if (c != '\\') {
-      out += c;
+}  // namespace
+
+MText parse_mtext(std::string_view s) {
+  MText m;
+  m.lines = formatted_plain_lines(decode_unicode_escapes(s));
+  for (auto& l : m.lines) l = plain_text(l);
+  // Width and oblique codes ahead of the first visible character apply to the whole text.
+  for (std::size_t i = 0; i + 1 < s.size() && (s[i] == '\\' || s[i] == '{');) {
+    if (s[i] == '{') {
+      ++i;
+      continue;
     }
+    const char code = s[i + 1];
+    if (std::string_view("WQHACcfFTp").find(code) == std::string_view::npos) break;
+    i += 2;
+    const double v = leading_number(std::string_view("WQHTA").find(code) != std::string_view::npos
+                                        ? numeric_argument(s, i)
+                                        : code_argument(s, i),
+                                    code == 'W' ? 1 : 0);
+    if (code == 'W' && v > 0) m.ratio = v;
+    if (code == 'Q') m.slant = v;
+  }
+  return m;
+}
+
+namespace {
+
+std::string number_text(double v) {
+  char buf[32];
+  auto [ptr, ec] = std::to_chars(buf, buf + sizeof buf, v);
+  return ec == std::errc() ? std::string(buf, ptr) : std::string("1");
+}
+
+// Rewrites the codes that depend on the file (heights, palette colours) into their
+// self-contained form; everything else is copied as it is.
+std::string normalized_codes(std::string_view s, double height) {
+  std::string out;
+  out.reserve(s.size());
+  for (std::size_t i = 0; i < s.size();) {
+    if (s[i] != '\\' || i + 1 >= s.size()) {
+      out += s[i++];
+      continue;
+    }
+    const char code = s[i + 1];
+    if (code != 'H' && code != 'C') {
+      out.append(s.substr(i, 2));
+      i += 2;
+      continue;
+    }
+    std::size_t at = i + 2;
+    std::string_view arg = numeric_argument(s, at);
+    const bool relative = !arg.empty() && (arg.back() == 'x' || arg.back() == 'X');
+    const double v = leading_number(arg, -1);
+    if (code == 'H' && !relative && v > 0 && height > 0) {
+      out += "\\H" + number_text(v / height) + "x;";
+    } else if (code == 'C' && v >= 1 && v <= 255) {
+      const Rgb c = aci_to_rgb(static_cast<int>(v));
+      const int rgb = rgb_to_true_color(c);
+      const int bgr = ((rgb & 0xFF) << 16) | (rgb & 0xFF00) | ((rgb >> 16) & 0xFF);
+      out += "\\c" + std::to_string(bgr) + ";";
+    } else {
+      out.append(s.substr(i, at - i));
+    }
+    i = at;
   }
   return out;
 }
 
 }  // namespace
 
-MText parse_mtext(std::string_view s) {
-  MText m;
-  std::string line;
-  bool visible_seen = false;
-  auto text = [&](std::string_view t) {
-    line += t;
-    visible_seen = true;
-  };
-  for (std::size_t i = 0; i < s.size();) {
-    char c = s[i];
-    if (c == '{' || c == '}') {
-      ++i;
-    } else if (c == '^' && i + 1 < s.size()) {
-      char n = s[i + 1];
-      if (n == 'J') {
-        m.lines.push_back(std::move(line));
-        line.clear();
-      } else if (n == 'I') {
-        text(" ");
-      } else if (n == ' ') {
-        text("^");
-      } else if (n != 'M') {
-        text(s.substr(i, 2));
-      }
-      i += 2;
-    } else if (c != '\\' || i + 1 >= s.size()) {
-      text(s.substr(i, 1));
-      ++i;
-    } else if (char32_t u = unicode_escape_at(s, i)) {
-      std::string utf8;
-      append_utf8(utf8, u);
-      text(utf8);
-      i += 7;
-    } else {
-      char code = s[i + 1];
-      i += 2;
-      switch (code) {
-        case 'P':
-        case 'N':
-        case 'X':
-          m.lines.push_back(std::move(line));
-          line.clear();
-          break;
-        case '\\':
-        case '{':
-        case '}':
-          text(std::string_view(&code, 1));
-          break;
-        case '~':
-          text(" ");
-          break;
-        case 'L':
-        case 'l':
-        case 'O':
-        case 'o':
-        case 'K':
-        case 'k':
-          break;
-        case 'S':
-          text(stacked(code_argument(s, i)));
-          break;
-        case 'W': {
-          double v = leading_number(code_argument(s, i), 1);
-          if (!visible_seen && v > 0) m.ratio = v;
-          break;
-        }
-        case 'Q': {
-          double v = leading_number(code_argument(s, i), 0);
-          if (!visible_seen) m.slant = v;
-          break;
-        }
-        case 'f':
-        case 'F':
-        case 'H':
-        case 'T':
-        case 'A':
-        case 'C':
-        case 'c':
-        case 'p':
-          code_argument(s, i);
-          break;
-        default:
-          text(s.substr(i - 2, 2));
-      }
+MTextContent mtext_to_formatted(std::string_view utf8, double height) {
+  MTextContent m;
+  m.formatted = normalized_codes(plain_text(utf8), height);
+  m.lines = formatted_plain_lines(m.formatted);
+  // Width and oblique codes ahead of plain lines are the text's own width and slant.
+  std::string_view rest = m.formatted;
+  double ratio = 1, slant = 0;
+  while (rest.size() > 2 && rest[0] == '\\' && (rest[1] == 'W' || rest[1] == 'Q')) {
+    std::size_t at = 2;
+    std::string_view arg = numeric_argument(rest, at);
+    if (arg.empty() || arg.back() == 'x') break;
+    (rest[1] == 'W' ? ratio : slant) = leading_number(arg, rest[1] == 'W' ? 1 : 0);
+    rest.remove_prefix(at);
+  }
+  if (mtext_content(m.lines) == rest && ratio > 0) {
+    m.formatted.clear();
+    m.ratio = ratio;
+    m.slant = slant;
+  }
+  return m;
+}
+
+void mtext_box(TextProps& t, const RawGroups& r, double width) {
+  if (width > 0 && std::isfinite(width)) t.wrap_width = width;
+  const int flags = r.integer(90, 0);
+  if (flags & 2) {
+    t.background = 2;
+  } else if (flags & 1) {
+    t.background = 1;
+    t.background_color =
+        r.has(421) ? true_color_to_rgb(r.integer(421, 0)) : aci_to_rgb(r.integer(63, 7));
+  }
+  const double margin = r.real(45, 1.5);
+  if (t.background != 0 && margin >= 1 && margin <= 5) t.background_margin = margin;
+  t.frame = flags & 16;
+  // Dynamic columns hold the whole text, which flows on from column to column; static
+  // ones are entities of their own.
+  const MTextColumns& c = r.columns;
+  // the defined height (the entity's own, or of its columns) is the height of its box
+  const double defined = c.defined_height > 0 ? c.defined_height : r.real(46, 0);
+  if (defined > 0 && std::isfinite(defined)) t.column_heights = {defined};
+  if (c.type == 2 && c.count > 1 && c.count <= 100) {
+    t.column_count = c.count;
+    if (c.width > 0) t.wrap_width = c.width;
+    t.column_gutter = std::max(0.0, c.gutter);
+    if (defined > 0 && (c.auto_height || c.heights.empty())) {
+      t.column_heights = {defined};
+    } else if (!c.heights.empty()) {
+      t.column_heights = c.auto_height ? std::vector<double>{c.heights.front()} : c.heights;
     }
   }
-  m.lines.push_back(std::move(line));
-  for (auto& l : m.lines) l = plain_text(l);
-  return m;
 }
 
 std::string utf8_to_cp1252(std::string_view s) {

@@ -5,6 +5,9 @@
 #include <string_view>
 #include <vector>
 
+#include "host/drawing/model.h"
+#include "host/formats/dxf_raw.h"
+
 namespace host::dxf {
 
 // How the strings of one file are encoded: files before R2007 carry the code page named in
@@ -37,6 +40,22 @@ struct MText {
   double slant = 0;
 };
 MText parse_mtext(std::string_view s);
+
+// An MTEXT string (UTF-8) as the host's formatted text content: \U+XXXX escapes and %%
+// codes resolved, absolute heights (\H2.5;) made relative to the entity's height (so that
+// scaling the text scales them too), palette colours (\C) given as true colours (\c).
+// `formatted` stays empty when the string carries nothing but lines.
+struct MTextContent {
+  std::vector<std::string> lines;
+  std::string formatted;
+  double ratio = 1;  // from width and oblique codes ahead of plain lines
+  double slant = 0;
+};
+MTextContent mtext_to_formatted(std::string_view utf8, double height);
+
+// The MTEXT's box: the defined width its lines wrap at, its background fill (group 90 flags
+// 1 and 2, colour 63 or 421, margin 45), its text frame (flag 16) and its columns.
+void mtext_box(TextProps& t, const RawGroups& r, double width);
 
 // UTF-8 to the bytes of a cp1252 DXF string; characters outside cp1252 and control
 // characters become \U+XXXX escapes, which readers of R2000 files resolve.

@@ -12,6 +12,7 @@
 
 #include "host/api/error.h"
 #include "host/api/files.h"
+#include "host/drawing/text_layout.h"
 #include "host/formats/dxf.h"
 #include "host/formats/dxf_clip.h"
 #include "host/formats/dxf_names.h"
@@ -96,9 +97,7 @@ class SheetWriter {
     dw_.tableLayers(1);
     dxf_.writeLayer(dw_, DL_LayerData("0", 0), DL_Attributes("0", 7, -1, -3, "CONTINUOUS"));
     dw_.tableEnd();
-    dw_.tableStyle(1);
-    dxf_.writeStyle(dw_, DL_StyleData("Standard", 0, 0.0, 1.0, 0.0, 0, 2.5, "txt", ""));
-    dw_.tableEnd();
+    text_styles(sheet);
     dxf_.writeView(dw_);
     dxf_.writeUcs(dw_);
     dw_.tableAppid(2);
@@ -114,8 +113,18 @@ class SheetWriter {
   // Every line type an element uses is declared, with its dash pattern.
   void linetypes(const Sheet& sheet) {
     std::map<std::string, dxf::LinetypeDef> used;
-    auto use = [&used](const Element& e) {
+    auto use = [this, &used](const Element& e) {
       dxf::LinetypeDef def = dxf::dxf_linetype(e.stroke.linetype);
+      if (!e.stroke.dashes.empty()) {
+        // the drawing's own pattern, under a name of its own
+        auto [it, fresh] = own_patterns_.try_emplace(e.stroke.dashes, std::string());
+        if (!fresh) return;
+        it->second = def.name == "CONTINUOUS"
+                         ? fmt::format("PATTERN_{}", own_patterns_.size())
+                         : fmt::format("{}_{}", def.name, own_patterns_.size());
+        used.emplace(it->second, dxf::LinetypeDef{it->second, "", e.stroke.dashes});
+        return;
+      }
       if (def.name != "CONTINUOUS" && !used.count(def.name)) used.emplace(def.name, def);
     };
     const std::vector<Element>* seen = nullptr;
@@ -138,6 +147,51 @@ class SheetWriter {
       dxf_.writeLinetype(dw_, data);
     }
     dw_.tableEnd();
+  }
+
+  // One text style per font the texts use; the host's own fonts print as "Standard".
+  void text_styles(const Sheet& sheet) {
+    styles_.clear();
+    for (const Element& e : sheet.elements) {
+      if (e.kind != ElementKind::Text || e.text.font == TextProps{}.font) continue;
+      if (!styles_.count(e.text.font))
+        styles_.emplace(e.text.font, fmt::format("STYLE_{}", styles_.size() + 1));
+    }
+    dw_.tableStyle(static_cast<int>(styles_.size() + 1));
+    // through dxflib, which remembers its handle for the dimension style
+    dxf_.writeStyle(dw_, DL_StyleData("Standard", 0, 0.0, 1.0, 0.0, 0, 2.5, "txt", ""));
+    for (const auto& [font, name] : styles_) text_style(name, font);
+    dw_.tableEnd();
+  }
+
+  // A file name (with an extension, or a single-stroke font) goes into group 3, a family
+  // into the ACAD XDATA where TrueType styles keep it.
+  void text_style(const std::string& name, const std::string& font) {
+    const bool file = font.find('.') != std::string::npos || font == "txt";
+    dw_.dxfString(0, "STYLE");
+    dw_.handle();
+    dw_.dxfString(100, "AcDbSymbolTableRecord");
+    dw_.dxfString(100, "AcDbTextStyleTableRecord");
+    dw_.dxfString(2, name);
+    dw_.dxfInt(70, 0);
+    dw_.dxfReal(40, 0);
+    dw_.dxfReal(41, 1);
+    dw_.dxfReal(50, 0);
+    dw_.dxfInt(71, 0);
+    dw_.dxfReal(42, 2.5);
+    dw_.dxfString(3, file ? dxf::utf8_to_cp1252(font) : std::string());
+    dw_.dxfString(4, "");
+    if (!file) {
+      dw_.dxfString(1001, "ACAD");
+      dw_.dxfString(1000, dxf::utf8_to_cp1252(font));
+      dw_.dxfInt(1071, 0);
+    }
+  }
+
+  const std::string& style_of(const TextProps& t) const {
+    static const std::string standard = "Standard";
+    auto it = styles_.find(t.font);
+    return it == styles_.end() ? standard : it->second;
   }
 
   void blocks() {
@@ -164,8 +218,10 @@ class SheetWriter {
     int true_color = dxf::rgb_to_true_color(s.color);
     // plain palette colours need no true colour
     if (dxf::rgb_to_true_color(dxf::aci_to_rgb(aci)) == true_color) true_color = -1;
-    return DL_Attributes("0", aci, true_color, dxf::pensize_to_lineweight(s.pensize),
-                         dxf::dxf_linetype(s.linetype).name);
+    auto own = s.dashes.empty() ? own_patterns_.end() : own_patterns_.find(s.dashes);
+    return DL_Attributes(
+        "0", aci, true_color, dxf::pensize_to_lineweight(s.pensize),
+        own != own_patterns_.end() ? own->second : dxf::dxf_linetype(s.linetype).name);
   }
 
   void element(const Element& e) {
@@ -197,7 +253,8 @@ class SheetWriter {
                       attr);
         break;
       case ElementKind::Text:
-        if (e.text.lines.size() > 1) {
+        if (e.text.lines.size() > 1 || !e.text.formatted.empty() || e.text.wrap_width > 0 ||
+            e.text.column_count > 1 || e.text.background != 0) {
           mtext(e, attr);
         } else {
           text(e, attr);
@@ -277,13 +334,19 @@ class SheetWriter {
     if (t.angle != 0) dw_.dxfReal(50, t.angle);
     if (t.ratio != 1) dw_.dxfReal(41, t.ratio);
     if (t.slant != 0) dw_.dxfReal(51, t.slant);
-    dw_.dxfString(7, "Standard");
-    if (col != 0 || valign != 0) {
+    dw_.dxfString(7, style_of(t));
+    if (t.backward || t.upside_down) dw_.dxfInt(71, (t.backward ? 2 : 0) | (t.upside_down ? 4 : 0));
+    if (t.fit_width > 0) {
+      const double r = t.angle * std::numbers::pi / 180;
+      dw_.dxfInt(72, t.fit_scales_height ? 3 : 5);
+      dw_.coord(11, e.points[0].x + t.fit_width * std::cos(r),
+                e.points[0].y + t.fit_width * std::sin(r));
+    } else if (col != 0 || valign != 0) {
       dw_.dxfInt(72, col);
       dw_.coord(11, e.points[0].x, e.points[0].y);
     }
     dw_.dxfString(100, "AcDbText");
-    if (valign != 0) dw_.dxfInt(73, valign);
+    if (valign != 0 && t.fit_width == 0) dw_.dxfInt(73, valign);
   }
 
   // MTEXT for texts of several lines; width and oblique travel as leading format codes.
@@ -294,22 +357,64 @@ class SheetWriter {
     std::string content;
     if (t.ratio != 1) content += fmt::format("\\W{};", t.ratio);
     if (t.slant != 0) content += fmt::format("\\Q{};", t.slant);
-    content += dxf::mtext_content(t.lines);
+    // the formatted content carries the same codes as MTEXT
+    content += shows_formatted(t) ? t.formatted : dxf::mtext_content(t.lines);
     std::vector<std::string> pieces = chunks(dxf::utf8_to_cp1252(content));
     entity_start("MTEXT", "AcDbMText", attr);
     dw_.coord(10, e.points[0].x, e.points[0].y);
     dw_.dxfReal(40, t.size);
+    if (t.wrap_width > 0) dw_.dxfReal(41, t.wrap_width);
     dw_.dxfInt(71, attach);
     dw_.dxfInt(72, 1);  // left to right
     for (std::size_t i = 0; i + 1 < pieces.size(); ++i) dw_.dxfString(3, pieces[i]);
     dw_.dxfString(1, pieces.back());
-    dw_.dxfString(7, "Standard");
+    dw_.dxfString(7, style_of(t));
     if (t.angle != 0) {
       double r = t.angle * std::numbers::pi / 180;
       dw_.coord(11, std::cos(r), std::sin(r));
     }
     dw_.dxfInt(73, 1);
     dw_.dxfReal(44, t.linespace * 0.6);
+    const int box = (t.background == 2 ? 3 : t.background == 1 ? 1 : 0) | (t.frame ? 16 : 0);
+    if (box != 0) dw_.dxfInt(90, box);
+    if (t.background != 0) {
+      dw_.dxfInt(63, dxf::nearest_aci(t.background_color));
+      dw_.dxfInt(421, dxf::rgb_to_true_color(t.background_color));
+      dw_.dxfReal(45, t.background_margin);
+      dw_.dxfInt(441, 0);
+    }
+    if (t.column_count > 1 && t.wrap_width > 0) columns(t);
+  }
+
+  // Flowing columns as the XDATA that files before R2018 carry them in.
+  void columns(const TextProps& t) {
+    const bool auto_height = t.column_heights.size() == 1;
+    auto pair = [&](int code, int value) {
+      dw_.dxfInt(1070, code);
+      dw_.dxfInt(1070, value);
+    };
+    auto real = [&](int code, double value) {
+      dw_.dxfInt(1070, code);
+      dw_.dxfReal(1040, value);
+    };
+    dw_.dxfString(1001, "ACAD");
+    dw_.dxfString(1000, "ACAD_MTEXT_COLUMN_INFO_BEGIN");
+    pair(75, 2);
+    pair(79, auto_height ? 1 : 0);
+    pair(76, t.column_count);
+    pair(78, 0);
+    real(48, t.wrap_width);
+    real(49, t.column_gutter);
+    if (!auto_height && !t.column_heights.empty()) {
+      pair(50, static_cast<int>(t.column_heights.size()));
+      for (double h : t.column_heights) dw_.dxfReal(1040, h);
+    }
+    dw_.dxfString(1000, "ACAD_MTEXT_COLUMN_INFO_END");
+    if (auto_height) {
+      dw_.dxfString(1000, "ACAD_MTEXT_DEFINED_HEIGHT_BEGIN");
+      real(46, t.column_heights.front());
+      dw_.dxfString(1000, "ACAD_MTEXT_DEFINED_HEIGHT_END");
+    }
   }
 
   void info(const std::vector<std::string>& infos) {
@@ -324,6 +429,8 @@ class SheetWriter {
 
   DL_Dxf& dxf_;
   DL_WriterA& dw_;
+  std::map<std::vector<double>, std::string> own_patterns_;
+  std::map<std::string, std::string> styles_;  // font, style name
 };
 
 }  // namespace

@@ -289,6 +289,7 @@ class MiReader {
     e.points.reserve(n);
     for (std::size_t i = 0; i < n; ++i) e.points.push_back({number("x"), number("y")});
     read_kind_fields(e);
+    read_optional_fields(e);
     text(e.sketch, "the sketch name");
     const std::size_t infos = count("INFO count");
     e.info.resize(infos);
@@ -370,6 +371,41 @@ class MiReader {
       last_content_ = content_;
     }
     e.group = std::move(group);
+  }
+
+  // Named fields between the kind fields and the sketch name, each written only when it
+  // differs from its default.
+  void read_optional_fields(Element& e) {
+    while (cur_ != lend_ && *cur_ != '"') {
+      const std::string_view name = word("a field name");
+      if (version_ < 2) fail("a named field in a version 1 file");
+      TextProps& t = e.text;
+      if (name == "dashes") {
+        e.stroke.dashes.resize(count("dash count"));
+        for (double& d : e.stroke.dashes) d = number("dash length");
+      } else if (name == "formatted" && e.kind == ElementKind::Text) {
+        text(t.formatted, "the formatted text");
+      } else if (name == "wrap" && e.kind == ElementKind::Text) {
+        t.wrap_width = number("wrap width");
+      } else if (name == "background" && e.kind == ElementKind::Text) {
+        t.background = static_cast<int>(integer("background kind", 0, 2));
+        t.background_color = {number("red"), number("green"), number("blue")};
+        t.background_margin = number("background margin");
+      } else if (name == "columns" && e.kind == ElementKind::Text) {
+        t.column_count = static_cast<int>(integer("column count", 0, 1000));
+        t.column_gutter = number("column gutter");
+        t.column_heights.resize(count("column height count"));
+        for (double& h : t.column_heights) h = number("column height");
+      } else if (name == "fit" && e.kind == ElementKind::Text) {
+        t.fit_width = number("fit width");
+        t.fit_scales_height = flag("height flag");
+      } else if (name == "mirror" && e.kind == ElementKind::Text) {
+        t.backward = flag("backward flag");
+        t.upside_down = flag("upside-down flag");
+      } else {
+        fail("unknown field \"" + shown(name) + "\" for a " + std::string(mi::kind_word(e.kind)));
+      }
+    }
   }
 
   const char* p_;

@@ -155,6 +155,11 @@ const char* element_problem(const Element& e) {
     case ElementKind::Text:
       if (n != 1) return "needs exactly 1 point (the insertion point)";
       if (e.text.adjust < 1 || e.text.adjust > 9) return "has an adjust point outside 1..9";
+      if (e.text.background < 0 || e.text.background > 2) return "has an unknown background";
+      if (!(e.text.wrap_width >= 0)) return "has a negative wrap width";
+      if (!(e.text.fit_width >= 0)) return "has a negative fit width";
+      if (e.text.column_count < 0 || e.text.column_count > 1000)
+        return "has a column count outside 0..1000";
       break;
     case ElementKind::Point:
       if (n != 1) return "needs exactly 1 point";

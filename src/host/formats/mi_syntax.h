@@ -11,7 +11,8 @@
 namespace host::mi {
 
 inline constexpr std::string_view kMagic = "tavrin-mi";
-// Version written; every version from kOldestVersion on is read. Version 2 brought groups.
+// Version written; every version from kOldestVersion on is read. Version 2 brought groups,
+// fills, masks, points, images and the optional named fields after the kind fields.
 inline constexpr int kVersion = 2;
 inline constexpr int kOldestVersion = 1;
 inline constexpr std::string_view kNone = "~";

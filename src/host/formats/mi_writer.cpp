@@ -29,6 +29,55 @@ void append_group_fields(std::string& out, const Group& g, const Group* previous
   }
 }
 
+void append_numbers(std::string& out, std::initializer_list<double> values) {
+  for (double v : values) {
+    out += ' ';
+    append_number(out, v);
+  }
+}
+
+// Fields that most elements leave at their defaults are named, and written only when set.
+void append_optional_fields(std::string& out, const Element& e) {
+  if (!e.stroke.dashes.empty()) {
+    out += " dashes ";
+    append_integer(out, static_cast<long long>(e.stroke.dashes.size()));
+    for (double d : e.stroke.dashes) append_numbers(out, {d});
+  }
+  if (e.kind != ElementKind::Text) return;
+  const TextProps& t = e.text;
+  if (!t.formatted.empty()) {
+    out += " formatted ";
+    append_quoted(out, t.formatted);
+  }
+  if (t.wrap_width != 0) {
+    out += " wrap";
+    append_numbers(out, {t.wrap_width});
+  }
+  if (t.background != 0) {
+    out += " background ";
+    append_integer(out, t.background);
+    append_numbers(out, {t.background_color.r, t.background_color.g, t.background_color.b,
+                         t.background_margin});
+  }
+  if (t.column_count != 0 || !t.column_heights.empty()) {
+    out += " columns ";
+    append_integer(out, t.column_count);
+    append_numbers(out, {t.column_gutter});
+    out += ' ';
+    append_integer(out, static_cast<long long>(t.column_heights.size()));
+    for (double h : t.column_heights) append_numbers(out, {h});
+  }
+  if (t.fit_width != 0) {
+    out += " fit";
+    append_numbers(out, {t.fit_width});
+    out += t.fit_scales_height ? " 1" : " 0";
+  }
+  if (t.backward || t.upside_down) {
+    out += t.backward ? " mirror 1" : " mirror 0";
+    out += t.upside_down ? " 1" : " 0";
+  }
+}
+
 // Writes one element record; `previous` is the last group written on this sheet, so views
 // sharing their content write it once.
 void append_element(std::string& out, const Element& e, const Group*& previous,
@@ -116,6 +165,7 @@ void append_element(std::string& out, const Element& e, const Group*& previous,
     case ElementKind::Point:
       break;
   }
+  append_optional_fields(out, e);
   out += ' ';
   append_quoted(out, e.sketch);
   out += ' ';

@@ -150,7 +150,7 @@ void render_elements(Painter& painter, const std::vector<Element>& elements,
     has_pending = false;
     for (const Element* t : texts) {
       apply_stroke(cr, painter.resolver.printed(t->stroke), units_per_paper_mm);
-      draw_text(cr, *t, painter.fonts);
+      draw_text(cr, *t, painter.fonts, painter.resolver);
     }
     texts.clear();
   };

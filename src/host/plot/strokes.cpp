@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cmath>
 #include <string_view>
 
 #include "host/plot/render.h"
@@ -54,6 +55,9 @@ Stroke StrokeResolver::printed(const Stroke& drawn) {
     }
   }
   Stroke result = resolve(drawn);
+  // The drawing's own dash pattern belongs to its line type; a rule that prints the stroke
+  // in another line type prints that one's pattern.
+  if (result.linetype != drawn.linetype) result.dashes.clear();
   if (cache_.size() >= kCacheLimit) return result;
   cache_.emplace_back(drawn, result);
   last_ = cache_.size() - 1;
@@ -67,12 +71,53 @@ std::span<const double> dash_pattern_mm(const std::string& linetype) {
   return {};
 }
 
+std::vector<double> cairo_dashes(std::span<const double> pattern, double& offset) {
+  offset = 0;
+  // on/off runs: a dot is a dash of length 0, drawn by the round cap
+  std::vector<std::pair<bool, double>> runs;
+  for (double v : pattern) {
+    if (!std::isfinite(v)) return {};
+    const bool on = v >= 0;
+    if (!runs.empty() && runs.back().first == on) {
+      runs.back().second += std::fabs(v);
+    } else {
+      runs.emplace_back(on, std::fabs(v));
+    }
+  }
+  double total = 0;
+  for (const auto& r : runs) total += r.second;
+  if (runs.size() < 2 || !(total > 0)) return {};
+  if (!runs.front().first) {  // begins with a gap: start the array at the first dash
+    offset = total - runs.front().second;
+    std::rotate(runs.begin(), runs.begin() + 1, runs.end());
+    if (runs[runs.size() - 2].first == runs.back().first) {
+      runs[runs.size() - 2].second += runs.back().second;
+      runs.pop_back();
+    }
+  }
+  if (runs.size() % 2 == 1) {  // ends with a dash: it joins the first one
+    offset += runs.back().second;
+    runs.front().second += runs.back().second;
+    runs.pop_back();
+  }
+  std::vector<double> out;
+  for (const auto& r : runs) out.push_back(r.second);
+  if (offset >= total) offset -= total;
+  return out;
+}
+
 void apply_stroke(cairo_t* cr, const Stroke& printed, double units_per_paper_mm) {
   cairo_set_source_rgb(cr, printed.color.r, printed.color.g, printed.color.b);
   double width_mm = printed.pensize > 0 ? printed.pensize : kThinnestPenMm;
   cairo_set_line_width(cr, width_mm * units_per_paper_mm);
   cairo_set_line_cap(cr, CAIRO_LINE_CAP_ROUND);
   cairo_set_line_join(cr, CAIRO_LINE_JOIN_ROUND);
+  if (!printed.dashes.empty()) {
+    double offset = 0;
+    std::vector<double> own = cairo_dashes(printed.dashes, offset);
+    cairo_set_dash(cr, own.data(), static_cast<int>(own.size()), offset);
+    return;
+  }
   std::span<const double> mm = dash_pattern_mm(printed.linetype);
   std::array<double, 6> dashes{};
   for (std::size_t i = 0; i < mm.size(); ++i) dashes[i] = mm[i] * units_per_paper_mm;

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "host/drawing/model.h"
+#include "host/plot/dash_pattern.h"
 #include "host/plot/render.h"
 #include "host/settings/pens.h"
 

@@ -65,12 +65,6 @@ const char* safe_utf8(const std::string& s, std::string& buffer) {
   return buffer.c_str();
 }
 
-double line_width_of(cairo_t* cr, const char* text) {
-  cairo_text_extents_t ext;
-  cairo_text_extents(cr, text, &ext);
-  return ext.x_advance;
-}
-
 bool usable(const TextProps& t) {
   return std::isfinite(t.size) && t.size > 0 && std::isfinite(t.ratio) && t.ratio > 0 &&
          std::isfinite(t.angle) && std::isfinite(t.slant) && std::isfinite(t.linespace);
@@ -94,24 +88,73 @@ FontCache::~FontCache() {
   for (auto& f : faces_) cairo_font_face_destroy(f.face);
 }
 
-const char* font_family_for(const std::string& host_font) {
-  if (contains_ci(host_font, "mono") || contains_ci(host_font, "courier"))
-    return "DejaVu Sans Mono";
-  if (contains_ci(host_font, "serif") || contains_ci(host_font, "roman") ||
-      contains_ci(host_font, "times"))
-    return "DejaVu Serif";
-  // The host's plotter fonts (hp_*) and every other name print in the sans face.
-  return "DejaVu Sans";
+namespace {
+
+std::string lower(std::string_view s) {
+  std::string out(s);
+  for (char& c : out) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return out;
 }
 
-const FontCache::Face& FontCache::face(cairo_t* cr, const std::string& host_font) {
+// Single-stroke fonts of CAD programs; they have no outlines to print, so they share one
+// sans face (the text's width factor keeps their proportions).
+constexpr std::string_view kStrokeFonts[] = {
+    "txt",     "simplex", "romans",   "romand",   "romanc",   "romant",   "complex",  "italic",
+    "isocp",   "isocp2",  "isocp3",   "isoct",    "isoct2",   "isoct3",   "isocpeur", "iso",
+    "gdt",     "amgdt",   "scriptc",  "scripts",  "greeks",   "greekc",   "italicc",  "italict",
+    "gothice", "gothicg", "gothici",  "cyrillic", "cyriltlc", "syastro",  "symap",    "symath",
+    "symeteo", "symusic", "ltypeshp", "bigfont",  "extfont",  "extfont2", "chineset", "spec"};
+
+// TrueType files as STYLE tables name them, by the family they hold.
+constexpr std::pair<std::string_view, std::string_view> kFontFiles[] = {
+    {"arial", "Arial"},         {"arialbd", "Arial"},         {"ariali", "Arial"},
+    {"arialn", "Arial Narrow"}, {"times", "Times New Roman"}, {"timesbd", "Times New Roman"},
+    {"cour", "Courier New"},    {"courbd", "Courier New"},    {"calibri", "Calibri"},
+    {"cambria", "Cambria"},     {"verdana", "Verdana"},       {"tahoma", "Tahoma"},
+    {"georgia", "Georgia"},     {"consola", "Consolas"},      {"segoeui", "Segoe UI"}};
+
+constexpr const char* kStrokeFontFamily = "Liberation Sans";
+
+}  // namespace
+
+std::string font_family_for(const std::string& font) {
+  std::string name = lower(font);
+  if (auto slash = name.find_last_of("/\\"); slash != std::string::npos) name.erase(0, slash + 1);
+  std::string ext;
+  if (auto dot = name.rfind('.'); dot != std::string::npos) {
+    ext = name.substr(dot + 1);
+    name.erase(dot);
+  }
+  if (ext == "shx" || (ext.empty() && std::find(std::begin(kStrokeFonts), std::end(kStrokeFonts),
+                                                name) != std::end(kStrokeFonts)))
+    return name == "monotxt" ? "Liberation Mono" : kStrokeFontFamily;
+  if (ext == "ttf" || ext == "ttc" || ext == "otf") {
+    for (auto [file, family] : kFontFiles)
+      if (file == name) return std::string(family);
+    return font.substr(font.find_last_of("/\\") + 1,
+                       font.rfind('.') - font.find_last_of("/\\") - 1);
+  }
+  if (name.empty() || name.rfind("hp_", 0) == 0) {
+    if (contains_ci(name, "mono") || contains_ci(name, "courier")) return "DejaVu Sans Mono";
+    if (contains_ci(name, "serif") || contains_ci(name, "roman") || contains_ci(name, "times"))
+      return "DejaVu Serif";
+    return "DejaVu Sans";
+  }
+  return font;
+}
+
+const FontCache::Face& FontCache::face(cairo_t* cr, const std::string& host_font, bool bold,
+                                       bool italic) {
   for (const auto& f : faces_) {
-    if (f.host_name == host_font) return f;
+    if (f.host_name == host_font && f.bold == bold && f.italic == italic) return f;
   }
   Face f;
   f.host_name = host_font;
-  f.face = cairo_toy_font_face_create(font_family_for(host_font), CAIRO_FONT_SLANT_NORMAL,
-                                      CAIRO_FONT_WEIGHT_NORMAL);
+  f.bold = bold;
+  f.italic = italic;
+  f.face = cairo_toy_font_face_create(font_family_for(host_font).c_str(),
+                                      italic ? CAIRO_FONT_SLANT_ITALIC : CAIRO_FONT_SLANT_NORMAL,
+                                      bold ? CAIRO_FONT_WEIGHT_BOLD : CAIRO_FONT_WEIGHT_NORMAL);
   cairo_save(cr);
   cairo_identity_matrix(cr);
   cairo_set_font_face(cr, f.face);
@@ -124,67 +167,177 @@ const FontCache::Face& FontCache::face(cairo_t* cr, const std::string& host_font
   return faces_.back();
 }
 
-void draw_text(cairo_t* cr, const Element& e, FontCache& fonts) {
-  const TextProps& t = e.text;
-  if (!usable(t) || e.points.empty() || t.lines.empty()) return;
-  std::size_t bytes = 0;
-  for (const std::string& line : t.lines) bytes += line.size();
-  if (bytes > kMaxTextBytes)
-    throw Error("plot: a text of " + std::to_string(bytes) +
-                " bytes is too long to plot (at most 1 MiB)");
-  const FontCache::Face& face = fonts.face(cr, t.font);
-  const double em = t.size / face.cap_height;
-  const double slant = std::clamp(t.slant, -75.0, 75.0) * std::numbers::pi / 180;
-
+double FontCache::advance(cairo_t* cr, const RunStyle& style, std::string_view text) {
+  if (text.empty()) return 0;
+  const Face& f = face(cr, style.font, style.bold, style.italic);
+  std::string owned(text), buffer;
   cairo_save(cr);
-  cairo_translate(cr, e.points[0].x, e.points[0].y);
-  cairo_rotate(cr, t.angle * std::numbers::pi / 180);
-  cairo_scale(cr, 1, -1);  // glyphs are laid out with y down
+  cairo_identity_matrix(cr);
+  cairo_set_font_face(cr, f.face);
+  cairo_set_font_size(cr, 100);
+  cairo_text_extents_t ext;
+  cairo_text_extents(cr, safe_utf8(owned, buffer), &ext);
+  cairo_restore(cr);
+  return ext.x_advance / 100 / f.cap_height * style.height * style.ratio;
+}
+
+namespace {
+
+constexpr double kStackScale = 0.6;  // as the layout sizes stacked fractions
+
+// Shows `text` with its left end at (x, y), y up, in the run's style scaled by `scale`.
+void show(cairo_t* cr, FontCache& fonts, const RunStyle& st, double x, double y,
+          std::string_view text, double scale = 1) {
+  if (text.empty()) return;
+  const FontCache::Face& face = fonts.face(cr, st.font, st.bold, st.italic);
+  const double em = st.height * scale / face.cap_height;
+  // a font matrix cairo cannot invert would spoil the whole page, not just this run
+  if (!(em > 1e-9 && em < 1e9) || !(st.ratio > 1e-6 && st.ratio < 1e6)) return;
+  const double slant = std::clamp(st.slant, -75.0, 75.0) * std::numbers::pi / 180;
   cairo_set_font_face(cr, face.face);
   cairo_matrix_t fm;
-  cairo_matrix_init(&fm, em * t.ratio, 0, -std::tan(slant) * em, em, 0, 0);
+  cairo_matrix_init(&fm, em * st.ratio, 0, -std::tan(slant) * em, em, 0, 0);
   cairo_set_font_matrix(cr, &fm);
-
-  const std::size_t n = t.lines.size();
-  const double pitch = t.linespace * t.size;
-  const double block_h = t.size + static_cast<double>(n - 1) * pitch;
-  const int row = (std::clamp(t.adjust, 1, 9) - 1) / 3;  // 0 bottom, 1 middle, 2 top
-  const int col = (std::clamp(t.adjust, 1, 9) - 1) % 3;  // 0 left, 1 centre, 2 right
-  // Baseline of the first line, measured downwards from the adjust point.
-  const double first = row == 2   ? t.size
-                       : row == 1 ? t.size - block_h / 2
-                                  : -static_cast<double>(n - 1) * pitch;
-
+  std::string owned(text), buffer;
+  const char* utf8 = safe_utf8(owned, buffer);
   // Some PDF renderers drop glyphs above about a thousand points (a text of half a metre at
   // scale 1); such texts are drawn as their outlines.
   double ux = 0, uy = em;
   cairo_user_to_device_distance(cr, &ux, &uy);
-  const bool outline = std::hypot(ux, uy) > kLargestGlyphPt;
-
-  std::string buffer;
-  double block_w = 0;
-  for (std::size_t i = 0; i < n; ++i) {
-    const char* text = safe_utf8(t.lines[i], buffer);
-    if (*text == '\0') continue;
-    double w = (col != 0 || t.frame) ? line_width_of(cr, text) : 0;
-    block_w = std::max(block_w, w);
-    cairo_move_to(cr,
-                  col == 0   ? 0
-                  : col == 1 ? -w / 2
-                             : -w,
-                  first + static_cast<double>(i) * pitch);
-    if (outline)
-      cairo_text_path(cr, text);
-    else
-      cairo_show_text(cr, text);
+  if (std::hypot(ux, uy) > kLargestGlyphPt) {
+    cairo_move_to(cr, x, -y);
+    cairo_text_path(cr, utf8);  // tracking aside: such texts are titles, not tables
+    cairo_fill(cr);
+    return;
   }
-  if (outline) cairo_fill(cr);
+  if (st.tracking == 1) {
+    cairo_move_to(cr, x, -y);
+    cairo_show_text(cr, utf8);
+    return;
+  }
+  // Tracking widens the advance of every character.
+  std::string_view rest = utf8;
+  while (!rest.empty()) {
+    std::size_t n = 1;
+    while (n < rest.size() && (static_cast<unsigned char>(rest[n]) & 0xC0) == 0x80) ++n;
+    std::string ch(rest.substr(0, n));
+    cairo_text_extents_t ext;
+    cairo_text_extents(cr, ch.c_str(), &ext);
+    cairo_move_to(cr, x, -y);
+    cairo_show_text(cr, ch.c_str());
+    x += ext.x_advance * st.tracking;
+    rest.remove_prefix(n);
+  }
+}
+
+void rule(cairo_t* cr, double x0, double x1, double y, double height) {
+  cairo_save(cr);
+  cairo_set_line_width(cr, height * 0.07);
+  cairo_set_dash(cr, nullptr, 0, 0);
+  cairo_move_to(cr, x0, -y);
+  cairo_line_to(cr, x1, -y);
+  cairo_stroke(cr);
+  cairo_restore(cr);
+}
+
+void draw_piece(cairo_t* cr, FontCache& fonts, const TextPiece& p, double x, double y) {
+  const double h = p.style.height;
+  if (p.stack == '#') {
+    const double up = fonts.advance(cr, p.style, p.text) * kStackScale;
+    const double slash = fonts.advance(cr, p.style, "/") * kStackScale;
+    show(cr, fonts, p.style, x, y + 0.4 * h, p.text, kStackScale);
+    show(cr, fonts, p.style, x + up, y, "/", kStackScale);
+    show(cr, fonts, p.style, x + up + slash, y, p.lower, kStackScale);
+  } else if (p.stack) {
+    const double up = fonts.advance(cr, p.style, p.text) * kStackScale;
+    const double low = fonts.advance(cr, p.style, p.lower) * kStackScale;
+    const bool centred = p.stack == '/';
+    show(cr, fonts, p.style, x + (centred ? (p.width - up) / 2 : 0), y + 0.55 * h, p.text,
+         kStackScale);
+    show(cr, fonts, p.style, x + (centred ? (p.width - low) / 2 : 0), y - 0.2 * h, p.lower,
+         kStackScale);
+    if (centred) rule(cr, x, x + p.width, y + 0.45 * h, h);
+  } else {
+    show(cr, fonts, p.style, x, y, p.text);
+  }
+  if (p.style.underline) rule(cr, x, x + p.width, y - 0.2 * h, h);
+  if (p.style.overline) rule(cr, x, x + p.width, y + 1.2 * h, h);
+  if (p.style.strike) rule(cr, x, x + p.width, y + 0.5 * h, h);
+}
+
+void set_color(cairo_t* cr, const Rgb& c) {
+  cairo_set_source_rgb(cr, c.r, c.g, c.b);
+}
+
+// Plain left-adjusted texts need no widths; measuring them would only cost time.
+bool needs_widths(const TextProps& t) {
+  return t.fit_width > 0 || t.wrap_width > 0 || t.frame || t.background != 0 ||
+         (std::clamp(t.adjust, 1, 9) - 1) % 3 != 0 || !t.formatted.empty();
+}
+
+}  // namespace
+
+void draw_text(cairo_t* cr, const Element& e, FontCache& fonts, StrokeResolver& pens) {
+  const TextProps& t = e.text;
+  if (!usable(t) || e.points.empty() || t.lines.empty()) return;
+  std::size_t bytes = t.formatted.size();
+  for (const std::string& line : t.lines) bytes += line.size();
+  if (bytes > kMaxTextBytes)
+    throw Error("plot: a text of " + std::to_string(bytes) +
+                " bytes is too long to plot (at most 1 MiB)");
+  TextMeasure measure = [&](const RunStyle& st, std::string_view text) {
+    return fonts.advance(cr, st, text);
+  };
+  if (!needs_widths(t)) measure = [](const RunStyle&, std::string_view) { return 0.0; };
+  const TextBlock block = layout_text(t, measure);
+
+  cairo_save(cr);
+  cairo_translate(cr, e.points[0].x, e.points[0].y);
+  cairo_rotate(cr, t.angle * std::numbers::pi / 180);
+  cairo_scale(cr, t.backward ? -1 : 1, t.upside_down ? -1 : 1);
+  const auto [fx, fy] = fit_scale(t, block);
+  cairo_scale(cr, fx, fy);
+  cairo_scale(cr, 1, -1);  // glyphs are laid out with y down; positions below are y up
+  cairo_new_path(cr);
+
+  if (t.background != 0) {
+    const double m = std::max(0.0, t.background_margin - 1) * t.size;
+    cairo_save(cr);
+    set_color(cr, t.background == 2 ? Rgb{1, 1, 1} : t.background_color);
+    if (t.column_count > 1 && t.wrap_width > 0) {
+      // each column filled down to its own height
+      for (int c = 0; c < t.column_count; ++c) {
+        const double h = column_height(t, c);
+        const double x = block.left + c * (t.wrap_width + t.column_gutter);
+        cairo_rectangle(cr, x - m, -block.top - m, t.wrap_width + 2 * m,
+                        (h > 0 ? h : block.top - block.bottom) + 2 * m);
+      }
+    } else {
+      cairo_rectangle(cr, block.left - m, -block.top - m, block.right - block.left + 2 * m,
+                      block.top - block.bottom + 2 * m);
+    }
+    cairo_fill(cr);
+    cairo_restore(cr);
+  }
+  const Rgb own = pens.printed(e.stroke).color;
+  for (const TextLine& line : block.lines) {
+    for (const TextPiece& p : line.pieces) {
+      if (p.style.color) {
+        Stroke run = e.stroke;
+        run.color = *p.style.color;
+        set_color(cr, pens.printed(run).color);
+      } else {
+        set_color(cr, own);
+      }
+      draw_piece(cr, fonts, p, line.x + p.x, line.baseline);
+    }
+  }
   cairo_new_path(cr);
   if (t.frame) {
+    set_color(cr, own);
     const double margin = 0.3 * t.size;
-    const double left = col == 0 ? 0 : col == 1 ? -block_w / 2 : -block_w;
-    cairo_rectangle(cr, left - margin, first - t.size - margin, block_w + 2 * margin,
-                    block_h + 2 * margin);
+    cairo_rectangle(cr, block.left - margin, -block.top - margin,
+                    block.right - block.left + 2 * margin, block.top - block.bottom + 2 * margin);
     cairo_stroke(cr);
   }
   cairo_restore(cr);

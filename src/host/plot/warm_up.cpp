@@ -18,8 +18,9 @@ cairo_status_t discard(void*, const unsigned char*, unsigned int) {
 void warm_up_plotting() {
   cairo_surface_t* surface = cairo_pdf_surface_create_for_stream(discard, nullptr, 10, 10);
   cairo_t* cr = cairo_create(surface);
-  for (const char* font : {"", "mono", "serif"}) {
-    cairo_select_font_face(cr, font_family_for(font), CAIRO_FONT_SLANT_NORMAL,
+  // the host's sans, mono and serif faces and the face that stands in for CAD stroke fonts
+  for (const char* font : {"", "hp_mono", "hp_serif", "txt"}) {
+    cairo_select_font_face(cr, font_family_for(font).c_str(), CAIRO_FONT_SLANT_NORMAL,
                            CAIRO_FONT_WEIGHT_NORMAL);
     cairo_set_font_size(cr, 5);
     cairo_move_to(cr, 1, 5);
