@@ -227,10 +227,13 @@ TEST_F(PdfPlot, TextsBetweenLinesOfManyPensKeepEveryLineWidth) {
   EXPECT_NE(pdf_text(dir_.file("many.pdf")).find("T39"), std::string::npos);
 }
 
-// A view ten times enlarged: its content shows only inside its outline, with paper pens.
+// A view ten times enlarged: its content shows only inside its outline, with paper pens and
+// the drawing's own dashes as long on paper as in the drawing.
 TEST_F(PdfPlot, GroupsDrawTheirContentPlacedAndClippedWithPaperPens) {
+  host::Element dashed = line(-1000, 0, 1000, 0, 0.35);
+  dashed.stroke.dashes = {2, -2};
   auto content = std::make_shared<std::vector<host::Element>>(
-      std::vector{line(-1000, 0, 1000, 0, 0.35), line(0, -1000, 0, 1000, 0.35)});
+      std::vector{dashed, line(0, -1000, 0, 1000, 0.35)});
   host::Element view;
   view.kind = host::ElementKind::Group;
   view.points = {{150, 90}, {250, 90}, {250, 190}, {150, 190}};
@@ -252,7 +255,9 @@ TEST_F(PdfPlot, GroupsDrawTheirContentPlacedAndClippedWithPaperPens) {
     return static_cast<unsigned char>(pgm[data + static_cast<std::size_t>((280 - y) * 2) * width +
                                           static_cast<std::size_t>(x * 2)]) < 230;
   };
-  EXPECT_TRUE(ink(170, 140));
+  // the dashes begin at the line's start, paper x = -9800: on from 4k to 4k + 2
+  EXPECT_TRUE(ink(173, 140));
+  EXPECT_FALSE(ink(175, 140));
   EXPECT_TRUE(ink(200, 180));
   EXPECT_FALSE(ink(300, 140)) << "the line goes on outside the outline, undrawn";
   EXPECT_FALSE(ink(200, 230));

@@ -146,10 +146,16 @@ LinetypeDef dxf_linetype(std::string_view host_name) {
 }
 
 double lineweight_to_pensize(int lineweight) {
-  return lineweight < 0 ? -1 : lineweight / 100.0;
+  if (lineweight < 0) return -1;
+  // 0.00 mm is the thinnest line the device draws. Pen size 0 would be the host's default
+  // pen, which the standard plot styles print at 0.25 mm: broader than a 0.18 mm line.
+  if (lineweight == 0) return kThinnestLineweightMm;
+  return lineweight / 100.0;
 }
 
 int pensize_to_lineweight(double pensize) {
+  // the host's default pen is the file's default line weight
+  if (!(pensize > 0)) return kLineweightDefault;
   double hundredths = pensize * 100;
   int best = 0;
   for (int w : kLineweights)
