@@ -162,14 +162,13 @@ void set_autotext_to_drawing() {
     const std::string info = host::sd_get_control_title(info_id(y));
     const std::string line = host::format("CHANGE_TEXT '~A' GLOBAL INFOS '~A' END",
                                           quoted_text(text), quoted_text(info));
-    // A refused line must not end the run: it is reported and the next row still applies.
-    if (!host::guarded(
-            [&] {
-              return host::sd_execute_annotator_command({kw("cmd"), line});
-            },
-            host::OnError::Report)) {
-      ++g().reported_problems;
-    }
+    // A refused line must not end the run: it is reported (and counted) and the next row
+    // still applies.
+    host::guarded(
+        [&] {
+          return host::sd_execute_annotator_command({kw("cmd"), line});
+        },
+        host::OnError::Report);
   }
 }
 

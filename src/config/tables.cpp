@@ -206,11 +206,12 @@ bool create_konfig_files_if_not_exist() {
   const std::string plotter_path = tabellen_path(kPlotterFile);
   // An empty file is what an earlier start without a print system left: ask again.
   if (!file_exists(plotter_path) || file_to_list(plotter_path).empty()) {
-    host::sd_display_message(host::format("~A~% ~A", lang_text(33), lang_text(34)));
+    host::sd_display_message(host::format("~A~% ~A", lang_text(33), lang_text(34)),
+                             host::Severity::Information);
     // Without a print system (a server that only writes PDF) the run must still start;
     // the file is then left as it is so that the next start tries again.
     const std::optional<host::Value> printers =
-        host::guarded([] { return host::Value(host::sd_inq_printers()); }, host::OnError::Show);
+        host::guarded([] { return host::Value(host::sd_inq_printers()); }, host::OnError::Warn);
     if (printers && !printers->as_list().empty()) {
       g().plotter_names = texts_of(printers->as_list());
       write_list_file(g().plotter_names, plotter_path);

@@ -121,7 +121,9 @@ void tv_store_standard() {
         return host::Value(target);
       },
       host::OnError::Show);
-  if (path) host::sd_display_message(host::format("~A~% ~A", lang_text(16), *path));
+  if (path)
+    host::sd_display_message(host::format("~A~% ~A", lang_text(16), *path),
+                             host::Severity::Information);
 }
 
 void tv_load_standard() {
@@ -136,10 +138,12 @@ void tv_load_standard() {
   const std::optional<host::Value> content =
       host::guarded([&] { return host::Value(host::read_file(path)); }, host::OnError::Silent);
   if (!content) {
-    host::sd_display_message(host::format(
-        "Keine Standardeinstellungen: ~A kann nicht gelesen werden.~%Bitte die Einstellungen "
-        "wählen und als Standard speichern.",
-        path));
+    host::sd_display_message(
+        host::format(
+            "Keine Standardeinstellungen: ~A kann nicht gelesen werden.~%Bitte die Einstellungen "
+            "wählen und als Standard speichern.",
+            path),
+        host::Severity::Warning);
     return;
   }
   const std::string& text = content->as_string();

@@ -89,7 +89,8 @@ SheetFormat check_if_einpassformat_greater_than_blattformat(const std::string& f
   }
   if (!bound) {
     // Without the fit format there is nothing to fit into: the sheet keeps its own format.
-    host::sd_display_message(host::format("~A: ~A ~A", lang_text(25), fit_format, lang_text(25)));
+    host::sd_display_message(host::format("~A: ~A ~A", lang_text(25), fit_format, lang_text(25)),
+                             host::Severity::Warning);
     return sheet;
   }
   if (smallest_holding_format(result, landscape, *bound, result.format_name)) result.factor = 1;

@@ -173,7 +173,8 @@ void check_doppelte_zeile(const std::string& text) {
   if (x == 0) return;
   host::sd_display_message(
       host::format("Zeile ~A ist identisch mit Zeile ~A und wird nicht eingetragen",
-                   static_cast<long long>(wo), static_cast<long long>(x)));
+                   static_cast<long long>(wo), static_cast<long long>(x)),
+      host::Severity::Warning);
 }
 
 bool drawing_loaded() {

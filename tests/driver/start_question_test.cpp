@@ -66,7 +66,7 @@ TEST_F(StartQuestionTest, FirstButtonRunsTheBatchJobOverTheMarkedFiles) {
   EXPECT_THAT(pdfs(), ElementsAre("4711_A_1.pdf", "4711_A_2.pdf", "4711_A_Deckblatt.pdf",
                                   "4712_1.pdf", "Blatt_1.pdf"));
   EXPECT_THAT(front().output_lines(), ElementsAre("leer.mi konnte nicht geladen werden"));
-  EXPECT_EQ(g().reported_problems, 1);
+  EXPECT_EQ(host::reported_problems(), 1);
   EXPECT_THAT(front().messages(),
               ElementsAre(host::format("~A~% ~A", lang_text(33), lang_text(34)), lang_text(24)));
   // The click is one command: the line queued at its end has run and left an empty drawing.
@@ -85,7 +85,7 @@ TEST_F(StartQuestionTest, SecondButtonRunsNothing) {
   EXPECT_THAT(pdfs(), IsEmpty());
   EXPECT_THAT(front().output_lines(), IsEmpty());
   EXPECT_EQ(front().messages().size(), messages_before);
-  EXPECT_EQ(g().reported_problems, 0);
+  EXPECT_EQ(host::reported_problems(), 0);
 }
 
 TEST_F(StartQuestionTest, CurrentDrawingRunAsksWithThePlotDirectory) {

@@ -95,7 +95,7 @@ TEST_F(PrintServerTest, AFittedSheetArrivesOnThePaperOfTheFitFormatAndARefusedPa
   EXPECT_EQ(front_.output_lines()[2], "Plotter: tavrin-file");
   EXPECT_NE(front_.output_lines()[3].find("Bierdeckel"), std::string::npos)
       << front_.output_lines()[3];
-  EXPECT_EQ(g().reported_problems, 1);
+  EXPECT_EQ(host::reported_problems(), 1);
 }
 
 }  // namespace

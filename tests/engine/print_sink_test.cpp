@@ -41,7 +41,7 @@ TEST_F(PrintSinkTest, AFittedSheetGoesOnTheFitFormatsPaperAndARefusedPaperIsRepo
   ASSERT_EQ(front_.output_lines().size(), 4u);
   EXPECT_EQ(front_.output_lines()[2], "Plotter: tavrin-file");
   EXPECT_NE(front_.output_lines()[3].find("Bierdeckel"), std::string::npos);
-  EXPECT_EQ(g().reported_problems, 1);
+  EXPECT_EQ(host::reported_problems(), 1);
 }
 
 }  // namespace

@@ -145,7 +145,7 @@ TEST_F(FrontEndTest, QueuedAnswersReachOtherFrontEnds) {
   class Gui : public FrontEnd {
    public:
     int asked = 0;
-    void message(const std::string&) override {}
+    void message(const std::string&, host::Severity) override {}
     bool question(const std::string&, const std::string&, const std::string&) override {
       ++asked;
       return false;

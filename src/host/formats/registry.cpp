@@ -29,7 +29,8 @@ Drawing read_drawing_file(const std::string& path) {
   if (ext == ".mi") return read_mi_file(path);
   if (ext == ".dxf") return read_dxf_file(path);
   if (ext == ".bdl") return read_bundle_file(path);
-  throw Error("Cannot load " + path + ": unknown drawing file type (expected .mi, .dxf or .bdl)");
+  throw Error("Cannot load " + path + ": unknown drawing file type (expected .mi, .dxf or .bdl)",
+              "UNKNOWN-FILE-TYPE");
 }
 
 }  // namespace host

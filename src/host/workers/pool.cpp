@@ -50,8 +50,8 @@ int& allowed_workers() {
 class RecordingFrontEnd : public ui::FrontEnd {
  public:
   explicit RecordingFrontEnd(ui::FrontEnd& parent) : parent_(parent) {}
-  void message(const std::string& text) override {
-    workers::record({workers::Event::Message, {text}});
+  void message(const std::string& text, Severity severity) override {
+    workers::record({workers::Event::Message, {text, std::string(1, static_cast<char>(severity))}});
   }
   bool question(const std::string& text, const std::string& push1,
                 const std::string& push2) override {
@@ -89,14 +89,17 @@ std::string dir_with_slash(const fs::path& p) {
 // the item could not finish (the worker then ends, and the parent reports the item).
 std::optional<std::string> run_item(const std::string& output_dir, const std::string& stage_dir,
                                     const std::string& label,
-                                    const std::function<int(std::size_t)>& body,
+                                    const std::function<void(std::size_t)>& body,
                                     std::size_t index) {
   try {
     workers::begin_staging(output_dir, stage_dir);
     workers::check_fault_injection(label);
     workers::report::begin_item(label);
-    const int problems = body(index);
-    workers::record({workers::Event::Problems, {std::to_string(problems)}});
+    // The worker began as a copy of the parent, count and all: only what this item added
+    // goes back.
+    const int before = reported_problems();
+    body(index);
+    workers::record({workers::Event::Problems, {std::to_string(reported_problems() - before)}});
     if (workers::report::active())
       workers::record({workers::Event::Report, {workers::report::end_item()}});
     return workers::encode_journal(workers::recorded_events());
@@ -161,7 +164,7 @@ std::optional<std::string> read_journal(int fd) {
 [[noreturn]] void worker_loop(int in, int out, const std::string& output_dir,
                               const std::function<std::string(std::size_t)>& stage_of,
                               const std::vector<std::string>& labels,
-                              const std::function<int(std::size_t)>& body) {
+                              const std::function<void(std::size_t)>& body) {
   forget_temp_dir();
   RecordingFrontEnd recorder(ui::front_end());
   ui::set_front_end(&recorder);
@@ -234,7 +237,7 @@ int commit(const std::string& label, const std::optional<std::string>& journal, 
           ui::front_end().output_line(e.fields.at(0));
           break;
         case workers::Event::Message:
-          ui::front_end().message(e.fields.at(0));
+          ui::front_end().message(e.fields.at(0), static_cast<Severity>(e.fields.at(1).at(0)));
           break;
         case workers::Event::Problems:
           problems += std::stoi(e.fields.at(0));
@@ -261,21 +264,20 @@ struct Worker {
   std::optional<std::size_t> item;
 };
 
-int run_in_process(const std::vector<std::string>& labels,
-                   const std::function<int(std::size_t)>& body) {
+void run_in_process(const std::vector<std::string>& labels,
+                    const std::function<void(std::size_t)>& body) {
   for (std::size_t i = 0; i < labels.size(); ++i) {
     workers::report::begin_item(labels[i]);
     body(i);
     workers::report::add_item(workers::report::end_item());
   }
-  return 0;
 }
 
 // Starts a worker; nullopt when the system gives no process or pipe.
 std::optional<Worker> start_worker(const std::vector<Worker>& others, const std::string& output_dir,
                                    const std::function<std::string(std::size_t)>& stage_of,
                                    const std::vector<std::string>& labels,
-                                   const std::function<int(std::size_t)>& body) {
+                                   const std::function<void(std::size_t)>& body) {
   int down[2], up[2];
   if (::pipe(down) != 0) return std::nullopt;
   if (::pipe(up) != 0) {
@@ -323,8 +325,8 @@ int worker_count() {
   return allowed_workers();
 }
 
-int sd_run_in_workers(const std::vector<std::string>& labels,
-                      const std::function<int(std::size_t)>& body) {
+void sd_run_in_workers(const std::vector<std::string>& labels,
+                       const std::function<void(std::size_t)>& body) {
   const std::size_t width = std::min(static_cast<std::size_t>(allowed_workers()), labels.size());
   if (width <= 1) return run_in_process(labels, body);
 
@@ -356,7 +358,6 @@ int sd_run_in_workers(const std::vector<std::string>& labels,
   std::vector<std::optional<std::string>> journals(labels.size());
   std::vector<Worker> pool;
   std::size_t next = 0, committed = 0;
-  int problems = 0;
   while (committed < labels.size()) {
     while (pool.size() < width && next < labels.size()) {
       auto w = start_worker(pool, output_dir, stage_of, labels, body);
@@ -377,7 +378,7 @@ int sd_run_in_workers(const std::vector<std::string>& labels,
     }
     while (committed < labels.size() && finished[committed]) {
       if (*finished[committed] != -1)
-        problems += commit(labels[committed], journals[committed], *finished[committed]);
+        count_problem(commit(labels[committed], journals[committed], *finished[committed]));
       journals[committed].reset();
       std::error_code ignored;
       fs::remove_all(stage_of(committed), ignored);
@@ -413,7 +414,6 @@ int sd_run_in_workers(const std::vector<std::string>& labels,
   for (Worker& w : pool) stop_worker(w, nullptr);
   std::error_code ignored;
   fs::remove_all(root, ignored);
-  return problems;
 }
 
 }  // namespace host
