@@ -50,10 +50,9 @@ struct Globals {
   host::Value info_element;  // *info-element*: an element handle or nil
   std::vector<std::string> zeilenliste;
   host::Value kpl_info_name;  // *kpl-info-name*: string or nil
-
-  // Problems reported during the current command (unloadable file, failed save or plot);
-  // front ends turn a non-zero count into their exit status.
-  int reported_problems = 0;
+  // The sheet *kpl-info-name* lies on, as a handle: a sheet of another drawing may carry the
+  // same name, a handle never.
+  host::Value kpl_info_sheet;
 };
 
 // The one instance. Tests replace it with a fresh one per test (reset_globals).

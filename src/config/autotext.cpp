@@ -2,13 +2,13 @@
 // chosen values into the current drawing.
 #include "config/autotext.h"
 
-#include <cctype>
 #include <string_view>
 
 #include "base/job_table.h"
 #include "config/language.h"
 #include "config/tables.h"
 #include "host/api/host.h"
+#include "host/api/text.h"
 
 namespace tavrin {
 
@@ -41,9 +41,7 @@ std::string field(const Row& row, std::size_t index) {
 
 // The editable flag is a token of the host language: NIL in any case forbids own values.
 bool editable(const Row& row) {
-  std::string token = trim_blanks(field(row, 1));
-  for (char& c : token) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-  return token != "NIL";
+  return host::upper(host::trim_blanks(field(row, 1))) != "NIL";
 }
 
 host::List proposals(const Row& row) {
@@ -164,14 +162,13 @@ void set_autotext_to_drawing() {
     const std::string info = host::sd_get_control_title(info_id(y));
     const std::string line = host::format("CHANGE_TEXT '~A' GLOBAL INFOS '~A' END",
                                           quoted_text(text), quoted_text(info));
-    // A refused line must not end the run: it is reported and the next row still applies.
-    if (!host::guarded(
-            [&] {
-              return host::sd_execute_annotator_command({kw("cmd"), line});
-            },
-            host::OnError::Report)) {
-      ++g().reported_problems;
-    }
+    // A refused line must not end the run: it is reported (and counted) and the next row
+    // still applies.
+    host::guarded(
+        [&] {
+          return host::sd_execute_annotator_command({kw("cmd"), line});
+        },
+        host::OnError::Report);
   }
 }
 

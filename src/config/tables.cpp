@@ -10,6 +10,8 @@
 #include "base/globals.h"
 #include "config/language.h"
 #include "host/api/host.h"
+#include "host/api/location.h"
+#include "host/api/text.h"
 
 namespace tavrin {
 
@@ -20,10 +22,6 @@ constexpr const char* kPlotterFile = "TavrinPlotter.dat";
 constexpr const char* kFormatNamesFile = "TavrinPlotterFormatNames.dat";
 constexpr const char* kPlotStylesFile = "TavrinPlotSyles.dat";
 constexpr const char* kPlotStylePath = "Annotation/Plot/PensTrafoStyle";
-
-bool is_blank(char c) {
-  return c == ' ' || c == '\t' || c == '\r' || c == '\f' || c == '\v';
-}
 
 bool file_exists(const std::string& path) {
   return host::sd_inq_file_status(path, host::kw("existence")).truthy();
@@ -93,7 +91,7 @@ FormatLine parse_format_line(const std::string& line) {
   if (!positive(long_side) || !positive(short_side)) {
     return {std::nullopt, false, "die Seitenlängen müssen positive Zahlen sein (Dezimalpunkt)"};
   }
-  const bool fit = fields.size() >= 4 && trim_blanks(fields[3]) == "E";
+  const bool fit = fields.size() >= 4 && host::trim_blanks(fields[3]) == "E";
   return {FormatRow{fields[0], *long_side, *short_side}, fit, ""};
 }
 
@@ -101,14 +99,6 @@ FormatLine parse_format_line(const std::string& line) {
 
 std::string tabellen_path(const std::string& file_name) {
   return host::format("~A/TABELLEN/~A", g().tavrin_path, file_name);
-}
-
-std::string trim_blanks(std::string_view text) {
-  std::size_t begin = 0;
-  std::size_t end = text.size();
-  while (begin < end && is_blank(text[begin])) ++begin;
-  while (end > begin && is_blank(text[end - 1])) --end;
-  return std::string(text.substr(begin, end - begin));
 }
 
 std::vector<std::string> split_fields(std::string_view line) {
@@ -124,7 +114,7 @@ std::vector<std::string> split_fields(std::string_view line) {
 }
 
 std::optional<host::Value> parse_table_number(std::string_view field) {
-  const std::string text = trim_blanks(field);
+  const std::string text = host::trim_blanks(field);
   std::string_view digits = text;
   if (!digits.empty() && digits.front() == '+') {
     digits.remove_prefix(1);
@@ -155,7 +145,7 @@ std::vector<NumberedLine> read_numbered_lines(const std::string& data_file) {
     const std::size_t newline = content.find('\n', start);
     const std::size_t end = newline == std::string::npos ? content.size() : newline;
     ++number;
-    std::string text = trim_blanks(std::string_view(content).substr(start, end - start));
+    std::string text = host::trim_blanks(std::string_view(content).substr(start, end - start));
     if (!text.empty()) lines.push_back({number, std::move(text)});
     start = end + 1;
   }
@@ -188,8 +178,8 @@ void read_format_data() {
     FormatLine parsed = parse_format_line(line.text);
     if (!parsed.row) {
       if (!problems.empty()) problems += "\n";
-      problems += host::format("~A, Zeile ~A: ~A, die Zeile wird übergangen: ~A", path, line.number,
-                               parsed.problem, line.text);
+      problems += host::located(path, line.number, parsed.problem + ", die Zeile wird übergangen",
+                                line.text);
       continue;
     }
     if (parsed.fit) vars.plot_fit_formats.push_back(parsed.row->name);
@@ -209,7 +199,7 @@ void read_plotter_data() {
   for (auto line = lines->rbegin(); line != lines->rend(); ++line) {
     Row fields = split_fields(*line);
     // A queue name never holds blanks; one written as "HP | A3" must still reach the printer.
-    vars.plotter_names.push_back(trim_blanks(fields.front()));
+    vars.plotter_names.push_back(host::trim_blanks(fields.front()));
     vars.plotter_auto_format.push_back(std::move(fields));
   }
 }
@@ -248,11 +238,12 @@ bool create_konfig_files_if_not_exist() {
   const std::string plotter_path = tabellen_path(kPlotterFile);
   // An empty file is what an earlier start without a print system left: ask again.
   if (!file_exists(plotter_path) || file_to_list(plotter_path).empty()) {
-    host::sd_display_message(host::format("~A~% ~A", lang_text(33), lang_text(34)));
+    host::sd_display_message(host::format("~A~% ~A", lang_text(33), lang_text(34)),
+                             host::Severity::Information);
     // Without a print system (a server that only writes PDF) the run must still start;
     // the file is then left as it is so that the next start tries again.
     const std::optional<host::Value> printers =
-        host::guarded([] { return host::Value(host::sd_inq_printers()); }, host::OnError::Show);
+        host::guarded([] { return host::Value(host::sd_inq_printers()); }, host::OnError::Warn);
     if (printers && !printers->as_list().empty()) {
       g().plotter_names = texts_of(printers->as_list());
       write_made_table(g().plotter_names, plotter_path);
@@ -284,10 +275,7 @@ std::string substract_extension(const std::string& drawing_file_name) {
                                                               "BI", "IGS", "IGES"};
   const std::size_t dot = drawing_file_name.rfind('.');
   if (dot == std::string::npos) return drawing_file_name;
-  std::string piece = drawing_file_name.substr(dot + 1);
-  std::transform(piece.begin(), piece.end(), piece.begin(), [](unsigned char c) {
-    return static_cast<char>(c >= 'a' && c <= 'z' ? c - 'a' + 'A' : c);
-  });
+  const std::string piece = host::upper(drawing_file_name.substr(dot + 1));
   const bool known = std::find(kDrawingExtensions.begin(), kDrawingExtensions.end(), piece) !=
                      kDrawingExtensions.end();
   return known ? drawing_file_name.substr(0, dot) : drawing_file_name;

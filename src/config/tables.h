@@ -29,7 +29,6 @@ void write_list_file(const std::vector<std::string>& liste, const std::string& f
 
 // Splits a line at every "|"; adjacent separators give an empty field.
 std::vector<std::string> split_fields(std::string_view line);
-std::string trim_blanks(std::string_view text);
 // A whole field as a number: an integer or a decimal with "." (locale-independent),
 // blanks and a sign allowed. Nothing else: no units, no decimal comma, no inf/nan.
 std::optional<host::Value> parse_table_number(std::string_view field);

@@ -11,6 +11,7 @@
 #include "dialogs/job_settings.h"
 #include "dialogs/start_commands.h"
 #include "host/api/host.h"
+#include "host/api/text.h"
 
 namespace tavrin {
 
@@ -37,13 +38,8 @@ void filter_radio(const std::string& key, int title, int x, int width, int y, in
        filter_action(n), kw("releaseaction"), filter_action(n)});
 }
 
-std::string lower(std::string text) {
-  for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  return text;
-}
-
 std::string type_text(const std::string& name) {
-  const std::string lowered = lower(name);
+  const std::string lowered = host::lower(name);
   if (host::sd_string_match_pattern_p("*.mi", lowered)) return lang_text(17);
   if (host::sd_string_match_pattern_p("*.bdl", lowered)) return lang_text(18);
   if (host::sd_string_match_pattern_p("*.dxf", lowered)) return lang_text(19);
@@ -56,7 +52,7 @@ std::string name_of(const std::string& path) {
 }
 
 std::string cell_text(const Value& v) {
-  return trim_blanks(v.is_string() ? v.as_string() : host::print_text(v));
+  return host::trim_blanks(v.is_string() ? v.as_string() : host::print_text(v));
 }
 
 }  // namespace

@@ -12,6 +12,8 @@
 #include "dialogs/dialog_ids.h"
 #include "dialogs/file_list.h"
 #include "host/api/host.h"
+#include "host/api/location.h"
+#include "host/api/text.h"
 
 namespace tavrin {
 
@@ -58,20 +60,24 @@ void apply_setting(const std::string& key, const std::string& value) {
 // Applies one line of the file; a line that sets nothing is reported with its place.
 void load_line(const std::string& path, int number, std::string_view line) {
   if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
-  if (trim_blanks(line).empty()) return;
+  if (host::trim_blanks(line).empty()) return;
   const std::vector<std::string> pieces = split_fields(line);
   if (pieces.size() < 2) {
-    host::display(host::format("~A:~A: kein \"|\" in der Zeile \"~A\", die Zeile wird übergangen",
-                               path, number, std::string(line)));
+    host::display(
+        host::located(path, number,
+                      host::format("kein \"|\" in der Zeile \"~A\", die Zeile wird übergangen",
+                                   std::string(line)),
+                      line));
     return;
   }
-  const std::string key = trim_blanks(pieces[0]);
+  const std::string key = host::trim_blanks(pieces[0]);
   if (!names_setting(key)) {
-    host::display(host::format("~A:~A: unbekannte Einstellung \"~A\", die Zeile wird übergangen",
-                               path, number, key));
+    host::display(host::located(
+        path, number, host::format("unbekannte Einstellung \"~A\", die Zeile wird übergangen", key),
+        line));
     return;
   }
-  apply_setting(key, trim_blanks(pieces[1]));
+  apply_setting(key, host::trim_blanks(pieces[1]));
 }
 
 }  // namespace
@@ -115,7 +121,9 @@ void tv_store_standard() {
         return host::Value(target);
       },
       host::OnError::Show);
-  if (path) host::sd_display_message(host::format("~A~% ~A", lang_text(16), *path));
+  if (path)
+    host::sd_display_message(host::format("~A~% ~A", lang_text(16), *path),
+                             host::Severity::Information);
 }
 
 void tv_load_standard() {
@@ -130,10 +138,12 @@ void tv_load_standard() {
   const std::optional<host::Value> content =
       host::guarded([&] { return host::Value(host::read_file(path)); }, host::OnError::Silent);
   if (!content) {
-    host::sd_display_message(host::format(
-        "Keine Standardeinstellungen: ~A kann nicht gelesen werden.~%Bitte die Einstellungen "
-        "wählen und als Standard speichern.",
-        path));
+    host::sd_display_message(
+        host::format(
+            "Keine Standardeinstellungen: ~A kann nicht gelesen werden.~%Bitte die Einstellungen "
+            "wählen und als Standard speichern.",
+            path),
+        host::Severity::Warning);
     return;
   }
   const std::string& text = content->as_string();

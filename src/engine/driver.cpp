@@ -7,6 +7,7 @@
 #include "config/tables.h"
 #include "engine/engine.h"
 #include "host/api/host.h"
+#include "host/api/text.h"
 
 namespace tavrin {
 
@@ -33,7 +34,7 @@ bool is_real(const Value& v) {
 
 void refuse_job(const JobSettings& s) {
   host::sd_display_message(*s.selection_problem);
-  ++g().reported_problems;
+  host::count_problem();
 }
 
 bool ends_in_bdl(const std::string& path) {
@@ -51,22 +52,19 @@ bool load_job_file(const std::string& path, const DrawingSteps& steps) {
         [] {
           return host::am_drawing_delete({kw("dwg"), kw("yes")});
         },
-        host::OnError::Show);
+        host::OnError::Warn);
   }
-  int& problems = g().reported_problems;
   const Value size = host::sd_inq_file_size(path);
   if (!is_real(size) || host::numeric_compare(size, Value::integer(1)) <= 0) {
-    host::display(host::format("~A konnte nicht geladen werden", trim_blanks(path)));
-    ++problems;
+    host::display(host::format("~A konnte nicht geladen werden", host::trim_blanks(path)));
+    host::count_problem();
     return false;
   }
   if (ends_in_bdl(path)) {
     const List args = {kw("load-drawing"), kw("on"),    kw("load-3d"),
                        kw("off"),          kw("fname"), Value(path)};
-    const bool loaded =
-        host::guarded([&] { return host::am_load_bundle(args); }, host::OnError::Show).has_value();
-    if (!loaded) ++problems;
-    return loaded;
+    return host::guarded([&] { return host::am_load_bundle(args); }, host::OnError::Show)
+        .has_value();
   }
   if (host::guarded(
           [&] {
@@ -76,13 +74,13 @@ bool load_job_file(const std::string& path, const DrawingSteps& steps) {
     return true;
   }
   // The fallback loader shows and counts its own failures; an escaping error counts here.
-  const int before = problems;
+  const int before = host::reported_problems();
   const auto fallback = [&] {
     steps.load_subpart(path);
     return Value::t();
   };
-  if (!host::guarded(fallback, host::OnError::Show)) ++problems;
-  return problems == before;
+  host::guarded(fallback, host::OnError::Show);
+  return host::reported_problems() == before;
 }
 
 void make_sheet_current(const Value& sheet) {
@@ -92,7 +90,7 @@ void make_sheet_current(const Value& sheet) {
         if (record.empty()) throw host::Error("The sheet current after loading no longer exists");
         return host::am_current_sheet(host::print_text(record.front()));
       },
-      host::OnError::Show);
+      host::OnError::Warn);
 }
 
 // Autotext, saving, printing and PDF, revision PDF: the fixed order for one loaded drawing.
@@ -114,7 +112,7 @@ void process_batch_drawing(const std::string& path, const JobSettings& s,
 
 Value finish_job(const char* closing_line) {
   host::sd_put_buffer(closing_line);
-  host::sd_display_message(host::format("~A", lang_text(24)));
+  host::sd_display_message(host::format("~A", lang_text(24)), host::Severity::Information);
   return Value();
 }
 
@@ -142,20 +140,17 @@ Value run_batch_job(const std::vector<std::string>& files, const JobSettings& s,
   }
   const int total = static_cast<int>(files.size());
   // The host may hand each file to a worker process; it carries out the files' outputs and
-  // reports in list order. Problems counted in a worker come back as the result. A stop asked
-  // for during a drawing takes effect before the next one, so every output written belongs to
+  // reports in list order, and adds the problems counted in a worker to the run's count. A stop
+  // asked for during a drawing takes effect before the next one, so every output written belongs to
   // a drawing that was processed completely.
-  int& problems = g().reported_problems;
   int done = 0;
   bool stopped = false;
-  problems += host::sd_run_in_workers(files, [&](std::size_t i) {
+  host::sd_run_in_workers(files, [&](std::size_t i) {
     stopped = stopped || !host::sd_show_progress(static_cast<int>(i), total, files[i]);
-    if (stopped) return 0;
-    const int before = problems;
+    if (stopped) return;
     const std::string& path = files[i];
     if (load_job_file(path, steps)) process_batch_drawing(path, s, steps);
     ++done;
-    return problems - before;
   });
   host::sd_show_progress(total, total, "");
   if (stopped) {

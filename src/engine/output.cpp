@@ -3,15 +3,15 @@
 #include "engine/output.h"
 
 #include <algorithm>
-#include <cctype>
 
+#include "base/globals.h"
 #include "config/language.h"
 #include "config/tables.h"
 #include "engine/driver.h"
 #include "engine/plot_style.h"
 #include "engine/sheet_format.h"
 #include "host/api/host.h"
-#include "base/globals.h"
+#include "host/api/text.h"
 
 namespace tavrin {
 
@@ -23,20 +23,12 @@ using host::OnError;
 // A drawing file "ends in" an extension only when it is a text at least that long; a missing
 // file (a current-drawing run without drawing number) ends in nothing.
 bool ends_with_ignoring_case(const host::Value& file, std::string_view extension) {
-  if (!file.is_string() || file.as_string().size() < extension.size()) return false;
-  const std::string_view tail =
-      std::string_view(file.as_string()).substr(file.as_string().size() - extension.size());
-  return std::equal(tail.begin(), tail.end(), extension.begin(), [](char a, char b) {
-    return std::tolower(static_cast<unsigned char>(a)) ==
-           std::tolower(static_cast<unsigned char>(b));
-  });
+  return file.is_string() && host::iends_with(file.as_string(), extension);
 }
 
-// A host step that failed was shown by the guard; the run goes on, but it counts.
+// A host step that failed was shown (and counted) by the guard; the run goes on.
 std::optional<host::Value> counted(const std::function<host::Value()>& op) {
-  auto result = host::guarded(op, OnError::Show);
-  if (!result) ++g().reported_problems;
-  return result;
+  return host::guarded(op, OnError::Show);
 }
 
 // A path inside the quotes of a command line: a quote in it is doubled, so it can never end
@@ -88,7 +80,7 @@ host::Value create_pdf(const std::string& firma, const std::string& sheet_name) 
       },
       OnError::Silent);
   if (result) return *result;
-  ++g().reported_problems;
+  host::count_problem();
   const std::string empty = leeres_blatt_text(sheet_name);
   host::display_error(empty.empty() ? host::print_text(host::sd_inq_error_obj(kw("message")))
                                     : empty);
@@ -139,10 +131,23 @@ void load_subpart_drawing(const std::string& path) {
                                     kw("view_scale"), "1:1"});
   });
   if (!created) return;
-  counted([&] {
-    return host::sd_execute_annotator_command(
-        {kw("cmd"), host::format("LOAD SUBPART'~A' 0,0", quoted_for_command(path))});
-  });
+  const auto loaded = host::guarded(
+      [&] {
+        return host::sd_execute_annotator_command(
+            {kw("cmd"), host::format("LOAD SUBPART'~A' 0,0", quoted_for_command(path))});
+      },
+      OnError::Silent);
+  if (loaded) return;
+  host::count_problem();
+  // A run over all files of a directory meets logs and notes beside the drawings: each gets
+  // one short line in the user's language instead of the host's error text.
+  const std::string not_a_drawing = lang_text(39);
+  if (host::sd_inq_error_obj(kw("keyword")).is_keyword("unknown-file-type") &&
+      !not_a_drawing.empty()) {
+    host::display(host::format("~A ~A", path, not_a_drawing));
+    return;
+  }
+  host::display_error(host::print_text(host::sd_inq_error_obj(kw("message"))));
 }
 
 }  // namespace tavrin

@@ -29,16 +29,16 @@ void make_tmp_style(const host::Value& factor) {
                                                         "TAVRINTMPTRANS", kw("copy_values"),
                                                         kw("on"), kw("all_styles")});
       },
-      OnError::Show);
+      OnError::Warn);
   const auto pens =
-      host::guarded([] { return host::sd_get_setting_value(kPensPath); }, OnError::Show);
+      host::guarded([] { return host::sd_get_setting_value(kPensPath); }, OnError::Warn);
   if (pens) modify_tmp_plot_sytle(*pens, factor);
   host::guarded(
       [] {
         return host::modify_default_setting(
             {kw("path"), "Annotation/Plot/PenTrafo", kw("a_range"), kw("tavrintmptrans")});
       },
-      OnError::Show);
+      OnError::Warn);
 }
 
 }  // namespace
@@ -46,13 +46,13 @@ void make_tmp_style(const host::Value& factor) {
 SheetFormat set_plot_syle_parameter(const std::string& firma, const SheetFormat& sheet) {
   SheetFormat result = sheet;
   result.plot_style =
-      host::guarded([&] { return string_to_symbol(firma); }, OnError::Show).value_or(host::Value());
+      host::guarded([&] { return string_to_symbol(firma); }, OnError::Warn).value_or(host::Value());
   host::guarded(
       [&] {
         return host::am_define_pen_transformation(
             {kw("path"), kPensPath, kw("parent_style"), result.plot_style});
       },
-      OnError::Show);
+      OnError::Warn);
   if (!host::numeric_equal(sheet.factor, host::Value(1))) {
     make_tmp_style(sheet.factor);
     result.plot_style = kw("tavrintmptrans");
@@ -93,14 +93,14 @@ void modify_tmp_plot_sytle(const host::Value& pens, const host::Value& factor) {
         host::write_file_atomically(path, line);
         return host::Value::t();
       },
-      OnError::Show);
+      OnError::Warn);
   if (!written) return;
   host::guarded(
       [&] {
         return host::load_dia({kw("type"), kw("source"), kw("file"), path});
       },
-      OnError::Show);
-  host::guarded([&] { return host::sd_delete_file(path); }, OnError::Show);
+      OnError::Warn);
+  host::guarded([&] { return host::sd_delete_file(path); }, OnError::Warn);
 }
 
 }  // namespace tavrin

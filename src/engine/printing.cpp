@@ -63,7 +63,7 @@ host::Value drucken(const host::Value& firma, const host::Value& fit_format,
       },
       OnError::Silent);
   if (plotted) return {};
-  ++g().reported_problems;
+  host::count_problem();
   const std::string empty = leeres_blatt_text(host::sd_am_inq_curr_sheet_name());
   if (!empty.empty()) {
     host::display(empty);
@@ -88,10 +88,7 @@ void drucken_alle_blaetter(bool drucken_an, const host::Value& firma, const host
   for (const host::Value& sheet : host::sd_am_inq_all_sheets()) {
     const std::string name = host::print_text(host::sd_am_inq_sheet(sheet).at(0));
     // Outputs of a sheet that could not be made current would show another sheet.
-    if (!host::guarded([&] { return host::am_current_sheet(name); }, OnError::Show)) {
-      ++g().reported_problems;
-      continue;
-    }
+    if (!host::guarded([&] { return host::am_current_sheet(name); }, OnError::Show)) continue;
     if (!ist_blatt_in_auswahl(name, selection)) continue;
     if (drucken_an) drucken(firma, format, drucker, report_name);
     if (pdf) create_pdf(host::print_text(firma), name);

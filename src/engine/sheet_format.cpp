@@ -4,20 +4,14 @@
 #include <cmath>
 #include <optional>
 
+#include "base/globals.h"
 #include "config/language.h"
 #include "host/api/host.h"
-#include "base/globals.h"
+#include "host/api/text.h"
 
 namespace tavrin {
 
 namespace {
-
-std::string trim(const std::string& s) {
-  const auto first = s.find_first_not_of(" \t");
-  if (first == std::string::npos) return "";
-  const auto last = s.find_last_not_of(" \t");
-  return s.substr(first, last - first + 1);
-}
 
 // A whole-numbered extent stays an exact integer, so a fitting factor such as 594/420 is an
 // exact ratio rather than a rounded float.
@@ -95,7 +89,8 @@ SheetFormat check_if_einpassformat_greater_than_blattformat(const std::string& f
   }
   if (!bound) {
     // Without the fit format there is nothing to fit into: the sheet keeps its own format.
-    host::sd_display_message(host::format("~A: ~A ~A", lang_text(25), fit_format, lang_text(25)));
+    host::sd_display_message(host::format("~A: ~A ~A", lang_text(25), fit_format, lang_text(25)),
+                             host::Severity::Warning);
     return sheet;
   }
   if (smallest_holding_format(result, landscape, *bound, result.format_name)) result.factor = 1;
@@ -104,10 +99,11 @@ SheetFormat check_if_einpassformat_greater_than_blattformat(const std::string& f
 
 std::string select_plotter(const SheetFormat& sheet) {
   const auto& rows = g().plotter_auto_format;
-  std::string choice = rows.empty() || rows.front().empty() ? "" : trim(rows.front().front());
+  std::string choice =
+      rows.empty() || rows.front().empty() ? "" : host::trim_blanks(rows.front().front());
   for (const Row& row : rows) {
     for (std::size_t i = 1; i < row.size(); ++i) {
-      if (trim(row[i]) == sheet.format_name) choice = trim(row[0]);
+      if (host::trim_blanks(row[i]) == sheet.format_name) choice = host::trim_blanks(row[0]);
     }
   }
   return choice;
@@ -116,7 +112,7 @@ std::string select_plotter(const SheetFormat& sheet) {
 std::string get_plotter_format_name(const std::string& plotter, const std::string& format_name) {
   std::string result = format_name;
   for (const Row& row : g().plotter_format_names) {
-    if (row.empty() || trim(row[0]) != plotter) continue;
+    if (row.empty() || host::trim_blanks(row[0]) != plotter) continue;
     for (std::size_t i = 1; i < row.size(); ++i) {
       const std::string& entry = row[i];
       const auto slash = entry.find('/');

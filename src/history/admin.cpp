@@ -2,11 +2,11 @@
 // and style tables, and the INFO template with its marker.
 #include "history/admin.h"
 
+#include "base/globals.h"
 #include "config/language.h"
 #include "config/tables.h"
 #include "history/info_record.h"
 #include "host/api/host.h"
-#include "base/globals.h"
 
 namespace tavrin {
 
@@ -38,11 +38,27 @@ void define(const std::string& name, std::function<void()> action) {
   host::define_dialog(std::move(spec));
 }
 
-// The sheet that holds the INFO sketch being edited: "<sheet>/INFO" names it.
+constexpr const char* kWorkingSheetGone =
+    "Das Blatt mit der INFO-Vorlage ist in der aktuellen Zeichnung nicht mehr vorhanden; die "
+    "Vorlage wurde nicht gespeichert";
+
+// The sheet that holds the INFO sketch being edited ("<sheet>/INFO" names it), while it is a
+// sheet of the current drawing: after another drawing was loaded, or the sheet deleted, the
+// name may stand for a sheet that has nothing to do with the template.
 std::optional<std::string> working_sheet() {
   if (!g().kpl_info_name.is_string()) return std::nullopt;
-  const std::string& path = g().kpl_info_name.as_string();
-  return path.substr(0, path.rfind('/'));
+  for (const Value& sheet : host::sd_am_inq_all_sheets()) {
+    if (sheet == g().kpl_info_sheet) return host::print_text(host::sd_am_inq_sheet(sheet).at(0));
+  }
+  return std::nullopt;
+}
+
+// Makes the working sheet current; false when it is gone or cannot be made current.
+bool working_sheet_made_current() {
+  const auto name = working_sheet();
+  return name &&
+         host::guarded([&] { return host::am_current_sheet(*name); }, host::OnError::Silent) &&
+         host::sd_am_inq_curr_sheet() == g().kpl_info_sheet;
 }
 
 void load_info_template(const std::string& path) {
@@ -131,8 +147,9 @@ Value tv_admin_edit(const std::string& name) {
 }
 
 void tv_admin() {
-  host::sd_display_message(host::format("~A~% TavrinPlotter.dat~%TavrinPlotSyles.dat~%~A",
-                                        lang_text(33), lang_text(34)));
+  host::sd_display_message(
+      host::format("~A~% TavrinPlotter.dat~%TavrinPlotSyles.dat~%~A", lang_text(33), lang_text(34)),
+      host::Severity::Information);
   // Both files are written only when the system could be asked: a failed inquiry must not
   // leave the tables half regenerated.
   const auto asked = shown_on_error([] {
@@ -163,14 +180,17 @@ void tv_admin_info_dialog() {
     if (!attributes.empty()) first_line = attributes.front();
   }
   g().kpl_info_name = Value(host::format("~A/INFO", host::sd_am_inq_curr_sheet_name()));
+  g().kpl_info_sheet = host::sd_am_inq_curr_sheet();
   tv_info_store_ui(first_line);
 }
 
 void tv_admin_info_finish() {
   // Only a text found on the working sheet now is changed: an element remembered from an
-  // earlier search may belong to another drawing or sheet.
-  if (const auto sheet = working_sheet()) {
-    host::guarded([&] { return host::am_current_sheet(*sheet); }, host::OnError::Silent);
+  // earlier search may belong to another drawing or sheet, and so may a sheet of that name.
+  if (!working_sheet_made_current()) {
+    host::sd_display_message(kWorkingSheetGone);
+    tv_admin_info_cancel();
+    return;
   }
   if (!found(am_info_findinfo(1))) {
     host::sd_display_message(kInfoNotFound);
@@ -197,7 +217,9 @@ void tv_admin_info_cancel() {
   const auto sheet = working_sheet();
   // Nothing is being edited any more; a second close must not remove another sheet.
   g().kpl_info_name = Value();
-  // The working sheet goes, even when another sheet has been made current meanwhile.
+  g().kpl_info_sheet = Value();
+  // The working sheet goes, even when another sheet has been made current meanwhile; a sheet
+  // of another drawing stays.
   if (sheet) {
     host::guarded(
         [&] {

@@ -4,10 +4,11 @@
 
 #include <algorithm>
 
-#include "config/tables.h"
-#include "base/sheet_extent.h"
-#include "host/api/host.h"
 #include "base/globals.h"
+#include "base/sheet_extent.h"
+#include "config/tables.h"
+#include "host/api/host.h"
+#include "host/api/text.h"
 
 namespace tavrin {
 
@@ -108,7 +109,7 @@ Value get_info_string_from_file() {
   const std::string path = host::format("~A/TABELLEN/TavrinInfo.dat", g().tavrin_path);
   if (!host::sd_inq_file_status(path, kw("existence")).truthy()) return Value();
   const std::string content = host::read_file(path);
-  const std::string first = trim_blanks(content.substr(0, content.find('\n')));
+  const std::string first = host::trim_blanks(content.substr(0, content.find('\n')));
   // A blank first line names no marker; an empty marker would match every text anyway.
   if (!first.empty()) g().header_info = first;
   return Value(g().header_info);
@@ -172,7 +173,8 @@ void check_doppelte_zeile(const std::string& text) {
   if (x == 0) return;
   host::sd_display_message(
       host::format("Zeile ~A ist identisch mit Zeile ~A und wird nicht eingetragen",
-                   static_cast<long long>(wo), static_cast<long long>(x)));
+                   static_cast<long long>(wo), static_cast<long long>(x)),
+      host::Severity::Warning);
 }
 
 bool drawing_loaded() {

@@ -5,15 +5,15 @@
 #include <filesystem>
 #include <string>
 
+#include "base/globals.h"
+#include "base/set_ini.h"
 #include "config/language.h"
 #include "dialogs/start_commands.h"
 #include "history/admin.h"
 #include "history/info_record.h"
 #include "history/revision_pdf.h"
 #include "host/api/host.h"
-#include "base/globals.h"
 #include "startup/menu.h"
-#include "base/set_ini.h"
 
 namespace tavrin {
 
@@ -74,7 +74,3 @@ extern "C" void tavrin_demo_initialize(void* /*data*/, int /*size*/, void* /*hos
   tavrin::load_avail_cmds_files();
   tavrin::tavrin_ini();
 }
-
-// How many problems the module reported since it was loaded; front ends turn it into their
-// exit status.
-extern "C" int tavrin_reported_problems() { return tavrin::g().reported_problems; }

@@ -4,24 +4,15 @@
 #include "fixture.h"
 #include "host/settings/pens.h"
 #include "host/value/format.h"
+#include "support/expect.h"
 
 namespace tavrin_test {
 namespace {
-
-using ::testing::HasSubstr;
 
 class CommandFileTest : public HostTest {
  protected:
   host::Value load(const std::string& file) {
     return host::load_dia({host::kw("type"), host::kw("source"), host::kw("file"), file});
-  }
-  std::string error_of(const std::string& file) {
-    try {
-      load(file);
-    } catch (const host::Error& e) {
-      return e.what();
-    }
-    return "no error";
   }
   std::vector<double> pen_sizes(const std::string& key) {
     std::vector<double> sizes;
@@ -62,20 +53,19 @@ TEST_F(CommandFileTest, FilesMayHoldCommandLinesFormsOverSeveralLinesAndComments
 
 TEST_F(CommandFileTest, BadFilesNameFileAndLineAndRunNothing) {
   use_drawing({sheet("1", {text("alt", {"A"})})});
-  EXPECT_THAT(error_of(path("fehlt.lsp")), HasSubstr("fehlt.lsp"));
+  EXPECT_THROW_MSG(load(path("fehlt.lsp")), "fehlt.lsp");
   host::write_file_atomically(path("bad.lsp"),
                               "CHANGE_TEXT 'neu' GLOBAL INFOS 'A' END\n\n(AM_DEFINE :path \"x\"\n");
-  EXPECT_THAT(error_of(path("bad.lsp")), HasSubstr(path("bad.lsp") + ":3:"));
+  EXPECT_THROW_MSG(load(path("bad.lsp")), path("bad.lsp") + ":3:");
   host::write_file_atomically(path("bad2.lsp"),
                               "CHANGE_TEXT 'neu' GLOBAL INFOS 'A' END\nCHANGE_TXT 1\n");
-  EXPECT_THAT(error_of(path("bad2.lsp")),
-              HasSubstr(path("bad2.lsp") + ":2: Unknown command: CHANGE_TXT"));
+  EXPECT_THROW_MSG(load(path("bad2.lsp")), path("bad2.lsp") + ":2: Unknown command: CHANGE_TXT");
   EXPECT_EQ(sheet_at(0).elements[0].text.lines.front(), "alt");
   // A failure while running names the line too.
   host::write_file_atomically(
       path("run.lsp"),
       "\n(MODIFY_DEFAULT_SETTING :path \"Annotation/Plot/PenTrafo\" :a_range :NIX)\n");
-  EXPECT_THAT(error_of(path("run.lsp")), HasSubstr(path("run.lsp") + ":2:"));
+  EXPECT_THROW_MSG(load(path("run.lsp")), path("run.lsp") + ":2:");
 }
 
 }  // namespace

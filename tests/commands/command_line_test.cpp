@@ -4,24 +4,15 @@
 #include "fixture.h"
 #include "host/formats/mi.h"
 #include "host/value/format.h"
+#include "support/expect.h"
 
 namespace tavrin_test {
 namespace {
 
 using ::testing::ElementsAre;
-using ::testing::HasSubstr;
 
 host::Value run(const std::string& line) {
   return host::sd_execute_annotator_command({host::kw("cmd"), line});
-}
-
-std::string error_of(const std::string& line) {
-  try {
-    run(line);
-  } catch (const host::Error& e) {
-    return e.what();
-  }
-  return "no error";
 }
 
 class CommandLineTest : public HostTest {
@@ -59,22 +50,22 @@ TEST_F(CommandLineTest, QuotedValueWithQuoteAndEndChangesOnlyTheIntendedTexts) {
   EXPECT_THAT(lines(0, 1), ElementsAre("bleibt"));
 
   // The same value inserted without escaping is refused as a whole: nothing changes.
-  EXPECT_THAT(error_of(host::format("CHANGE_TEXT '~A' GLOBAL INFOS '~A' END", value, "ZEICHNER")),
-              HasSubstr("CHANGE_TEXT"));
+  EXPECT_THROW_MSG(run(host::format("CHANGE_TEXT '~A' GLOBAL INFOS '~A' END", value, "ZEICHNER")),
+                   "CHANGE_TEXT");
   EXPECT_THAT(lines(0, 1), ElementsAre("bleibt"));
 }
 
 TEST_F(CommandLineTest, BadLinesAreErrorsNamingTheCommandAndChangeNothing) {
-  EXPECT_THAT(error_of("CHANGE_TXT 'a' GLOBAL ALL END"), HasSubstr("CHANGE_TXT"));
-  EXPECT_THAT(error_of("change_text 'a' GLOBAL INFOS 'BENENNUNG'"), HasSubstr("CHANGE_TEXT"));
-  EXPECT_THAT(error_of("CHANGE_TEXT 'a GLOBAL INFOS 'BENENNUNG' END"), HasSubstr("CHANGE_TEXT"));
-  EXPECT_THAT(
-      error_of("CHANGE_TEXT 'a' GLOBAL INFOS 'BENENNUNG' END CHANGE_TEXT 'b' GLOBAL ALL END"),
-      HasSubstr("after the end"));
-  EXPECT_THAT(error_of("CHANGE_TEXT_ADJUST 10 GLOBAL ALL END"), HasSubstr("CHANGE_TEXT_ADJUST"));
-  EXPECT_THAT(error_of("CHANGE_TEXT_SIZE 0 GLOBAL ALL END"), HasSubstr("CHANGE_TEXT_SIZE"));
-  EXPECT_THAT(error_of("CHANGE_COLOR PINK GLOBAL ALL END"), HasSubstr("CHANGE_COLOR"));
-  EXPECT_THAT(error_of("'CHANGE_TEXT'"), HasSubstr("command name"));
+  EXPECT_THROW_MSG(run("CHANGE_TXT 'a' GLOBAL ALL END"), "CHANGE_TXT");
+  EXPECT_THROW_MSG(run("change_text 'a' GLOBAL INFOS 'BENENNUNG'"), "CHANGE_TEXT");
+  EXPECT_THROW_MSG(run("CHANGE_TEXT 'a GLOBAL INFOS 'BENENNUNG' END"), "CHANGE_TEXT");
+  EXPECT_THROW_MSG(
+      run("CHANGE_TEXT 'a' GLOBAL INFOS 'BENENNUNG' END CHANGE_TEXT 'b' GLOBAL ALL END"),
+      "after the end");
+  EXPECT_THROW_MSG(run("CHANGE_TEXT_ADJUST 10 GLOBAL ALL END"), "CHANGE_TEXT_ADJUST");
+  EXPECT_THROW_MSG(run("CHANGE_TEXT_SIZE 0 GLOBAL ALL END"), "CHANGE_TEXT_SIZE");
+  EXPECT_THROW_MSG(run("CHANGE_COLOR PINK GLOBAL ALL END"), "CHANGE_COLOR");
+  EXPECT_THROW_MSG(run("'CHANGE_TEXT'"), "command name");
   EXPECT_THAT(lines(0, 0), ElementsAre("alt"));
 }
 
@@ -149,10 +140,8 @@ TEST_F(CommandLineTest, LoadSubpartAddsTheFileToTheCurrentSheetAtTheOffset) {
 
 TEST_F(CommandLineTest, LoadSubpartOfABadFileIsAnErrorNamingTheFileAndAddsNothing) {
   host::write_file_atomically(path("kaputt.mi"), "not a drawing\n");
-  EXPECT_THAT(error_of(host::format("LOAD SUBPART'~A' 0,0", path("kaputt.mi"))),
-              HasSubstr("kaputt.mi"));
-  EXPECT_THAT(error_of(host::format("LOAD SUBPART'~A' 0,0", path("fehlt.mi"))),
-              HasSubstr("fehlt.mi"));
+  EXPECT_THROW_MSG(run(host::format("LOAD SUBPART'~A' 0,0", path("kaputt.mi"))), "kaputt.mi");
+  EXPECT_THROW_MSG(run(host::format("LOAD SUBPART'~A' 0,0", path("fehlt.mi"))), "fehlt.mi");
   EXPECT_EQ(sheet_at(0).elements.size(), 3u);
 }
 
@@ -168,7 +157,7 @@ TEST_F(CommandLineTest, QueuedCreateDrawingLinesLeaveAnEmptyDrawing) {
     ASSERT_EQ(host::current_drawing().sheets.size(), 1u);
     EXPECT_TRUE(host::current_drawing().sheets[0].elements.empty());
   }
-  EXPECT_THAT(error_of("am_create_drawing :YES cancel :YES"), HasSubstr("AM_CREATE_DRAWING"));
+  EXPECT_THROW_MSG(run("am_create_drawing :YES cancel :YES"), "AM_CREATE_DRAWING");
 }
 
 TEST_F(CommandLineTest, LoadSketchTakesThePointFromThePointInput) {

@@ -12,6 +12,7 @@
 #include "host/api/testing.h"
 #include "host/drawing/store.h"
 #include "host/ui/headless.h"
+#include "support/scratch_dir.h"
 
 namespace tavrin_test {
 
@@ -47,15 +48,12 @@ class HostTest : public ::testing::Test {
   void SetUp() override {
     host::reset_host();
     host::ui::set_front_end(&front_);
-    dir_ = std::filesystem::temp_directory_path() /
-           ("tavrin-commands-" + std::to_string(::getpid()) + "-" +
-            ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    std::filesystem::remove_all(dir_);
-    std::filesystem::create_directories(dir_);
+    scratch_.emplace();
+    dir_ = scratch_->path();
   }
   void TearDown() override {
     host::ui::set_front_end(nullptr);
-    std::filesystem::remove_all(dir_);
+    scratch_.reset();
   }
 
   void use_drawing(std::vector<host::Sheet> sheets) {
@@ -70,6 +68,7 @@ class HostTest : public ::testing::Test {
 
   std::ostringstream out_;
   host::ui::HeadlessFrontEnd front_{out_};
+  std::optional<tavrin_test::ScratchDir> scratch_;
   std::filesystem::path dir_;
 };
 

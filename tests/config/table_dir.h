@@ -9,9 +9,10 @@
 #include <string>
 #include <vector>
 
+#include "base/globals.h"
 #include "host/api/testing.h"
 #include "host/ui/headless.h"
-#include "base/globals.h"
+#include "support/scratch_dir.h"
 
 namespace tavrin::testing {
 
@@ -21,14 +22,15 @@ class TableDirTest : public ::testing::Test {
     host::reset_host();
     tavrin::reset_globals();
     host::ui::default_front_end().clear();
-    std::string pattern =
-        (std::filesystem::temp_directory_path() / "tavrin-config-XXXXXX").string();
-    ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-    root_ = pattern;
+    scratch_.emplace();
+    root_ = scratch_->path();
     std::filesystem::create_directory(root_ / "TABELLEN");
     tavrin::g().tavrin_path = root_.string();
   }
-  void TearDown() override { std::filesystem::remove_all(root_); }
+  void TearDown() override {
+    env_.restore();
+    scratch_.reset();
+  }
 
   std::string table(const std::string& name) const { return (root_ / "TABELLEN" / name).string(); }
 
@@ -57,6 +59,8 @@ class TableDirTest : public ::testing::Test {
     return host::ui::default_front_end().messages();
   }
 
+  std::optional<tavrin_test::ScratchDir> scratch_;
+  tavrin_test::EnvGuard env_;
   std::filesystem::path root_;
 };
 

@@ -84,11 +84,11 @@ TEST_F(TablesTest, FormatLinesThatAreNotFormatsAreReportedAndLeftOut) {
   ASSERT_EQ(messages().size(), 1u);
   const std::string& text = messages()[0];
   for (int line : {2, 4, 5, 6, 7, 8, 9}) {
-    EXPECT_THAT(text, HasSubstr("TavrinFormat.dat, Zeile " + std::to_string(line) + ":"));
+    EXPECT_THAT(text, HasSubstr("TavrinFormat.dat:" + std::to_string(line) + ":"));
   }
-  EXPECT_THAT(text, Not(HasSubstr("Zeile 1:")));
-  EXPECT_THAT(text, Not(HasSubstr("Zeile 10:")));
-  EXPECT_THAT(text, HasSubstr("210,5"));
+  EXPECT_THAT(text, Not(HasSubstr(".dat:1:")));
+  EXPECT_THAT(text, Not(HasSubstr(".dat:10:")));
+  EXPECT_THAT(text, HasSubstr("die Zeile wird übergangen\nA5|210,5|148\n^"));
 }
 
 TEST_F(TablesTest, MissingFormatTableEndsTheCommandWithAnErrorNamingTheFile) {
@@ -180,9 +180,7 @@ TEST_F(TablesTest, FirstStartCreatesThePlotterAndStyleFilesOnce) {
 // Without a reachable print server the plotter file is not written empty (nor trusted when
 // an earlier start left it empty), so that the next start asks the system again.
 TEST_F(TablesTest, NoPrintServerLeavesThePlotterFileForTheNextStart) {
-  const char* before = std::getenv("CUPS_SERVER");
-  const std::string saved = before ? before : "";
-  setenv("CUPS_SERVER", (table("no-cups.sock")).c_str(), 1);
+  env_.set("CUPS_SERVER", table("no-cups.sock"));
   write("TavrinLanguage.dat", "33|Neu erzeugt:\n34|Bitte Formate eintragen.\n");
   language_file_to_ltab();
   EXPECT_TRUE(create_konfig_files_if_not_exist());
@@ -193,7 +191,6 @@ TEST_F(TablesTest, NoPrintServerLeavesThePlotterFileForTheNextStart) {
   EXPECT_FALSE(messages().empty()) << "an empty plotter file is asked for again";
   read_plotter_data();
   EXPECT_TRUE(g().plotter_names.empty());
-  before ? setenv("CUPS_SERVER", saved.c_str(), 1) : unsetenv("CUPS_SERVER");
 }
 
 // Regenerating writes bare printer names (format assignments are lost, as the admin is

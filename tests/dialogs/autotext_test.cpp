@@ -130,7 +130,7 @@ TEST_F(AutotextTest, SwitchedOnRowsReachTheDrawingExactlyAndOthersLeaveItAlone) 
             (std::vector<std::string>{"O'Neil END 'x' GLOBAL ''", "O'Neil END 'x' GLOBAL ''"}));
   EXPECT_EQ(texts_with("DATUM"), (std::vector<std::string>{"alt DATUM", "alt DATUM"}));
   EXPECT_TRUE(front().output_lines().empty());
-  EXPECT_EQ(g().reported_problems, 0);
+  EXPECT_EQ(host::reported_problems(), 0);
 }
 
 TEST_F(AutotextTest, SwitchingOnRebuildsFromTheFileAndSwitchingOffHidesTheDialog) {

@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "base/globals.h"
 #include "config/language.h"
 #include "dialogs/job_settings.h"
 #include "dialogs/start_commands.h"
@@ -20,55 +21,27 @@
 #include "host/ui/model.h"
 #include "host/ui/tables.h"
 #include "host/ui/user_actions.h"
-#include "base/globals.h"
+#include "support/install_test.h"
 
 namespace tavrin::testing {
 
 namespace fs = std::filesystem;
 
-class DialogTest : public ::testing::Test {
+class DialogTest : public tavrin_test::InstallTest {
  protected:
   void SetUp() override {
-    host::reset_host();
-    tavrin::reset_globals();
-    front().clear();
-    front().set_output(sink_);
+    InstallTest::SetUp();
     front().set_question_policy(host::ui::HeadlessFrontEnd::QuestionPolicy::Scripted);
-    previous_cwd_ = fs::current_path();
-    std::string pattern = (fs::temp_directory_path() / "tavrin-dialogs-XXXXXX").string();
-    ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-    root_ = pattern;
-    fs::copy(TAVRIN_SOURCE_DIR "/share/tavrin", install(), fs::copy_options::recursive);
     // A fixed printer and style list, so that no start asks the print system.
     write(install() / "TABELLEN/TavrinPlotter.dat", "Plotter-A4\nPlotter-A3\n");
     write(install() / "TABELLEN/TavrinPlotSyles.dat", "Schwarz\n");
-    fs::create_directories(profile());
-    fs::create_directories(plot_dir());
-    setenv("TAVRIN_PROFILE_DIR", profile().c_str(), 1);
-    g().tavrin_path = install().string();
-    host::sd_set_current_working_directory(plot_dir().string());
-    language_file_to_ltab();
     register_start_dialogs();
   }
-  void TearDown() override {
-    fs::current_path(previous_cwd_);
-    unsetenv("TAVRIN_PROFILE_DIR");
-    fs::remove_all(root_);
-  }
 
-  fs::path install() const { return root_ / "install"; }
-  fs::path profile() const { return root_ / "profile"; }
-  fs::path plot_dir() const { return root_ / "plot"; }
+  fs::path plot_dir() const { return out_dir(); }
   fs::path user_copy() const { return profile() / "TavrinStandard.dat"; }
   fs::path shared_copy() const { return install() / "TABELLEN/TavrinStandard.dat"; }
 
-  static void write(const fs::path& path, const std::string& content) {
-    std::ofstream(path, std::ios::binary) << content;
-  }
-  static std::string read(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-  }
   static std::vector<std::string> lines_of(const fs::path& path) {
     std::vector<std::string> lines;
     std::istringstream in(read(path));
@@ -98,12 +71,6 @@ class DialogTest : public ::testing::Test {
     }
     return out;
   }
-
-  static host::ui::HeadlessFrontEnd& front() { return host::ui::default_front_end(); }
-
-  std::ostringstream sink_;
-  fs::path root_;
-  fs::path previous_cwd_;
 };
 
 }  // namespace tavrin::testing

@@ -11,6 +11,7 @@
 #include "host/drawing/store.h"
 #include "host/formats/mi.h"
 #include "host/formats/registry.h"
+#include "support/expect.h"
 
 namespace {
 
@@ -255,16 +256,28 @@ TEST_F(MiFormat, BadInputGivesOneErrorNamingFileAndLine) {
       {"tavrin-mi 1\ndrawing ~ \"X\" 3\nsheet \"1\" \"1\" \"1:1\" \"\"\nend\n",
        "bad.mi:2: the current sheet 3 does not exist"},
   };
-  for (const auto& c : cases)
-    EXPECT_EQ(error_of([&] { host::read_mi_text(c.text, "bad.mi"); }), c.message) << c.text;
+  for (const auto& c : cases) {
+    const std::string message = error_of([&] { host::read_mi_text(c.text, "bad.mi"); });
+    EXPECT_EQ(message.substr(0, message.find('\n')), c.message) << c.text;
+  }
+  // Below the message stand the offending line and a caret under the place.
+  EXPECT_EQ(error_of([&] {
+              host::read_mi_text(head + "line 1 1 1 \"SOLID\" 0 2 0 0 1,5 10 \"\" 0\nend\n",
+                                 "bad.mi");
+            }),
+            "bad.mi:4: bad number \"1,5\" for x\n"
+            "line 1 1 1 \"SOLID\" 0 2 0 0 1,5 10 \"\" 0\n" +
+                std::string(27, ' ') + "^");
+  EXPECT_EQ(error_of([&] { host::read_mi_text(head + "\tlime 1 1 1\nend\n", "bad.mi"); }),
+            "bad.mi:4: unknown line kind \"lime\"\n\tlime 1 1 1\n\t^");
 }
 
 TEST_F(MiFormat, FileErrorsNameThePath) {
   const std::string missing = path("fehlt.mi");
-  EXPECT_NE(error_of([&] { host::read_mi_file(missing); }).find(missing), std::string::npos);
+  EXPECT_THROW_MSG(host::read_mi_file(missing), missing);
   const std::string garbled = write("kaputt.mi", "tavrin-mi 1\ndrawing ~ \"X\" 0\nsheet \"1\"\n");
   EXPECT_EQ(error_of([&] { host::read_mi_file(garbled); }),
-            garbled + ":3: line ends before the unique sheet name");
+            garbled + ":3: line ends before the unique sheet name\nsheet \"1\"\n         ^");
 }
 
 TEST_F(MiFormat, WriterRefusesWhatItCouldNotReadBack) {
@@ -293,10 +306,7 @@ TEST_F(MiFormat, ExamplesLoad) {
   EXPECT_TRUE(history) << "the change history is the first INFO attribute added";
   EXPECT_FALSE(host::read_drawing_file(example("platte.mi")).number.has_value());
   EXPECT_EQ(host::read_drawing_file(example("baugruppe.bdl")).number, "4712");
-  EXPECT_NE(error_of([] {
-              host::read_drawing_file(example("leer.mi"));
-            }).find("leer.mi: the file is empty"),
-            std::string::npos);
+  EXPECT_THROW_MSG(host::read_drawing_file(example("leer.mi")), "leer.mi: the file is empty");
 }
 
 }  // namespace

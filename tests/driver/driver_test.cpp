@@ -212,7 +212,7 @@ TEST_F(BatchRunTest, WalksTheFilesInOrderWithTheFixedStepsPerDrawing) {
   EXPECT_EQ(log.drucken_args.front(), expected_args);
 
   EXPECT_THAT(front().output_lines(), ElementsAre("leer.mi konnte nicht geladen werden"));
-  EXPECT_EQ(g().reported_problems, 1);
+  EXPECT_EQ(host::reported_problems(), 1);
   EXPECT_THAT(host::queued_commands(), ElementsAre(kBatchLine));
   ASSERT_FALSE(front().messages().empty());
   EXPECT_EQ(front().messages().back(), lang_text(24));
@@ -227,7 +227,7 @@ TEST_F(BatchRunTest, EmptyListStillEndsWithTheEmptyDrawingAndTheMessage) {
   EXPECT_TRUE(log.calls.empty());
   EXPECT_THAT(host::queued_commands(), ElementsAre(kBatchLine));
   EXPECT_THAT(front().messages(), ElementsAre(lang_text(24)));
-  EXPECT_EQ(g().reported_problems, 0);
+  EXPECT_EQ(host::reported_problems(), 0);
 }
 
 // Files that cannot be loaded are reported and counted; nothing is written for them, so
@@ -249,7 +249,7 @@ TEST_F(BatchRunTest, UnloadableFilesAreReportedAndSkipped) {
                                                   "leer.mi konnte nicht geladen werden"));
   EXPECT_THAT(log.calls, ElementsAre("load_subpart kaputt.mi", "speichern - kaputt.mi mi=0 dxf=1",
                                      "speichern G-1 gut.mi mi=0 dxf=1"));
-  EXPECT_EQ(g().reported_problems, 3) << "two unloadable by size, one broken bundle";
+  EXPECT_EQ(host::reported_problems(), 3) << "two unloadable by size, one broken bundle";
   EXPECT_THAT(front().messages().front(), HasSubstr("kaputt.bdl"));
   EXPECT_THAT(host::queued_commands(), ElementsAre(kBatchLine));
 }
@@ -277,7 +277,7 @@ TEST_F(BatchRunTest, ASelectionFieldWithoutANumberRunsNothing) {
   ASSERT_EQ(front().messages().size(), 1u);
   EXPECT_THAT(front().messages()[0], HasSubstr("BLATT-GROESSER-TX"));
   EXPECT_THAT(front().messages()[0], HasSubstr("\"zwei\""));
-  EXPECT_EQ(g().reported_problems, 1);
+  EXPECT_EQ(host::reported_problems(), 1);
   EXPECT_TRUE(host::sd_am_inq_drawing_no().is_nil()) << "nothing was loaded";
 }
 

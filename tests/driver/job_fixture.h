@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "base/globals.h"
 #include "config/language.h"
 #include "engine/driver.h"
 #include "host/api/host.h"
@@ -18,7 +19,7 @@
 #include "host/drawing/model.h"
 #include "host/formats/mi.h"
 #include "host/ui/headless.h"
-#include "base/globals.h"
+#include "support/scratch_dir.h"
 
 namespace tavrin::testing {
 
@@ -46,10 +47,8 @@ class JobTest : public ::testing::Test {
     host::ui::default_front_end().set_question_policy(
         host::ui::HeadlessFrontEnd::QuestionPolicy::Scripted);
     previous_cwd_ = std::filesystem::current_path();
-    std::string pattern =
-        (std::filesystem::temp_directory_path() / "tavrin-driver-XXXXXX").string();
-    ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-    dir_ = pattern;
+    scratch_.emplace();
+    dir_ = scratch_->path();
     host::sd_set_current_working_directory(dir_.string());
     g().tavrin_path = TAVRIN_SOURCE_DIR "/share/tavrin";
     language_file_to_ltab();
@@ -57,7 +56,7 @@ class JobTest : public ::testing::Test {
   }
   void TearDown() override {
     std::filesystem::current_path(previous_cwd_);
-    std::filesystem::remove_all(dir_);
+    scratch_.reset();
   }
 
   static std::string control(const std::string& key) { return "TAVRIN-DIALOG-" + key; }
@@ -129,6 +128,7 @@ class JobTest : public ::testing::Test {
 
   static const host::ui::HeadlessFrontEnd& front() { return host::ui::default_front_end(); }
 
+  std::optional<tavrin_test::ScratchDir> scratch_;
   std::filesystem::path dir_;
   std::filesystem::path previous_cwd_;
 };

@@ -6,13 +6,14 @@
 #include <cstdlib>
 #include <filesystem>
 
+#include "base/globals.h"
 #include "config/language.h"
 #include "dialogs/start_commands.h"
 #include "host/api/host.h"
 #include "host/api/testing.h"
 #include "host/ui/headless.h"
 #include "host/ui/user_actions.h"
-#include "base/globals.h"
+#include "support/install_test.h"
 
 namespace tavrin {
 namespace {
@@ -22,36 +23,16 @@ using ::testing::IsEmpty;
 
 namespace fs = std::filesystem;
 
-class StartQuestionTest : public ::testing::Test {
+// The start command writes the plotter tables: it works on a copy of the installation.
+class StartQuestionTest : public tavrin_test::InstallTest {
  protected:
   void SetUp() override {
-    host::reset_host();
-    reset_globals();
-    front().clear();
+    InstallTest::SetUp();
     front().set_question_policy(host::ui::HeadlessFrontEnd::QuestionPolicy::Scripted);
-    previous_cwd_ = fs::current_path();
-    std::string pattern = (fs::temp_directory_path() / "tavrin-start-XXXXXX").string();
-    ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-    root_ = pattern;
-    // The start command writes the plotter tables: it works on a copy of the installation.
-    fs::copy(fs::path(TAVRIN_SOURCE_DIR) / "share" / "tavrin", root_ / "install",
-             fs::copy_options::recursive);
-    g().tavrin_path = (root_ / "install").string();
-    ASSERT_EQ(setenv("TAVRIN_PROFILE_DIR", (root_ / "profile").c_str(), 1), 0);
-    fs::create_directory(root_ / "plot");
-    for (const char* name : {"flansch.mi", "leer.mi", "platte.mi", "baugruppe.bdl"}) {
-      fs::copy_file(fs::path(TAVRIN_SOURCE_DIR) / "examples" / name, root_ / "plot" / name);
-    }
-    host::sd_set_current_working_directory((root_ / "plot").string());
-    language_file_to_ltab();
+    for (const char* name : {"flansch.mi", "leer.mi", "platte.mi", "baugruppe.bdl"})
+      fs::copy_file(fs::path(TAVRIN_SOURCE_DIR) / "examples" / name, out_dir() / name);
     register_start_dialogs();
   }
-  void TearDown() override {
-    fs::current_path(previous_cwd_);
-    fs::remove_all(root_);
-  }
-
-  static host::ui::HeadlessFrontEnd& front() { return host::ui::default_front_end(); }
 
   // The main dialog as the start command opens it: filled from the shipped standard.
   void open_main_dialog(const char* start_command) { host::sd_call_dialog(start_command); }
@@ -63,15 +44,12 @@ class StartQuestionTest : public ::testing::Test {
 
   std::vector<std::string> pdfs() const {
     std::vector<std::string> names;
-    for (const auto& entry : fs::directory_iterator(root_ / "plot")) {
+    for (const auto& entry : fs::directory_iterator(out_dir())) {
       if (entry.path().extension() == ".pdf") names.push_back(entry.path().filename().string());
     }
     std::sort(names.begin(), names.end());
     return names;
   }
-
-  fs::path root_;
-  fs::path previous_cwd_;
 };
 
 TEST_F(StartQuestionTest, FirstButtonRunsTheBatchJobOverTheMarkedFiles) {
@@ -88,7 +66,7 @@ TEST_F(StartQuestionTest, FirstButtonRunsTheBatchJobOverTheMarkedFiles) {
   EXPECT_THAT(pdfs(), ElementsAre("4711_A_1.pdf", "4711_A_2.pdf", "4711_A_Deckblatt.pdf",
                                   "4712_1.pdf", "Blatt_1.pdf"));
   EXPECT_THAT(front().output_lines(), ElementsAre("leer.mi konnte nicht geladen werden"));
-  EXPECT_EQ(g().reported_problems, 1);
+  EXPECT_EQ(host::reported_problems(), 1);
   EXPECT_THAT(front().messages(),
               ElementsAre(host::format("~A~% ~A", lang_text(33), lang_text(34)), lang_text(24)));
   // The click is one command: the line queued at its end has run and left an empty drawing.
@@ -107,7 +85,7 @@ TEST_F(StartQuestionTest, SecondButtonRunsNothing) {
   EXPECT_THAT(pdfs(), IsEmpty());
   EXPECT_THAT(front().output_lines(), IsEmpty());
   EXPECT_EQ(front().messages().size(), messages_before);
-  EXPECT_EQ(g().reported_problems, 0);
+  EXPECT_EQ(host::reported_problems(), 0);
 }
 
 TEST_F(StartQuestionTest, CurrentDrawingRunAsksWithThePlotDirectory) {

@@ -3,6 +3,7 @@
 #include <gmock/gmock.h>
 
 #include <algorithm>
+#include <cmath>
 #include <functional>
 
 #include "dxf_fixture.h"
@@ -47,7 +48,8 @@ msp.add_lwpolyline([(800, 0, 0, 6), (840, 0, 0, 0)], format="xyseb")
 msp.add_polyline2d([(900, 0), (940, 0), (940, 30)],
                    dxfattribs={"default_start_width": 2, "default_end_width": 2})
 ml = msp.add_multileader_mtext("Standard")
-ml.set_content("Hinweis", char_height=2.5)
+ml.set_content("Hinweis", char_height=2.5, color=3)
+ml.set_leader_properties(color=1)
 ml.add_leader_line(ezdxf.render.mleader.ConnectionSide.left, [(1000, 0)])
 ml.build(insert=ezdxf.math.Vec2(1030, 20))
 msp.add_wipeout([(1100, 0), (1150, 0), (1150, 30), (1100, 30)])
@@ -55,14 +57,25 @@ img_def = doc.add_image_def(filename="C:\\Bilder\\bild.png", size_in_pixel=(640,
 msp.add_image(img_def, insert=(1200, 0), size_in_units=(64, 48))
 msp.add_mline([(1300, 0), (1350, 0), (1350, 40)])
 msp.add_helix(radius=20, pitch=5, turns=3).translate(1420, 20, 0)
-msp.add_attdef("TAG", (1500, 10), dxfattribs={"height": 5})
+msp.add_attdef("TAG", (1500, 10), dxfattribs={"height": 5, "text_generation_flag": 2,
+                                              "halign": 2, "align_point": (1500, 10)})
 msp.add_solid([(1600, 0), (1640, 0), (1600, 30), (1640, 30)])
 msp.add_xline((1700, 10), (1, 0))
 msp.add_arc_dim_3p(base=(1830, 40), center=(1800, 0), p1=(1830, 0), p2=(1800, 30)).render()
-msp.new_entity("TOLERANCE", {"insert": (1900, 10), "content": "{\\Fgdt;j}%%v0.1%%vA"})
+doc.dimstyles.new("GROSS", dxfattribs={"dimtxt": 2, "dimscale": 2})
+msp.new_entity("TOLERANCE", {"insert": (1900, 10), "content": "{\\Fgdt;j}%%v0.1%%vA",
+                             "dimstyle": "GROSS"})
 msp.add_lwpolyline([(2000, 0), (2040, 0), (2040, 40), (2000, 40)], close=True,
                    dxfattribs={"const_width": 2})
 msp.add_leader([(2100, 0), (2120, 10), (2130, 10)])
+forms.cube().scale_uniform(20).translate(2220, 10, 0).render_mesh(msp)
+msp.add_mtext_static_columns(["eins", "zwei"], width=20, gutter_width=2, height=30,
+                             dxfattribs={"insert": (2300, 10), "char_height": 2.5})
+msp.add_lwpolyline([(2400, 0), (2460, 0), (2430, 20), (2430, -20)], dxfattribs={"const_width": 2})
+msp.add_lwpolyline([(2500, 0), (2560, 0), (2500, 10)], dxfattribs={"const_width": 2})
+msp.add_line((2600, 0), (2640, 0), dxfattribs={"layer": "Defpoints"})
+msp.add_line((2700, 0), (2740, 0), dxfattribs={"lineweight": 0})
+msp.add_3dface([(2800, 0), (2840, 0), (2840, 30), (2800, 30)], dxfattribs={"invisible": 5})
 msp.add_3dsolid()
 msp.add_region()
 doc.saveas(sys.argv[1])
@@ -108,9 +121,9 @@ TEST_F(DxfEntitiesTest, EveryKindIsDrawn) {
       {4, ElementKind::Polyline, 1, "3D face"},
       {5, ElementKind::Polyline, 12, "polyface cube: each edge once"},
       {6, ElementKind::Polyline, 7, "3 x 4 polygon mesh: rows and columns"},
-      {7, ElementKind::Fill, 1, "constant width"},
+      {7, ElementKind::Fill, 2, "constant width: a band per segment"},
       {8, ElementKind::Fill, 1, "start and end width"},
-      {9, ElementKind::Fill, 1, "2D polyline with default widths"},
+      {9, ElementKind::Fill, 2, "2D polyline with default widths"},
       {10, ElementKind::Text, 1, "multileader text"},
       {10, ElementKind::Fill, 1, "multileader arrowhead"},
       {11, ElementKind::Mask, 1, "wipeout"},
@@ -123,10 +136,18 @@ TEST_F(DxfEntitiesTest, EveryKindIsDrawn) {
       {19, ElementKind::Polyline, 3, "tolerance frame of three fields"},
       {19, ElementKind::Text, 3, "tolerance texts"},
       {21, ElementKind::Fill, 1, "leader arrowhead"},
+      {22, ElementKind::Polyline, 8, "subdivision mesh cube: each edge once, upright ones unseen"},
+      {23, ElementKind::Text, 1, "MTEXT in columns"},
+      {24, ElementKind::Fill, 3, "self-crossing wide polyline: no outline with holes"},
+      {26, ElementKind::Line, 0, "nothing on the layer that dimensions keep their points on"},
+      {27, ElementKind::Line, 1, "line weight 0"},
+      {28, ElementKind::Line, 2, "3D face with its first and third edge invisible"},
   };
   for (const Case& c : cases) {
     const auto found = in_band(c.band, c.kind);
-    if (c.count == 0)
+    if (c.band == 26)
+      EXPECT_TRUE(found.empty()) << c.what;
+    else if (c.count == 0)
       EXPECT_FALSE(found.empty()) << c.what;
     else
       EXPECT_EQ(found.size(), c.count) << c.what;
@@ -152,16 +173,39 @@ TEST_F(DxfEntitiesTest, ShapesKeepTheirGeometry) {
   const Element& wide = *in_band(7, ElementKind::Fill).at(0);
   EXPECT_NE(std::find(wide.points.begin(), wide.points.end(), host::Vec2{752, -2}),
             wide.points.end());
-  // a closed wide polyline is a band between its outer and inner edge
-  const Element& frame = *in_band(20, ElementKind::Fill).at(0);
-  EXPECT_EQ(frame.rings, (std::vector<std::uint32_t>{4, 4}));
-  EXPECT_EQ(frame.points[0], (host::Vec2{2039, 1}));   // inner edge, mitred
-  EXPECT_EQ(frame.points[4], (host::Vec2{2041, -1}));  // outer edge
+  // a closed wide polyline: a band per side, mitred at every corner to the next
+  const auto frame = in_band(20, ElementKind::Fill);
+  ASSERT_EQ(frame.size(), 4u);
+  EXPECT_EQ(frame[0]->points,
+            (std::vector<host::Vec2>{{2001, 1}, {2039, 1}, {2041, -1}, {1999, -1}}));
+  // a sharp turn keeps its whole mitre, as CAD programs draw it
+  double reach = 0;
+  for (const Element* e : in_band(25, ElementKind::Fill))
+    for (const auto& p : e->points) reach = std::max(reach, p.x);
+  EXPECT_GT(reach, 2570);
+  // a multileader's text and leader in their own colours; a tolerance's text as its style says
+  EXPECT_EQ(in_band(10, ElementKind::Text).at(0)->stroke.color, (host::Rgb{0, 1, 0}));
+  EXPECT_EQ(in_band(10, ElementKind::Fill).at(0)->stroke.color, (host::Rgb{1, 0, 0}));
+  EXPECT_EQ(in_band(19, ElementKind::Text).at(0)->text.size, 4);
+  // the MTEXT's own insertion point and direction, not those of its column data
+  const Element& columns = *in_band(23, ElementKind::Text).at(0);
+  EXPECT_EQ(columns.points.at(0), (host::Vec2{2300, 10}));
+  EXPECT_EQ(columns.text.angle, 0);
+  EXPECT_EQ(columns.text.size, 2.5);
+  EXPECT_EQ(columns.text.adjust, 7);  // top left
+  // line weight 0 is the thinnest pen, not the default one
+  const double hairline = in_band(27, ElementKind::Line).at(0)->stroke.pensize;
+  EXPECT_GT(hairline, 0);
+  EXPECT_LT(hairline, 0.05);
   EXPECT_EQ(in_band(12, ElementKind::Polyline).at(0)->points.size(), 4u);
   const Element& image = *in_band(12, ElementKind::Image).at(0);
   EXPECT_EQ(image.source, path("bild.png"));
   EXPECT_EQ(image.points, (std::vector<host::Vec2>{{1200, 0}, {1264, 0}, {1200, 48}}));
-  EXPECT_EQ(in_band(15, ElementKind::Text).at(0)->text.lines.at(0), "TAG");
+  const host::TextProps& tag = in_band(15, ElementKind::Text).at(0)->text;
+  EXPECT_EQ(tag.lines.at(0), "TAG");
+  EXPECT_TRUE(tag.backward);  // written backwards, as the definition says
+  EXPECT_FALSE(tag.upside_down);
+  EXPECT_EQ(tag.adjust, 3);  // aligned right
   // the construction line runs across the other content and no further
   const auto extent = sheet_.extent();
   ASSERT_TRUE(extent);
@@ -174,6 +218,62 @@ TEST_F(DxfEntitiesTest, ShapesKeepTheirGeometry) {
   // solid models are reported once, not drawn
   ASSERT_EQ(notes_.size(), 1u);
   EXPECT_THAT(notes_[0], ::testing::HasSubstr("2 solid models"));
+}
+
+// Two references to a square with a line across: the first clipped (XCLIP) to a triangle.
+// The spatial filter is written by hand into the place of a record, as ezdxf does not write one.
+constexpr const char* kClipScript = R"py(
+import sys, re, ezdxf
+doc = ezdxf.new("R2010")
+doc.header["$INSUNITS"] = 4  # millimetres
+blk = doc.blocks.new("QUADRAT")
+blk.add_lwpolyline([(0, 0), (10, 0), (10, 10), (0, 10)], close=True)
+blk.add_line((0, 5), (10, 5))
+msp = doc.modelspace()
+for x in (100, 200):
+    ref = msp.add_blockref("QUADRAT", (x, 0))
+    if x == 100:
+        filters = ref.new_extension_dict().dictionary.add_new_dict("ACAD_FILTER", hard_owned=True)
+        holder = filters.add_xrecord("SPATIAL")
+doc.saveas(sys.argv[1])
+# The placeholder record becomes the spatial filter: a triangle in world coordinates.
+h, owner = holder.dxf.handle, holder.dxf.owner
+groups = [(0, "SPATIAL_FILTER"), (5, h), (330, owner), (100, "AcDbFilter"), (100, "AcDbSpatialFilter"),
+          (70, 3), (10, 100), (20, 0), (10, 110), (20, 0), (10, 105), (20, 8),
+          (210, 0), (220, 0), (230, 1), (11, 0), (21, 0), (31, 0), (71, 1), (72, 0), (73, 0)]
+groups += [(40, v) for v in (1, 0, 0, -100, 0, 1, 0, 0, 0, 0, 1, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0)]
+text = open(sys.argv[1]).read()
+text = re.sub(r"  0\nXRECORD\n  5\n%s\n.*?(?=\n  0\n)" % h,
+              "\n".join(f"{c:>3}\n{v}" for c, v in groups), text, flags=re.S)
+open(sys.argv[1], "w").write(text)
+)py";
+
+class DxfClipTest : public DxfTest {};
+
+TEST_F(DxfClipTest, ClippedReferenceShowsOnlyWhatLiesInsideItsBoundary) {
+  const std::string file = path("xclip.dxf");
+  python(kClipScript, "'" + file + "'");
+  const host::Drawing d = host::read_dxf_file(file);
+  std::size_t whole = 0;
+  double line_from = 1e9, line_to = -1e9;
+  for (const Element& e : d.sheets.at(0).elements) {
+    if (e.points.front().x >= 150) {
+      ++whole;
+      continue;
+    }
+    for (const auto& p : e.points) {
+      // inside the triangle (100, 0), (110, 0), (105, 8)
+      EXPECT_GE(p.y, -1e-9);
+      EXPECT_LE(p.y, 8 + 1e-9);
+      EXPECT_LE(std::fabs(p.x - 105), 5 * (1 - p.y / 8) + 1e-9) << p.x << " " << p.y;
+      if (std::fabs(p.y - 5) < 1e-9)
+        line_from = std::min(line_from, p.x), line_to = std::max(line_to, p.x);
+    }
+  }
+  EXPECT_EQ(whole, 2u);  // the reference without a filter keeps its square and line
+  // the line across is cut where it leaves the triangle
+  EXPECT_NEAR(line_from, 103.125, 1e-9);
+  EXPECT_NEAR(line_to, 106.875, 1e-9);
 }
 
 }  // namespace

@@ -1,8 +1,10 @@
 // DXF export, read back by python3-ezdxf and by our own import.
+#include <cairo.h>
 #include <gmock/gmock.h>
 
 #include "dxf_fixture.h"
 #include "host/formats/dxf.h"
+#include "support/expect.h"
 
 namespace tavrin_test {
 namespace {
@@ -86,7 +88,8 @@ TEST_F(DxfExportTest, EzdxfReadsTheSameGeometryTextsAndStyles) {
   EXPECT_THAT(out, HasSubstr("LWPOLYLINE 10,10,0 50,10,0.5 50,40,0 aci="));
   EXPECT_THAT(out, HasSubstr("lt=CENTER lw=25"));
   EXPECT_THAT(out, HasSubstr("LWPOLYLINE 0,0,0 420,0,0 420,297,0 0,297,0 closed aci=7 lt=PHANTOM"));
-  EXPECT_THAT(out, HasSubstr("CIRCLE 200,150 r25 aci=7 lt=DOT lw=0"));
+  // the default pen is the default line weight, so that a CAD program draws it as it does its own
+  EXPECT_THAT(out, HasSubstr("CIRCLE 200,150 r25 aci=7 lt=DOT lw=-3"));
   EXPECT_THAT(out, HasSubstr("ARC 300,100 r10 30-120 aci=7 lt=DASHEDX2"));
   EXPECT_THAT(out, HasSubstr("TEXT 20,280 h5 a90 Maße Ä Ö Ü ä ö ü ß € aci=7"));
   // outside cp1252 the R2000 escape, which ezdxf leaves as it is in the file
@@ -155,8 +158,38 @@ TEST_F(DxfExportTest, WritesAtomicallyAndReportsTheTarget) {
   for (const auto& entry : std::filesystem::directory_iterator(dir_))
     EXPECT_EQ(entry.path().filename().string().find(".tmp-"), std::string::npos);
   const std::string missing = path("no/such/dir/x.dxf");
-  EXPECT_THAT(error_of([&] { host::write_dxf_sheet(sheet, std::nullopt, missing); }),
-              HasSubstr(missing));
+  EXPECT_THROW_MSG(host::write_dxf_sheet(sheet, std::nullopt, missing), missing);
+}
+
+// A picture travels as an IMAGE naming its file, with the file's pixel size where it can be
+// read; our import places the one it finds at the same corners.
+TEST_F(DxfExportTest, PicturesTravelAsImagesNamingTheirFile) {
+  cairo_surface_t* png = cairo_image_surface_create(CAIRO_FORMAT_RGB24, 6, 4);
+  ASSERT_EQ(cairo_surface_write_to_png(png, path("foto.png").c_str()), CAIRO_STATUS_SUCCESS);
+  cairo_surface_destroy(png);
+  host::Sheet sheet;
+  for (const char* name : {"foto.png", "fehlt.png"}) {
+    auto image = make_element(ElementKind::Image, {{100, 0}, {160, 0}, {100, 40}});
+    image.source = path(name);
+    sheet.elements.push_back(image);
+  }
+  const std::string file = path("bilder.dxf");
+  host::write_dxf_sheet(sheet, std::nullopt, file);
+  const std::string out = python(R"(
+import sys, ezdxf
+doc = ezdxf.readfile(sys.argv[1])
+for e in doc.modelspace().query("IMAGE"):
+    print(e.dxf.insert.x, e.dxf.u_pixel.x, e.dxf.v_pixel.y, e.dxf.image_size.x, e.dxf.image_size.y,
+          e.image_def.dxf.filename.rsplit("/", 1)[-1])
+)",
+                                 "'" + file + "'");
+  EXPECT_EQ(out, "100.0 10.0 10.0 6.0 4.0 foto.png\n100.0 60.0 40.0 1.0 1.0 fehlt.png\n");
+  const host::Drawing d = host::read_dxf_file(file);
+  std::vector<host::Vec2> corners;
+  for (const auto& e : d.sheets.at(0).elements)
+    if (e.kind == ElementKind::Image)
+      corners.insert(corners.end(), e.points.begin(), e.points.end());
+  EXPECT_EQ(corners, (std::vector<host::Vec2>{{100, 0}, {160, 0}, {100, 40}}));
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 
 #include "dxf_fixture.h"
 #include "host/formats/dxf.h"
+#include "support/expect.h"
 
 namespace tavrin_test {
 namespace {
@@ -95,11 +96,16 @@ TEST_F(DxfInputTest, LongValuesMissingEofAndTruncation) {
 
   // cut inside the entities: an error naming the file and the line where it ends
   const std::string cut = entities_dxf("", circle(0, 0, 2) + circle(1, 1, 1), "");
-  EXPECT_THAT(error_of([&] { host::read_dxf_file(write("kurz.dxf", cut)); }),
-              HasSubstr("kurz.dxf:30: not a readable DXF file: the file ends without EOF"));
+  EXPECT_THROW_MSG(host::read_dxf_file(write("kurz.dxf", cut)),
+                   "kurz.dxf:30: not a readable DXF file: the file ends without EOF");
   const std::string binary_cut = std::string("AutoCAD Binary DXF\r\n\x1a\0\0\0SECTION", 31);
-  EXPECT_THAT(error_of([&] { host::read_dxf_file(write("bin.dxf", binary_cut)); }),
-              HasSubstr("bin.dxf: byte 22: not a readable DXF file"));
+  EXPECT_THROW_MSG(host::read_dxf_file(write("bin.dxf", binary_cut)),
+                   "bin.dxf: byte 22: not a readable DXF file");
+  // a count larger than the file could hold: the error shows the line it stands in
+  const std::string counted = entities_dxf("", "  0\nLWPOLYLINE\n  8\n0\n 90\n 99999999\n");
+  EXPECT_THROW_MSG(host::read_dxf_file(write("zahl.dxf", counted)),
+                   "zahl.dxf:16: not a readable DXF file: count 99999999 does not fit the file\n"
+                   " 99999999\n ^");
 }
 
 TEST_F(DxfInputTest, DrawingUnitsScaleToMillimetres) {

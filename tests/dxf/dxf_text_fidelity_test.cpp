@@ -4,6 +4,7 @@
 #include <gmock/gmock.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <fstream>
 
@@ -169,6 +170,90 @@ print("flags", t.dxf.text_generation_flag)
             d.sheets.at(0).elements.at(1).stroke.dashes);
   EXPECT_EQ(back.sheets.at(0).elements.at(5).text, d.sheets.at(0).elements.at(5).text);
   EXPECT_NEAR(back.sheets.at(0).elements.at(6).text.fit_width, 50, 1e-9);
+}
+
+TEST_F(DxfTextFidelity, AttributesOfAnArrayReferenceShowInEveryCopy) {
+  python(R"(
+import sys, ezdxf
+doc = ezdxf.new("R2000")
+doc.header["$INSUNITS"] = 4
+doc.blocks.new("FAHNE").add_line((0, 0), (0, 5))
+ref = doc.modelspace().add_blockref("FAHNE", (100, 0), dxfattribs={"rotation": 90})
+ref.add_attrib("NAME", "Fahne", (101, 0))
+ref.dxf.column_count, ref.dxf.row_count = 3, 2
+ref.dxf.column_spacing, ref.dxf.row_spacing = 10, 20
+doc.saveas(sys.argv[1])
+)",
+         "'" + path("feld.dxf") + "'");
+  std::vector<host::Vec2> at;
+  const host::Drawing d = host::read_dxf_file(path("feld.dxf"));
+  for (const auto& e : d.sheets.at(0).elements) {
+    if (e.kind != ElementKind::Text) continue;
+    EXPECT_THAT(e.info, ElementsAre("NAME"));
+    at.push_back({std::round(e.points[0].x * 1e6) / 1e6, std::round(e.points[0].y * 1e6) / 1e6});
+  }
+  // columns run along the turned x axis (up), rows along the turned y axis (left)
+  std::sort(at.begin(), at.end(),
+            [](auto a, auto b) { return std::tie(a.x, a.y) < std::tie(b.x, b.y); });
+  EXPECT_EQ(at,
+            (std::vector<host::Vec2>{{81, 0}, {81, 10}, {81, 20}, {101, 0}, {101, 10}, {101, 20}}));
+}
+
+// Four texts around a cross, as a CAD program leaves them after mirroring: the direction
+// in world coordinates (none: the world's x axis), the plane seen from below mirrors across
+// the base line. Mirrored texts stay readable, anchored on their other side.
+TEST_F(DxfTextFidelity, MTextDirectionAndPlaneSetTheQuadrant) {
+  python(R"(
+import sys, ezdxf
+doc = ezdxf.new("R2000")
+doc.header["$INSUNITS"] = 4
+msp = doc.modelspace()
+for ext, direction in [(None, None), ((0, 0, -1), (-1, 0, 0)), ((0, 0, -1), None),
+                       (None, (-1, 0, 0))]:
+    m = msp.add_mtext("Text", dxfattribs={"insert": (5, 5), "char_height": 1})
+    if ext: m.dxf.extrusion = ext
+    if direction: m.dxf.text_direction = direction
+doc.saveas(sys.argv[1])
+)",
+         "'" + path("kreuz.dxf") + "'");
+  const host::Drawing d = host::read_dxf_file(path("kreuz.dxf"));
+  const auto& e = d.sheets.at(0).elements;
+  ASSERT_EQ(e.size(), 4u);
+  const struct {
+    double angle;
+    int adjust;
+  } expected[] = {{0, 7}, {0, 9}, {180, 9}, {180, 7}};
+  for (std::size_t i = 0; i < 4; ++i) {
+    EXPECT_NEAR(std::fmod(e[i].text.angle + 360, 360), expected[i].angle, 1e-9) << i;
+    EXPECT_EQ(e[i].text.adjust, expected[i].adjust) << i;
+    EXPECT_NEAR(e[i].points[0].x, 5, 1e-9) << i;
+    EXPECT_NEAR(e[i].points[0].y, 5, 1e-9) << i;
+  }
+}
+
+// Before R2018 further columns are MTEXT entities of their own, linked from the first. A CAD
+// program gives them the width of all columns; they wrap at the width of one. The linked
+// entities of flowing columns are empty: the first holds the whole text.
+TEST_F(DxfTextFidelity, LinkedColumnsWrapAtTheColumnWidth) {
+  python(R"(
+import sys, ezdxf
+doc = ezdxf.new("R2013")
+doc.header["$INSUNITS"] = 4
+msp = doc.modelspace()
+m = msp.add_mtext_static_columns(["eins " * 30, "zwei " * 30, "drei"], 20, 2, 50)
+for column in m._columns.linked_columns:
+    column.dxf.width = 64
+msp.add_mtext_dynamic_manual_height_columns("Spalte " * 60, 15, 2, [10, 20, 30],
+                                            dxfattribs={"insert": (100, 0)})
+doc.saveas(sys.argv[1])
+)",
+         "'" + path("spalten.dxf") + "'");
+  const host::Drawing d = host::read_dxf_file(path("spalten.dxf"));
+  std::vector<std::pair<double, double>> at_and_wrap;
+  for (const auto& e : d.sheets.at(0).elements)
+    at_and_wrap.emplace_back(e.points.at(0).x, e.text.wrap_width);
+  EXPECT_EQ(at_and_wrap,
+            (std::vector<std::pair<double, double>>{{0, 20}, {22, 20}, {44, 20}, {100, 15}}));
 }
 
 }  // namespace

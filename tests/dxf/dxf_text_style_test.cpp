@@ -101,7 +101,8 @@ TEST(DxfStyle, LinetypesAndLineweights) {
     EXPECT_EQ(host::dxf::host_linetype(host::dxf::dxf_linetype(h).name), h);
   EXPECT_EQ(host::dxf::pensize_to_lineweight(0.175), 18);
   EXPECT_EQ(host::dxf::pensize_to_lineweight(0.35), 35);
-  EXPECT_EQ(host::dxf::pensize_to_lineweight(0), 0);
+  EXPECT_EQ(host::dxf::pensize_to_lineweight(0), host::dxf::kLineweightDefault);  // default pen
+  EXPECT_EQ(host::dxf::pensize_to_lineweight(host::dxf::lineweight_to_pensize(0)), 0);
   EXPECT_EQ(host::dxf::pensize_to_lineweight(7), 211);
   EXPECT_DOUBLE_EQ(host::dxf::lineweight_to_pensize(50), 0.5);
   EXPECT_LT(host::dxf::lineweight_to_pensize(-3), 0);

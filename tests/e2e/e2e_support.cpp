@@ -7,7 +7,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
-#include <random>
 #include <regex>
 #include <stdexcept>
 
@@ -25,15 +24,14 @@ Result run(const std::string& command_line) {
   if (pipe == nullptr) throw std::runtime_error("cannot run " + command_line);
   std::array<char, 4096> buffer{};
   size_t n;
-  while ((n = fread(buffer.data(), 1, buffer.size(), pipe)) > 0) result.output.append(buffer.data(), n);
+  while ((n = fread(buffer.data(), 1, buffer.size(), pipe)) > 0)
+    result.output.append(buffer.data(), n);
   const int status = pclose(pipe);
   result.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
   return result;
 }
 
-Scratch::Scratch() {
-  std::random_device rd;
-  root_ = fs::temp_directory_path() / ("tavrin-e2e-" + std::to_string(rd()));
+Scratch::Scratch() : root_(dir_.path()) {
   fs::create_directories(root_ / "ex");
   fs::create_directories(root_ / "profile");
   fs::copy(TAVRIN_BUILD_SHARE, share(), fs::copy_options::recursive);
@@ -45,28 +43,28 @@ Scratch::Scratch() {
   }
 }
 
-Scratch::~Scratch() {
-  std::error_code ec;
-  fs::remove_all(root_, ec);
-}
+Scratch::~Scratch() = default;
 
 Result Scratch::tavrin(const std::string& args, const fs::path& cwd) const {
   const fs::path dir = cwd.empty() ? root_ : cwd;
-  return run("cd " + quote(dir.string()) + " && TAVRIN_PROFILE_DIR=" + quote((root_ / "profile").string()) +
+  return run("cd " + quote(dir.string()) +
+             " && TAVRIN_PROFILE_DIR=" + quote((root_ / "profile").string()) +
              " CUPS_SERVER=" + quote((root_ / "no-cups.sock").string()) + " " + quote(TAVRIN_CLI) +
              " --path " + quote(share().string()) + " " + args);
 }
 
 std::vector<std::string> files_in(const fs::path& dir) {
   std::vector<std::string> names;
-  for (const auto& entry : fs::directory_iterator(dir)) names.push_back(entry.path().filename().string());
+  for (const auto& entry : fs::directory_iterator(dir))
+    names.push_back(entry.path().filename().string());
   std::sort(names.begin(), names.end());
   return names;
 }
 
 PdfInfo pdf_info(const fs::path& pdf) {
   const Result r = run("pdfinfo " + quote(pdf.string()));
-  if (r.status != 0) throw std::runtime_error("pdfinfo failed on " + pdf.string() + ": " + r.output);
+  if (r.status != 0)
+    throw std::runtime_error("pdfinfo failed on " + pdf.string() + ": " + r.output);
   PdfInfo info;
   std::smatch m;
   static const std::regex size(R"(Page size:\s+([0-9.]+) x ([0-9.]+) pts)");
@@ -99,7 +97,8 @@ std::string dxf_texts(const fs::path& dxf) {
   std::ofstream(py) << script;
   const Result r = run("/usr/bin/python3 " + quote(py.string()) + " " + quote(dxf.string()));
   fs::remove(py);
-  if (r.status != 0) throw std::runtime_error("ezdxf cannot read " + dxf.string() + ": " + r.output);
+  if (r.status != 0)
+    throw std::runtime_error("ezdxf cannot read " + dxf.string() + ": " + r.output);
   return r.output;
 }
 
@@ -110,10 +109,10 @@ namespace e2e {
 Result tavrin_with_env(const Scratch& scratch, const std::string& env, const std::string& args,
                        const fs::path& cwd) {
   const fs::path dir = cwd.empty() ? scratch.root() : cwd;
-  return run("cd " + quote(dir.string()) + " && " + env + " TAVRIN_PROFILE_DIR=" +
-             quote((scratch.root() / "profile").string()) + " CUPS_SERVER=" +
-             quote((scratch.root() / "no-cups.sock").string()) + " " + quote(TAVRIN_CLI) +
-             " --path " + quote(scratch.share().string()) + " " + args);
+  return run("cd " + quote(dir.string()) + " && " + env +
+             " TAVRIN_PROFILE_DIR=" + quote((scratch.root() / "profile").string()) +
+             " CUPS_SERVER=" + quote((scratch.root() / "no-cups.sock").string()) + " " +
+             quote(TAVRIN_CLI) + " --path " + quote(scratch.share().string()) + " " + args);
 }
 
 }  // namespace e2e

@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "support/scratch_dir.h"
+
 namespace e2e {
 
 namespace fs = std::filesystem;
@@ -31,6 +33,7 @@ class Scratch {
   Result tavrin(const std::string& args, const fs::path& cwd = {}) const;
 
  private:
+  tavrin_test::ScratchDir dir_;
   fs::path root_;
 };
 

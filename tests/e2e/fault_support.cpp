@@ -149,14 +149,10 @@ std::vector<std::string> incomplete_outputs(const fs::path& dir) {
         host::read_mi_text(host::read_file(p.string()), name);
       } else if (ext == ".dxf") {
         // The reader goes by the file's own name: a backup is read under its drawing's name.
-        const fs::path copy =
-            fs::temp_directory_path() / ("tavrin-check-" + std::to_string(getpid()) + ".dxf");
-        fs::copy_file(p, copy, fs::copy_options::overwrite_existing);
-        struct Remove {
-          fs::path p;
-          ~Remove() { fs::remove(p); }
-        } remove{copy};
-        host::read_dxf_file(copy.string());
+        const tavrin_test::ScratchDir scratch;
+        const std::string copy = scratch.file("check.dxf");
+        fs::copy_file(p, copy);
+        host::read_dxf_file(copy);
       }
     } catch (const host::Error& e) {
       bad.push_back(name + ": " + e.what());

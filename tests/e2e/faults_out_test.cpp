@@ -19,6 +19,7 @@ namespace {
 
 using ::testing::HasSubstr;
 using ::testing::IsEmpty;
+using ::testing::Not;
 
 const std::string kAllOutputs = " --pdf --dxf --mi --yes";
 
@@ -48,24 +49,28 @@ TEST(FaultsOut, AFullDiskKeepsEveryOldOutputAndReportsEachFile) {
   } unmount_later{disk};
   make_drawings(disk, 3, 2);
   const auto inputs = files_in(disk);
-  // one process: the disk's own reason reaches the output box (a worker's staging on a full
-  // disk is reported per file, without it)
-  const std::string batch = "batch " + quote(disk.string()) + kAllOutputs + " --jobs 1";
-  ASSERT_EQ(s.tavrin(batch).status, 0);
+  const std::string batch = "batch " + quote(disk.string()) + kAllOutputs;
+  ASSERT_EQ(s.tavrin(batch + " --jobs 1").status, 0);
   const auto before = contents(disk);
 
-  // Nothing is left free: every new output fails, the old ones stay as they were.
+  // Nothing is left free: every new output fails, the old ones stay as they were, and the
+  // disk's own reason reaches the output box, from one process as from the workers.
   run("dd if=/dev/zero of=" + quote((disk / ".fill").string()) + " bs=64k");
-  const Result r = s.tavrin(batch);
-  EXPECT_EQ(r.status, 1) << r.output;
-  for (const auto& [name, content] : before) {
-    if (std::find(inputs.begin(), inputs.end(), name) != inputs.end()) continue;
-    EXPECT_EQ(host::read_file((disk / name).string()), content) << name;
-    if (name.find(".org") == std::string::npos) {
-      EXPECT_THAT(r.output, HasSubstr(name)) << "no failure reported for " << name;
+  for (const char* jobs : {" --jobs 1", " --jobs 2"}) {
+    SCOPED_TRACE(jobs);
+    const Result r = s.tavrin(batch + jobs);
+    EXPECT_EQ(r.status, 1) << r.output;
+    for (const auto& [name, content] : before) {
+      if (std::find(inputs.begin(), inputs.end(), name) != inputs.end()) continue;
+      EXPECT_EQ(host::read_file((disk / name).string()), content) << name;
+      if (name.find(".org") == std::string::npos) {
+        EXPECT_THAT(r.output, HasSubstr(name)) << "no failure reported for " << name;
+      }
     }
+    EXPECT_THAT(r.output, HasSubstr("No space left on device"));
+    EXPECT_THAT(r.output, Not(HasSubstr("worker process"))) << r.output;
+    EXPECT_THAT(temporaries(disk), IsEmpty()) << r.output;
   }
-  EXPECT_THAT(r.output, HasSubstr("No space left on device"));
   EXPECT_THAT(temporaries(disk), IsEmpty());
   EXPECT_THAT(incomplete_outputs(disk), IsEmpty());
 }

@@ -95,8 +95,9 @@ TEST(Now, UnknownAutotextFieldNamesTheOfferedOnes) {
 TEST(Now, ContradictingOptionsAndAMissingSheetSelectionAreUsageErrors) {
   Scratch s;
   const std::string file = quote((s.examples() / "flansch.mi").string());
-  for (const char* options : {"--print --plotter P --auto-plotter", "--no-print --fit A3",
-                              "--no-print --plotter P", "--pdf --no-pdf"}) {
+  for (const char* options :
+       {"--print --plotter P --auto-plotter", "--no-print --fit A3", "--no-print --plotter P",
+        "--pdf --no-pdf", "--print --fit A3 --no-fitting"}) {
     const Result r = s.tavrin("now " + file + " " + options + " --yes");
     EXPECT_EQ(r.status, 2) << options << "\n" << r.output;
     EXPECT_THAT(r.output, HasSubstr("excludes")) << options;

@@ -8,6 +8,7 @@
 #include <sstream>
 
 #include "e2e_support.h"
+#include "fault_support.h"
 
 namespace e2e {
 namespace {
@@ -155,6 +156,40 @@ TEST(Scale, ReportFollowsItsSchemaAndTellsWhatWasWritten) {
   EXPECT_THAT(facts.output, HasSubstr("flansch.mi 4711 A loaded 0\n  1 [400.0, 280.0]"));
   EXPECT_THAT(facts.output, HasSubstr("leer.mi None failed 1\n"));
   EXPECT_THAT(facts.output, HasSubstr("\n7 1 1\n"));
+}
+
+// Print jobs reach the print system in list order, whichever worker finishes first: the
+// queue is held, so its spool keeps every job's PDF under the job's number.
+TEST(Scale, PrintJobsArriveInListOrderFromTheWorkers) {
+  Scratch s;
+  const fs::path server = s.root() / "cups";
+  const std::string script = quote(TAVRIN_SOURCE_DIR "/scripts/cups-test-env.sh");
+  const Result started =
+      run(script + " start " + quote(server.string()) + " " + std::to_string(getpid()));
+  if (started.status == 3) GTEST_SKIP() << "SKIPPED: cupsd is not installed";
+  ASSERT_EQ(started.status, 0) << started.output;
+  struct Stop {
+    std::string line;
+    ~Stop() { run(line); }
+  } stop_later{script + " stop " + quote(server.string())};
+  const std::string env = "CUPS_SERVER=" + quote((server / "cups.sock").string());
+  ASSERT_EQ(run(env + " cupsdisable tavrin-file").status, 0);
+
+  const fs::path dir = s.root() / "print";
+  fs::create_directories(dir);
+  constexpr int kDrawings = 8;
+  make_drawings(dir, kDrawings, 0);
+  const Result r = run(tavrin_command(
+      s, "batch " + quote(dir.string()) + " --print --plotter tavrin-file --yes --jobs 2", s.root(),
+      env));
+  ASSERT_EQ(r.status, 0) << r.output;
+  for (int i = 1; i <= kDrawings; ++i) {
+    char job[32], number[16];
+    std::snprintf(job, sizeof job, "d%05d-001", i);
+    std::snprintf(number, sizeof number, "P%02d ", i);
+    const Result info = run("pdfinfo " + quote((server / "spool" / job).string()));
+    EXPECT_THAT(info.output, HasSubstr(std::string("Title:           ") + number)) << job;
+  }
 }
 
 }  // namespace

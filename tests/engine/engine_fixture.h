@@ -13,12 +13,13 @@
 #include <string>
 #include <vector>
 
+#include "base/globals.h"
 #include "config/language.h"
 #include "host/api/host.h"
 #include "host/api/testing.h"
 #include "host/drawing/store.h"
 #include "host/ui/headless.h"
-#include "base/globals.h"
+#include "support/scratch_dir.h"
 
 namespace tavrin::test {
 
@@ -42,9 +43,8 @@ class EngineTest : public ::testing::Test {
     g().tavrin_path = TAVRIN_SOURCE_DIR "/share/tavrin";
     language_file_to_ltab();
     g().plot_format_data = {{"A4", 297, 210}, {"A3", 420, 297}, {"A2", 594, 420}};
-    char pattern[] = "/tmp/tavrin-engine-XXXXXX";
-    ASSERT_NE(mkdtemp(pattern), nullptr);
-    dir_ = pattern;
+    scratch_.emplace();
+    dir_ = scratch_->path();
     previous_dir_ = host::sd_get_current_working_directory();
     host::sd_set_current_working_directory(dir_.string());
   }
@@ -52,8 +52,7 @@ class EngineTest : public ::testing::Test {
   void TearDown() override {
     host::ui::set_front_end(nullptr);
     host::sd_set_current_working_directory(previous_dir_);
-    std::error_code ec;
-    std::filesystem::remove_all(dir_, ec);
+    scratch_.reset();
   }
 
   // Makes a drawing of these sheets (name and elements, in order) the current one.
@@ -115,6 +114,7 @@ class EngineTest : public ::testing::Test {
 
   std::ostringstream printed_;
   WatchingFrontEnd front_{printed_};
+  std::optional<tavrin_test::ScratchDir> scratch_;
   std::filesystem::path dir_;
   std::string previous_dir_;
 };

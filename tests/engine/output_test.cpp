@@ -1,6 +1,8 @@
 // Output names, MI and DXF saves with backups, the PDF of a sheet, and the fallback loader.
 #include "engine/output.h"
 
+#include <gmock/gmock.h>
+
 #include <filesystem>
 #include <sstream>
 
@@ -12,6 +14,7 @@ namespace {
 
 using host::List;
 using host::Value;
+using ::testing::ElementsAre;
 
 const Selection kAll{0, ">"};
 
@@ -82,7 +85,7 @@ TEST_F(OutputTest, ASecondRunKeepsTheEarlierFilesAsBackups) {
   EXPECT_EQ(read("4711_1.mi.org"), first_mi);
   EXPECT_EQ(read("4711_1.dxf.org"), first_dxf);
   EXPECT_NE(read("4711_1.mi").find("Zweiter Lauf"), std::string::npos);
-  EXPECT_EQ(g().reported_problems, 0);
+  EXPECT_EQ(host::reported_problems(), 0);
 }
 
 TEST_F(OutputTest, ADrawingIsNeverWrittenBackInTheFormatItCameFrom) {
@@ -127,7 +130,7 @@ TEST_F(OutputTest, ALoadedDxfDrawingGetsItsMiAndPdfButNoDxf) {
   const auto [w, h] = page_size(run("pdfinfo '" + (dir_ / (base + ".pdf")).string() + "'"));
   EXPECT_NEAR(w, 400 * 72 / 25.4, 0.1);
   EXPECT_NEAR(h, 280 * 72 / 25.4, 0.1);
-  EXPECT_EQ(g().reported_problems, 0);
+  EXPECT_EQ(host::reported_problems(), 0);
 }
 
 TEST_F(OutputTest, OnlySelectedSheetsAreSavedAndAFailedSaveIsShownAndCounted) {
@@ -140,7 +143,7 @@ TEST_F(OutputTest, OnlySelectedSheetsAreSavedAndAFailedSaveIsShownAndCounted) {
   EXPECT_TRUE(exists("S_A.dxf"));
   EXPECT_FALSE(exists("S_1.mi"));
   EXPECT_EQ(front_.messages().size(), 1u);
-  EXPECT_EQ(g().reported_problems, 1);
+  EXPECT_EQ(host::reported_problems(), 1);
 }
 
 TEST_F(OutputTest, ThePdfOfASheetHasTheSheetsSizeAndItsTexts) {
@@ -166,7 +169,7 @@ TEST_F(OutputTest, ThePdfOfASheetHasTheSheetsSizeAndItsTexts) {
   int status = -1;
   run("qpdf --check '" + (dir_ / "P_7_1.pdf").string() + "' >/dev/null 2>&1", &status);
   EXPECT_EQ(status, 0);
-  EXPECT_EQ(g().reported_problems, 0);
+  EXPECT_EQ(host::reported_problems(), 0);
 }
 
 // The line widths ("w" operators) of a PDF's uncompressed page content.
@@ -213,7 +216,7 @@ TEST_F(OutputTest, AFailedPdfIsShownCountedAndGivesNoValue) {
   std::filesystem::create_directories(dir_ / "Q_1.pdf" / "inhalt");
   EXPECT_TRUE(create_pdf("Standard", "1").is_nil());
   EXPECT_EQ(front_.messages().size(), 1u);
-  EXPECT_EQ(g().reported_problems, 1);
+  EXPECT_EQ(host::reported_problems(), 1);
 }
 
 TEST_F(OutputTest, TheFallbackLoaderNumbersTheDrawingAfterThePathAndLoadsTheFileAtTheOrigin) {
@@ -234,7 +237,17 @@ TEST_F(OutputTest, TheFallbackLoaderNumbersTheDrawingAfterThePathAndLoadsTheFile
   // A file that cannot be read is shown and counted; the run goes on.
   load_subpart_drawing((dir_ / "fehlt.mi").string());
   EXPECT_EQ(front_.messages().size(), 1u);
-  EXPECT_EQ(g().reported_problems, 1);
+  EXPECT_EQ(host::reported_problems(), 1);
+
+  // A file of no drawing type (a run over all files meets them) is one short line of the
+  // output box in the user's language, and counted too.
+  const std::string notes = (dir_ / "notizen.txt").string();
+  host::write_file_atomically(notes, "keine Zeichnung\n");
+  load_subpart_drawing(notes);
+  EXPECT_EQ(front_.messages().size(), 1u);
+  EXPECT_THAT(front_.output_lines(),
+              ElementsAre(notes + " ist keine Zeichnungsdatei und wird übergangen"));
+  EXPECT_EQ(host::reported_problems(), 2);
 }
 
 }  // namespace

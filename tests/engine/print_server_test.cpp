@@ -20,19 +20,19 @@ const std::string kScript = TAVRIN_SOURCE_DIR "/scripts/cups-test-env.sh";
 class PrintServerTest : public EngineTest {
  protected:
   static void SetUpTestSuite() {
-    char pattern[] = "/tmp/tavrin-cups-XXXXXX";
-    server_ = mkdtemp(pattern) ? pattern : "";
+    server_dir_ = new tavrin_test::ScratchDir;
+    server_ = server_dir_->path();
+    env_ = new tavrin_test::EnvGuard;
     int status = -1;
     start_log_ =
         run(kScript + " start '" + server_ + "' " + std::to_string(getpid()) + " 2>&1", &status);
     started_ = status == 0;
-    setenv("CUPS_SERVER", (server_ + "/cups.sock").c_str(), 1);
+    env_->set("CUPS_SERVER", server_ + "/cups.sock");
   }
   static void TearDownTestSuite() {
     run(kScript + " stop '" + server_ + "'");
-    unsetenv("CUPS_SERVER");
-    std::error_code ec;
-    std::filesystem::remove_all(server_, ec);
+    delete env_;
+    delete server_dir_;
   }
   void SetUp() override {
     EngineTest::SetUp();
@@ -60,6 +60,8 @@ class PrintServerTest : public EngineTest {
     return host::read_all_literals(info.substr(at + 10, info.find(" pts", at) - at - 10));
   }
 
+  static inline tavrin_test::ScratchDir* server_dir_ = nullptr;
+  static inline tavrin_test::EnvGuard* env_ = nullptr;
   static inline std::string server_;
   static inline std::string start_log_;
   static inline bool started_ = false;
@@ -93,7 +95,7 @@ TEST_F(PrintServerTest, AFittedSheetArrivesOnThePaperOfTheFitFormatAndARefusedPa
   EXPECT_EQ(front_.output_lines()[2], "Plotter: tavrin-file");
   EXPECT_NE(front_.output_lines()[3].find("Bierdeckel"), std::string::npos)
       << front_.output_lines()[3];
-  EXPECT_EQ(g().reported_problems, 1);
+  EXPECT_EQ(host::reported_problems(), 1);
 }
 
 }  // namespace

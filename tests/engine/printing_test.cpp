@@ -98,7 +98,7 @@ TEST_F(PrintingTest, AFailedPlotWritesTheFourLineReportAndTheLoopGoesOn) {
   EXPECT_EQ(lines[2], std::string("Plotter: ") + kNoPrinter);
   EXPECT_FALSE(lines[3].empty());
   EXPECT_EQ(lines[4], lines[0]);
-  EXPECT_EQ(g().reported_problems, 2);
+  EXPECT_EQ(host::reported_problems(), 2);
   EXPECT_TRUE(front_.messages().empty());
 
   // A batch run names the drawing file; an empty plotter name goes to the host as it is.
@@ -146,7 +146,7 @@ TEST_F(PrintingTest, WithPrintingOffEverySheetIsMadeCurrentAndOnlySelectedOnesGe
   for (const Value& entry :
        host::sd_get_setting_styles_range_list("Annotation/Plot/PensTrafoStyle"))
     EXPECT_NE(host::print_text(entry.as_list().at(0)), "TAVRINTMPTRANS");
-  EXPECT_EQ(g().reported_problems, 0);
+  EXPECT_EQ(host::reported_problems(), 0);
 }
 
 TEST_F(PrintingTest, AnEmptySheetIsReportedAndTheNextSheetIsStillOutput) {
@@ -161,7 +161,7 @@ TEST_F(PrintingTest, AnEmptySheetIsReportedAndTheNextSheetIsStillOutput) {
   EXPECT_EQ(front_.output_lines()[0], "Blatt 1 enthält nichts Zeichenbares");
   ASSERT_EQ(front_.messages().size(), 1u);
   EXPECT_EQ(front_.messages()[0], "Blatt 1 enthält nichts Zeichenbares");
-  EXPECT_EQ(g().reported_problems, 3);
+  EXPECT_EQ(host::reported_problems(), 3);
 }
 
 }  // namespace

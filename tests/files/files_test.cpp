@@ -13,6 +13,7 @@
 
 #include "host/api/error.h"
 #include "host/api/testing.h"
+#include "support/scratch_dir.h"
 
 namespace fs = std::filesystem;
 
@@ -22,21 +23,22 @@ class Files : public ::testing::Test {
  protected:
   void SetUp() override {
     host::reset_host();
-    std::string pattern = (fs::temp_directory_path() / "tv-files-XXXXXX").string();
-    ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-    dir_ = pattern;
+    scratch_.emplace();
+    dir_ = scratch_->path();
     old_cwd_ = fs::current_path();
   }
   void TearDown() override {
     fs::current_path(old_cwd_);
-    std::error_code ignored;
-    fs::remove_all(dir_, ignored);
+    env_.restore();
+    scratch_.reset();
   }
   std::string path(const std::string& name) const { return (dir_ / name).string(); }
   std::string touch(const std::string& name, const std::string& content = "x") const {
     std::ofstream(path(name)) << content;
     return path(name);
   }
+  std::optional<tavrin_test::ScratchDir> scratch_;
+  tavrin_test::EnvGuard env_;
   fs::path dir_, old_cwd_;
 };
 
@@ -85,19 +87,15 @@ TEST_F(Files, TempDirIsRemovedWithItsFilesWhenTheProcessEnds) {
 
 TEST_F(Files, ProfileDirComesFromTheEnvironmentAndIsCreated) {
   const std::string wanted = path("profil/tavrin");
-  setenv("TAVRIN_PROFILE_DIR", wanted.c_str(), 1);
+  env_.set("TAVRIN_PROFILE_DIR", wanted);
   EXPECT_EQ(host::sd_inq_user_profiledir_pathname(), wanted);
   EXPECT_TRUE(fs::is_directory(wanted));
-  unsetenv("TAVRIN_PROFILE_DIR");
-  const char* home = std::getenv("HOME");
-  const std::string old_home = home ? home : "";
-  setenv("HOME", dir_.c_str(), 1);
+  env_.unset("TAVRIN_PROFILE_DIR");
+  env_.set("HOME", dir_.string());
   EXPECT_EQ(host::sd_inq_user_profiledir_pathname(), path(".config/tavrin"));
-  setenv("HOME", old_home.c_str(), 1);
   touch("datei");
-  setenv("TAVRIN_PROFILE_DIR", path("datei").c_str(), 1);
+  env_.set("TAVRIN_PROFILE_DIR", path("datei"));
   EXPECT_THROW(host::sd_inq_user_profiledir_pathname(), host::Error);
-  unsetenv("TAVRIN_PROFILE_DIR");
 }
 
 TEST_F(Files, WorkingDirectoryIsTheProcessOne) {
@@ -169,6 +167,17 @@ TEST_F(Files, ListingFiltersByNameInNameOrder) {
   EXPECT_EQ(listed, expected);
   EXPECT_EQ(listed.size(), 3u);  // directories are listed too; the caller tells them apart
   EXPECT_THROW(host::sd_directory_list(path("fehlt"), "*"), host::Error);
+}
+
+TEST_F(Files, ListingLeavesOutWritesAKilledRunLeftBehind) {
+  // the first two are what an atomic write of 1.dxf and of a long name leave when killed
+  for (const char* name :
+       {".1.dxf.tmp-a1B2c3", ".x.tmp-ZZZZZZ", ".hidden.dxf", ".1.tmp-abc", "1.dxf", "n.tmp-abcdef"})
+    touch(name);
+  std::vector<std::string> listed;
+  for (const auto& v : host::sd_directory_list(dir_.string(), "*")) listed.push_back(v.as_string());
+  EXPECT_EQ(listed, (std::vector<std::string>{path(".1.tmp-abc"), path(".hidden.dxf"),
+                                              path("1.dxf"), path("n.tmp-abcdef")}));
 }
 
 TEST_F(Files, AtomicWriteReplacesWholeFilesOnly) {

@@ -2,13 +2,13 @@
 // own scratch directory, removed again when the input is done.
 #pragma once
 
-#include <unistd.h>
-
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
 #include <string>
+
+#include "../support/scratch_dir.h"
 
 namespace fuzz {
 
@@ -28,14 +28,10 @@ class ScratchFile {
   std::string path() const { return path_.string(); }
 
  private:
+  // Removed with the process's static objects, so no directory stays behind.
   static std::filesystem::path dir() {
-    static const std::filesystem::path d = [] {
-      auto p =
-          std::filesystem::temp_directory_path() / ("tavrin-fuzz-" + std::to_string(::getpid()));
-      std::filesystem::create_directories(p);
-      return p;
-    }();
-    return d;
+    static const tavrin_test::ScratchDir d;
+    return d.path();
   }
   std::filesystem::path path_;
 };

@@ -72,11 +72,11 @@ std::unique_ptr<gui::MainWindow> start_window(const QTemporaryDir& scratch) {
   gui::Options options;
   options.path = share_copy(scratch).string();
   options.host_version = host_version();
-  gui::apply_options(options);
+  host::apply_start_options(options);
   auto window = std::make_unique<gui::MainWindow>();
   window->resize(1200, 860);
   window->show();
-  gui::load_module(gui::module_path());
+  gui::load_module(host::module_path());
   window->build_module_ui();
   return window;
 }

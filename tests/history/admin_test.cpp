@@ -2,6 +2,8 @@
 // INFO template with its marker.
 #include <gmock/gmock.h>
 
+#include <functional>
+
 #include "history_fixture.h"
 #include "host/formats/mi.h"
 #include "host/ui/user_actions.h"
@@ -27,6 +29,14 @@ std::vector<std::vector<std::string>> template_attributes(const fs::path& path) 
   std::vector<std::vector<std::string>> out;
   for (const host::Element& e : host::read_mi_sketch_file(path.string()))
     if (!e.info.empty()) out.push_back(e.info);
+  return out;
+}
+
+// The INFO attributes of the current drawing's elements, sheet by sheet.
+std::vector<std::vector<std::string>> drawing_attributes() {
+  std::vector<std::vector<std::string>> out;
+  for (const host::Sheet& sheet : host::current_drawing().sheets)
+    for (const host::Element& e : sheet.elements) out.push_back(e.info);
   return out;
 }
 
@@ -119,6 +129,44 @@ TEST_F(HistoryTest, StoringWithoutATemplateTextChangesNoOtherElement) {
   EXPECT_EQ(read(tabellen("TavrinInfo.dat")), marker);
   EXPECT_FALSE(fs::exists(tabellen("INFO.mi")));
   EXPECT_EQ(host::current_drawing().sheets.size(), 1u);
+}
+
+TEST_F(HistoryTest, StoringRefusesWhenTheWorkingSheetIsNoLongerInTheDrawing) {
+  // Both ways the working sheet can go: another drawing loaded (with a sheet of the same
+  // name), or the sheet deleted (its name then no longer found).
+  const std::vector<std::pair<const char*, std::function<void()>>> cases = {
+      {"another drawing",
+       [] {
+         new_drawing(Value("0815"));
+         host::am_sheet_create({kw("view_scale"), "1:1"});
+       }},
+      {"sheet deleted",
+       [] {
+         host::am_sheet_delete({kw("delete_sheet"), "2"});
+       }},
+  };
+  for (const auto& [what, leave] : cases) {
+    SCOPED_TRACE(what);
+    new_drawing(Value());
+    info_text({"AENDERUNGEN", "A"});
+    host::sd_call_dialog("TV-ADMIN-INFO-DIALOG");
+    ASSERT_EQ(g().kpl_info_name, Value("2/INFO"));
+    const std::string template_before = read(tabellen("INFO.mi"));
+    const std::string marker = read(tabellen("TavrinInfo.dat"));
+    leave();
+    info_text({"AENDERUNGEN", "B"});
+    const auto fields = drawing_attributes();
+    const std::size_t sheets = host::current_drawing().sheets.size();
+
+    host::ui::type_text(kFirstLine, "NEU");
+    host::ui::press_button("TAVRIN-INFO-DIALOG-STORE-PB");
+    EXPECT_THAT(messages().back(), HasSubstr("nicht mehr vorhanden"));
+    EXPECT_EQ(drawing_attributes(), fields);
+    EXPECT_EQ(host::current_drawing().sheets.size(), sheets);
+    EXPECT_EQ(read(tabellen("INFO.mi")), template_before);
+    EXPECT_EQ(read(tabellen("TavrinInfo.dat")), marker);
+    EXPECT_FALSE(host::sd_control_visible_p(kFirstLine));
+  }
 }
 
 }  // namespace

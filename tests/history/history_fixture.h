@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "base/globals.h"
 #include "config/language.h"
 #include "history/admin.h"
 #include "history/info_record.h"
@@ -20,7 +21,7 @@
 #include "host/api/testing.h"
 #include "host/drawing/store.h"
 #include "host/ui/headless.h"
-#include "base/globals.h"
+#include "support/install_test.h"
 
 namespace tavrin::testing {
 
@@ -29,42 +30,14 @@ using host::kw;
 using host::List;
 using host::Value;
 
-class HistoryTest : public ::testing::Test {
+class HistoryTest : public tavrin_test::InstallTest {
  protected:
   void SetUp() override {
-    host::reset_host();
-    tavrin::reset_globals();
-    front().clear();
-    front().set_output(sink_);
-    previous_cwd_ = fs::current_path();
-    std::string pattern = (fs::temp_directory_path() / "tavrin-history-XXXXXX").string();
-    ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-    root_ = pattern;
-    fs::copy(TAVRIN_SOURCE_DIR "/share/tavrin", install(), fs::copy_options::recursive);
-    fs::create_directories(out_dir());
-    g().tavrin_path = install().string();
-    host::sd_set_current_working_directory(out_dir().string());
-    language_file_to_ltab();
+    InstallTest::SetUp();
     register_history_dialogs();
     register_admin_dialogs();
     create_info_plot_style();
     get_info_string_from_file();
-  }
-  void TearDown() override {
-    fs::current_path(previous_cwd_);
-    fs::remove_all(root_);
-  }
-
-  fs::path install() const { return root_ / "install"; }
-  fs::path tabellen(const std::string& name) const { return install() / "TABELLEN" / name; }
-  fs::path out_dir() const { return root_ / "out"; }
-
-  static void write(const fs::path& path, const std::string& content) {
-    std::ofstream(path, std::ios::binary) << content;
-  }
-  static std::string read(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
   }
 
   // A new drawing with a number (or none) and one sheet.
@@ -92,13 +65,6 @@ class HistoryTest : public ::testing::Test {
     front().queue_text(std::move(text));
     host::sd_call_dialog("TV_INFO_EDIT");
   }
-
-  static host::ui::HeadlessFrontEnd& front() { return host::ui::default_front_end(); }
-  static const std::vector<std::string>& messages() { return front().messages(); }
-
-  std::ostringstream sink_;
-  fs::path root_;
-  fs::path previous_cwd_;
 };
 
 }  // namespace tavrin::testing

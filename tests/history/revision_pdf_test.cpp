@@ -118,7 +118,7 @@ TEST_F(RevisionPdfTest, AnEarlierPdfIsReplacedAndNoFieldMeansNoFile) {
   EXPECT_TRUE(create_aenderungs_pdf(Value()).is_nil());
   EXPECT_FALSE(fs::exists(out_dir() / kPdf));
   EXPECT_THAT(messages(), IsEmpty());
-  EXPECT_EQ(g().reported_problems, 0);
+  EXPECT_EQ(host::reported_problems(), 0);
 }
 
 TEST_F(RevisionPdfTest, AHistoryOfOnlyItsFirstLineGetsOneHeaderPage) {

@@ -10,17 +10,6 @@
 
 namespace plot_test {
 
-TempDir::TempDir() {
-  std::string pattern = (std::filesystem::temp_directory_path() / "tavrin-plot-XXXXXX").string();
-  if (!mkdtemp(pattern.data())) throw std::runtime_error("mkdtemp failed");
-  path_ = pattern;
-}
-
-TempDir::~TempDir() {
-  std::error_code ec;
-  std::filesystem::remove_all(path_, ec);
-}
-
 CommandResult run(const std::string& command) {
   CommandResult result;
   FILE* pipe = popen((command + " 2>/dev/null").c_str(), "r");

@@ -6,20 +6,12 @@
 #include <vector>
 
 #include "host/drawing/model.h"
+#include "support/scratch_dir.h"
 
 namespace plot_test {
 
 // A fresh directory under the system's temporary directory, removed with its content.
-class TempDir {
- public:
-  TempDir();
-  ~TempDir();
-  const std::string& path() const { return path_; }
-  std::string file(const std::string& name) const { return path_ + "/" + name; }
-
- private:
-  std::string path_;
-};
+using TempDir = tavrin_test::ScratchDir;
 
 // Runs a shell command; returns its exit status and standard output.
 struct CommandResult {

@@ -7,6 +7,7 @@
 #include <filesystem>
 
 #include "host/plot/render.h"
+#include "support/scratch_dir.h"
 
 namespace {
 
@@ -50,8 +51,8 @@ class Canvas {
 
 TEST(RenderFill, PicturesFillTheirCorners) {
   // a picture of two pixels, red and blue, stretched over a turned rectangle
-  const auto file = std::filesystem::temp_directory_path() /
-                    ("tavrin-raster-" + std::to_string(getpid()) + ".png");
+  const tavrin_test::ScratchDir dir;
+  const std::string file = dir.file("raster.png");
   cairo_surface_t* png = cairo_image_surface_create(CAIRO_FORMAT_RGB24, 2, 1);
   auto* data = reinterpret_cast<std::uint32_t*>(cairo_image_surface_get_data(png));
   data[0] = 0xFF0000, data[1] = 0x0000FF;
@@ -62,10 +63,9 @@ TEST(RenderFill, PicturesFillTheirCorners) {
   Element image;
   image.kind = ElementKind::Image;
   image.points = {{80, 10}, {80, 90}, {20, 10}};  // turned a quarter: along y, then along -x
-  image.source = file.string();
+  image.source = file;
   sheet.elements.push_back(image);
   const Canvas canvas(sheet);
-  std::filesystem::remove(file);
   // the picture is smoothed where its two pixels meet
   auto near = [](unsigned have, unsigned want) {
     for (int shift : {0, 8, 16})

@@ -9,12 +9,12 @@
 #include "host/settings/pens.h"
 #include "host/value/format.h"
 #include "host/value/reader.h"
+#include "support/expect.h"
 
 namespace tavrin_test {
 namespace {
 
 using ::testing::ElementsAre;
-using ::testing::HasSubstr;
 
 const char* kStylePath = "Annotation/Plot/PensTrafoStyle";
 const char* kPensPath = "Annotation/Plot/PensTrafoStyle/Pens";
@@ -53,15 +53,6 @@ std::vector<std::string> style_names() {
   for (const host::Value& entry : host::sd_get_setting_styles_range_list(kStylePath))
     names.push_back(entry.as_list().front().as_string());
   return names;
-}
-
-std::string error_of(const std::function<void()>& f) {
-  try {
-    f();
-  } catch (const host::Error& e) {
-    return e.what();
-  }
-  return "no error";
 }
 
 class SettingsTest : public ::testing::Test {
@@ -104,12 +95,12 @@ TEST_F(SettingsTest, ValueTextsAreReadTheSameUnderACommaDecimalLocale) {
 TEST_F(SettingsTest, BadStyleValuesAreErrorsNamingRuleAndField) {
   std::string bad_color = infodoku_values();
   bad_color.replace(bad_color.find("0.0,1.0,1.0"), 11, "0.0,2.0,1.0");
-  EXPECT_THAT(error_of([&] { store_infodoku(bad_color); }), HasSubstr("rule 3"));
+  EXPECT_THROW_MSG(store_infodoku(bad_color), "rule 3");
   std::string bad_field = infodoku_values();
   bad_field.replace(bad_field.find(":pen_number 0"), 11, ":pen_numbr ");
-  EXPECT_THAT(error_of([&] { store_infodoku(bad_field); }), HasSubstr("PEN_NUMBR"));
-  EXPECT_THAT(error_of([&] { store_infodoku("(\"TrueColorMode\" nil)"); }), HasSubstr("Pens"));
-  EXPECT_THAT(error_of([&] { store_infodoku(infodoku_values() + ")"); }), HasSubstr("INFO_DOCU"));
+  EXPECT_THROW_MSG(store_infodoku(bad_field), "PEN_NUMBR");
+  EXPECT_THROW_MSG(store_infodoku("(\"TrueColorMode\" nil)"), "Pens");
+  EXPECT_THROW_MSG(store_infodoku(infodoku_values() + ")"), "INFO_DOCU");
   EXPECT_EQ(host::find_pen_style("INFO_DOCU"), nullptr);
 }
 
@@ -168,39 +159,27 @@ TEST_F(SettingsTest, TemporaryStyleRoundTrip) {
 
 TEST_F(SettingsTest, RefusedSettingsCalls) {
   const host::List tmp{kStylePath, host::kw("tavrintmptrans"), host::kw("yes")};
-  EXPECT_THAT(error_of([&] { host::delete_default_setting_user_style(tmp); }),
-              HasSubstr("TAVRINTMPTRANS"));
-  EXPECT_THAT(error_of([&] {
-                host::delete_default_setting_user_style(
-                    {kStylePath, host::kw("standard"), host::kw("yes")});
-              }),
-              HasSubstr("not a user style"));
-  EXPECT_THAT(error_of([&] {
-                host::modify_default_setting({host::kw("path"), "Annotation/Plot/PenTrafo",
-                                              host::kw("a_range"), host::kw("firma")});
-              }),
-              HasSubstr("FIRMA"));
-  EXPECT_THAT(error_of([&] {
-                host::am_define_pen_transformation(
-                    {host::kw("path"), kPensPath, host::kw("parent_style"), host::kw("firma")});
-              }),
-              HasSubstr("FIRMA"));
+  EXPECT_THROW_MSG(host::delete_default_setting_user_style(tmp), "TAVRINTMPTRANS");
+  EXPECT_THROW_MSG(
+      host::delete_default_setting_user_style({kStylePath, host::kw("standard"), host::kw("yes")}),
+      "not a user style");
+  EXPECT_THROW_MSG(host::modify_default_setting({host::kw("path"), "Annotation/Plot/PenTrafo",
+                                                 host::kw("a_range"), host::kw("firma")}),
+                   "FIRMA");
+  EXPECT_THROW_MSG(host::am_define_pen_transformation(
+                       {host::kw("path"), kPensPath, host::kw("parent_style"), host::kw("firma")}),
+                   "FIRMA");
   // More pen sizes than the style has pens.
-  EXPECT_THAT(error_of([&] {
-                host::am_define_pen_transformation(
-                    {host::kw("path"), kPensPath, host::kw("parent_style"), host::kw("STANDARD"),
-                     host::kw("new_pensize"), 1, host::kw("next"), host::kw("new_pensize"), 1,
-                     host::kw("next"), host::kw("new_pensize"), 1, host::kw("next")});
-              }),
-              HasSubstr("2 pens"));
+  EXPECT_THROW_MSG(host::am_define_pen_transformation(
+                       {host::kw("path"), kPensPath, host::kw("parent_style"), host::kw("STANDARD"),
+                        host::kw("new_pensize"), 1, host::kw("next"), host::kw("new_pensize"), 1,
+                        host::kw("next"), host::kw("new_pensize"), 1, host::kw("next")}),
+                   "2 pens");
   EXPECT_EQ(host::find_pen_style("STANDARD")->rules[1].new_pensize, 0.25);
-  EXPECT_THAT(error_of([&] {
-                host::create_default_setting_user_style(
-                    {host::kw("path"), kStylePath, host::kw("name"), "SCHWARZWEISS"});
-              }),
-              HasSubstr("SCHWARZWEISS"));
-  EXPECT_THAT(error_of([&] { host::sd_get_setting_value("Annotation/Plot/Nix"); }),
-              HasSubstr("Annotation/Plot/Nix"));
+  EXPECT_THROW_MSG(host::create_default_setting_user_style(
+                       {host::kw("path"), kStylePath, host::kw("name"), "SCHWARZWEISS"}),
+                   "SCHWARZWEISS");
+  EXPECT_THROW_MSG(host::sd_get_setting_value("Annotation/Plot/Nix"), "Annotation/Plot/Nix");
 }
 
 }  // namespace

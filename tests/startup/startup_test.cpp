@@ -4,9 +4,10 @@
 
 #include <cstdlib>
 #include <filesystem>
-#include <random>
 #include <string>
 
+#include "base/globals.h"
+#include "base/set_ini.h"
 #include "config/language.h"
 #include "host/api/host.h"
 #include "host/api/testing.h"
@@ -15,8 +16,7 @@
 #include "host/ui/model.h"
 #include "host/ui/user_actions.h"
 #include "startup/entry.h"
-#include "base/globals.h"
-#include "base/set_ini.h"
+#include "support/scratch_dir.h"
 
 namespace tavrin {
 namespace {
@@ -30,22 +30,18 @@ class StartupTest : public ::testing::Test {
   void SetUp() override {
     host::reset_host();
     reset_globals();
-    root_ = fs::temp_directory_path() / ("tavrin-startup-" + std::to_string(std::random_device{}()));
+    root_ = scratch_.path();
     fs::create_directories(root_ / "profile");
-    fs::copy(fs::path(TAVRIN_SOURCE_DIR) / "share" / "tavrin", root_ / "tavrin", fs::copy_options::recursive);
-    setenv("TAVRIN_PATH", (root_ / "tavrin").c_str(), 1);
-    setenv("TAVRIN_PROFILE_DIR", (root_ / "profile").c_str(), 1);
-    unsetenv("TAVRIN_ADMIN");
+    fs::copy(fs::path(TAVRIN_SOURCE_DIR) / "share" / "tavrin", root_ / "tavrin",
+             fs::copy_options::recursive);
+    env_.set("TAVRIN_PATH", (root_ / "tavrin").string());
+    env_.set("TAVRIN_PROFILE_DIR", (root_ / "profile").string());
+    env_.unset("TAVRIN_ADMIN");
   }
-  void TearDown() override {
-    unsetenv("TAVRIN_PATH");
-    unsetenv("TAVRIN_ADMIN");
-    host::reset_host();
-    fs::remove_all(root_);
-  }
+  void TearDown() override { host::reset_host(); }
 
   void load(bool admin, int major) {
-    if (admin) setenv("TAVRIN_ADMIN", "1", 1);
+    if (admin) env_.set("TAVRIN_ADMIN", "1");
     host::set_host_major_version(major);
     tavrin_demo_initialize(nullptr, 0, nullptr);
   }
@@ -56,6 +52,8 @@ class StartupTest : public ::testing::Test {
     return sizes;
   }
 
+  tavrin_test::ScratchDir scratch_;
+  tavrin_test::EnvGuard env_;
   fs::path root_;
 };
 
@@ -81,9 +79,9 @@ TEST_F(StartupTest, EverySixteenCommandIsRegisteredUnderItsUpperCaseName) {
   for (const char* name :
        {"TAVRIN-BATCH-START-DIALOG", "TAVRIN-NOW-START-DIALOG", "SET-PLOT-DIR", "TV-DUMMY-DIALOG",
         "TV-BATCH-DIALOG", "TV-NOW-DIALOG", "TV_INFO_DROP", "TV_INFO_EDIT", "TV-ADMIN-DIALOG",
-        "TV-ADMIN-FORMAT-DIALOG", "TV-ADMIN-PLOTTER-FORMAT-NAME-DIALOG", "TV-ADMIN-TRANSFORM-DIALOG",
-        "TV-ADMIN-PLOTTER-DIALOG", "TV-ADMIN-INFO-DIALOG", "TV-ADMIN-INFO-FINISH-DIALOG",
-        "TV-ADMIN-INFO-CANCEL-DIALOG"}) {
+        "TV-ADMIN-FORMAT-DIALOG", "TV-ADMIN-PLOTTER-FORMAT-NAME-DIALOG",
+        "TV-ADMIN-TRANSFORM-DIALOG", "TV-ADMIN-PLOTTER-DIALOG", "TV-ADMIN-INFO-DIALOG",
+        "TV-ADMIN-INFO-FINISH-DIALOG", "TV-ADMIN-INFO-CANCEL-DIALOG"}) {
     EXPECT_TRUE(host::command_registered(name)) << name;
   }
   // Registration only defines: nothing is shown.
@@ -114,7 +112,8 @@ TEST_F(StartupTest, HostVersion18GetsTheRibbonWithTwoGroupsWithoutAdministration
   EXPECT_EQ(tab->groups[1].title, "Änderungen");
   EXPECT_TRUE(tab->groups[0].buttons[0].large);
   EXPECT_EQ(tab->groups[0].buttons[0].avail.command, "TAVRIN-BATCH-START-DIALOG");
-  EXPECT_EQ(tab->groups[0].buttons[0].image, (root_ / "tavrin" / "ICONS" / "TavrinDir24.bmp").string());
+  EXPECT_EQ(tab->groups[0].buttons[0].image,
+            (root_ / "tavrin" / "ICONS" / "TavrinDir24.bmp").string());
   EXPECT_FALSE(host::ui::find_menu("Tavrin").has_value());
   EXPECT_EQ(host::ui::ribbon_layout_recalculations(), 1);
   ASSERT_EQ(host::ui::menu_entries().size(), 1u);
@@ -187,12 +186,12 @@ TEST_F(StartupTest, SetIniStoresTheModeAndReturnsIt) {
 }
 
 TEST_F(StartupTest, WithoutTavrinPathTheTreeBesideTheProgramIsUsed) {
-  unsetenv("TAVRIN_PATH");
+  env_.unset("TAVRIN_PATH");
   take_environment();
   EXPECT_EQ(g().tavrin_path, default_tavrin_path());
   EXPECT_THAT(g().tavrin_path, HasSubstr("share/tavrin"));
-  setenv("TAVRIN_PATH", "/opt/x/share/tavrin/", 1);
-  setenv("TAVRIN_ADMIN", "yes", 1);
+  env_.set("TAVRIN_PATH", "/opt/x/share/tavrin/");
+  env_.set("TAVRIN_ADMIN", "yes");
   take_environment();
   EXPECT_EQ(g().tavrin_path, "/opt/x/share/tavrin");
   EXPECT_TRUE(g().tavrin_admin);

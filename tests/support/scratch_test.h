@@ -1,15 +1,17 @@
-// A fresh host and a fresh scratch directory for every test, removed again afterwards.
+// A fresh host, a fresh scratch directory and an environment restored, for every test.
 #pragma once
 
 #include <gtest/gtest.h>
-#include <stdlib.h>
 
 #include <filesystem>
 #include <fstream>
+#include <optional>
 #include <string>
 
 #include "host/api/error.h"
 #include "host/api/testing.h"
+#include "support/expect.h"
+#include "support/scratch_dir.h"
 
 namespace tavrin_test {
 
@@ -17,13 +19,12 @@ class ScratchTest : public ::testing::Test {
  protected:
   void SetUp() override {
     host::reset_host();
-    std::string pattern = (std::filesystem::temp_directory_path() / "tv-test-XXXXXX").string();
-    ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-    dir_ = pattern;
+    scratch_.emplace();
+    dir_ = scratch_->path();
   }
   void TearDown() override {
-    std::error_code ignored;
-    std::filesystem::remove_all(dir_, ignored);
+    env_.restore();
+    scratch_.reset();
   }
 
   std::string path(const std::string& name) const { return (dir_ / name).string(); }
@@ -35,18 +36,9 @@ class ScratchTest : public ::testing::Test {
     return std::string(TAVRIN_SOURCE_DIR) + "/examples/" + name;
   }
 
+  std::optional<ScratchDir> scratch_;
   std::filesystem::path dir_;
+  EnvGuard env_;
 };
-
-// The message of the host error that `op` throws, or "no error".
-template <class Op>
-std::string error_of(Op op) {
-  try {
-    op();
-  } catch (const host::Error& e) {
-    return e.what();
-  }
-  return "no error";
-}
 
 }  // namespace tavrin_test

@@ -7,6 +7,7 @@
 
 #include "host/ui/headless.h"
 #include "host/ui/user_actions.h"
+#include "support/scratch_dir.h"
 #include "ui_fixture.h"
 
 namespace host::ui::testing {
@@ -99,22 +100,21 @@ TEST_F(FrontEndTest, FileEditorWithoutTerminalSaysSoAndReportsFailure) {
 }
 
 TEST_F(FrontEndTest, FileEditorRunsTheUsersEditorOnATerminal) {
-  auto dir = std::filesystem::temp_directory_path() / ("tavrin-ui-" + std::to_string(::getpid()));
-  std::filesystem::create_directories(dir);
-  auto file = dir / "a b;$(echo x).dat";  // blanks and shell syntax must reach the editor intact
+  tavrin_test::ScratchDir dir;
+  tavrin_test::EnvGuard env;
+  const std::string file =
+      dir.file("a b;$(echo x).dat");  // blanks and shell syntax must reach the editor intact
   std::ofstream(file) << "old\n";
   std::istringstream tty;
   front.set_input(tty, true);
-  ::setenv("VISUAL", "sh -c 'echo edited > \"$1\"' editor", 1);
-  EXPECT_EQ(edit(file.string()), Value::t());
-  ::setenv("VISUAL", "false", 1);
-  EXPECT_TRUE(edit(file.string()).is_nil());
-  ::unsetenv("VISUAL");
+  env.set("VISUAL", "sh -c 'echo edited > \"$1\"' editor");
+  EXPECT_EQ(edit(file), Value::t());
+  env.set("VISUAL", "false");
+  EXPECT_TRUE(edit(file).is_nil());
   std::ifstream in(file);
   std::string line;
   std::getline(in, line);
   EXPECT_EQ(line, "edited");
-  std::filesystem::remove_all(dir);
 }
 
 TEST_F(FrontEndTest, ProgressGoesToATerminalOnly) {
@@ -145,7 +145,7 @@ TEST_F(FrontEndTest, QueuedAnswersReachOtherFrontEnds) {
   class Gui : public FrontEnd {
    public:
     int asked = 0;
-    void message(const std::string&) override {}
+    void message(const std::string&, host::Severity) override {}
     bool question(const std::string&, const std::string&, const std::string&) override {
       ++asked;
       return false;

@@ -5,6 +5,7 @@
 #include <fstream>
 
 #include "host/ui/user_actions.h"
+#include "support/scratch_dir.h"
 #include "ui_fixture.h"
 
 namespace host::ui::testing {
@@ -14,13 +15,7 @@ class MenusTest : public UiTest {
  protected:
   void SetUp() override {
     UiTest::SetUp();
-    dir =
-        std::filesystem::temp_directory_path() / ("tavrin-ui-menus-" + std::to_string(::getpid()));
-    std::filesystem::create_directories(dir);
-  }
-  void TearDown() override {
-    std::filesystem::remove_all(dir);
-    UiTest::TearDown();
+    dir = scratch_.path();
   }
   std::string write(const std::string& name, const std::string& text) {
     auto path = (dir / name).string();
@@ -49,6 +44,7 @@ class MenusTest : public UiTest {
     if (large) args.insert(args.begin() + 6, {kw("largeImage"), Value::t()});
     sd_fluentui_add_ribbon_button(args);
   }
+  tavrin_test::ScratchDir scratch_;
   std::filesystem::path dir;
 };
 
@@ -78,10 +74,10 @@ TEST_F(MenusTest, BadDeclarationsFilesNameFileAndLineAndDeclareNothing) {
   EXPECT_EQ(load_error(path),
             path +
                 ":2: expected application|group|command|registered command|description, got "
-                "\"Annotation|Tavrin|B\"");
+                "\"Annotation|Tavrin|B\"\nAnnotation|Tavrin|B\n^");
   EXPECT_TRUE(command_declarations().empty()) << "nothing half-loaded";
   auto empty_field = write("empty.cmd", "# x\nAnnotation||C|C|d\n");
-  EXPECT_EQ(load_error(empty_field), empty_field + ":2: the group is empty");
+  EXPECT_EQ(load_error(empty_field), empty_field + ":2: the group is empty\nAnnotation||C|C|d\n^");
   EXPECT_NE(load_error(write("many.cmd", "a|b|c|d|e|f\n")).find(":1:"), std::string::npos);
   auto missing = (dir / "missing.cmd").string();
   EXPECT_NE(load_error(missing).find(missing), std::string::npos);

@@ -77,6 +77,41 @@ TEST_F(ErrorGuardTest, ReportGuardAppendsTheErrorTextToTheOutputBox) {
   EXPECT_TRUE(ui_.messages().empty());
 }
 
+// What each way of handling a failure leaves: the problems counted, and the message with its
+// severity as data. A skipped step (actions blocked) counts like a failed one where it shows.
+TEST_F(ErrorGuardTest, ShownAndReportedErrorsCountAsProblemsWarningsDoNot) {
+  struct Case {
+    OnError on_error;
+    bool blocked;
+    int problems;
+    std::vector<Severity> severities;
+    std::size_t output_lines;
+  };
+  const Case cases[] = {
+      {OnError::Show, false, 1, {Severity::Problem}, 0},
+      {OnError::Report, false, 1, {}, 1},
+      {OnError::Warn, false, 0, {Severity::Warning}, 0},
+      {OnError::Silent, false, 0, {}, 0},
+      {OnError::Show, true, 1, {}, 0},
+      {OnError::Warn, true, 0, {}, 0},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(static_cast<int>(c.on_error) * 10 + c.blocked);
+    SetUp();
+    ui_.clear();
+    set_actions_blocked(c.blocked);
+    guarded(failing, c.on_error);
+    EXPECT_EQ(reported_problems(), c.problems);
+    EXPECT_EQ(ui_.severities(), c.severities);
+    EXPECT_EQ(ui_.output_lines().size(), c.output_lines);
+  }
+  reset_host();
+  count_problem(2);  // the module's own reports
+  EXPECT_EQ(reported_problems(), 2);
+  reset_host();
+  EXPECT_EQ(reported_problems(), 0);
+}
+
 TEST_F(ErrorGuardTest, OtherExceptionsAreNotHostErrors) {
   EXPECT_THROW(guarded([]() -> Value { throw std::logic_error("bug"); }, OnError::Silent),
                std::logic_error);

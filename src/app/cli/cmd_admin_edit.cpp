@@ -23,7 +23,7 @@ int run_edit(const GlobalOptions& global, const std::string& table) {
   run_available_command(kTables.at(table));
   session.finish_command();
   const bool opened = !session.front_end().edited_files().empty();
-  return opened && session.front_end().messages().size() == before ? kOk : kProblems;
+  return opened && !failed_since(session, before) ? kOk : kProblems;
 }
 
 }  // namespace

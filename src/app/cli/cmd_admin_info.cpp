@@ -5,8 +5,8 @@
 #include <string>
 
 #include "commands.h"
-#include "host/api/ui_ops.h"
 #include "host/api/front_end.h"
+#include "host/api/ui_ops.h"
 
 namespace cli {
 
@@ -23,7 +23,7 @@ int run_info(const GlobalOptions& global, const std::string& marker) {
   host::ui::type_text(kFirstLine, marker);
   host::ui::press_button("TAVRIN-INFO-DIALOG-STORE-PB");
   session.finish_command();
-  return session.front_end().messages().size() == before ? kOk : kProblems;
+  return failed_since(session, before) ? kProblems : kOk;
 }
 
 }  // namespace

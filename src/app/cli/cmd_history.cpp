@@ -1,6 +1,7 @@
 // `tavrin history`: the change-history commands, and what they share: loading the drawing,
 // judging what the front end was told, and saving the drawing back in place.
 #include <CLI/CLI.hpp>
+#include <algorithm>
 #include <filesystem>
 #include <iostream>
 #include <map>
@@ -16,12 +17,6 @@
 namespace cli {
 
 namespace {
-
-// The duplicate-line check only warns: the text is stored all the same.
-bool is_warning(const std::string& message) {
-  return message.rfind("Zeile ", 0) == 0 &&
-         message.find(" wird nicht eingetragen") != std::string::npos;
-}
 
 Runner dispatch(CLI::App* parent, std::map<std::string, Runner> runners) {
   return [parent, runners = std::move(runners)](const GlobalOptions& global) {
@@ -49,10 +44,9 @@ void load_drawing_file(const std::string& file) {
 }
 
 bool failed_since(Session& session, std::size_t from) {
-  const auto& messages = session.front_end().messages();
-  for (std::size_t i = from; i < messages.size(); ++i)
-    if (!is_warning(messages[i])) return true;
-  return false;
+  const auto& severities = session.front_end().severities();
+  return std::find(severities.begin() + static_cast<std::ptrdiff_t>(from), severities.end(),
+                   host::Severity::Problem) != severities.end();
 }
 
 int save_in_place(Session& session, const std::string& file) {
@@ -64,7 +58,7 @@ int save_in_place(Session& session, const std::string& file) {
     host::am_save_drawing({host::kw("filename"), file, host::kw("overwrite")});
   } catch (const host::Error& e) {
     host::reset_lisp_error_active();
-    session.front_end().message(e.what());
+    session.front_end().message(e.what(), host::Severity::Problem);
     return kProblems;
   }
   return kOk;

@@ -1,11 +1,6 @@
 // `tavrin history edit`: runs "Edit-Doku" on the drawing with a new history text from a file,
 // standard input or the user's editor, and saves the drawing back in place.
-#include <sys/wait.h>
-#include <unistd.h>
-
 #include <CLI/CLI.hpp>
-#include <cerrno>
-#include <cstdlib>
 #include <iostream>
 #include <iterator>
 #include <memory>
@@ -26,30 +21,6 @@ struct EditOptions {
   std::string text_file;
 };
 
-std::string editor_from_environment() {
-  for (const char* name : {"VISUAL", "EDITOR"}) {
-    const char* value = std::getenv(name);
-    if (value != nullptr && *value != '\0') return value;
-  }
-  return "";
-}
-
-// The path reaches the editor as a positional parameter, never as shell syntax.
-bool run_editor(const std::string& editor, const std::string& path) {
-  const pid_t pid = fork();
-  if (pid < 0) return false;
-  if (pid == 0) {
-    const std::string command = editor + " \"$1\"";
-    execl("/bin/sh", "sh", "-c", command.c_str(), "sh", path.c_str(), static_cast<char*>(nullptr));
-    _exit(127);
-  }
-  int status = 0;
-  while (waitpid(pid, &status, 0) < 0) {
-    if (errno != EINTR) return false;
-  }
-  return WIFEXITED(status) && WEXITSTATUS(status) == 0;
-}
-
 // The stored history as "Edit-Doku" shows it; nullopt when there is no INFO field.
 std::optional<std::string> current_history(Session& session) {
   session.front_end().queue_text(std::nullopt);
@@ -61,14 +32,15 @@ std::optional<std::string> current_history(Session& session) {
 
 // The new text from the user's editor, started on the stored history.
 std::optional<std::string> text_from_editor(Session& session) {
-  const std::string editor = editor_from_environment();
+  const std::string editor = host::ui::editor_from_environment();
   if (editor.empty()) throw host::Error("history edit: give --text-file, or set VISUAL or EDITOR");
   const auto history = current_history(session);
   if (!history) return std::nullopt;
   const std::string path = host::sd_inq_temp_dir() + "Aenderungstext.txt";
   host::write_file_atomically(path, *history + "\n");
-  if (!run_editor(editor, path)) {
-    session.front_end().message("Der Editor wurde nicht normal beendet; nichts wurde eingetragen");
+  if (!host::ui::run_editor(editor, path)) {
+    session.front_end().message("Der Editor wurde nicht normal beendet; nichts wurde eingetragen",
+                                host::Severity::Problem);
     return std::nullopt;
   }
   return host::read_file(path);

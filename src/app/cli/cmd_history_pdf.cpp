@@ -53,7 +53,8 @@ int run_pdf(const GlobalOptions& global, const std::string& file) {
     ++written;
   }
   if (written == 0) {
-    session.front_end().message(host::format("~A: INFO-Feld nicht gefunden", file));
+    session.front_end().message(host::format("~A: INFO-Feld nicht gefunden", file),
+                                host::Severity::Problem);
     status = kProblems;
   }
   return status;

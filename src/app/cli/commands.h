@@ -39,7 +39,8 @@ void load_drawing_file(const std::string& file);
 // Keeps FILE as FILE.org and writes the current drawing to FILE; on failure FILE is restored.
 // The exit status.
 int save_in_place(Session& session, const std::string& file);
-// Messages recorded since `from` that are more than a warning: the command could not do its job.
+// A problem message since message number `from` (warnings and notices do not count): the
+// command could not do its job.
 bool failed_since(Session& session, std::size_t from);
 // Runs the registered command that an available command of the Annotation group "Tavrin"
 // names ("ADMIN" runs TV-ADMIN-DIALOG), as its ribbon button does.

@@ -12,11 +12,8 @@ namespace cli {
 // Exit statuses of the command line.
 enum Exit : int { kOk = 0, kProblems = 1, kUsage = 2 };
 
-struct GlobalOptions {
-  std::string path;          // --path: the installation directory (*tavrin-path*)
-  bool admin = false;        // --admin
-  std::optional<int> host_version;  // --host-version
-  bool yes = false;          // --yes: answer the confirmation with the first button
+struct GlobalOptions : host::StartOptions {
+  bool yes = false;  // --yes: answer the confirmation with the first button
 };
 
 class Session {
@@ -29,19 +26,12 @@ class Session {
   // Loads the module and runs its entry. Throws std::runtime_error with a clear text when the
   // module cannot be found or loaded.
   void load_module();
-  // Problems the module reported during this run (unloadable files, failed saves and plots).
-  int reported_problems() const;
   host::ui::HeadlessFrontEnd& front_end() { return front_end_; }
   // Runs what the host queued while the last command ran (the closing empty drawing).
   void finish_command();
 
  private:
   host::ui::HeadlessFrontEnd front_end_;
-  void* module_ = nullptr;
-  int (*problem_count_)() = nullptr;
 };
-
-// Where the module library lies: $TAVRIN_MODULE, else <program dir>/../lib/libtavrin.so.
-std::string module_path();
 
 }  // namespace cli

@@ -15,7 +15,7 @@ inline bool act(const std::function<void()>& action) {
     action();
     return true;
   } catch (const std::exception& e) {
-    host::ui::front_end().message(e.what());
+    host::ui::front_end().message(e.what(), host::Severity::Problem);
     return false;
   }
 }

@@ -2,22 +2,16 @@
 // module loaded through its entry exactly as the command line loads it.
 #pragma once
 
-#include <optional>
 #include <string>
+
+#include "host/api/front_end.h"
 
 namespace gui {
 
-struct Options {
-  std::string path;                 // --path: the installation directory
-  bool admin = false;               // --admin
-  std::optional<int> host_version;  // --host-version
-};
+using Options = host::StartOptions;
 
-// Puts the options where the module reads them when it loads.
-void apply_options(const Options& options);
-// Where the module library lies: $TAVRIN_MODULE, else <program dir>/../lib/libtavrin.so.
-std::string module_path();
-// Loads the module and runs its entry. Throws std::runtime_error naming the library.
+// Loads the module (host::load_module) and runs what its start-up queued, as a desktop host
+// does before the person's first click.
 void load_module(const std::string& path);
 
 }  // namespace gui

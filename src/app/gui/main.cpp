@@ -68,11 +68,11 @@ int main(int argc, char** argv) {
   QApplication app(argc, argv);
   QApplication::setOrganizationName("tavrin");
   QApplication::setApplicationName("tavrin-gui");
-  gui::apply_options(options);
+  host::apply_start_options(options);
   gui::MainWindow window;
   window.show();
   try {
-    gui::load_module(gui::module_path());
+    gui::load_module(host::module_path());
   } catch (const std::exception& e) {
     QMessageBox::critical(&window, "Annotation", e.what());
     return 2;

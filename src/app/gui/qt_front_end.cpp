@@ -21,9 +21,11 @@ namespace gui {
 QtFrontEnd::QtFrontEnd(QWidget* parent_window) : parent_(parent_window) {}
 QtFrontEnd::~QtFrontEnd() = default;
 
-void QtFrontEnd::message(const std::string& text) {
-  QMessageBox box(QMessageBox::Information, "Annotation", QString::fromStdString(text),
-                  QMessageBox::Ok, parent_);
+void QtFrontEnd::message(const std::string& text, host::Severity severity) {
+  const QMessageBox::Icon icon = severity == host::Severity::Problem   ? QMessageBox::Critical
+                                 : severity == host::Severity::Warning ? QMessageBox::Warning
+                                                                       : QMessageBox::Information;
+  QMessageBox box(icon, "Annotation", QString::fromStdString(text), QMessageBox::Ok, parent_);
   box.setObjectName("tavrin-message");
   box.exec();
 }
@@ -85,12 +87,14 @@ bool QtFrontEnd::edit_file(const std::string& path) {
   // Written beside the file and renamed: a failed save never leaves half a table.
   QSaveFile out(name);
   if (!out.open(QIODevice::WriteOnly)) {
-    message("Cannot write " + path + ": " + out.errorString().toStdString());
+    message("Cannot write " + path + ": " + out.errorString().toStdString(),
+            host::Severity::Problem);
     return false;
   }
   out.write(edited->toUtf8());
   if (!out.commit()) {
-    message("Cannot write " + path + ": " + out.errorString().toStdString());
+    message("Cannot write " + path + ": " + out.errorString().toStdString(),
+            host::Severity::Problem);
     return false;
   }
   return true;

@@ -22,7 +22,7 @@ class QtFrontEnd : public QObject, public host::ui::FrontEnd {
   ~QtFrontEnd() override;
   void set_parent_window(QWidget* w) { parent_ = w; }
 
-  void message(const std::string& text) override;
+  void message(const std::string& text, host::Severity severity) override;
   bool question(const std::string& text, const std::string& push1,
                 const std::string& push2) override;
   std::optional<std::string> browse_for_folder(const std::string& title,

@@ -28,8 +28,8 @@ std::string sd_inq_user_profiledir_pathname();
 std::string sd_get_current_working_directory();
 // Throws host::Error naming the directory when it does not exist.
 void sd_set_current_working_directory(const std::string& dir);
-// Paths of the entries of `dir` whose names match the wildcard pattern, in the order the
-// file system lists them ("*" any run, "?" one character; case-sensitive).
+// Paths of the entries of `dir` whose names match the wildcard pattern, in name order ("*"
+// any run, "?" one character; case-sensitive). Unfinished atomic writes are left out.
 List sd_directory_list(const std::string& dir, const std::string& pattern);
 // Wildcard match as the host does it ("*" any run of characters, "?" one character).
 bool sd_string_match_pattern_p(const std::string& pattern, const std::string& text);
@@ -39,6 +39,9 @@ bool sd_string_match_pattern_p(const std::string& pattern, const std::string& te
 // one). A symbolic link at `path` is replaced, its target left alone. Throws host::Error
 // naming the path.
 void write_file_atomically(const std::string& path, const std::string& content);
+// True for the name of the hidden temporary file such a write uses (".NAME.tmp-XXXXXX"): one
+// that a killed process left behind is half a file, never a drawing to list or load.
+bool is_unfinished_write(const std::string& name);
 // Renames a complete file written elsewhere in the same file system to `path`, as the write
 // above would have left it (permissions, symbolic links). Throws host::Error naming the path.
 void commit_staged_file(const std::string& staged, const std::string& path);

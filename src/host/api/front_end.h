@@ -3,6 +3,7 @@
 // the user's actions on it, menus, tables, the current drawing.
 #pragma once
 
+#include "host/api/front_end_start.h"
 #include "host/api/value.h"
 #include "host/drawing/store.h"
 #include "host/ui/dialogs.h"

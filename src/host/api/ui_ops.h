@@ -71,8 +71,12 @@ List sd_read_logical_table_column(const std::string& table, const Value& column)
 List sd_get_display_table_selection(const std::string& display_table);
 
 // --- Messages and editors --------------------------------------------------------------
+// How much a message matters, as data beside its text: front ends pick an icon by it, and the
+// command line tells a warning from a failed command by it, never by the wording.
+enum class Severity : char { Information = 'I', Warning = 'W', Problem = 'P' };
+
 void display(const std::string& line);  // appends a line to the output box
-void sd_display_message(const std::string& text);
+void sd_display_message(const std::string& text, Severity severity = Severity::Problem);
 // Progress of long work (file n of m and its name); front ends show it where a person looks.
 // False when the person asked to stop: the caller ends after the work item it has finished.
 // done == total tells the front end that the work is over.

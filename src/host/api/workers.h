@@ -19,11 +19,11 @@ int worker_count();
 // Runs body(i) for every item, each in its own worker process when more than one worker is
 // allowed. `labels` name the items (the files) in list order; messages about an item that
 // could not finish name its label. A worker's outputs inside the current working directory
-// reach it only when the worker finished, and only in list order. Returns the sum of what the
-// bodies returned in worker processes, plus one per worker that died: the problems counted
-// where the caller cannot see them. Bodies that ran in this process contribute nothing.
-int sd_run_in_workers(const std::vector<std::string>& labels,
-                      const std::function<int(std::size_t)>& body);
+// reach it only when the worker finished, and only in list order. The problems a worker
+// counted join this process's count (reported_problems) when its item is carried out, and a
+// worker that died counts one for its item.
+void sd_run_in_workers(const std::vector<std::string>& labels,
+                       const std::function<void(std::size_t)>& body);
 
 // The run report: while on, every item run through sd_run_in_workers leaves one JSON object
 // (file, drawing number, load status, problems, sheets with their outputs).

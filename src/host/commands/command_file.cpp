@@ -13,14 +13,16 @@
 #include "host/commands/forms.h"
 #include "host/commands/tokens.h"
 #include "host/value/format.h"
+#include "host/value/location.h"
 #include "host/value/reader.h"
 
 namespace host::commands {
 
 namespace {
 
-[[noreturn]] void fail_at(const std::string& path, int line, const std::string& what) {
-  throw Error(format("~A:~A: ~A", path, line, what));
+[[noreturn]] void fail_at(const std::string& path, std::string_view text, int line,
+                          const std::string& what) {
+  throw Error(located(path, line, what, line_of(text, line)));
 }
 
 int count_lines(std::string_view text) {
@@ -63,11 +65,11 @@ std::vector<FileEntry> parse_command_file(std::string_view text, const std::stri
       std::size_t used = 0;
       try {
         const Value form = read_literal(text.substr(pos), &used);
-        if (!form.is_list() || form.as_list().empty()) fail_at(path, line, "an empty form");
+        if (!form.is_list() || form.as_list().empty()) fail_at(path, text, line, "an empty form");
         entry.form = form.as_list();
       } catch (const Error& e) {
         if (std::string_view(e.what()).starts_with(path + ":")) throw;
-        fail_at(path, line, e.what());
+        fail_at(path, text, line, e.what());
       }
       used = std::max<std::size_t>(used, 1);
       line += count_lines(text.substr(pos, used));
@@ -82,7 +84,7 @@ std::vector<FileEntry> parse_command_file(std::string_view text, const std::stri
       try {
         check_command_line(entry.command_line);
       } catch (const Error& e) {
-        fail_at(path, line, e.what());
+        fail_at(path, text, line, e.what());
       }
       entries.push_back(std::move(entry));
       pos = end;
@@ -99,14 +101,15 @@ Value load_dia(const List& args) {
   const auto file = KeywordArgs(args).value("file");
   if (!file || !file->is_string()) throw Error("load_dia: expects :file and a file name");
   const std::string path = file->as_string();
-  const auto entries = commands::parse_command_file(commands::read_whole_file(path), path);
+  const std::string text = commands::read_whole_file(path);
+  const auto entries = commands::parse_command_file(text, path);
   Value result = Value::t();
   for (const auto& entry : entries) {
     try {
       result =
           entry.is_form ? commands::call_form(entry.form) : run_command_line(entry.command_line);
     } catch (const Error& e) {
-      throw Error(format("~A:~A: ~A", path, entry.line, e.what()), e.keyword());
+      throw Error(located(path, entry.line, e.what(), line_of(text, entry.line)), e.keyword());
     }
   }
   return result;

@@ -15,6 +15,7 @@
 #include "host/commands/tokens.h"
 #include "host/value/format.h"
 #include "host/value/reader.h"
+#include "host/value/text.h"
 
 namespace host {
 
@@ -69,13 +70,6 @@ std::string operation_name(std::string name) {
   return name;
 }
 
-std::string_view trim(std::string_view s) {
-  const auto first = s.find_first_not_of(" \t\r\n");
-  if (first == std::string_view::npos) return {};
-  const auto last = s.find_last_not_of(" \t\r\n");
-  return s.substr(first, last - first + 1);
-}
-
 // "Tavrin::AUTOTEXT-EINTRAG" names AUTOTEXT-EINTRAG of the module's package.
 std::string without_package(const std::string& name) {
   const auto colons = name.rfind("::");
@@ -93,9 +87,9 @@ const Function* find_registered(const std::string& name) {
 Value run_form_text(std::string_view text) {
   std::size_t used = 0;
   const Value form = read_literal(text, &used);
-  if (!trim(text.substr(used)).empty())
+  if (!trim_view(text.substr(used)).empty())
     throw Error(format("command line: unexpected text after the closing bracket: ~A",
-                       std::string(trim(text.substr(used)))));
+                       std::string(trim_view(text.substr(used)))));
   if (!form.is_list()) throw Error("command line: expects a form (NAME arguments...)");
   return commands::call_form(form.as_list());
 }
@@ -151,15 +145,15 @@ Value call_form(const List& form) {
 }  // namespace commands
 
 void register_command(const std::string& name, Function body) {
-  registry().commands[commands::upper(name)] = std::move(body);
+  registry().commands[host::upper(name)] = std::move(body);
 }
 
 bool command_registered(const std::string& name) {
-  return find_registered(commands::upper(name)) != nullptr;
+  return find_registered(host::upper(name)) != nullptr;
 }
 
 Value run_command_line(const std::string& line) {
-  const std::string_view text = trim(line);
+  const std::string_view text = trim_view(line);
   if (text.empty()) return Value::nil();
   if (auto input = dialog_input(text)) {
     feed_dialog_input(*input);
@@ -167,7 +161,7 @@ Value run_command_line(const std::string& line) {
   }
   if (text.front() == '(') return run_form_text(text);
   const std::size_t name_end = std::min(text.find_first_of(" \t"), text.size());
-  const std::string name = commands::upper(text.substr(0, name_end));
+  const std::string name = host::upper(text.substr(0, name_end));
   if (const Function* body = find_registered(name))
     return run_registered(name, *body, text.substr(name_end));
   return commands::run_annotator_line(text);

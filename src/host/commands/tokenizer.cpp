@@ -102,13 +102,6 @@ std::size_t read_string(std::string_view line, std::size_t pos, Token& token) {
 
 }  // namespace
 
-std::string upper(std::string_view text) {
-  std::string out(text);
-  for (char& c : out)
-    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-  return out;
-}
-
 std::vector<Token> tokenize(std::string_view line) {
   std::vector<Token> tokens;
   std::size_t i = 0;

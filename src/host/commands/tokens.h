@@ -5,6 +5,7 @@
 #include <string_view>
 #include <vector>
 
+#include "host/value/text.h"
 #include "host/value/value.h"
 
 namespace host::commands {
@@ -27,8 +28,5 @@ std::vector<Token> tokenize(std::string_view line);
 
 // The value a token stands for as an argument: keyword, string, number or point.
 Value token_value(const Token& token);
-
-// Upper-case copy (ASCII letters only; names of the command language are ASCII).
-std::string upper(std::string_view text);
 
 }  // namespace host::commands

@@ -4,14 +4,17 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <cctype>
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
+#include <string_view>
 
 #include "host/api/files.h"
-#include "host/value/error.h"
 #include "host/files/report.h"
 #include "host/files/staging.h"
+#include "host/value/error.h"
 
 namespace fs = std::filesystem;
 
@@ -56,6 +59,16 @@ std::string temp_pattern(const std::string& path) {
 }
 
 }  // namespace
+
+bool is_unfinished_write(const std::string& name) {
+  constexpr std::string_view kMark = ".tmp-";
+  constexpr std::size_t kUnique = 6;  // the XXXXXX that mkstemp fills in
+  if (name.size() < 1 + kMark.size() + kUnique || name[0] != '.') return false;
+  const std::size_t mark = name.size() - kUnique - kMark.size();
+  if (name.compare(mark, kMark.size(), kMark) != 0) return false;
+  return std::all_of(name.end() - kUnique, name.end(),
+                     [](unsigned char c) { return std::isalnum(c); });
+}
 
 void write_file_atomically(const std::string& path, const std::string& content) {
   if (path.empty()) throw Error("Cannot write a file without a name");
@@ -102,6 +115,11 @@ bool keep_backup_copy(const std::string& path, const std::string& backup) {
   if (auto staged = workers::stage_backup(path, backup)) return *staged;
   struct stat st;
   if (::lstat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return false;
+  // Already a second name of the file (an earlier run kept it, and the new output was never
+  // written): a rename onto it would do nothing and leave the temporary name behind.
+  struct stat held;
+  if (::lstat(backup.c_str(), &held) == 0 && held.st_dev == st.st_dev && held.st_ino == st.st_ino)
+    return true;
   // A second name for the same file: no space needed, nothing copied, and the atomic
   // replacement of `path` that usually follows leaves the backup holding the old content.
   std::string temp = temp_pattern(backup);

@@ -7,8 +7,8 @@
 #include <filesystem>
 #include <system_error>
 
-#include "host/value/error.h"
 #include "host/api/files.h"
+#include "host/value/error.h"
 
 namespace fs = std::filesystem;
 
@@ -67,6 +67,7 @@ List sd_directory_list(const std::string& dir, const std::string& pattern) {
   List result;
   for (; it != fs::directory_iterator(); it.increment(ec)) {
     const std::string name = it->path().filename().string();
+    if (is_unfinished_write(name)) continue;
     if (sd_string_match_pattern_p(pattern, name)) result.push_back(Value::string(prefix + name));
   }
   if (ec) throw Error("Cannot list directory " + dir + ": " + ec.message());

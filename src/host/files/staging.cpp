@@ -78,7 +78,7 @@ const std::vector<Event>& recorded_events() {
   return state().events;
 }
 
-std::string stage_blob(const std::string& content) {
+std::string stage_blob(const std::string& content, const std::string& name) {
   State& s = state();
   const std::string path = s.stage_dir + "out-" + std::to_string(++s.blobs);
   // No temporary name needed: a staged file counts only once the journal names it.
@@ -90,7 +90,7 @@ std::string stage_blob(const std::string& content) {
                        std::fflush(f) == 0 && ::fsync(fileno(f)) == 0;
   const std::string why = std::strerror(errno);
   if (f == nullptr || std::fclose(f) != 0 || !written)
-    throw Error("Cannot write " + path + ": " + why);
+    throw Error("Cannot write " + (name.empty() ? path : name) + ": " + why);
   if (s.fault) ::raise(SIGKILL);
   return path;
 }
@@ -98,7 +98,7 @@ std::string stage_blob(const std::string& content) {
 std::optional<bool> stage_write(const std::string& path, const std::string& content) {
   const auto abs = staged_name(path);
   if (!abs) return std::nullopt;
-  record({Event::Write, {stage_blob(content), *abs}});
+  record({Event::Write, {stage_blob(content, path), *abs}});
   state().staged.insert(*abs);
   return true;
 }

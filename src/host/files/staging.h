@@ -39,8 +39,9 @@ std::optional<bool> stage_write(const std::string& path, const std::string& cont
 std::optional<bool> stage_move(const std::string& from, const std::string& to);
 std::optional<bool> stage_delete(const std::string& path);
 std::optional<bool> stage_backup(const std::string& path, const std::string& backup);
-// Keeps a document in the stage directory; returns its path there.
-std::string stage_blob(const std::string& content);
+// Keeps a document in the stage directory; returns its path there. A failure names `name`
+// (the output the document is for) when given, else the staged file.
+std::string stage_blob(const std::string& content, const std::string& name = {});
 
 // The journal as a file: every field length-prefixed, so any byte may occur in a field.
 std::string encode_journal(const std::vector<Event>& events);

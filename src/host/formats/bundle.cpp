@@ -14,6 +14,7 @@
 #include "host/files/shared_library.h"
 #include "host/formats/dxf.h"
 #include "host/formats/mi.h"
+#include "host/value/text.h"
 
 namespace host {
 
@@ -47,19 +48,13 @@ constexpr std::int64_t kMaxMemberSize = std::int64_t{1} << 30;
 
 using ArchivePtr = std::unique_ptr<archive, decltype(&archive_read_free)>;
 
-std::string lower(std::string s) {
-  std::transform(s.begin(), s.end(), s.begin(),
-                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-  return s;
-}
-
 // Only the member's base name is used, so "../x.mi" cannot reach outside the directory.
 std::string base_name(const char* member) {
   return std::filesystem::path(member ? member : "").filename().string();
 }
 
 bool is_drawing_name(const std::string& name) {
-  const std::string ext = lower(std::filesystem::path(name).extension().string());
+  const std::string ext = lower_extension(name);
   return ext == ".mi" || ext == ".dxf";
 }
 
@@ -88,8 +83,7 @@ Drawing read_member_drawing(const std::string& bundle, const std::string& member
   const std::string source = bundle + "(" + member + ")";
   if (content.empty()) throw Error("Cannot load " + source + ": the drawing file is empty");
   // The text of an .mi member is read where it is; DXF is read by dxflib from a file.
-  if (lower(std::filesystem::path(member).extension().string()) == ".mi")
-    return read_mi_text(content, source);
+  if (lower_extension(member) == ".mi") return read_mi_text(content, source);
   const std::string dir = sd_gen_unique_filename(sd_inq_temp_dir());
   std::filesystem::create_directory(dir);
   struct Cleanup {

@@ -6,7 +6,9 @@
 #include <cstdlib>
 
 #include "host/api/error.h"
+#include "host/formats/dxf_clip.h"
 #include "host/formats/dxf_style.h"
+#include "host/value/text.h"
 
 namespace host::dxf {
 namespace {
@@ -16,14 +18,8 @@ namespace {
 constexpr std::size_t kMaxElements = 4'000'000;
 constexpr std::size_t kMaxReferences = 1'000'000;
 constexpr int kMaxNesting = 32;
-constexpr int kMaxArrayCopies = 10'000;
 
 }  // namespace
-
-std::string upper(std::string s) {
-  for (char& c : s) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-  return s;
-}
 
 void Assembly::add_layer(const std::string& name, const LayerProps& props) {
   LayerProps& p = layers_[upper(name)];
@@ -74,6 +70,38 @@ void Assembly::add(BlockRef ref, bool paper) {
     deferred_.push_back({std::move(ref), paper});
   } else {
     explode(ref, root_, out(paper));
+  }
+}
+
+void Assembly::clip(bool paper, std::size_t from, std::size_t to,
+                    const std::vector<Vec2>& outline) {
+  std::vector<Element>& target = out(paper);
+  to = std::min(to, target.size());
+  if (from >= to || outline.size() < 3) return;
+  const bool chained = !paper && model_layers_.size() >= to;
+  std::vector<Element> pieces;
+  std::vector<std::uint32_t> chains;
+  for (std::size_t i = from; i < to; ++i) {
+    Element view;
+    view.kind = ElementKind::Group;
+    view.points = outline;
+    auto group = std::make_shared<Group>();
+    group->elements = std::make_shared<const std::vector<Element>>(1, std::move(target[i]));
+    view.group = std::move(group);
+    for (Element& piece : clipped_view(view)) {
+      pieces.push_back(std::move(piece));
+      if (chained) chains.push_back(model_layers_[i]);
+    }
+  }
+  target.erase(target.begin() + static_cast<std::ptrdiff_t>(from),
+               target.begin() + static_cast<std::ptrdiff_t>(to));
+  target.insert(target.begin() + static_cast<std::ptrdiff_t>(from),
+                std::make_move_iterator(pieces.begin()), std::make_move_iterator(pieces.end()));
+  if (chained) {
+    model_layers_.erase(model_layers_.begin() + static_cast<std::ptrdiff_t>(from),
+                        model_layers_.begin() + static_cast<std::ptrdiff_t>(to));
+    model_layers_.insert(model_layers_.begin() + static_cast<std::ptrdiff_t>(from), chains.begin(),
+                         chains.end());
   }
 }
 
@@ -219,27 +247,34 @@ void Assembly::explode(const BlockRef& ref, const Context& parent, std::vector<E
   if (&target == &model_) ctx.layers = chain(parent.layers, ctx.layer0);
   const Block& block = it->second;
   active_.insert(ref.name);
-  int copies = 0;
-  for (int row = 0; row < ref.rows; ++row) {
-    for (int col = 0; col < ref.cols && ++copies <= kMaxArrayCopies; ++col) {
-      // array copies are spaced along the rotated, unscaled axes of the reference
-      Affine local = Affine::translation(ref.insertion.x, ref.insertion.y)
-                         .after(Affine::rotation_deg(ref.angle))
-                         .after(Affine::translation(col * ref.col_spacing, row * ref.row_spacing))
-                         .after(Affine::scaling(ref.sx, ref.sy))
-                         .after(Affine::translation(-block.base.x, -block.base.y));
-      ctx.placement = parent.placement.after(ref.ocs).after(local);
-      for (const Item& item : block.items) {
-        if (too_many_) break;
-        if (const auto* p = std::get_if<Piece>(&item)) {
-          emit(*p, ctx, target);
-        } else {
-          explode(std::get<BlockRef>(item), ctx, target);
-        }
+  for (const Vec2 offset : ref.array_offsets()) {
+    Affine local = Affine::translation(ref.insertion.x + offset.x, ref.insertion.y + offset.y)
+                       .after(Affine::rotation_deg(ref.angle))
+                       .after(Affine::scaling(ref.sx, ref.sy))
+                       .after(Affine::translation(-block.base.x, -block.base.y));
+    ctx.placement = parent.placement.after(ref.ocs).after(local);
+    for (const Item& item : block.items) {
+      if (too_many_) break;
+      if (const auto* p = std::get_if<Piece>(&item)) {
+        emit(*p, ctx, target);
+      } else {
+        explode(std::get<BlockRef>(item), ctx, target);
       }
     }
   }
   active_.erase(ref.name);
+}
+
+std::vector<Vec2> BlockRef::array_offsets() const {
+  std::vector<Vec2> out;
+  const Affine turn = Affine::rotation_deg(angle);
+  for (int row = 0; row < rows; ++row) {
+    for (int col = 0; col < cols; ++col) {
+      if (out.size() >= static_cast<std::size_t>(kMaxArrayCopies)) return out;
+      out.push_back(turn.apply_vector({col * col_spacing, row * row_spacing}));
+    }
+  }
+  return out;
 }
 
 }  // namespace host::dxf

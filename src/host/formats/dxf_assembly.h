@@ -13,10 +13,9 @@
 
 #include "host/drawing/model.h"
 #include "host/formats/dxf_geometry.h"
+#include "host/value/text.h"
 
 namespace host::dxf {
-
-std::string upper(std::string s);
 
 // An entity's own colour, line type and weight, before BYLAYER / BYBLOCK are resolved.
 struct RawStroke {
@@ -43,6 +42,12 @@ struct BlockRef {
   int cols = 1, rows = 1;
   double col_spacing = 0, row_spacing = 0;
   Affine ocs;
+
+  // At most this many copies of an array reference (MINSERT) are drawn.
+  static constexpr int kMaxArrayCopies = 10'000;
+  // Where each copy of an array reference lies from the first, in the reference's own
+  // plane: along its rotated, unscaled axes, row after row.
+  std::vector<Vec2> array_offsets() const;
 };
 
 class Assembly {
@@ -64,6 +69,12 @@ class Assembly {
   // paper space. References to blocks not defined yet are placed at the end.
   void add(Element element, RawStroke stroke, bool paper);
   void add(BlockRef ref, bool paper);
+
+  // How many elements model or paper space holds so far.
+  std::size_t size(bool paper) const { return paper ? paper_.size() : model_.size(); }
+  // Cuts the elements [from, to) of model or paper space to the outline, as a clipped block
+  // reference shows them: what crosses it becomes its visible pieces.
+  void clip(bool paper, std::size_t from, std::size_t to, const std::vector<Vec2>& outline);
 
   // Places the references to blocks defined after them. Throws host::Error naming the file
   // when the references ask for an absurd amount of content.

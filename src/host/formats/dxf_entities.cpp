@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cmath>
 #include <numbers>
+#include <set>
 
 #include "host/formats/dxf_geometry.h"
 #include "host/formats/dxf_hatch.h"
@@ -109,13 +110,16 @@ MLeader parse_multileader(const Groups& groups) {
   // after the context: leader type 0 hides the lines, content type 1 is a block, 2 text
   int leader_type = 1, content = text ? 2 : 1;
   bool with_dogleg = true;
-  for (bool seen_291 = false; !c.done(); c.skip()) {
+  auto raw_color = [&c] {
+    return static_cast<std::uint32_t>(static_cast<long long>(to_real(c.text())));
+  };
+  for (bool seen_291 = false, seen_172 = false; !c.done() && !c.at(300); c.skip()) {
     if (c.at(170)) leader_type = static_cast<int>(to_real(c.text(), 1));
     if (c.at(291) && !seen_291) with_dogleg = to_real(c.text(), 1) != 0, seen_291 = true;
-    if (c.at(172)) {
-      content = static_cast<int>(to_real(c.text(), 2));
-      break;
-    }
+    if (c.at(91) && !seen_172) m.line_color = raw_color();
+    if (c.at(172) && !seen_172) content = static_cast<int>(to_real(c.text(), 2)), seen_172 = true;
+    if (c.at(92) && seen_172) m.text_color = raw_color();
+    if (c.at(93) && seen_172) m.block_color = raw_color();
   }
   if (with_dogleg) m.lines.insert(m.lines.end(), doglegs.begin(), doglegs.end());
   if (leader_type == 0) m.lines.clear(), m.arrows.clear();
@@ -196,6 +200,33 @@ std::vector<Vec2> image_outline(const Groups& groups) {
   return out.size() >= 3 ? out : std::vector<Vec2>{};
 }
 
+std::vector<Vec2> spatial_filter_outline(const Groups& groups) {
+  std::vector<Vec2> boundary;
+  std::vector<double> matrices;  // the inverse of the reference's, then the boundary's
+  bool enabled = true;
+  for (std::size_t i = 0; i < groups.size(); ++i) {
+    const auto& [code, value] = groups[i];
+    if (code == 10)
+      boundary.push_back({to_real(value), i + 1 < groups.size() && groups[i + 1].first == 20
+                                              ? to_real(groups[i + 1].second)
+                                              : 0});
+    if (code == 71) enabled = to_real(value, 1) != 0;
+    if (code == 40) matrices.push_back(to_real(value));
+  }
+  if (!enabled) return {};
+  if (boundary.size() == 2)
+    boundary = {
+        boundary[0], {boundary[1].x, boundary[0].y}, boundary[1], {boundary[0].x, boundary[1].y}};
+  if (boundary.size() > 2 && boundary.front() == boundary.back()) boundary.pop_back();
+  if (boundary.size() < 3) return {};
+  if (matrices.size() == 24) {
+    // rows of three columns and a translation
+    for (const double* m : {&matrices[12], &matrices[0]})
+      for (Vec2& p : boundary) p = {m[0] * p.x + m[1] * p.y + m[3], m[4] * p.x + m[5] * p.y + m[7]};
+  }
+  return boundary;
+}
+
 std::vector<Vec2> helix_points(const Groups& groups) {
   GroupCursor c(groups);
   int degree = 3;
@@ -219,6 +250,42 @@ std::vector<Vec2> helix_points(const Groups& groups) {
   std::vector<Vec2> pts = spline_points(degree, control, weights, knots);
   if (pts.empty()) pts = fit.size() >= 2 ? fit : control;
   return pts;
+}
+
+std::vector<std::pair<Vec2, Vec2>> mesh_edges(const Groups& groups) {
+  std::vector<std::pair<Vec2, Vec2>> out;
+  GroupCursor c(groups);
+  if (!c.seek(92)) return out;
+  const long long count = c.integer(92);
+  std::vector<Vec2> vertices;
+  Vec2 p;
+  for (long long i = 0; i < count && c.point(10, p); ++i) {
+    vertices.push_back(p);
+    c.real(30);
+  }
+  if (!c.seek(93)) return out;
+  // the face list: for each face its number of corners, then their vertex indices
+  const long long size = c.integer(93);
+  std::vector<long long> list;
+  for (long long i = 0; i < size && c.at(90); ++i) list.push_back(c.integer(90));
+  std::set<std::pair<long long, long long>> seen;
+  const auto n = static_cast<long long>(vertices.size());
+  for (std::size_t i = 0; i < list.size();) {
+    const long long corners = list[i++];
+    if (corners < 2 || static_cast<std::size_t>(corners) > list.size() - i) break;
+    const long long* face = &list[i];
+    i += static_cast<std::size_t>(corners);
+    if (std::any_of(face, face + corners, [n](long long v) { return v < 0 || v >= n; })) continue;
+    for (long long k = 0; k < corners; ++k) {
+      long long a = face[k], b = face[(k + 1) % corners];
+      if (a > b) std::swap(a, b);
+      const Vec2 p = vertices[static_cast<std::size_t>(a)];
+      const Vec2 q = vertices[static_cast<std::size_t>(b)];
+      // an upright edge is a point in top view
+      if (!(p == q) && seen.insert({a, b}).second) out.emplace_back(p, q);
+    }
+  }
+  return out;
 }
 
 ToleranceFrame tolerance_frame(const Groups& groups, double h) {

@@ -2,6 +2,7 @@
 // multilines, images and wipeouts, helices, tolerance frames, infinite lines.
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <vector>
@@ -29,6 +30,9 @@ struct MLeader {
     double sx = 1, sy = 1, angle = 0;
   };
   std::optional<Block> block;
+  // colours of the leader lines, the text and the block, as the file codes them (a type in
+  // the top byte: 0xC0 by layer, 0xC1 by block, 0xC2 true colour, 0xC3 palette colour)
+  std::optional<std::uint32_t> line_color, text_color, block_color;
 };
 MLeader parse_multileader(const Groups& groups);
 
@@ -43,8 +47,18 @@ std::vector<std::vector<Vec2>> mline_lines(const Groups& groups, bool& closed);
 // else its frame; empty when the groups do not place it.
 std::vector<Vec2> image_outline(const Groups& groups);
 
+// The outline a clipped block reference (XCLIP) is cut to, from its SPATIAL_FILTER object, in
+// the block's own coordinates: the boundary placed by the filter's own transform, then by the
+// inverse of the reference's placement when it was clipped (two corners make a rectangle);
+// empty when the clipping is off or the boundary is no area.
+std::vector<Vec2> spatial_filter_outline(const Groups& groups);
+
 // A helix in top view: the curve of its spline.
 std::vector<Vec2> helix_points(const Groups& groups);
+
+// A subdivision mesh in top view: the edges of its faces (at level 0), each shared edge
+// once. Faces naming vertices it does not have are left out.
+std::vector<std::pair<Vec2, Vec2>> mesh_edges(const Groups& groups);
 
 // A geometric tolerance: one framed box per field (fields separated by %%v in the text,
 // rows by line breaks), laid out from its insertion point along its direction.

@@ -54,6 +54,13 @@ void KeptEntities::add(const RawGroups& raw, bool in_block) {
     if (handle && file) image_files_[*handle] = decoder_.to_utf8(*file);
     return;
   }
+  if (kind == "DIMSTYLE") {
+    // text height times the overall scale, for the tolerance frames that name the style
+    const double height = first_real(raw.groups, 140, 2.5), scale = first_real(raw.groups, 40, 1);
+    if (!raw.name.empty() && height > 0)
+      text_heights_[upper(raw.name)] = height * (scale > 0 ? scale : 1);
+    return;
+  }
   if (kind == "BLOCK_RECORD") {
     const std::string* handle = first_text(raw.groups, 5);
     if (handle && !raw.name.empty()) block_records_[*handle] = upper(raw.name);
@@ -81,6 +88,8 @@ void KeptEntities::add(const RawGroups& raw, bool in_block) {
     polyline(image_outline(raw.groups), true, stroke, paper);
   } else if (kind.ends_with("UNDERLAY")) {
     polyline(image_outline(raw.groups), true, stroke, paper);
+  } else if (kind == "MESH") {
+    for (const auto& [a, b] : mesh_edges(raw.groups)) polyline({a, b}, false, stroke, paper);
   } else if (kind == "HELIX") {
     polyline(helix_points(raw.groups), false, stroke, paper);
   } else if (kind == "MLINE") {
@@ -144,10 +153,36 @@ void KeptEntities::hatch(const RawGroups& raw, const RawStroke& stroke, bool pap
   }
 }
 
-void KeptEntities::multileader(const RawGroups& raw, const RawStroke& stroke, bool paper) {
+namespace {
+
+// A multileader's part in its own colour; "by block" is the multileader's.
+RawStroke in_color(RawStroke s, std::optional<std::uint32_t> raw) {
+  if (!raw) return s;
+  const std::uint32_t value = *raw & 0xFFFFFF;
+  switch (*raw >> 24) {
+    case 0xC0:
+      s.color = 256, s.color24 = -1;
+      break;
+    case 0xC2:
+      s.color24 = static_cast<int>(value);
+      break;
+    case 0xC3:
+      if (value >= 1 && value <= 255) s.color = static_cast<int>(value), s.color24 = -1;
+      break;
+    default:
+      break;
+  }
+  return s;
+}
+
+}  // namespace
+
+void KeptEntities::multileader(const RawGroups& raw, const RawStroke& entity, bool paper) {
   MLeader m = parse_multileader(raw.groups);
-  for (auto& line : m.lines) polyline(std::move(line), false, stroke, paper);
-  for (auto& arrow : m.arrows) fill({arrow}, ElementKind::Fill, stroke, paper);
+  const RawStroke stroke = in_color(entity, m.text_color);
+  const RawStroke lines = in_color(entity, m.line_color);
+  for (auto& line : m.lines) polyline(std::move(line), false, lines, paper);
+  for (auto& arrow : m.arrows) fill({arrow}, ElementKind::Fill, lines, paper);
   if (m.text) {
     Element e;
     e.kind = ElementKind::Text;
@@ -161,7 +196,7 @@ void KeptEntities::multileader(const RawGroups& raw, const RawStroke& stroke, bo
     if (it == block_records_.end()) return;
     BlockRef ref;
     ref.name = it->second;
-    ref.stroke = stroke;
+    ref.stroke = in_color(entity, m.block_color);
     ref.insertion = m.block->at;
     ref.sx = m.block->sx;
     ref.sy = m.block->sy;
@@ -203,10 +238,19 @@ void KeptEntities::attdef(const RawGroups& raw, const RawStroke& stroke, bool pa
   e.text.angle = raw.real(50, 0);
   e.text.ratio = raw.real(41, 1) > 0 ? raw.real(41, 1) : 1;
   e.text.slant = raw.real(51, 0);
-  const int halign = raw.integer(72, 0), valign = raw.integer(74, 0);
+  // The text's generation flags and horizontal alignment come first; the attribute's own
+  // part repeats codes 71 and 72.
+  auto first_int = [&](int code) {
+    const double v = first_real(raw.groups, code);
+    return v >= 0 && v <= 255 ? static_cast<int>(v) : 0;
+  };
+  const int generation = first_int(71);
+  e.text.backward = generation & 2;
+  e.text.upside_down = generation & 4;
+  const int halign = first_int(72), valign = raw.integer(74, 0);
   const bool aligned = (halign != 0 || valign != 0) && halign != 3 && halign != 5;
   Vec2 at{first_real(raw.groups, 10), first_real(raw.groups, 20)};
-  if (aligned && raw.has(11)) at = {raw.real(11, 0), first_real(raw.groups, 21)};
+  if (aligned && raw.has(11)) at = {first_real(raw.groups, 11), first_real(raw.groups, 21)};
   e.points = {at};
   const int col = halign == 1 || halign == 4 ? 1 : halign == 2 ? 2 : 0;
   const int row = halign == 4 || valign == 2 ? 1 : valign == 3 ? 2 : 0;
@@ -215,7 +259,9 @@ void KeptEntities::attdef(const RawGroups& raw, const RawStroke& stroke, bool pa
 }
 
 void KeptEntities::tolerance(const RawGroups& raw, const RawStroke& stroke, bool paper) {
-  ToleranceFrame t = tolerance_frame(raw.groups, 2.5);
+  const std::string* style = first_text(raw.groups, 3);
+  const auto it = style ? text_heights_.find(upper(*style)) : text_heights_.end();
+  ToleranceFrame t = tolerance_frame(raw.groups, it != text_heights_.end() ? it->second : 2.5);
   for (auto& box : t.boxes) polyline(std::move(box), true, stroke, paper);
   for (const auto& [at, content] : t.texts) {
     Element e;

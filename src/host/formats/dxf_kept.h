@@ -50,6 +50,7 @@ class KeptEntities {
   const TextDecoder& decoder_;
   std::map<std::string, std::string> block_records_;  // handle to block name
   std::map<std::string, std::string> image_files_;    // IMAGEDEF handle to file name
+  std::map<std::string, double> text_heights_;        // dimension style to its text height
 };
 
 // An entity's layer, colour, line type and weight from its groups.

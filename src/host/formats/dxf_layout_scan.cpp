@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "host/formats/dxf_layouts.h"
+#include "host/value/text.h"
 
 namespace host::dxf {
 namespace {
@@ -24,8 +25,7 @@ int integer(const std::string& s) {
 }
 
 std::string trimmed_upper(const std::string& s) {
-  std::size_t b = s.find_first_not_of(" \t"), e = s.find_last_not_of(" \t");
-  return b == std::string::npos ? std::string() : upper(s.substr(b, e - b + 1));
+  return upper(trim_view(s));
 }
 
 }  // namespace

@@ -97,9 +97,10 @@ int RawGroups::integer(int code, int fallback) const {
 
 bool RawCapture::keeps_groups(const std::string& entity) {
   static const std::string kinds[] = {
-      "HATCH",       "MPOLYGON",    "MULTILEADER", "MLEADER",      "ACAD_TABLE", "ARC_DIMENSION",
-      "WIPEOUT",     "HELIX",       "MLINE",       "TOLERANCE",    "ATTDEF",     "PDFUNDERLAY",
-      "DWFUNDERLAY", "DGNUNDERLAY", "IMAGE",       "BLOCK_RECORD", "IMAGEDEF"};
+      "HATCH",       "MPOLYGON",       "MULTILEADER", "MLEADER",      "ACAD_TABLE", "ARC_DIMENSION",
+      "WIPEOUT",     "HELIX",          "MLINE",       "TOLERANCE",    "ATTDEF",     "PDFUNDERLAY",
+      "DWFUNDERLAY", "DGNUNDERLAY",    "IMAGE",       "BLOCK_RECORD", "IMAGEDEF",   "MESH",
+      "DIMSTYLE",    "SPATIAL_FILTER", "DICTIONARY"};
   for (const auto& kind : kinds)
     if (entity == kind) return true;
   return false;
@@ -110,17 +111,24 @@ void RawCapture::take(unsigned code, const std::string& value) {
     std::swap(current_, flushed_);
     current_.entity = code == 0 ? value : std::string();
     current_.name.clear();
+    current_.handle.clear();
+    current_.xdict.clear();
+    current_.owner.clear();
+    current_.inverted_clip = false;
     current_.info.clear();
     current_.mtext_chunks.clear();
     current_.groups.clear();
     current_.widths.clear();
     current_.acad_text.clear();
     current_.present_ = 0;
-    if (current_.columns.type != 0 || !current_.columns.heights.empty()) current_.columns = {};
+    if (current_.columns.type != 0 || !current_.columns.heights.empty() ||
+        !current_.columns.linked.empty())
+      current_.columns = {};
     embedded_ = false;
-    acad_app_ = column_info_ = false;
+    acad_app_ = column_info_ = column_list_ = false;
     pending_code_ = heights_left_ = 0;
     our_app_ = false;
+    in_xdict_ = false;
     depth_ = 0;
     keep_all_ = code == 0 && keeps_groups(value);
     lwpolyline_ = code == 0 && value == "LWPOLYLINE";
@@ -132,6 +140,11 @@ void RawCapture::take(unsigned code, const std::string& value) {
     current_.name = value;
     return;
   }
+  if (code == 5 && !embedded_) current_.handle = value;
+  if (code == 102) in_xdict_ = value == "{ACAD_XDICTIONARY";
+  if (code == 360 && in_xdict_) current_.xdict = value;
+  if (code == 330) current_.owner = value;
+  if (code == 102 && value == "ACAD_INVERTEDCLIP_ROUNDTRIP") current_.inverted_clip = true;
   if (code >= 1000) {
     take_info(code, value);
     return;
@@ -158,7 +171,7 @@ void RawCapture::take_info(unsigned code, const std::string& value) {
   if (code == 1001) {
     our_app_ = value == kInfoApp;
     acad_app_ = value == "ACAD";
-    column_info_ = false;
+    column_info_ = column_list_ = false;
     depth_ = 0;
     return;
   }
@@ -167,8 +180,12 @@ void RawCapture::take_info(unsigned code, const std::string& value) {
     if (value == "ACAD_MTEXT_COLUMN_INFO_BEGIN" || value == "ACAD_MTEXT_DEFINED_HEIGHT_BEGIN")
       column_info_ = true;
     else if (value.ends_with("_END"))
-      column_info_ = false;
+      column_info_ = column_list_ = false;
+    if (value == "ACAD_MTEXT_COLUMNS_BEGIN") column_list_ = true;
   }
+  if (column_list_ && code == 1005 && current_.entity == "MTEXT" &&
+      current_.columns.linked.size() < 1000)
+    current_.columns.linked.push_back(value);
   if (column_info_ && current_.entity == "MTEXT") take_column_info(code, value);
   if (acad_app_ && code == 1000 && current_.acad_text.empty()) current_.acad_text = value;
   if (!our_app_) return;

@@ -17,11 +17,17 @@ struct MTextColumns {
   bool auto_height = false;
   double width = 0, gutter = 0, defined_height = 0;
   std::vector<double> heights;  // manual heights, one per column
+  // Before R2018: the handles of the MTEXT entities that hold the further columns.
+  std::vector<std::string> linked;
 };
 
 struct RawGroups {
   std::string entity;             // the entity type ("TEXT", "VERTEX", ...)
   std::string name;               // group 2: the block a DIMENSION draws
+  std::string handle;             // group 5
+  std::string xdict;              // handle of the entity's extension dictionary
+  std::string owner;              // group 330
+  bool inverted_clip = false;     // a record that marks a clipping as inverted
   std::vector<std::string> info;  // INFO attributes from our XDATA, as in the file
   std::string mtext_chunks;       // MTEXT text before its last piece
   // Every group, in file order, of the entity kinds that dxflib does not hand over (or
@@ -64,9 +70,11 @@ class RawCapture {
   RawGroups flushed_;
   bool our_app_ = false;
   bool embedded_ = false;
+  bool in_xdict_ = false;
   bool acad_app_ = false;
   bool column_info_ = false;
-  int pending_code_ = 0;  // ACAD XDATA: the code whose value comes next
+  bool column_list_ = false;  // ACAD XDATA: inside the list of linked columns
+  int pending_code_ = 0;      // ACAD XDATA: the code whose value comes next
   int heights_left_ = 0;
   int depth_ = 0;
   std::string group_;

@@ -10,10 +10,12 @@
 #include <filesystem>
 #include <iterator>
 #include <locale>
+#include <map>
 #include <memory>
 #include <numbers>
 #include <optional>
 #include <set>
+#include <unordered_map>
 #include <utility>
 
 #include "host/api/error.h"
@@ -29,6 +31,7 @@
 #include "host/formats/dxf_scan.h"
 #include "host/formats/dxf_style.h"
 #include "host/formats/dxf_text.h"
+#include "host/value/text.h"
 
 namespace host {
 namespace {
@@ -37,7 +40,6 @@ using dxf::Affine;
 
 using dxf::BlockRef;
 using dxf::RawStroke;
-using dxf::upper;
 
 class Importer : public DL_CreationAdapter {
  public:
@@ -53,6 +55,7 @@ class Importer : public DL_CreationAdapter {
     layouts_.take(code, value);
     // an entity whose groups were kept is complete when the next one begins, before dxflib
     // reports anything about that one
+    if (code == 0) take_clip_object(raw_.flushed());
     if (code == 0 && !raw_.flushed().groups.empty()) {
       finish_polyline();
       kept_.add(raw_.flushed(), in_block_);
@@ -113,9 +116,10 @@ class Importer : public DL_CreationAdapter {
     p.linetype = lt;
     int lw = raw_.flushed().integer(370, -3);
     p.stroke.pensize = lw >= 0 ? dxf::lineweight_to_pensize(lw) : 0;
-    // off, frozen, or set not to plot
-    p.hidden =
-        data.off || a.getColor() < 0 || (data.flags & 1) || raw_.flushed().integer(290, 1) == 0;
+    // off, frozen, or set not to plot; dimensions put their definition points on DEFPOINTS,
+    // a layer CAD programs never plot
+    p.hidden = data.off || a.getColor() < 0 || (data.flags & 1) ||
+               raw_.flushed().integer(290, 1) == 0 || upper(data.name) == "DEFPOINTS";
     assembly_.add_layer(data.name, p);
   }
 
@@ -243,13 +247,27 @@ class Importer : public DL_CreationAdapter {
   void addSolid(const DL_SolidData& d) override { outline(d); }
   void addTrace(const DL_TraceData& d) override { outline(d); }
 
-  // 3D faces in top view: their edges, corners in order.
+  // 3D faces in top view: their edges, corners in order; an edge flagged invisible (bit i of
+  // group 70 for the edge from corner i) is left out.
   void add3dFace(const DL_3dFaceData& d) override {
-    Element e = start(ElementKind::Polyline);
-    e.points = {{d.x[0], d.y[0]}, {d.x[1], d.y[1]}, {d.x[2], d.y[2]}, {d.x[3], d.y[3]}};
-    if (e.points[2] == e.points[3]) e.points.pop_back();
-    e.closed = true;
-    add(std::move(e), Affine{});
+    const std::vector<Vec2> corners{
+        {d.x[0], d.y[0]}, {d.x[1], d.y[1]}, {d.x[2], d.y[2]}, {d.x[3], d.y[3]}};
+    const int hidden = raw_.flushed().integer(70, 0) & 15;
+    if (hidden == 0) {
+      Element e = start(ElementKind::Polyline);
+      e.points = corners;
+      if (e.points[2] == e.points[3]) e.points.pop_back();
+      e.closed = true;
+      add(std::move(e), Affine{});
+      return;
+    }
+    for (int i = 0; i < 4; ++i) {
+      const Vec2 a = corners[i], b = corners[(i + 1) % 4];
+      if ((hidden & (1 << i)) || a == b) continue;
+      Element e = start(ElementKind::Line);
+      e.points = {a, b};
+      add(std::move(e), Affine{});
+    }
   }
 
   void addPoint(const DL_PointData& d) override {
@@ -312,13 +330,33 @@ class Importer : public DL_CreationAdapter {
     std::string tag = decoder_.to_utf8(d.tag);
     if (!tag.empty() && std::find(e.info.begin(), e.info.end(), tag) == e.info.end())
       e.info.insert(e.info.begin(), tag);
-    add(std::move(e), ocs(d.ipz));
+    dxf::transform_element(e, ocs(d.ipz));
+    std::vector<Element> copies;
+    for (std::size_t i = 1; i < attribute_copies_.size(); ++i) {
+      const Vec2 v = attribute_copies_[i];
+      dxf::transform_element(copies.emplace_back(e), Affine::translation(v.x, v.y));
+    }
+    assembly_.add(std::move(e), raw_stroke(), in_paper_space());
+    for (Element& copy : copies) assembly_.add(std::move(copy), raw_stroke(), in_paper_space());
   }
 
   void addMTextChunk(const std::string& chunk) override { raw_.add_mtext_chunk(chunk); }
 
   void addMText(const DL_MTextData& d) override {
     const dxf::RawGroups& r = raw_.flushed();
+    // A further column of an MTEXT before R2018 is an entity of its own, linked from the
+    // first: it wraps at the column's width. Those of flowing columns stay empty, as their
+    // first holds the whole text.
+    std::optional<double> column_width;
+    if (auto link = linked_columns_.find(r.handle); link != linked_columns_.end()) {
+      if (link->second.flowing && r.mtext_chunks.empty() && d.text.empty()) {
+        finish_polyline();
+        return;
+      }
+      if (link->second.width > 0) column_width = link->second.width;
+    }
+    for (const std::string& handle : r.columns.linked)
+      if (handle != r.handle) linked_columns_[handle] = {r.columns.type == 2, r.columns.width};
     Element e = start(ElementKind::Text);
     // dxflib takes the last value of a code, which may be one of the embedded object
     const double height = r.real(40, d.height);
@@ -331,7 +369,7 @@ class Importer : public DL_CreationAdapter {
     e.text.slant = m.slant;
     e.text.size = height;
     set_style_font(e, d.style);
-    dxf::mtext_box(e.text, r, r.real(41, d.width));
+    dxf::mtext_box(e.text, r, column_width.value_or(r.real(41, d.width)));
     int attach = std::clamp(r.integer(71, d.attachmentPoint), 1, 9);
     e.text.adjust = (2 - (attach - 1) / 3) * 3 + (attach - 1) % 3 + 1;
     if (r.has(11) || r.has(21)) {
@@ -344,13 +382,33 @@ class Importer : public DL_CreationAdapter {
     if (spacing > 0) e.text.linespace = std::round(spacing / 0.6 * 1e9) / 1e9;
     // The insertion point and a direction vector are in world coordinates; an angle alone is
     // measured in the entity's plane, turned about the insertion point.
+    // The direction runs in world coordinates (without one, the rotation is measured from
+    // the world's x axis), and the text's up is the plane's normal across it: a text in a
+    // plane seen from below (normal -z) shows mirrored across its base line.
     Affine plane;
-    if (!r.has(11) && !r.has(21)) {
+    const double* n = getExtrusion()->getDirection();
+    const bool direction = r.has(11) || r.has(21);
+    const double turn = e.text.angle * std::numbers::pi / 180;
+    const double dx = direction ? r.real(11, 0) : std::cos(turn);
+    const double dy = direction ? r.real(21, 0) : std::sin(turn);
+    const double dz = direction ? r.real(31, 0) : 0;
+    const double ux = n[1] * dz - n[2] * dy, uy = n[2] * dx - n[0] * dz;
+    const double l2 = dx * dx + dy * dy;
+    if (!direction && ux * ux + uy * uy < 1e-18) {
+      // a vertical plane along the x axis: the angle belongs to the plane's own axes
       const Affine o = ocs();
-      const Vec2 at = e.points[0];
       plane = Affine{o.a, o.b, o.c, o.d, 0, 0};
-      plane = Affine::translation(at.x, at.y).after(plane).after(Affine::translation(-at.x, -at.y));
+    } else if (!(ux == -dy && uy == dx) && l2 > 1e-24 && std::isfinite(ux) && std::isfinite(uy)) {
+      // maps the base line onto itself and the upright (-dy, dx) onto the up direction
+      plane = Affine{(dx * dx - ux * dy) / l2,
+                     (dx * dy + ux * dx) / l2,
+                     (dy * dx - uy * dy) / l2,
+                     (dy * dy + uy * dx) / l2,
+                     0,
+                     0};
     }
+    const Vec2 at = e.points[0];
+    plane = Affine::translation(at.x, at.y).after(plane).after(Affine::translation(-at.x, -at.y));
     add(std::move(e), plane);
   }
 
@@ -367,7 +425,67 @@ class Importer : public DL_CreationAdapter {
     ref.col_spacing = d.colSp;
     ref.row_spacing = d.rowSp;
     ref.ocs = ocs(d.ipz);
+    // the attributes that follow an array reference show in every copy, as its block does
+    attribute_copies_.clear();
+    if (ref.cols > 1 || ref.rows > 1)
+      for (const Vec2 offset : ref.array_offsets())
+        attribute_copies_.push_back(ref.ocs.apply_vector(offset));
+    const std::string& xdict = raw_.flushed().xdict;
+    if (in_block_ || xdict.empty()) {
+      place(std::move(ref));
+      return;
+    }
+    // a reference that may be clipped: which content it placed, until the objects are read
+    finish_polyline();
+    const bool paper = in_paper_space();
+    const std::size_t from = assembly_.size(paper);
+    // block coordinates to the drawing: as the reference places its block
+    const Vec2 base = assembly_.block_base(ref.name).value_or(Vec2{});
+    const Affine placement = ref.ocs.after(Affine::translation(ref.insertion.x, ref.insertion.y))
+                                 .after(Affine::rotation_deg(ref.angle))
+                                 .after(Affine::scaling(ref.sx, ref.sy))
+                                 .after(Affine::translation(-base.x, -base.y));
     place(std::move(ref));
+    clipped_refs_.push_back({paper, from, assembly_.size(paper), xdict, placement});
+  }
+
+  // The objects that clip references: dictionaries (dxflib reports only their entries by
+  // soft pointers, these are hard ones) and spatial filters.
+  void take_clip_object(const dxf::RawGroups& raw) {
+    const std::string* handle = raw.entity == "DICTIONARY" || raw.entity == "SPATIAL_FILTER"
+                                    ? dxf::first_text(raw.groups, 5)
+                                    : nullptr;
+    if (raw.inverted_clip) inverted_clips_.insert(raw.owner);
+    if (!handle) return;
+    if (raw.entity == "SPATIAL_FILTER") {
+      clip_outlines_[*handle] = {dxf::spatial_filter_outline(raw.groups), raw.xdict};
+      return;
+    }
+    const auto& g = raw.groups;
+    for (std::size_t i = 0; i + 1 < g.size(); ++i)
+      if (g[i].first == 3 && (g[i].second == "ACAD_FILTER" || g[i].second == "SPATIAL") &&
+          (g[i + 1].first == 350 || g[i + 1].first == 360))
+        dictionary_entries_[*handle + '/' + g[i].second] = g[i + 1].second;
+  }
+
+  // The references clipped by a spatial filter (XCLIP), through their extension dictionary,
+  // its ACAD_FILTER dictionary and that one's SPATIAL entry. Later ones first, so that the
+  // places of earlier ones stay valid.
+  void clip_references() {
+    auto entry = [this](const std::string& dictionary, const char* name) -> const std::string* {
+      auto it = dictionary_entries_.find(dictionary + '/' + name);
+      return it == dictionary_entries_.end() ? nullptr : &it->second;
+    };
+    for (auto ref = clipped_refs_.rbegin(); ref != clipped_refs_.rend(); ++ref) {
+      const std::string* filters = entry(ref->xdict, "ACAD_FILTER");
+      const std::string* spatial = filters ? entry(*filters, "SPATIAL") : nullptr;
+      auto filter = spatial ? clip_outlines_.find(*spatial) : clip_outlines_.end();
+      // an inverted clipping (keeping what lies outside) is shown whole
+      if (filter == clip_outlines_.end() || inverted_clips_.count(filter->second.second)) continue;
+      std::vector<Vec2> outline = filter->second.first;
+      for (Vec2& p : outline) p = ref->placement.apply(p);
+      assembly_.clip(ref->paper, ref->from, ref->to, outline);
+    }
   }
 
   void place(BlockRef ref) {
@@ -390,6 +508,7 @@ class Importer : public DL_CreationAdapter {
   Drawing finish() {
     finish_polyline();
     finish_spline();
+    clip_references();
     assembly_.complete(path_);
     // what the kept entities leave to the end: construction lines reach the other content,
     // pictures are looked up, points get the drawing's point symbol
@@ -781,6 +900,17 @@ class Importer : public DL_CreationAdapter {
   std::pair<double, double> default_width_;
   std::optional<Mesh> mesh_;
   dxf::KeptEntities kept_{assembly_, decoder_};
+  struct ClippedRef {
+    bool paper;
+    std::size_t from, to;  // the content it placed
+    std::string xdict;
+    Affine placement;  // of the block's content
+  };
+  std::vector<ClippedRef> clipped_refs_;
+  std::map<std::string, std::string> dictionary_entries_;  // "dictionary/name" to handle
+  // SPATIAL_FILTER handle to its outline and its extension dictionary
+  std::map<std::string, std::pair<std::vector<Vec2>, std::string>> clip_outlines_;
+  std::set<std::string> inverted_clips_;  // extension dictionaries marking a clip inverted
   bool in_block_ = false;
   bool has_construction_ = false;
   bool leader_arrow_ = false;
@@ -793,6 +923,14 @@ class Importer : public DL_CreationAdapter {
   std::string dictionary_, our_dictionary_, number_record_, xrecord_;
   std::optional<std::string> number_;
   int insunits_ = 0;
+  // The MTEXT entities that hold further columns of an earlier one, by their handles.
+  struct LinkedColumn {
+    bool flowing = false;
+    double width = 0;
+  };
+  std::unordered_map<std::string, LinkedColumn> linked_columns_;
+  // The offsets of the copies of the last block reference, when it is an array.
+  std::vector<Vec2> attribute_copies_;
 };
 
 // dxflib reads the pre-pass's repaired text from memory. Its stream reader skips the raw

@@ -8,6 +8,8 @@
 
 #include "host/api/error.h"
 #include "host/formats/dxf_binary.h"
+#include "host/value/location.h"
+#include "host/value/text.h"
 
 namespace host::dxf {
 namespace {
@@ -16,13 +18,6 @@ namespace {
 constexpr std::size_t kMaxLine = 1022;
 // MTEXT continuation pieces are written this long by CAD programs.
 constexpr std::size_t kChunk = 250;
-
-std::string_view trim(std::string_view s) {
-  while (!s.empty() && (s.back() == '\r' || s.back() == ' ' || s.back() == '\t'))
-    s.remove_suffix(1);
-  while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
-  return s;
-}
 
 // Group codes whose value dxflib uses to allocate arrays, by entity type.
 bool is_count_code(std::string_view entity, int code) {
@@ -64,7 +59,7 @@ class Scanner {
     std::string_view entity;
     while (pos_ < text_.size()) {
       const std::size_t group_start = pos_, code_line = line_;
-      std::string_view code_text = trim(next_line());
+      std::string_view code_text = trim_view(next_line());
       if (code_text.empty() && pos_ >= text_.size()) break;  // trailing blank line
       if (pos_ >= text_.size()) fail(code_line, "the file ends in the middle of a group");
       std::string_view value = next_line();
@@ -75,12 +70,12 @@ class Scanner {
              "group code expected, found \"" + std::string(code_text.substr(0, 40)) + "\"");
       if (value.size() > kMaxLine) long_value(group_start, code_line, code, entity, value);
       if (code == 0) {
-        entity = trim(value);
+        entity = trim_view(value);
         if (!track_sections(code_line, entity)) return finish();
       } else if (code == 2 && entity == "SECTION") {
-        section_ = trim(value);
+        section_ = trim_view(value);
       } else if (is_count_code(entity, code)) {
-        check_count(code_line + 1, trim(value));
+        check_count(code_line + 1, trim_view(value));
       }
     }
     // the last line read names where the file ends
@@ -90,8 +85,8 @@ class Scanner {
     if (!out_.empty() && out_.back() != '\n') out_ += '\n';
     if (in_section_) out_ += "  0\nENDSEC\n";
     out_ += "  0\nEOF\n";
-    notes_.push_back(path_ + ":" + std::to_string(line_ - 1) +
-                     ": the file ends without EOF; it was read as far as it goes");
+    notes_.push_back(
+        located(path_, line_ - 1, "the file ends without EOF; it was read as far as it goes"));
     return finish();
   }
 
@@ -167,8 +162,8 @@ class Scanner {
     }
     write_group(code, value.substr(0, cut_point(value, kMaxLine)));
     if (!shortened_)
-      notes_.push_back(path_ + ":" + std::to_string(code_line + 1) +
-                       ": a value longer than 1022 characters was shortened");
+      notes_.push_back(
+          located(path_, code_line + 1, "a value longer than 1022 characters was shortened"));
     shortened_ = true;
   }
 
@@ -181,7 +176,7 @@ class Scanner {
   }
 
   [[noreturn]] void fail(std::size_t line, const std::string& what) const {
-    throw Error(path_ + ":" + std::to_string(line) + ": not a readable DXF file: " + what);
+    throw Error(located(path_, line, "not a readable DXF file: " + what, line_of(text_, line)));
   }
 
   const std::string& path_;

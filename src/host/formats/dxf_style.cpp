@@ -3,8 +3,9 @@
 
 #include <algorithm>
 #include <array>
-#include <cctype>
 #include <cmath>
+
+#include "host/value/text.h"
 
 namespace host::dxf {
 namespace {
@@ -46,12 +47,6 @@ const std::array<Rgb8, 256>& palette() {
 
 int channel8(double v) {
   return static_cast<int>(std::lround(std::clamp(v, 0.0, 1.0) * 255));
-}
-
-std::string upper(std::string_view s) {
-  std::string u(s);
-  for (char& c : u) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-  return u;
 }
 
 bool starts(const std::string& s, std::string_view prefix) {
@@ -146,10 +141,16 @@ LinetypeDef dxf_linetype(std::string_view host_name) {
 }
 
 double lineweight_to_pensize(int lineweight) {
-  return lineweight < 0 ? -1 : lineweight / 100.0;
+  if (lineweight < 0) return -1;
+  // 0.00 mm is the thinnest line the device draws. Pen size 0 would be the host's default
+  // pen, which the standard plot styles print at 0.25 mm: broader than a 0.18 mm line.
+  if (lineweight == 0) return kThinnestLineweightMm;
+  return lineweight / 100.0;
 }
 
 int pensize_to_lineweight(double pensize) {
+  // the host's default pen is the file's default line weight
+  if (!(pensize > 0)) return kLineweightDefault;
   double hundredths = pensize * 100;
   int best = 0;
   for (int w : kLineweights)

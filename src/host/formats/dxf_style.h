@@ -29,7 +29,10 @@ struct LinetypeDef {
 LinetypeDef dxf_linetype(std::string_view host_name);
 
 // Line weight in 1/100 mm (negative: by layer, by block, default) as pen size in mm;
-// nullopt-like -1 for the special codes.
+// nullopt-like -1 for the special codes. Line weight 0 becomes this hairline, which is
+// written back as 0.
+inline constexpr double kThinnestLineweightMm = 0.02;
+inline constexpr int kLineweightDefault = -3;
 double lineweight_to_pensize(int lineweight);
 // The standard DXF line weight closest to the pen size.
 int pensize_to_lineweight(double pensize);

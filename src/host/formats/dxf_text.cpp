@@ -12,6 +12,7 @@
 
 #include "host/drawing/text_layout.h"
 #include "host/formats/dxf_style.h"
+#include "host/value/text.h"
 
 namespace host::dxf {
 namespace {
@@ -94,11 +95,10 @@ void TextDecoder::set_version(std::string_view acadver) {
 }
 
 void TextDecoder::set_codepage(std::string_view dwgcodepage) {
-  std::string upper(dwgcodepage);
-  for (char& c : upper) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-  if (upper.rfind("ANSI_", 0) == 0 && upper.size() > 5) {
-    codepage_ = "CP" + upper.substr(5);
-  } else if (upper == "UTF8" || upper == "UTF-8") {
+  const std::string name = upper(dwgcodepage);
+  if (name.rfind("ANSI_", 0) == 0 && name.size() > 5) {
+    codepage_ = "CP" + name.substr(5);
+  } else if (name == "UTF8" || name == "UTF-8") {
     utf8_ = true;
   }
 }
@@ -157,7 +157,7 @@ std::string plain_text(std::string_view s) {
       out += decoded[i++];
       continue;
     }
-    switch (std::tolower(static_cast<unsigned char>(decoded[i + 2]))) {
+    switch (lower_ascii(decoded[i + 2])) {
       case 'd':
         append_utf8(out, 0x00B0);
         break;
@@ -346,7 +346,7 @@ std::string utf8_to_cp1252(std::string_view s) {
     char buf[8];
     auto [ptr, ec] = std::to_chars(buf, buf + sizeof buf, static_cast<unsigned>(c), 16);
     std::string hex(buf, ptr);
-    for (char& h : hex) h = static_cast<char>(std::toupper(static_cast<unsigned char>(h)));
+    hex = upper(hex);
     out += "\\U+" + std::string(4 - hex.size(), '0') + hex;
   }
   return out;

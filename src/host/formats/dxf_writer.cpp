@@ -18,6 +18,7 @@
 #include "host/formats/dxf_names.h"
 #include "host/formats/dxf_style.h"
 #include "host/formats/dxf_text.h"
+#include "host/formats/raster_size.h"
 
 namespace host {
 namespace {
@@ -203,9 +204,24 @@ class SheetWriter {
     dw_.sectionEnd();
   }
 
+  // The picture as an IMAGE that names its file (its frame travels as a polyline of its own).
+  // The definition object follows among the objects; the pixel size is the file's where it
+  // can be read, else one pixel spans the whole picture.
+  void image(const Element& e, const DL_Attributes& attr) {
+    if (e.points.size() < 3 || e.source.empty()) return;
+    const auto size = raster_size(e.source).value_or(std::pair{1, 1});
+    const Vec2 o = e.points[0], r = e.points[1], t = e.points[2];
+    const double w = size.first, h = size.second;
+    DL_ImageData data(dxf::utf8_to_cp1252(e.source), o.x, o.y, 0, (r.x - o.x) / w, (r.y - o.y) / w,
+                      0, (t.x - o.x) / h, (t.y - o.y) / h, 0, size.first, size.second, 50, 50, 0);
+    const auto handle = static_cast<int>(dxf_.writeImage(dw_, data, attr));
+    images_.emplace_back(handle, std::move(data));
+  }
+
   void objects(const std::optional<std::string>& number) {
     dxf_.writeObjects(dw_, dxf::kDictionary);
     dxf_.writeAppDictionary(dw_);
+    for (const auto& [handle, data] : images_) dxf_.writeImageDef(dw_, handle, data);
     if (number) {
       int handle = dxf_.writeDictionaryEntry(dw_, dxf::kNumberEntry);
       dxf_.writeXRecord(dw_, handle, dxf::utf8_to_cp1252(*number));
@@ -267,7 +283,7 @@ class SheetWriter {
         hatch(e, attr);
         break;
       case ElementKind::Image:
-        // its frame travels as a polyline of its own; the raster stays beside the drawing
+        image(e, attr);
         return;
       case ElementKind::Mask: {
         // the paper's colour itself, not palette colour 7, which readers show black on white
@@ -429,6 +445,7 @@ class SheetWriter {
 
   DL_Dxf& dxf_;
   DL_WriterA& dw_;
+  std::vector<std::pair<int, DL_ImageData>> images_;  // IMAGEDEF handle and what it names
   std::map<std::vector<double>, std::string> own_patterns_;
   std::map<std::string, std::string> styles_;  // font, style name
 };

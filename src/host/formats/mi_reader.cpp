@@ -1,5 +1,6 @@
 // Reading .mi text into a drawing. The reader walks the text once, line by line, without
-// copying lines; any fault ends the read with "<file>:<line>: <what>" and no drawing.
+// copying lines; any fault ends the read with "<file>:<line>: <what>", the line and a caret
+// under the place, and no drawing.
 #include <algorithm>
 #include <charconv>
 #include <cmath>
@@ -10,6 +11,7 @@
 #include "host/api/files.h"
 #include "host/formats/mi.h"
 #include "host/formats/mi_syntax.h"
+#include "host/value/location.h"
 
 namespace host {
 
@@ -26,7 +28,7 @@ std::string shown(std::string_view token) {
 class MiReader {
  public:
   MiReader(std::string_view text, const std::string& source)
-      : p_(text.data()), end_(text.data() + text.size()), source_(source) {}
+      : text_(text), p_(text.data()), end_(text.data() + text.size()), source_(source) {}
 
   Drawing read() {
     if (p_ == end_) fail("the file is empty");
@@ -60,10 +62,18 @@ class MiReader {
   }
 
  private:
-  [[noreturn]] void fail_at(std::size_t line, const std::string& what) const {
-    throw Error(source_ + ":" + std::to_string(line) + ": " + what);
+  [[noreturn]] void fail_at(std::size_t line, const std::string& what,
+                            std::size_t column = 0) const {
+    throw Error(located(source_, line, what, line_of(text_, line), column));
   }
-  [[noreturn]] void fail(const std::string& what) const { fail_at(line_ == 0 ? 1 : line_, what); }
+  // At the reader's place in the current line, or at `token` of it.
+  [[noreturn]] void fail(const std::string& what, std::string_view token = {}) const {
+    const std::size_t line = line_ == 0 ? 1 : line_;
+    const std::string_view text = line_of(text_, line);
+    const char* at = token.data() ? token.data() : cur_;
+    const bool on_line = at && !text.empty() && at >= text.data() && at <= lend_;
+    fail_at(line, what, on_line ? static_cast<std::size_t>(at - text.data()) + 1 : 0);
+  }
 
   // Moves to the next line that is neither blank nor a comment; false at the end.
   bool next_line() {
@@ -272,7 +282,7 @@ class MiReader {
 
   void read_element(std::string_view word) {
     ElementKind kind;
-    if (!mi::kind_from_word(word, kind)) fail("unknown line kind \"" + shown(word) + "\"");
+    if (!mi::kind_from_word(word, kind)) fail("unknown line kind \"" + shown(word) + "\"", word);
     if (drawing_.sheets.empty()) fail("an element before the first sheet");
     if (mi::kind_since(kind) > version_)
       fail("a " + std::string(word) + " in a version " + std::to_string(version_) + " file");
@@ -408,6 +418,7 @@ class MiReader {
     }
   }
 
+  std::string_view text_;
   const char* p_;
   const char* end_;
   const char* cur_ = nullptr;

@@ -9,15 +9,9 @@
 #include "host/formats/bundle.h"
 #include "host/formats/dxf.h"
 #include "host/formats/mi.h"
+#include "host/value/text.h"
 
 namespace host {
-
-std::string lower_extension(const std::string& path) {
-  std::string ext = std::filesystem::path(path).extension().string();
-  std::transform(ext.begin(), ext.end(), ext.begin(),
-                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-  return ext;
-}
 
 void check_drawing_file(const std::string& path) {
   std::error_code ec;
@@ -35,7 +29,8 @@ Drawing read_drawing_file(const std::string& path) {
   if (ext == ".mi") return read_mi_file(path);
   if (ext == ".dxf") return read_dxf_file(path);
   if (ext == ".bdl") return read_bundle_file(path);
-  throw Error("Cannot load " + path + ": unknown drawing file type (expected .mi, .dxf or .bdl)");
+  throw Error("Cannot load " + path + ": unknown drawing file type (expected .mi, .dxf or .bdl)",
+              "UNKNOWN-FILE-TYPE");
 }
 
 }  // namespace host

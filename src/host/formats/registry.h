@@ -7,8 +7,6 @@
 
 namespace host {
 
-// A file's extension in lower case, with its dot (".dxf"); "" when it has none.
-std::string lower_extension(const std::string& path);
 // Throws host::Error naming the file when it is missing, not a file, or empty.
 void check_drawing_file(const std::string& path);
 // Reads a drawing file by its extension (.mi, .dxf, .bdl, case-insensitive). Throws

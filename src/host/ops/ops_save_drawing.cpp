@@ -6,11 +6,12 @@
 #include "host/api/drawing_ops.h"
 #include "host/api/error.h"
 #include "host/api/files.h"
-#include "host/ops/ops_support.h"
 #include "host/drawing/store.h"
 #include "host/formats/dxf.h"
 #include "host/formats/mi.h"
 #include "host/formats/registry.h"
+#include "host/ops/ops_support.h"
+#include "host/value/text.h"
 
 namespace host {
 

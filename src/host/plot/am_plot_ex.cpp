@@ -13,6 +13,7 @@
 #include "host/plot/pdf_writer.h"
 #include "host/plot/plot_args.h"
 #include "host/plot/preview.h"
+#include "host/plot/print_sink.h"
 #include "host/plot/printing.h"
 #include "host/files/report.h"
 
@@ -126,8 +127,8 @@ void check_printable_unfitted(const PlotRequest& r, const Sheet& sheet) {
 void plot_printer(const PlotRequest& r) {
   if (r.paper.empty()) throw Error("am_plot_ex: printing needs :paper_format_ra");
   for (const Sheet* sheet : sheets_to_plot(r)) check_printable_unfitted(r, *sheet);
-  PrintSession session(r.plotter_name);
-  PrinterMedia media = session.media(r.paper);
+  PrintSink& sink = print_sink();
+  const PrinterMedia media = sink.media(r.plotter_name, r.paper);
   std::vector<PdfPage> pages;
   for (const Sheet* sheet : sheets_to_plot(r))
     pages.push_back({sheet, oriented(media.size, r.orientation), placement_for(r)});
@@ -136,7 +137,7 @@ void plot_printer(const PlotRequest& r) {
   if (r.output == PlotOutput::Sheet) title += " " + drawing.current_sheet().name;
   report_plot(r, *pages.front().sheet, pages.front().size, r.plotter_name);
   PrintOptions options{r.plotter_name, r.paper, r.orientation, r.copies, r.fit, title};
-  session.submit(render_pdf(pages, pen_style_for(r), title), options, media);
+  sink.submit(render_pdf(pages, pen_style_for(r), title), options, media);
 }
 
 }  // namespace
@@ -159,7 +160,7 @@ Value am_plot_ex(const List& args) {
 
 List sd_inq_printers() {
   List names;
-  for (auto& name : installed_printers()) names.emplace_back(std::move(name));
+  for (auto& name : print_sink().printers()) names.emplace_back(std::move(name));
   return names;
 }
 

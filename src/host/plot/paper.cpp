@@ -4,7 +4,8 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
-#include <cctype>
+
+#include "host/value/text.h"
 
 namespace host {
 namespace {
@@ -43,7 +44,7 @@ std::string squeeze(std::string_view s) {
   std::string out;
   for (char c : s) {
     if (c == ' ' || c == '_' || c == '-') continue;
-    out += static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    out += upper_ascii(c);
   }
   return out;
 }

@@ -9,6 +9,7 @@
 #include "host/api/error.h"
 #include "host/plot/layout.h"
 #include "host/value/reader.h"
+#include "host/value/text.h"
 
 namespace host {
 namespace {
@@ -20,11 +21,6 @@ struct KeywordSpec {
   Arg arg;
   void (*apply)(PlotRequest&, const Value&);
 };
-
-std::string upper(std::string s) {
-  for (char& c : s) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-  return s;
-}
 
 [[noreturn]] void bad_value(std::string_view key, const Value& v, std::string_view wanted) {
   throw Error("am_plot_ex: :" + upper(std::string(key)) + " expects " + std::string(wanted) +

@@ -131,6 +131,9 @@ struct Painter {
   cairo_t* cr;
   StrokeResolver resolver;
   FontCache fonts;
+  // The drawing's own dash patterns inside a group: divided by the group's scale, so
+  // that they show at the same length on paper in every view.
+  double own_dash_scale = 1;
 };
 
 void render_group(Painter& painter, const Element& group, double units_per_paper_mm);
@@ -149,7 +152,8 @@ void render_elements(Painter& painter, const std::vector<Element>& elements,
     if (has_pending) cairo_stroke(cr);
     has_pending = false;
     for (const Element* t : texts) {
-      apply_stroke(cr, painter.resolver.printed(t->stroke), units_per_paper_mm);
+      apply_stroke(cr, painter.resolver.printed(t->stroke), units_per_paper_mm,
+                   painter.own_dash_scale);
       draw_text(cr, *t, painter.fonts, painter.resolver);
     }
     texts.clear();
@@ -182,7 +186,7 @@ void render_elements(Painter& painter, const std::vector<Element>& elements,
     Stroke printed = painter.resolver.printed(e.stroke);
     if (has_pending && !(pending == printed)) flush();
     if (!has_pending) {
-      apply_stroke(cr, printed, units_per_paper_mm);
+      apply_stroke(cr, printed, units_per_paper_mm, painter.own_dash_scale);
       pending = std::move(printed);
       has_pending = true;
     }
@@ -192,7 +196,8 @@ void render_elements(Painter& painter, const std::vector<Element>& elements,
 }
 
 // A group: clipped to its outline on the sheet, its content drawn through its placement.
-// Pen widths and dashes stay paper measures, whatever the scale of the view.
+// Pen widths and dashes stay paper measures, whatever the scale of the view: the host's
+// line types as millimetres, the drawing's own patterns as their lengths on paper.
 void render_group(Painter& painter, const Element& group, double units_per_paper_mm) {
   if (!group.group || group.points.size() < 3) return;
   for (const auto& p : group.points)
@@ -211,7 +216,9 @@ void render_group(Painter& painter, const Element& group, double units_per_paper
   cairo_matrix_t placement;
   cairo_matrix_init(&placement, m.a, m.c, m.b, m.d, m.e, m.f);
   cairo_transform(cr, &placement);
+  painter.own_dash_scale = 1 / scale;
   render_elements(painter, group.group->content(), units_per_paper_mm / scale, false);
+  painter.own_dash_scale = 1;
   cairo_restore(cr);
 }
 

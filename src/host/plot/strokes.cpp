@@ -114,7 +114,8 @@ std::vector<double> cairo_dashes(std::span<const double> pattern, double& offset
   return out;
 }
 
-void apply_stroke(cairo_t* cr, const Stroke& printed, double units_per_paper_mm) {
+void apply_stroke(cairo_t* cr, const Stroke& printed, double units_per_paper_mm,
+                  double own_dash_scale) {
   cairo_set_source_rgb(cr, printed.color.r, printed.color.g, printed.color.b);
   double width_mm = printed.pensize > 0 ? printed.pensize : kThinnestPenMm;
   cairo_set_line_width(cr, width_mm * units_per_paper_mm);
@@ -123,6 +124,8 @@ void apply_stroke(cairo_t* cr, const Stroke& printed, double units_per_paper_mm)
   if (!printed.dashes.empty()) {
     double offset = 0;
     std::vector<double> own = cairo_dashes(printed.dashes, offset);
+    for (double& d : own) d *= own_dash_scale;
+    offset *= own_dash_scale;
     cairo_set_dash(cr, own.data(), static_cast<int>(own.size()), offset);
     return;
   }

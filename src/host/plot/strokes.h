@@ -38,6 +38,8 @@ class StrokeResolver {
 std::span<const double> dash_pattern_mm(const std::string& linetype);
 
 // Sets colour, width, dash pattern, caps and joins of the printed stroke on the context.
-void apply_stroke(cairo_t* cr, const Stroke& printed, double units_per_paper_mm);
+// The drawing's own dash pattern is taken times `own_dash_scale`.
+void apply_stroke(cairo_t* cr, const Stroke& printed, double units_per_paper_mm,
+                  double own_dash_scale = 1);
 
 }  // namespace host

@@ -12,6 +12,7 @@
 #include <string_view>
 
 #include "host/api/error.h"
+#include "host/value/text.h"
 
 namespace host {
 namespace {
@@ -19,14 +20,6 @@ namespace {
 // No text on paper holds a mebibyte; laying one out would take memory and time out of all
 // proportion (a glyph record per character), so such a text stops the plot with an error.
 constexpr std::size_t kMaxTextBytes = std::size_t{1} << 20;
-
-bool contains_ci(std::string_view text, std::string_view word) {
-  auto it = std::search(text.begin(), text.end(), word.begin(), word.end(), [](char a, char b) {
-    return std::tolower(static_cast<unsigned char>(a)) ==
-           std::tolower(static_cast<unsigned char>(b));
-  });
-  return it != text.end();
-}
 
 // Length of the valid UTF-8 prefix; cairo refuses a whole context for one bad string.
 std::size_t valid_utf8_prefix(std::string_view s) {
@@ -90,12 +83,6 @@ FontCache::~FontCache() {
 
 namespace {
 
-std::string lower(std::string_view s) {
-  std::string out(s);
-  for (char& c : out) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  return out;
-}
-
 // Single-stroke fonts of CAD programs; they have no outlines to print, so they share one
 // sans face (the text's width factor keeps their proportions).
 constexpr std::string_view kStrokeFonts[] = {
@@ -135,8 +122,8 @@ std::string font_family_for(const std::string& font) {
                        font.rfind('.') - font.find_last_of("/\\") - 1);
   }
   if (name.empty() || name.rfind("hp_", 0) == 0) {
-    if (contains_ci(name, "mono") || contains_ci(name, "courier")) return "DejaVu Sans Mono";
-    if (contains_ci(name, "serif") || contains_ci(name, "roman") || contains_ci(name, "times"))
+    if (icontains(name, "mono") || icontains(name, "courier")) return "DejaVu Sans Mono";
+    if (icontains(name, "serif") || icontains(name, "roman") || icontains(name, "times"))
       return "DejaVu Serif";
     return "DejaVu Sans";
   }

@@ -22,7 +22,7 @@ bool ends_run(char c) {
 }
 
 std::string name_of(const Value& v, const std::string& field) {
-  if (v.is_keyword() || v.is_symbol() || v.is_string()) return commands::upper(v.as_string());
+  if (v.is_keyword() || v.is_symbol() || v.is_string()) return host::upper(v.as_string());
   throw Error(format("pen rule: :~A expects a name, not ~A", field, print_literal(v)));
 }
 
@@ -88,7 +88,7 @@ Value color_value(const Rgb& c) {
 
 const List& pens_properties(const List& top) {
   for (std::size_t i = 0; i + 1 < top.size(); ++i)
-    if (top[i].is_string() && commands::upper(top[i].as_string()) == "PENS" && top[i + 1].is_list())
+    if (top[i].is_string() && host::upper(top[i].as_string()) == "PENS" && top[i + 1].is_list())
       return top[i + 1].as_list();
   throw Error("pen style values: no \"Pens\" entry");
 }
@@ -98,7 +98,7 @@ bool in_range(double x, double a, double b, double tolerance) {
 }
 
 bool matches(const PenRule& rule, const Stroke& s) {
-  if (rule.old_linetype != "ALL" && rule.old_linetype != commands::upper(s.linetype)) return false;
+  if (rule.old_linetype != "ALL" && rule.old_linetype != host::upper(s.linetype)) return false;
   const Rgb& lo = rule.color1;
   const Rgb& hi = rule.color_def == "SINGLE" ? rule.color1 : rule.color2;
   if (!in_range(s.color.r, lo.r, hi.r, kColorTolerance) ||

@@ -26,7 +26,7 @@ std::optional<Value> arg_after(const List& args, std::string_view key) {
 }
 
 std::string key_of(const Value& v, const char* op) {
-  if (v.is_keyword() || v.is_symbol() || v.is_string()) return commands::upper(v.as_string());
+  if (v.is_keyword() || v.is_symbol() || v.is_string()) return host::upper(v.as_string());
   throw Error(format("~A: expects a style name, not ~A", op, print_literal(v)));
 }
 

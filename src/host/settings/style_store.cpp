@@ -35,14 +35,14 @@ SettingsState& state() {
 }
 
 StyleEntry* find_entry(const std::string& key) {
-  const std::string wanted = commands::upper(key);
+  const std::string wanted = host::upper(key);
   for (auto& e : state().styles)
     if (e->style.key == wanted) return e.get();
   return nullptr;
 }
 
 void put_style(PenStyle style, Level level) {
-  style.key = commands::upper(style.key);
+  style.key = host::upper(style.key);
   if (StyleEntry* existing = find_entry(style.key)) {
     existing->style = std::move(style);
     existing->level = level;
@@ -52,7 +52,7 @@ void put_style(PenStyle style, Level level) {
 }
 
 void erase_style(const std::string& key) {
-  const std::string wanted = commands::upper(key);
+  const std::string wanted = host::upper(key);
   auto& styles = state().styles;
   std::erase_if(styles, [&](const auto& e) { return e->style.key == wanted; });
   if (state().active == wanted) state().active = kDefaultActiveStyle;

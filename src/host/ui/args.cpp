@@ -3,7 +3,6 @@
 
 #include <algorithm>
 #include <array>
-#include <cctype>
 #include <cmath>
 
 #include "host/api/error.h"
@@ -26,30 +25,6 @@ bool keyword_valued(std::string_view key) {
 }
 
 }  // namespace
-
-std::string upper(std::string_view s) {
-  std::string out(s);
-  for (char& c : out) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-  return out;
-}
-
-std::string lower(std::string_view s) {
-  std::string out(s);
-  for (char& c : out) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  return out;
-}
-
-bool iequals(std::string_view a, std::string_view b) {
-  return upper(a) == upper(b);
-}
-
-std::string trim_blanks(std::string_view s) {
-  constexpr std::string_view kBlanks = " \t\r\n";
-  auto first = s.find_first_not_of(kBlanks);
-  if (first == std::string_view::npos) return "";
-  auto last = s.find_last_not_of(kBlanks);
-  return std::string(s.substr(first, last - first + 1));
-}
 
 std::string value_text(const Value& v) {
   if (v.is_nil()) return "";

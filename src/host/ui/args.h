@@ -6,6 +6,7 @@
 #include <string_view>
 #include <vector>
 
+#include "host/value/text.h"
 #include "host/value/value.h"
 
 namespace host::ui {
@@ -38,10 +39,5 @@ class UiArgs {
 
 // The text a value shows in a control: strings verbatim, nil as "", the rest printed.
 std::string value_text(const Value& v);
-// Blanks, tabs and line ends removed at both ends.
-std::string trim_blanks(std::string_view s);
-std::string upper(std::string_view s);
-std::string lower(std::string_view s);
-bool iequals(std::string_view a, std::string_view b);
 
 }  // namespace host::ui

@@ -10,6 +10,7 @@
 #include "host/ui/menus.h"
 #include "host/ui/model.h"
 #include "host/value/format.h"
+#include "host/value/location.h"
 
 namespace host::ui {
 
@@ -44,13 +45,16 @@ std::vector<std::string> split_fields(const std::string& line) {
 CommandDeclaration parse_line(const std::string& path, int number, const std::string& line) {
   std::vector<std::string> f = split_fields(line);
   if (f.size() < 4 || f.size() > 5) {
-    throw Error(format(
-        "~A:~A: expected application|group|command|registered command|description, got \"~A\"",
-        path, number, line));
+    throw Error(located(
+        path, number,
+        format("expected application|group|command|registered command|description, got \"~A\"",
+               line),
+        line));
   }
   static const char* const kNames[] = {"application", "group", "command", "registered command"};
   for (int i = 0; i < 4; ++i) {
-    if (f[i].empty()) throw Error(format("~A:~A: the ~A is empty", path, number, kNames[i]));
+    if (f[i].empty())
+      throw Error(located(path, number, format("the ~A is empty", kNames[i]), line));
   }
   return {{f[0], f[1], f[2]}, upper(f[3]), f.size() == 5 ? f[4] : "", path, number};
 }
@@ -83,7 +87,7 @@ void sd_load_additional_available_commands_file(const std::string& path) {
   std::string line;
   for (int number = 1; std::getline(in, line); ++number) {
     if (number == 1 && line.rfind("\xEF\xBB\xBF", 0) == 0) line.erase(0, 3);
-    std::string text = ui::trim_blanks(line);
+    std::string text = host::trim_blanks(line);
     if (text.empty() || text[0] == '#') continue;
     read.push_back(ui::parse_line(path, number, text));
   }

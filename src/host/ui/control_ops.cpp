@@ -190,7 +190,7 @@ void sd_show_dialog_shell(const std::string& name, const List& args) {
     const List& p = pos->as_list();
     ui::ShellPosition sp;
     sp.anchor = ui::value_text(p[0]);
-    if (p.size() > 1) sp.corner = ui::lower(ui::value_text(p[1]));
+    if (p.size() > 1) sp.corner = host::lower(ui::value_text(p[1]));
     if (p.size() > 2 && p[2].is_number()) sp.dx = static_cast<int>(p[2].as_double());
     if (p.size() > 3 && p[3].is_number()) sp.dy = static_cast<int>(p[3].as_double());
     s->position = sp;
@@ -268,7 +268,7 @@ bool sd_text_control_p(const std::string& name) {
 Value sd_get_text_control_value(const std::string& name, bool trim) {
   const Control* c = text_control("sd_get_text_control_value", name);
   if (!c || !c->value) return Value();
-  return Value(trim ? ui::trim_blanks(*c->value) : *c->value);
+  return Value(trim ? host::trim_blanks(*c->value) : *c->value);
 }
 
 void sd_set_text_control_value(const std::string& name, const List& args) {

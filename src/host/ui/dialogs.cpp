@@ -1,7 +1,6 @@
 // The command-dialog registry and the input state machine of the running dialog.
 #include "host/ui/dialogs.h"
 
-#include <cctype>
 #include <cstdint>
 #include <filesystem>
 #include <map>
@@ -13,6 +12,7 @@
 #include "host/ui/model.h"
 #include "host/value/format.h"
 #include "host/value/reader.h"
+#include "host/value/text.h"
 
 namespace host::ui {
 
@@ -124,7 +124,7 @@ std::string default_dialog_title(const std::string& name) {
   std::string out = lower(name);
   bool word_start = true;
   for (char& c : out) {
-    if (word_start) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    if (word_start) c = upper_ascii(c);
     word_start = c == '-' || c == '_' || c == ' ';
   }
   return out;
@@ -212,7 +212,7 @@ Value dialog_variable_value(const std::string& variable) {
   if (!running) throw Error("dialog_variable_value: no dialog is running");
   const DialogSpec& spec = ui::specs().at(running->name);
   for (std::size_t i = 0; i < spec.variables.size(); ++i) {
-    if (ui::iequals(spec.variables[i].name, variable)) return running->values[i];
+    if (host::iequals(spec.variables[i].name, variable)) return running->values[i];
   }
   throw Error("dialog_variable_value: " + spec.name + " has no variable " + variable);
 }

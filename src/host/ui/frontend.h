@@ -14,7 +14,7 @@ namespace host::ui {
 class FrontEnd {
  public:
   virtual ~FrontEnd() = default;
-  virtual void message(const std::string& text) = 0;
+  virtual void message(const std::string& text, Severity severity) = 0;
   // True for the first button.
   virtual bool question(const std::string& text, const std::string& push1,
                         const std::string& push2) = 0;

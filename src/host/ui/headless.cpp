@@ -23,8 +23,8 @@ std::optional<T> pop(std::deque<T>& queue) {
   return front;
 }
 
-// Runs the user's editor on the file; the path goes in as a positional parameter, so no
-// character of it can reach the shell as syntax.
+}  // namespace
+
 bool run_editor(const std::string& editor, const std::string& path) {
   pid_t pid = fork();
   if (pid < 0) return false;
@@ -47,8 +47,6 @@ std::string editor_from_environment() {
   }
   return "";
 }
-
-}  // namespace
 
 HeadlessFrontEnd::HeadlessFrontEnd(std::ostream& out)
     : out_(&out),
@@ -76,6 +74,7 @@ void HeadlessFrontEnd::clear() {
   points_.clear();
   edit_results_.clear();
   messages_.clear();
+  severities_.clear();
   output_lines_.clear();
   questions_.clear();
   folder_requests_.clear();
@@ -85,8 +84,9 @@ void HeadlessFrontEnd::clear() {
   model_changes_ = 0;
 }
 
-void HeadlessFrontEnd::message(const std::string& text) {
+void HeadlessFrontEnd::message(const std::string& text, Severity severity) {
   messages_.push_back(text);
+  severities_.push_back(severity);
   *out_ << text << '\n' << std::flush;
 }
 
@@ -155,7 +155,8 @@ bool HeadlessFrontEnd::edit_file(const std::string& path) {
   std::string editor = editor_from_environment();
   if (!editor.empty() && in_is_terminal_) return run_editor(editor, path);
   message(format("Kein Editor verfügbar für ~A (VISUAL oder EDITOR setzen und im Terminal starten)",
-                 path));
+                 path),
+          Severity::Problem);
   return false;
 }
 

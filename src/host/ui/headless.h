@@ -48,6 +48,8 @@ class HeadlessFrontEnd : public FrontEnd {
 
   // What happened, for tests and reports.
   const std::vector<std::string>& messages() const { return messages_; }
+  // The severity of each message, in the same order.
+  const std::vector<Severity>& severities() const { return severities_; }
   const std::vector<std::string>& output_lines() const { return output_lines_; }
   const std::vector<Question>& questions() const { return questions_; }
   const std::vector<Request>& folder_requests() const { return folder_requests_; }
@@ -58,7 +60,7 @@ class HeadlessFrontEnd : public FrontEnd {
   // Forgets recordings and queued answers; keeps streams and policy.
   void clear();
 
-  void message(const std::string& text) override;
+  void message(const std::string& text, Severity severity) override;
   bool question(const std::string& text, const std::string& push1,
                 const std::string& push2) override;
   std::optional<std::string> browse_for_folder(const std::string& title,
@@ -89,6 +91,7 @@ class HeadlessFrontEnd : public FrontEnd {
   std::deque<bool> edit_results_;
 
   std::vector<std::string> messages_;
+  std::vector<Severity> severities_;
   std::vector<std::string> output_lines_;
   std::vector<Question> questions_;
   std::vector<Request> folder_requests_;
@@ -97,6 +100,12 @@ class HeadlessFrontEnd : public FrontEnd {
   std::vector<std::string> point_prompts_;
   int model_changes_ = 0;
 };
+
+// The user's editor: $VISUAL, else $EDITOR; empty when neither is set.
+std::string editor_from_environment();
+// Runs the editor on the file and waits for it; true when it ended normally. The path goes in
+// as a positional parameter, so no character of it can reach the shell as syntax.
+bool run_editor(const std::string& editor, const std::string& path);
 
 // The front end in use when none was set.
 HeadlessFrontEnd& default_front_end();

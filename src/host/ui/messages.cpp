@@ -2,9 +2,9 @@
 #include <algorithm>
 
 #include "host/api/ui_ops.h"
+#include "host/files/report.h"
 #include "host/ui/args.h"
 #include "host/ui/frontend.h"
-#include "host/files/report.h"
 
 namespace host {
 
@@ -13,9 +13,9 @@ void display(const std::string& line) {
   ui::front_end().output_line(line);
 }
 
-void sd_display_message(const std::string& text) {
+void sd_display_message(const std::string& text, Severity severity) {
   workers::report::note_problem(text);
-  ui::front_end().message(text);
+  ui::front_end().message(text, severity);
 }
 
 Value sd_display_question(const std::string& text, const List& args) {

@@ -142,7 +142,7 @@ void sd_create_logical_table(const std::string& name, const List& args) {
   UiArgs a(args, "sd_create_logical_table: " + name);
   ui::LogicalTable t;
   t.name = name;
-  for (const std::string& c : a.texts("columns")) t.columns.push_back(ui::upper(c));
+  for (const std::string& c : a.texts("columns")) t.columns.push_back(host::upper(c));
   if (name.empty() || t.columns.empty()) {
     throw Error("sd_create_logical_table: " + name + ": needs a name and :columns");
   }
@@ -156,7 +156,7 @@ void sd_create_logical_table(const std::string& name, const List& args) {
                          static_cast<int>(t.columns.size()), static_cast<int>(list->size())));
     }
   }
-  for (std::string& type : t.types) type = ui::lower(type);
+  for (std::string& type : t.types) type = host::lower(type);
   ui::read_rows(name, a, t.columns.size(), t.rows);
   if (ui::LogicalTable* existing = ui::table(name)) {
     *existing = std::move(t);
@@ -177,7 +177,7 @@ void sd_create_display_table_control(const std::string& name, const List& args) 
     b.columns.push_back(t.columns[ui::column_index(t, Value::keyword(c))]);
   }
   if (b.columns.empty()) b.columns = t.columns;
-  for (const std::string& al : a.texts("alignment")) b.alignment.push_back(ui::lower(al));
+  for (const std::string& al : a.texts("alignment")) b.alignment.push_back(host::lower(al));
   b.alignment.resize(b.columns.size(), "left");
   b.selection_mode = a.keyword_lower("selectionmode", "single-row");
   b.selection_action = a.get("selectionaction").value_or(Value());

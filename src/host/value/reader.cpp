@@ -3,8 +3,8 @@
 #include "host/value/reader.h"
 
 #include "host/value/error.h"
-#include "host/value/names.h"
 #include "host/value/number_syntax.h"
+#include "host/value/text.h"
 
 namespace host {
 
@@ -145,8 +145,8 @@ class Reader {
     if (number.status == NumberParse::ZeroDenominator) fail("division by zero");
     if (number.status == NumberParse::Ok) return number.value;
     if (token.front() == ':') return Value::keyword(token);  // drops the one colon
-    if (equal_names(token, "NIL")) return Value();
-    if (equal_names(token, "T")) return Value::t();
+    if (iequals(token, "NIL")) return Value();
+    if (iequals(token, "T")) return Value::t();
     return Value::symbol(token);
   }
 

@@ -2,8 +2,8 @@
 #include "host/value/value.h"
 
 #include "host/value/error.h"
-#include "host/value/names.h"
 #include "host/value/reader.h"
+#include "host/value/text.h"
 #include "host/value/wide.h"
 
 namespace host {
@@ -72,14 +72,14 @@ Value Value::string(std::string s) {
 Value Value::keyword(std::string_view name) {
   Value v;
   v.kind_ = Kind::Keyword;
-  v.s_ = upper_name(name.starts_with(':') ? name.substr(1) : name);
+  v.s_ = upper(name.starts_with(':') ? name.substr(1) : name);
   return v;
 }
 
 Value Value::symbol(std::string_view name) {
   Value v;
   v.kind_ = Kind::Symbol;
-  v.s_ = upper_name(name);
+  v.s_ = upper(name);
   return v;
 }
 
@@ -113,7 +113,7 @@ bool Value::is_number() const {
 bool Value::is_keyword(std::string_view name) const {
   if (kind_ != Kind::Keyword) return false;
   if (name.starts_with(':')) name.remove_prefix(1);
-  return equal_names(s_, name);
+  return iequals(s_, name);
 }
 
 namespace {

@@ -6,8 +6,8 @@
 // file, and like the run in one process it keeps its state from one file to the next. It
 // stages what it would put into the plot directory in a private directory inside it (so that
 // committing is a rename in one file system, and a file at an output name is always
-// complete) and writes each file's journal last; a file without a complete journal was not
-// finished, and nothing of it reaches the plot directory.
+// complete) and hands each file's journal to the parent through its pipe, last; a file
+// without a complete journal was not finished, and nothing of it reaches the plot directory.
 #include <poll.h>
 #include <signal.h>
 #include <sys/wait.h>
@@ -21,16 +21,18 @@
 #include <filesystem>
 #include <iostream>
 #include <map>
+#include <optional>
+#include <string>
 
 #include "host/api/error.h"
 #include "host/api/files.h"
 #include "host/api/workers.h"
+#include "host/files/report.h"
+#include "host/files/staging.h"
 #include "host/plot/printing.h"
 #include "host/plot/warm_up.h"
 #include "host/ui/frontend.h"
 #include "host/value/format.h"
-#include "host/files/report.h"
-#include "host/files/staging.h"
 
 namespace fs = std::filesystem;
 
@@ -48,8 +50,8 @@ int& allowed_workers() {
 class RecordingFrontEnd : public ui::FrontEnd {
  public:
   explicit RecordingFrontEnd(ui::FrontEnd& parent) : parent_(parent) {}
-  void message(const std::string& text) override {
-    workers::record({workers::Event::Message, {text}});
+  void message(const std::string& text, Severity severity) override {
+    workers::record({workers::Event::Message, {text, std::string(1, static_cast<char>(severity))}});
   }
   bool question(const std::string& text, const std::string& push1,
                 const std::string& push2) override {
@@ -83,29 +85,27 @@ std::string dir_with_slash(const fs::path& p) {
   return s;
 }
 
-// Runs one item inside a worker: stages its outputs and leaves its journal. False when the
-// item could not finish (the worker then ends, and the parent reports the item).
-bool run_item(const std::string& output_dir, const std::string& stage_dir, const std::string& label,
-              const std::function<int(std::size_t)>& body, std::size_t index) {
+// Runs one item inside a worker: stages its outputs and returns its journal; nothing when
+// the item could not finish (the worker then ends, and the parent reports the item).
+std::optional<std::string> run_item(const std::string& output_dir, const std::string& stage_dir,
+                                    const std::string& label,
+                                    const std::function<void(std::size_t)>& body,
+                                    std::size_t index) {
   try {
     workers::begin_staging(output_dir, stage_dir);
     workers::check_fault_injection(label);
     workers::report::begin_item(label);
-    const int problems = body(index);
-    workers::record({workers::Event::Problems, {std::to_string(problems)}});
+    // The worker began as a copy of the parent, count and all: only what this item added
+    // goes back.
+    const int before = reported_problems();
+    body(index);
+    workers::record({workers::Event::Problems, {std::to_string(reported_problems() - before)}});
     if (workers::report::active())
       workers::record({workers::Event::Report, {workers::report::end_item()}});
-    const std::string journal = workers::encode_journal(workers::recorded_events());
-    // The journal is the item's last word: written whole and renamed, so the parent either
-    // sees all of it or none.
-    const std::string temp = stage_dir + "journal.tmp";
-    std::FILE* f = std::fopen(temp.c_str(), "wb");
-    bool ok = f != nullptr && std::fwrite(journal.data(), 1, journal.size(), f) == journal.size();
-    if (f != nullptr && std::fclose(f) != 0) ok = false;
-    return ok && std::rename(temp.c_str(), (stage_dir + "journal").c_str()) == 0;
+    return workers::encode_journal(workers::recorded_events());
   } catch (const std::exception& e) {
     std::fprintf(stderr, "tavrin worker (%s): %s\n", label.c_str(), e.what());
-    return false;
+    return std::nullopt;
   }
 }
 
@@ -121,12 +121,42 @@ bool read_index(int fd, std::uint64_t& index) {
   return true;
 }
 
-bool write_index(int fd, std::uint64_t index) {
-  for (;;) {
-    const ssize_t n = ::write(fd, &index, sizeof index);
+bool write_all(int fd, const char* p, std::size_t size) {
+  while (size > 0) {
+    const ssize_t n = ::write(fd, p, size);
     if (n < 0 && errno == EINTR) continue;
-    return n == static_cast<ssize_t>(sizeof index);
+    if (n <= 0) return false;
+    p += n;
+    size -= static_cast<std::size_t>(n);
   }
+  return true;
+}
+
+bool write_index(int fd, std::uint64_t index) {
+  return write_all(fd, reinterpret_cast<const char*>(&index), sizeof index);
+}
+
+// A finished item's answer: its number, the journal's length, the journal. The journal
+// travels through the pipe, not through the disk: a worker on a full disk still reports
+// why each of its outputs failed, and the parent sees all of it or, from a worker that died
+// while sending, nothing.
+bool write_answer(int fd, std::uint64_t index, const std::string& journal) {
+  return write_index(fd, index) && write_index(fd, journal.size()) &&
+         write_all(fd, journal.data(), journal.size());
+}
+
+std::optional<std::string> read_journal(int fd) {
+  std::uint64_t size = 0;
+  if (!read_index(fd, size)) return std::nullopt;
+  std::string journal(size, '\0');
+  std::size_t got = 0;
+  while (got < size) {
+    const ssize_t n = ::read(fd, journal.data() + got, size - got);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) return std::nullopt;
+    got += static_cast<std::size_t>(n);
+  }
+  return journal;
 }
 
 // A worker process: takes item numbers from `in`, answers each finished one on `out`, and
@@ -134,15 +164,15 @@ bool write_index(int fd, std::uint64_t index) {
 [[noreturn]] void worker_loop(int in, int out, const std::string& output_dir,
                               const std::function<std::string(std::size_t)>& stage_of,
                               const std::vector<std::string>& labels,
-                              const std::function<int(std::size_t)>& body) {
+                              const std::function<void(std::size_t)>& body) {
   forget_temp_dir();
   RecordingFrontEnd recorder(ui::front_end());
   ui::set_front_end(&recorder);
   int status = 0;
   std::uint64_t index = 0;
   while (read_index(in, index)) {
-    if (!run_item(output_dir, stage_of(index), labels.at(index), body, index) ||
-        !write_index(out, index)) {
+    const auto journal = run_item(output_dir, stage_of(index), labels.at(index), body, index);
+    if (!journal || !write_answer(out, index, *journal)) {
       status = 3;
       break;
     }
@@ -168,11 +198,11 @@ std::string death_text(const std::string& label, int status) {
 }
 
 // Carries out one finished item's journal; returns the problems it counted.
-int commit(const std::string& label, const std::string& stage_dir, int status) {
+int commit(const std::string& label, const std::optional<std::string>& journal, int status) {
   std::optional<std::vector<workers::Event>> events;
-  if (WIFEXITED(status) && WEXITSTATUS(status) == 0) {
+  if (journal && WIFEXITED(status) && WEXITSTATUS(status) == 0) {
     try {
-      events = workers::decode_journal(read_file(stage_dir + "journal"));
+      events = workers::decode_journal(*journal);
     } catch (const Error&) {
     }
   }
@@ -207,7 +237,7 @@ int commit(const std::string& label, const std::string& stage_dir, int status) {
           ui::front_end().output_line(e.fields.at(0));
           break;
         case workers::Event::Message:
-          ui::front_end().message(e.fields.at(0));
+          ui::front_end().message(e.fields.at(0), static_cast<Severity>(e.fields.at(1).at(0)));
           break;
         case workers::Event::Problems:
           problems += std::stoi(e.fields.at(0));
@@ -234,21 +264,20 @@ struct Worker {
   std::optional<std::size_t> item;
 };
 
-int run_in_process(const std::vector<std::string>& labels,
-                   const std::function<int(std::size_t)>& body) {
+void run_in_process(const std::vector<std::string>& labels,
+                    const std::function<void(std::size_t)>& body) {
   for (std::size_t i = 0; i < labels.size(); ++i) {
     workers::report::begin_item(labels[i]);
     body(i);
     workers::report::add_item(workers::report::end_item());
   }
-  return 0;
 }
 
 // Starts a worker; nullopt when the system gives no process or pipe.
 std::optional<Worker> start_worker(const std::vector<Worker>& others, const std::string& output_dir,
                                    const std::function<std::string(std::size_t)>& stage_of,
                                    const std::vector<std::string>& labels,
-                                   const std::function<int(std::size_t)>& body) {
+                                   const std::function<void(std::size_t)>& body) {
   int down[2], up[2];
   if (::pipe(down) != 0) return std::nullopt;
   if (::pipe(up) != 0) {
@@ -296,8 +325,8 @@ int worker_count() {
   return allowed_workers();
 }
 
-int sd_run_in_workers(const std::vector<std::string>& labels,
-                      const std::function<int(std::size_t)>& body) {
+void sd_run_in_workers(const std::vector<std::string>& labels,
+                       const std::function<void(std::size_t)>& body) {
   const std::size_t width = std::min(static_cast<std::size_t>(allowed_workers()), labels.size());
   if (width <= 1) return run_in_process(labels, body);
 
@@ -317,12 +346,18 @@ int sd_run_in_workers(const std::vector<std::string>& labels,
   std::cout.flush();
   std::cerr.flush();
   std::fflush(nullptr);
-  for (std::size_t i = 0; i < labels.size(); ++i) fs::create_directory(stage_of(i));
+  for (std::size_t i = 0; i < labels.size(); ++i) {
+    std::error_code ec;
+    if (!fs::create_directory(stage_of(i), ec) && ec) {
+      fs::remove_all(root, ec);
+      return run_in_process(labels, body);
+    }
+  }
 
   std::vector<std::optional<int>> finished(labels.size());  // the item's status, once known
+  std::vector<std::optional<std::string>> journals(labels.size());
   std::vector<Worker> pool;
   std::size_t next = 0, committed = 0;
-  int problems = 0;
   while (committed < labels.size()) {
     while (pool.size() < width && next < labels.size()) {
       auto w = start_worker(pool, output_dir, stage_of, labels, body);
@@ -343,7 +378,8 @@ int sd_run_in_workers(const std::vector<std::string>& labels,
     }
     while (committed < labels.size() && finished[committed]) {
       if (*finished[committed] != -1)
-        problems += commit(labels[committed], stage_of(committed), *finished[committed]);
+        count_problem(commit(labels[committed], journals[committed], *finished[committed]));
+      journals[committed].reset();
       std::error_code ignored;
       fs::remove_all(stage_of(committed), ignored);
       ui::front_end().progress(static_cast<int>(committed + 1), static_cast<int>(labels.size()),
@@ -362,7 +398,8 @@ int sd_run_in_workers(const std::vector<std::string>& labels,
       if (fds[k].revents == 0) continue;
       Worker& w = pool[k];
       std::uint64_t index = 0;
-      if (read_index(w.from, index) && w.item && *w.item == index) {
+      if (read_index(w.from, index) && w.item && *w.item == index &&
+          (journals[index] = read_journal(w.from))) {
         finished[index] = 0;
         w.item.reset();
         continue;
@@ -377,7 +414,6 @@ int sd_run_in_workers(const std::vector<std::string>& labels,
   for (Worker& w : pool) stop_worker(w, nullptr);
   std::error_code ignored;
   fs::remove_all(root, ignored);
-  return problems;
 }
 
 }  // namespace host
