@@ -22,7 +22,9 @@ TEST(FaultsIn, FilesChangedAfterListingAreReportedOneByOne) {
   Scratch s;
   const fs::path dir = s.root() / "moving";
   fs::create_directories(dir);
-  make_drawings(dir, 30, 0);
+  // Enough drawings that the run is still far from the end when it is stopped, however fast
+  // the machine.
+  make_drawings(dir, 120, 0);
   std::vector<fs::path> listed;  // in the order the run lists them: by name
   for (const auto& e : fs::directory_iterator(dir)) listed.push_back(e.path());
   std::sort(listed.begin(), listed.end());
@@ -55,7 +57,7 @@ TEST(FaultsIn, FilesChangedAfterListingAreReportedOneByOne) {
   }
   int pdfs = 0;
   for (const auto& name : files_in(dir)) pdfs += name.ends_with(".pdf");
-  EXPECT_EQ(pdfs, 27) << out;
+  EXPECT_EQ(pdfs, 117) << out;
 }
 
 // DXF files made to exhaust memory or time end with an error (naming the file when it cannot
