@@ -54,6 +54,16 @@ void KeptEntities::add(const RawGroups& raw, bool in_block) {
     if (handle && file) image_files_[*handle] = decoder_.to_utf8(*file);
     return;
   }
+  if (kind == "PDFDEFINITION" || kind == "DWFDEFINITION" || kind == "DGNDEFINITION") {
+    // the file an underlay shows and, for a PDF, the number of its page
+    const std::string* handle = first_text(raw.groups, 5);
+    const std::string* file = first_text(raw.groups, 1);
+    const std::string* page = first_text(raw.groups, 2);
+    if (handle && file)
+      underlay_files_[*handle] = {decoder_.to_utf8(*file), kind == "PDFDEFINITION",
+                                  page ? std::max(1, static_cast<int>(to_real(*page, 1))) : 1};
+    return;
+  }
   if (kind == "DIMSTYLE") {
     // text height times the overall scale, for the tolerance frames that name the style
     const double height = first_real(raw.groups, 140, 2.5), scale = first_real(raw.groups, 40, 1);
@@ -87,7 +97,11 @@ void KeptEntities::add(const RawGroups& raw, bool in_block) {
     picture(raw, stroke, paper);
     polyline(image_outline(raw.groups), true, stroke, paper);
   } else if (kind.ends_with("UNDERLAY")) {
-    polyline(image_outline(raw.groups), true, stroke, paper);
+    std::vector<Vec2> outline = image_outline(raw.groups);
+    if (outline.size() >= 3)
+      polyline(std::move(outline), true, stroke, paper);
+    else
+      underlay_frame(raw, stroke, paper);
   } else if (kind == "MESH") {
     for (const auto& [a, b] : mesh_edges(raw.groups)) polyline({a, b}, false, stroke, paper);
   } else if (kind == "HELIX") {
@@ -112,6 +126,25 @@ void KeptEntities::picture(const RawGroups& raw, const RawStroke& stroke, bool p
   Element e;
   e.kind = ElementKind::Image;
   e.points = {o, {o.x + u.x * w, o.y + u.y * w}, {o.x + v.x * h, o.y + v.y * h}};
+  e.source = std::string(1, kImageMark) + *def;
+  assembly_.add(std::move(e), stroke, paper);
+}
+
+// An underlay without a clipping boundary shows its whole page, whose size only its file
+// knows: until the file is looked up, a closed polyline through the insertion point and the
+// ends of one inch of the underlay along its x and y axes (scaled and turned), its source
+// kImageMark and the handle of its definition.
+void KeptEntities::underlay_frame(const RawGroups& raw, const RawStroke& stroke, bool paper) {
+  const std::string* def = first_text(raw.groups, 340);
+  if (!def) return;
+  const Vec2 o{first_real(raw.groups, 10), first_real(raw.groups, 20)};
+  const double sx = first_real(raw.groups, 41, 1), sy = first_real(raw.groups, 42, 1);
+  const double turn = first_real(raw.groups, 50) * std::numbers::pi / 180;
+  const double c = std::cos(turn), s = std::sin(turn);
+  Element e;
+  e.kind = ElementKind::Polyline;
+  e.closed = true;
+  e.points = {o, {o.x + c * sx, o.y + s * sx}, {o.x - s * sy, o.y + c * sy}};
   e.source = std::string(1, kImageMark) + *def;
   assembly_.add(std::move(e), stroke, paper);
 }

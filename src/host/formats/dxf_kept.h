@@ -33,7 +33,22 @@ class KeptEntities {
     return it == image_files_.end() ? nullptr : &it->second;
   }
 
+  // Underlays name their file through a definition object that follows the entities: until
+  // then the frame of an underlay without a clipping boundary is a closed Polyline whose
+  // points are its insertion point and the ends of one inch along its x and y axes, and
+  // whose source is kImageMark and the handle of that object.
+  struct UnderlayFile {
+    std::string file;
+    bool pdf = false;
+    int page = 1;  // of a PDF, counted from 1
+  };
+  const UnderlayFile* underlay_file(const std::string& handle) const {
+    auto it = underlay_files_.find(handle);
+    return it == underlay_files_.end() ? nullptr : &it->second;
+  }
+
  private:
+  void underlay_frame(const RawGroups& raw, const RawStroke& stroke, bool paper);
   void hatch(const RawGroups& raw, const RawStroke& stroke, bool paper);
   void picture(const RawGroups& raw, const RawStroke& stroke, bool paper);
   void multileader(const RawGroups& raw, const RawStroke& stroke, bool paper);
@@ -48,9 +63,10 @@ class KeptEntities {
 
   Assembly& assembly_;
   const TextDecoder& decoder_;
-  std::map<std::string, std::string> block_records_;  // handle to block name
-  std::map<std::string, std::string> image_files_;    // IMAGEDEF handle to file name
-  std::map<std::string, double> text_heights_;        // dimension style to its text height
+  std::map<std::string, std::string> block_records_;    // handle to block name
+  std::map<std::string, std::string> image_files_;      // IMAGEDEF handle to file name
+  std::map<std::string, UnderlayFile> underlay_files_;  // definition handle to its file
+  std::map<std::string, double> text_heights_;          // dimension style to its text height
 };
 
 // An entity's layer, colour, line type and weight from its groups.

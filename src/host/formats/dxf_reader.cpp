@@ -31,6 +31,7 @@
 #include "host/formats/dxf_scan.h"
 #include "host/formats/dxf_style.h"
 #include "host/formats/dxf_text.h"
+#include "host/formats/pdf_page_size.h"
 #include "host/value/text.h"
 
 namespace host {
@@ -515,6 +516,7 @@ class Importer : public DL_CreationAdapter {
     auto complete = [this](std::vector<Element>& elements) {
       if (has_construction_) place_construction_lines(elements);
       find_pictures(elements);
+      find_underlays(elements);
       draw_point_symbols(elements);
     };
     Drawing drawing;
@@ -556,6 +558,12 @@ class Importer : public DL_CreationAdapter {
       sheet.unique_name = std::to_string(drawing.sheets.size() + 1);
       sheet.elements = std::move(layout.elements);
       drawing.sheets.push_back(std::move(sheet));
+    }
+    if (!frameless_underlays_.empty()) {
+      std::string files;
+      for (const std::string& f : frameless_underlays_) files += (files.empty() ? "" : ", ") + f;
+      drawing.notes.push_back(path_ +
+                              ": underlay frame not drawn (file missing or not a PDF): " + files);
     }
     if (solid_models_ > 0)
       drawing.notes.push_back(path_ + ": " + std::to_string(solid_models_) +
@@ -667,28 +675,59 @@ class Importer : public DL_CreationAdapter {
     elements = std::move(out);
   }
 
-  // Pictures are shown from PNG and JPEG files found where the drawing names them or, as
-  // drawings travel without their folders, beside the drawing under their base name.
-  void find_pictures(std::vector<Element>& elements) const {
+  // A file the drawing names, where it names it or, as drawings travel without their
+  // folders, beside the drawing under its base name; nullopt when neither is there.
+  std::optional<std::string> find_beside(const std::string& file) const {
     namespace fs = std::filesystem;
+    std::string name = file;
+    std::replace(name.begin(), name.end(), '\\', '/');
+    const fs::path here = fs::path(path_).parent_path();
+    std::error_code ec;
+    const fs::path named(name);
+    for (const fs::path& p : {named.is_absolute() ? named : here / named, here / named.filename()})
+      if (fs::is_regular_file(p, ec)) return fs::absolute(p, ec).lexically_normal().string();
+    return std::nullopt;
+  }
+
+  // Pictures are shown from the PNG and JPEG files found for them.
+  void find_pictures(std::vector<Element>& elements) const {
     std::erase_if(elements, [&](Element& e) {
       if (e.kind != ElementKind::Image) return false;
       if (e.source.empty() || e.source[0] != dxf::KeptEntities::kImageMark) return false;
       const std::string* file = kept_.image_file(e.source.substr(1));
       if (!file) return true;
-      std::string name = *file;
-      std::replace(name.begin(), name.end(), '\\', '/');
-      const fs::path here = fs::path(path_).parent_path();
-      std::error_code ec;
-      const fs::path named(name);
-      for (const fs::path& p :
-           {named.is_absolute() ? named : here / named, here / named.filename()}) {
-        if (fs::is_regular_file(p, ec)) {
-          e.source = fs::absolute(p, ec).lexically_normal().string();
-          return false;
-        }
+      const auto found = find_beside(*file);
+      if (found) e.source = *found;
+      return !found;
+    });
+  }
+
+  // The frame of an underlay without a clipping boundary is its page: a PDF page's size in
+  // points (1/72 inch) is as many underlay units of one inch, which the underlay's scale and
+  // rotation placed. Without the page (the file is missing, or a DWF or DGN file, whose
+  // extent is not read) no frame is drawn, and the file is named in a note.
+  void find_underlays(std::vector<Element>& elements) {
+    std::erase_if(elements, [&](Element& e) {
+      if (e.kind != ElementKind::Polyline || e.points.size() != 3) return false;
+      if (e.source.empty() || e.source[0] != dxf::KeptEntities::kImageMark) return false;
+      const auto* def = kept_.underlay_file(e.source.substr(1));
+      if (!def) return true;
+      const auto found = def->pdf ? find_beside(def->file) : std::nullopt;
+      const auto size = found ? pdf_page_size(*found, def->page) : std::nullopt;
+      if (!size) {
+        frameless_underlays_.insert(def->file);
+        return true;
       }
-      return true;
+      const Vec2 o = e.points[0];
+      const Vec2 u{e.points[1].x - o.x, e.points[1].y - o.y};
+      const Vec2 v{e.points[2].x - o.x, e.points[2].y - o.y};
+      const double w = size->first / 72, h = size->second / 72;
+      e.points = {o,
+                  {o.x + u.x * w, o.y + u.y * w},
+                  {o.x + u.x * w + v.x * h, o.y + u.y * w + v.y * h},
+                  {o.x + v.x * h, o.y + v.y * h}};
+      e.source.clear();
+      return false;
     });
   }
 
@@ -920,6 +959,7 @@ class Importer : public DL_CreationAdapter {
   static constexpr const char* kPointMark = "\x01point";
   double arrow_size_ = 2.5, arrow_scale_ = 1;
   std::size_t solid_models_ = 0;
+  std::set<std::string> frameless_underlays_;  // files of underlays whose frame is unknown
   std::string dictionary_, our_dictionary_, number_record_, xrecord_;
   std::optional<std::string> number_;
   int insunits_ = 0;
