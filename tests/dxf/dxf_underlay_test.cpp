@@ -90,5 +90,34 @@ TEST_F(DxfUnderlayTest, FramesArePagesPlacedAsTheUnderlaySays) {
   EXPECT_THAT(d.notes[0], ::testing::HasSubstr(": fehlt.pdf, plan.dwf"));
 }
 
+// Seen through a viewport of a layout, the model space's underlay shows its page too.
+TEST_F(DxfUnderlayTest, ViewsShowTheFrame) {
+  write_pdf();
+  const std::string file = path("blatt_layout.dxf");
+  python(R"py(
+import sys, ezdxf
+doc = ezdxf.new("R2018")
+doc.header["$INSUNITS"] = 4
+blatt = doc.add_underlay_def("blatt.pdf", fmt="pdf", name="1")
+doc.modelspace().add_underlay(blatt, insert=(0, 0), scale=10)
+sheet = doc.layouts.get("Layout1")
+sheet.page_setup(size=(297, 210), margins=(0, 0, 0, 0), units="mm")
+sheet.add_viewport(center=(100, 100), size=(80, 60),
+                   view_center_point=(10, 5), view_height=30)
+doc.saveas(sys.argv[1])
+)py",
+         "'" + file + "'");
+  const host::Drawing d = host::read_dxf_file(file);
+  ASSERT_EQ(d.sheets.size(), 1u);
+  std::vector<std::vector<Vec2>> frames;
+  for (const Element& e : d.sheets[0].elements)
+    if (e.kind == ElementKind::Group)
+      for (const Element& inner : e.group->content())
+        if (inner.kind == ElementKind::Polyline) frames.push_back(inner.points);
+  ASSERT_EQ(frames.size(), 1u);
+  EXPECT_EQ(frames[0], (std::vector<Vec2>{{0, 0}, {20, 0}, {20, 10}, {0, 10}}));
+  EXPECT_TRUE(d.notes.empty());
+}
+
 }  // namespace
 }  // namespace tavrin_test

@@ -17,7 +17,8 @@ namespace host::dxf {
 
 class LayoutBuilder {
  public:
-  LayoutBuilder(const LayoutScan& scan, Assembly& assembly) : scan_(scan), assembly_(assembly) {}
+  LayoutBuilder(const LayoutScan& scan, Assembly& assembly, const ModelCompletion& complete)
+      : scan_(scan), assembly_(assembly), complete_(complete) {}
 
   std::vector<LayoutSheet> build(const std::function<std::string(const std::string&)>& to_utf8) {
     std::vector<Layout> layouts = paper_layouts();
@@ -127,8 +128,13 @@ class LayoutBuilder {
                      layout.viewports.size() > (layout.main ? 1u : 0u);
   }
 
+  // The model space as assembled (the frozen layers of views are told by its order), and
+  // as shown: completed by the reader.
   void take_model() {
-    model_ = std::make_shared<const std::vector<Element>>(assembly_.take_model());
+    raw_model_ = assembly_.take_model();
+    auto shown = std::make_shared<std::vector<Element>>(raw_model_);
+    if (complete_) complete_(*shown);
+    model_ = std::move(shown);
   }
 
   // The model space without the layers frozen in a viewport; views with the same frozen
@@ -139,8 +145,9 @@ class LayoutBuilder {
     if (cached) return cached;
     const std::vector<bool> on = assembly_.model_on_layers(frozen);
     auto content = std::make_shared<std::vector<Element>>();
-    for (std::size_t i = 0; i < model_->size(); ++i)
-      if (i >= on.size() || !on[i]) content->push_back((*model_)[i]);
+    for (std::size_t i = 0; i < raw_model_.size(); ++i)
+      if (i >= on.size() || !on[i]) content->push_back(raw_model_[i]);
+    if (complete_) complete_(*content);
     cached = std::move(content);
     return cached;
   }
@@ -245,14 +252,17 @@ class LayoutBuilder {
 
   const LayoutScan& scan_;
   Assembly& assembly_;
+  const ModelCompletion& complete_;
+  std::vector<Element> raw_model_;
   std::shared_ptr<const std::vector<Element>> model_;
   std::map<std::set<std::string>, std::shared_ptr<const std::vector<Element>>> filtered_;
 };
 
 std::vector<LayoutSheet> layout_sheets(
     const LayoutScan& scan, Assembly& assembly,
-    const std::function<std::string(const std::string&)>& to_utf8) {
-  return LayoutBuilder(scan, assembly).build(to_utf8);
+    const std::function<std::string(const std::string&)>& to_utf8,
+    const ModelCompletion& complete_model) {
+  return LayoutBuilder(scan, assembly, complete_model).build(to_utf8);
 }
 
 }  // namespace host::dxf

@@ -104,9 +104,13 @@ struct LayoutSheet {
 
 // One sheet per layout that holds more than its own overall viewport, in tab order; empty
 // when there is none. The assembly must be complete; its model and paper space are taken
-// when sheets are returned. `to_utf8` converts names from the file's code page.
+// when sheets are returned. `to_utf8` converts names from the file's code page;
+// `complete_model` completes each copy of the model space that views show, as the reader
+// completes a sheet (pictures and underlays looked up, point symbols drawn).
+using ModelCompletion = std::function<void(std::vector<Element>&)>;
 std::vector<LayoutSheet> layout_sheets(
     const LayoutScan& scan, Assembly& assembly,
-    const std::function<std::string(const std::string&)>& to_utf8);
+    const std::function<std::string(const std::string&)>& to_utf8,
+    const ModelCompletion& complete_model = {});
 
 }  // namespace host::dxf

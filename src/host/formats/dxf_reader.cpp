@@ -523,10 +523,14 @@ class Importer : public DL_CreationAdapter {
     drawing.id = next_id();
     drawing.number =
         number_ && !number_->empty() ? *number_ : std::filesystem::path(path_).stem().string();
-    // the paper-space layouts that hold content are the sheets; else the model space is
-    auto layouts = dxf::layout_sheets(layouts_, assembly_, [this](const std::string& name) {
-      return dxf::decode_unicode_escapes(decoder_.to_utf8(name));
-    });
+    // the paper-space layouts that hold content are the sheets, their views completed as
+    // sheets are; else the model space is
+    auto layouts = dxf::layout_sheets(
+        layouts_, assembly_,
+        [this](const std::string& name) {
+          return dxf::decode_unicode_escapes(decoder_.to_utf8(name));
+        },
+        complete);
     std::string unit;
     if (layouts.empty()) {
       std::vector<Element> elements = assembly_.finish(path_);
