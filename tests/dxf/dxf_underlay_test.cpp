@@ -1,4 +1,5 @@
-// DXF import of underlays without a clipping boundary: the frame of the page they show.
+// DXF import of underlays without a clipping boundary (the frame of the page they show) and
+// of wipeout frames.
 #include <cairo-pdf.h>
 #include <cairo.h>
 #include <gmock/gmock.h>
@@ -117,6 +118,36 @@ doc.saveas(sys.argv[1])
   ASSERT_EQ(frames.size(), 1u);
   EXPECT_EQ(frames[0], (std::vector<Vec2>{{0, 0}, {20, 0}, {20, 10}, {0, 10}}));
   EXPECT_TRUE(d.notes.empty());
+}
+
+// A wipeout's frame shows over its mask when the drawing's wipeout setting says so (1), not
+// when it is off (0) or shown on screen only (2).
+TEST_F(DxfUnderlayTest, WipeoutFramesAsTheDrawingSays) {
+  const struct {
+    int setting;
+    std::size_t frames;
+  } cases[] = {{0, 0}, {1, 1}, {2, 0}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.setting);
+    const std::string file = path("wipeout" + std::to_string(c.setting) + ".dxf");
+    python(R"py(
+import sys, ezdxf
+doc = ezdxf.new("R2018")
+doc.modelspace().add_wipeout([(0, 0), (40, 0), (40, 30)])
+doc.objects.set_wipeout_variables(frame=int(sys.argv[2]))
+doc.saveas(sys.argv[1])
+)py",
+           "'" + file + "' " + std::to_string(c.setting));
+    const host::Drawing d = host::read_dxf_file(file);
+    const auto& elements = d.sheets.at(0).elements;
+    ASSERT_EQ(elements.size(), 1 + c.frames);
+    EXPECT_EQ(elements[0].kind, ElementKind::Mask);
+    if (c.frames == 0) continue;
+    EXPECT_EQ(elements[1].kind, ElementKind::Polyline);
+    EXPECT_TRUE(elements[1].closed);
+    EXPECT_EQ(elements[1].points, elements[0].points);
+    EXPECT_NE(elements[1].id, elements[0].id);
+  }
 }
 
 }  // namespace

@@ -64,6 +64,10 @@ void KeptEntities::add(const RawGroups& raw, bool in_block) {
                                   page ? std::max(1, static_cast<int>(to_real(*page, 1))) : 1};
     return;
   }
+  if (kind == "WIPEOUTVARIABLES") {
+    wipeout_frames_ = raw.integer(70, 0) == 1;
+    return;
+  }
   if (kind == "DIMSTYLE") {
     // text height times the overall scale, for the tolerance frames that name the style
     const double height = first_real(raw.groups, 140, 2.5), scale = first_real(raw.groups, 40, 1);

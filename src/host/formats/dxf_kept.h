@@ -42,6 +42,9 @@ class KeptEntities {
     bool pdf = false;
     int page = 1;  // of a PDF, counted from 1
   };
+  // Whether wipeouts show (and plot) their frames, as an object after the entities says.
+  bool wipeout_frames() const { return wipeout_frames_; }
+
   const UnderlayFile* underlay_file(const std::string& handle) const {
     auto it = underlay_files_.find(handle);
     return it == underlay_files_.end() ? nullptr : &it->second;
@@ -63,8 +66,9 @@ class KeptEntities {
 
   Assembly& assembly_;
   const TextDecoder& decoder_;
-  std::map<std::string, std::string> block_records_;    // handle to block name
-  std::map<std::string, std::string> image_files_;      // IMAGEDEF handle to file name
+  std::map<std::string, std::string> block_records_;  // handle to block name
+  std::map<std::string, std::string> image_files_;    // IMAGEDEF handle to file name
+  bool wipeout_frames_ = false;
   std::map<std::string, UnderlayFile> underlay_files_;  // definition handle to its file
   std::map<std::string, double> text_heights_;          // dimension style to its text height
 };

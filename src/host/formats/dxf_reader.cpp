@@ -517,6 +517,7 @@ class Importer : public DL_CreationAdapter {
       if (has_construction_) place_construction_lines(elements);
       find_pictures(elements);
       find_underlays(elements);
+      if (kept_.wipeout_frames()) frame_wipeouts(elements);
       draw_point_symbols(elements);
     };
     Drawing drawing;
@@ -733,6 +734,35 @@ class Importer : public DL_CreationAdapter {
       e.source.clear();
       return false;
     });
+  }
+
+  // Wipeouts whose frames the drawing shows get their outline drawn over their mask.
+  static void frame_wipeouts(std::vector<Element>& elements) {
+    std::vector<Element> out;
+    out.reserve(elements.size());
+    for (Element& e : elements) {
+      const bool mask = e.kind == ElementKind::Mask;
+      out.push_back(std::move(e));
+      if (!mask) continue;
+      const Element& m = out.back();
+      std::size_t from = 0;
+      std::vector<Element> frames;
+      for (std::uint32_t n : m.rings) {
+        Element f;
+        f.id = next_id();
+        f.kind = ElementKind::Polyline;
+        f.stroke = m.stroke;
+        f.info = m.info;
+        f.sketch = m.sketch;
+        f.closed = true;
+        f.points.assign(m.points.begin() + static_cast<std::ptrdiff_t>(from),
+                        m.points.begin() + static_cast<std::ptrdiff_t>(from + n));
+        from += n;
+        frames.push_back(std::move(f));
+      }
+      for (Element& f : frames) out.push_back(std::move(f));
+    }
+    elements = std::move(out);
   }
 
   // Construction lines run to the edge of the other content.
