@@ -2,6 +2,7 @@
 #include "e2e_support.h"
 
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <array>
 #include <cstdio>
@@ -29,6 +30,21 @@ Result run(const std::string& command_line) {
   const int status = pclose(pipe);
   result.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
   return result;
+}
+
+PrintServer::PrintServer(const fs::path& dir)
+    : dir_(dir),
+      started_(run(quote(TAVRIN_SOURCE_DIR "/scripts/cups-test-env.sh") + " start " +
+                   quote(dir.string()) + " " + std::to_string(getpid()))) {}
+
+std::string PrintServer::env() const {
+  return "CUPS_SERVER=" + quote((dir_ / "cups.sock").string());
+}
+
+void PrintServer::stop() {
+  if (stopped_ || started_.status != 0) return;
+  stopped_ = true;
+  run(quote(TAVRIN_SOURCE_DIR "/scripts/cups-test-env.sh") + " stop " + quote(dir_.string()));
 }
 
 Scratch::Scratch() : root_(dir_.path()) {

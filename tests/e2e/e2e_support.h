@@ -37,6 +37,28 @@ class Scratch {
   fs::path root_;
 };
 
+// The throwaway print server of scripts/cups-test-env.sh, kept under `dir` and stopped at the
+// end of the test at the latest. Its printer "tavrin-file" writes each job into `dir`/out.
+class PrintServer {
+ public:
+  explicit PrintServer(const fs::path& dir);
+  ~PrintServer() { stop(); }
+  PrintServer(const PrintServer&) = delete;
+  PrintServer& operator=(const PrintServer&) = delete;
+  // False when cupsd is not installed (the test then skips).
+  bool installed() const { return started_.status != 3; }
+  const Result& started() const { return started_; }
+  const fs::path& dir() const { return dir_; }
+  // The environment assignment that points a program at this server.
+  std::string env() const;
+  void stop();
+
+ private:
+  fs::path dir_;
+  Result started_;
+  bool stopped_ = false;
+};
+
 // Names of the files in a directory, sorted.
 std::vector<std::string> files_in(const fs::path& dir);
 // pdfinfo's "Page size" of page 1 in points, and the page count.

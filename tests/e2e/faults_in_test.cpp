@@ -140,16 +140,10 @@ TEST(FaultsIn, DxfBombsEndWithinBoundedMemoryAndTime) {
 // reported once with the printer's name, the PDFs are still written, and the run ends.
 TEST(FaultsIn, APrintServerThatStopsMidRunFailsEachRemainingSheetOnce) {
   Scratch s;
-  const fs::path server = s.root() / "cups";
-  const std::string script = quote(TAVRIN_SOURCE_DIR "/scripts/cups-test-env.sh");
-  const Result started =
-      run(script + " start " + quote(server.string()) + " " + std::to_string(getpid()));
-  if (started.status == 3) GTEST_SKIP() << "SKIPPED: cupsd is not installed";
-  ASSERT_EQ(started.status, 0) << started.output;
-  struct Stop {
-    std::string line;
-    ~Stop() { run(line); }
-  } stop_later{script + " stop " + quote(server.string())};
+  PrintServer cups(s.root() / "cups");
+  if (!cups.installed()) GTEST_SKIP() << "SKIPPED: cupsd is not installed";
+  ASSERT_EQ(cups.started().status, 0) << cups.started().output;
+  const fs::path& server = cups.dir();
 
   const fs::path dir = s.root() / "print";
   fs::create_directories(dir);
@@ -158,11 +152,11 @@ TEST(FaultsIn, APrintServerThatStopsMidRunFailsEachRemainingSheetOnce) {
   Background job(
       tavrin_command(s,
                      "batch " + quote(dir.string()) + " --print --plotter tavrin-file --pdf --yes",
-                     s.root(), "CUPS_SERVER=" + quote((server / "cups.sock").string())),
+                     s.root(), cups.env()),
       s.root() / "print.log");
   ASSERT_EQ(arrived.wait_for(1, std::chrono::seconds(120), job.pid()), 1) << job.output();
   job.signal(SIGSTOP);
-  run(stop_later.line);
+  cups.stop();
   job.signal(SIGCONT);
   EXPECT_EQ(job.wait(std::chrono::seconds(300)), 1) << job.output();
   const std::string out = job.output();

@@ -162,17 +162,11 @@ TEST(Scale, ReportFollowsItsSchemaAndTellsWhatWasWritten) {
 // queue is held, so its spool keeps every job's PDF under the job's number.
 TEST(Scale, PrintJobsArriveInListOrderFromTheWorkers) {
   Scratch s;
-  const fs::path server = s.root() / "cups";
-  const std::string script = quote(TAVRIN_SOURCE_DIR "/scripts/cups-test-env.sh");
-  const Result started =
-      run(script + " start " + quote(server.string()) + " " + std::to_string(getpid()));
-  if (started.status == 3) GTEST_SKIP() << "SKIPPED: cupsd is not installed";
-  ASSERT_EQ(started.status, 0) << started.output;
-  struct Stop {
-    std::string line;
-    ~Stop() { run(line); }
-  } stop_later{script + " stop " + quote(server.string())};
-  const std::string env = "CUPS_SERVER=" + quote((server / "cups.sock").string());
+  PrintServer cups(s.root() / "cups");
+  if (!cups.installed()) GTEST_SKIP() << "SKIPPED: cupsd is not installed";
+  ASSERT_EQ(cups.started().status, 0) << cups.started().output;
+  const fs::path& server = cups.dir();
+  const std::string env = cups.env();
   ASSERT_EQ(run(env + " cupsdisable tavrin-file").status, 0);
 
   const fs::path dir = s.root() / "print";

@@ -80,18 +80,7 @@ Raster rasterise(const std::string& pdf, double dpi) {
   return raster;
 }
 
-class PageSize : public ::testing::Test {
- protected:
-  void SetUp() override {
-    host::reset_host();
-    old_cwd_ = std::filesystem::current_path();
-    std::filesystem::current_path(dir_.path());
-  }
-  void TearDown() override { std::filesystem::current_path(old_cwd_); }
-
-  TempDir dir_;
-  std::filesystem::path old_cwd_;
-};
+class PageSize : public InScratchDir {};
 
 TEST_F(PageSize, StrokesOnEveryEdgeShowTheirInnerHalf) {
   // a frame on the extent of a sheet whose sides are no whole numbers of points

@@ -81,18 +81,7 @@ void put_width_style() {
   host::settings::put_style(style, host::settings::Level::User);
 }
 
-class PdfPlot : public ::testing::Test {
- protected:
-  void SetUp() override {
-    host::reset_host();
-    old_cwd_ = std::filesystem::current_path();
-    std::filesystem::current_path(dir_.path());
-  }
-  void TearDown() override { std::filesystem::current_path(old_cwd_); }
-
-  TempDir dir_;
-  std::filesystem::path old_cwd_;
-};
+class PdfPlot : public InScratchDir {};
 
 TEST_F(PdfPlot, SheetOf400By280GivesOnePageOfThatSizeWithItsTexts) {
   use_drawing({sheet_named(

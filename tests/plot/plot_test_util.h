@@ -2,9 +2,13 @@
 // page sizes, texts and line widths of a PDF.
 #pragma once
 
+#include <gtest/gtest.h>
+
+#include <filesystem>
 #include <string>
 #include <vector>
 
+#include "host/api/testing.h"
 #include "host/drawing/model.h"
 #include "support/scratch_dir.h"
 
@@ -12,6 +16,21 @@ namespace plot_test {
 
 // A fresh directory under the system's temporary directory, removed with its content.
 using TempDir = tavrin_test::ScratchDir;
+
+// A fixture for tests that plot into files: a fresh host, working in a directory of its own,
+// given back afterwards.
+class InScratchDir : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    host::reset_host();
+    old_cwd_ = std::filesystem::current_path();
+    std::filesystem::current_path(dir_.path());
+  }
+  void TearDown() override { std::filesystem::current_path(old_cwd_); }
+
+  TempDir dir_;
+  std::filesystem::path old_cwd_;
+};
 
 // Runs a shell command; returns its exit status and standard output.
 struct CommandResult {
