@@ -431,23 +431,9 @@ class Importer : public DL_CreationAdapter {
     if (ref.cols > 1 || ref.rows > 1)
       for (const Vec2 offset : ref.array_offsets())
         attribute_copies_.push_back(ref.ocs.apply_vector(offset));
-    const std::string& xdict = raw_.flushed().xdict;
-    if (in_block_ || xdict.empty()) {
-      place(std::move(ref));
-      return;
-    }
-    // a reference that may be clipped: which content it placed, until the objects are read
-    finish_polyline();
-    const bool paper = in_paper_space();
-    const std::size_t from = assembly_.size(paper);
-    // block coordinates to the drawing: as the reference places its block
-    const Vec2 base = assembly_.block_base(ref.name).value_or(Vec2{});
-    const Affine placement = ref.ocs.after(Affine::translation(ref.insertion.x, ref.insertion.y))
-                                 .after(Affine::rotation_deg(ref.angle))
-                                 .after(Affine::scaling(ref.sx, ref.sy))
-                                 .after(Affine::translation(-base.x, -base.y));
+    // a clipping (XCLIP) hangs on the extension dictionary; the objects follow later
+    ref.xdict = raw_.flushed().xdict;
     place(std::move(ref));
-    clipped_refs_.push_back({paper, from, assembly_.size(paper), xdict, placement});
   }
 
   // The objects that clip references: dictionaries (dxflib reports only their entries by
@@ -469,24 +455,18 @@ class Importer : public DL_CreationAdapter {
         dictionary_entries_[*handle + '/' + g[i].second] = g[i + 1].second;
   }
 
-  // The references clipped by a spatial filter (XCLIP), through their extension dictionary,
-  // its ACAD_FILTER dictionary and that one's SPATIAL entry. Later ones first, so that the
-  // places of earlier ones stay valid.
-  void clip_references() {
+  // The clipping (XCLIP) on a reference's extension dictionary: through its ACAD_FILTER
+  // dictionary and that one's SPATIAL entry to the spatial filter.
+  std::optional<dxf::BlockClip> block_clip(const std::string& xdict) const {
     auto entry = [this](const std::string& dictionary, const char* name) -> const std::string* {
       auto it = dictionary_entries_.find(dictionary + '/' + name);
       return it == dictionary_entries_.end() ? nullptr : &it->second;
     };
-    for (auto ref = clipped_refs_.rbegin(); ref != clipped_refs_.rend(); ++ref) {
-      const std::string* filters = entry(ref->xdict, "ACAD_FILTER");
-      const std::string* spatial = filters ? entry(*filters, "SPATIAL") : nullptr;
-      auto filter = spatial ? clip_outlines_.find(*spatial) : clip_outlines_.end();
-      // an inverted clipping (keeping what lies outside) is shown whole
-      if (filter == clip_outlines_.end() || inverted_clips_.count(filter->second.second)) continue;
-      std::vector<Vec2> outline = filter->second.first;
-      for (Vec2& p : outline) p = ref->placement.apply(p);
-      assembly_.clip(ref->paper, ref->from, ref->to, outline);
-    }
+    const std::string* filters = entry(xdict, "ACAD_FILTER");
+    const std::string* spatial = filters ? entry(*filters, "SPATIAL") : nullptr;
+    auto filter = spatial ? clip_outlines_.find(*spatial) : clip_outlines_.end();
+    if (filter == clip_outlines_.end()) return std::nullopt;
+    return dxf::BlockClip{filter->second.first, inverted_clips_.count(filter->second.second) > 0};
   }
 
   void place(BlockRef ref) {
@@ -509,7 +489,7 @@ class Importer : public DL_CreationAdapter {
   Drawing finish() {
     finish_polyline();
     finish_spline();
-    clip_references();
+    assembly_.clip_references([this](const std::string& xdict) { return block_clip(xdict); });
     assembly_.complete(path_);
     // what the kept entities leave to the end: construction lines reach the other content,
     // pictures are looked up, points get the drawing's point symbol
@@ -973,13 +953,6 @@ class Importer : public DL_CreationAdapter {
   std::pair<double, double> default_width_;
   std::optional<Mesh> mesh_;
   dxf::KeptEntities kept_{assembly_, decoder_};
-  struct ClippedRef {
-    bool paper;
-    std::size_t from, to;  // the content it placed
-    std::string xdict;
-    Affine placement;  // of the block's content
-  };
-  std::vector<ClippedRef> clipped_refs_;
   std::map<std::string, std::string> dictionary_entries_;  // "dictionary/name" to handle
   // SPATIAL_FILTER handle to its outline and its extension dictionary
   std::map<std::string, std::pair<std::vector<Vec2>, std::string>> clip_outlines_;
