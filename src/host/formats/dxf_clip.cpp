@@ -260,6 +260,8 @@ std::vector<Element> clipped_view(const Element& group) {
     if (child.kind == ElementKind::Group || child.points.empty()) continue;
     Element placed = child;
     transform_element(placed, m);
+    if (!group.group->paper_dashes)
+      for (double& d : placed.stroke.dashes) d *= std::sqrt(std::abs(m.det()));
     placed.id = next_id();
     clip_element(placed, region, out);
   }

@@ -96,6 +96,7 @@ class Importer : public DL_CreationAdapter {
   void setVariableInt(const std::string& key, int value, int) override {
     if (key == "$INSUNITS") insunits_ = value;
     if (key == "$PDMODE") point_mode_ = value;
+    if (key == "$PSLTSCALE") layouts_.set_paper_linetypes(value != 0);
   }
   void addLinetype(const DL_LinetypeData& d) override { assembly_.add_linetype(d.name); }
   void addLinetypeDash(double length) override { assembly_.add_linetype_dash(length); }
