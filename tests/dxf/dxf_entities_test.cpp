@@ -53,6 +53,7 @@ ml.set_leader_properties(color=1)
 ml.add_leader_line(ezdxf.render.mleader.ConnectionSide.left, [(1000, 0)])
 ml.build(insert=ezdxf.math.Vec2(1030, 20))
 msp.add_wipeout([(1100, 0), (1150, 0), (1150, 30), (1100, 30)])
+doc.set_raster_variables(frame=1)  # image frames shown and plotted
 img_def = doc.add_image_def(filename="C:\\Bilder\\bild.png", size_in_pixel=(640, 480))
 msp.add_image(img_def, insert=(1200, 0), size_in_units=(64, 48))
 msp.add_mline([(1300, 0), (1350, 0), (1350, 40)])
@@ -218,6 +219,35 @@ TEST_F(DxfEntitiesTest, ShapesKeepTheirGeometry) {
   // solid models are reported once, not drawn
   ASSERT_EQ(notes_.size(), 1u);
   EXPECT_THAT(notes_[0], ::testing::HasSubstr("2 solid models"));
+}
+
+// An image and the drawing's image frame setting, which ezdxf writes only as 0 or 1.
+constexpr const char* kImageFrameScript = R"py(
+import sys, re, ezdxf
+doc = ezdxf.new("R2010")
+frame = int(sys.argv[2])
+doc.set_raster_variables(frame=min(frame, 1))
+img = doc.add_image_def(filename="bild.png", size_in_pixel=(64, 48))
+doc.modelspace().add_image(img, insert=(0, 0), size_in_units=(64, 48))
+doc.modelspace().add_line((0, 0), (100, 100))
+doc.saveas(sys.argv[1])
+text = re.sub(r"(AcDbRasterVariables\n 90\n *0\n 70\n *)\d", r"\g<1>%d" % frame, open(sys.argv[1]).read())
+open(sys.argv[1], "w").write(text)
+)py";
+
+TEST_F(DxfEntitiesTest, ImageFramesFollowTheDrawingsSetting) {
+  // 0 frames off, 1 shown and plotted, 2 shown on screen only
+  for (const auto& [setting, frames] : {std::pair{0, 0u}, {1, 1u}, {2, 0u}}) {
+    const std::string file = path("frame" + std::to_string(setting) + ".dxf");
+    python(kImageFrameScript, "'" + file + "' " + std::to_string(setting));
+    const host::Drawing d = host::read_dxf_file(file);
+    std::size_t outlines = 0;
+    for (const Element& e : d.sheets.at(0).elements) {
+      outlines += e.kind == ElementKind::Polyline;
+      EXPECT_EQ(e.sketch, "");
+    }
+    EXPECT_EQ(outlines, frames) << setting;
+  }
 }
 
 // Two references to a square with a line across: the first clipped (XCLIP) to a triangle.

@@ -64,6 +64,10 @@ void KeptEntities::add(const RawGroups& raw, bool in_block) {
                                   page ? std::max(1, static_cast<int>(to_real(*page, 1))) : 1};
     return;
   }
+  if (kind == "RASTERVARIABLES") {
+    image_frames_ = raw.integer(70, 1);
+    return;
+  }
   if (kind == "WIPEOUTVARIABLES") {
     wipeout_frames_ = raw.integer(70, 0) == 1;
     return;
@@ -99,7 +103,7 @@ void KeptEntities::add(const RawGroups& raw, bool in_block) {
     if (outline.size() >= 3) fill({outline}, ElementKind::Mask, stroke, paper);
   } else if (kind == "IMAGE") {
     picture(raw, stroke, paper);
-    polyline(image_outline(raw.groups), true, stroke, paper);
+    polyline(image_outline(raw.groups), true, stroke, paper, kImageFrameMark);
   } else if (kind.ends_with("UNDERLAY")) {
     std::vector<Vec2> outline = image_outline(raw.groups);
     if (outline.size() >= 3)
@@ -311,9 +315,10 @@ void KeptEntities::tolerance(const RawGroups& raw, const RawStroke& stroke, bool
 }
 
 void KeptEntities::polyline(std::vector<Vec2> points, bool closed, const RawStroke& stroke,
-                            bool paper) {
+                            bool paper, const char* mark) {
   if (points.size() < 2) return;
   Element e;
+  e.sketch = mark;
   e.kind = ElementKind::Polyline;
   e.points = std::move(points);
   e.closed = closed;

@@ -97,11 +97,12 @@ int RawGroups::integer(int code, int fallback) const {
 
 bool RawCapture::keeps_groups(const std::string& entity) {
   static const std::string kinds[] = {
-      "HATCH",         "MPOLYGON",      "MULTILEADER",   "MLEADER",       "ACAD_TABLE",
-      "ARC_DIMENSION", "WIPEOUT",       "HELIX",         "MLINE",         "TOLERANCE",
-      "ATTDEF",        "PDFUNDERLAY",   "DWFUNDERLAY",   "DGNUNDERLAY",   "IMAGE",
-      "BLOCK_RECORD",  "IMAGEDEF",      "MESH",          "DIMSTYLE",      "SPATIAL_FILTER",
-      "DICTIONARY",    "PDFDEFINITION", "DWFDEFINITION", "DGNDEFINITION", "WIPEOUTVARIABLES"};
+      "HATCH",          "MPOLYGON",      "MULTILEADER",   "MLEADER",       "ACAD_TABLE",
+      "ARC_DIMENSION",  "WIPEOUT",       "HELIX",         "MLINE",         "TOLERANCE",
+      "ATTDEF",         "PDFUNDERLAY",   "DWFUNDERLAY",   "DGNUNDERLAY",   "IMAGE",
+      "BLOCK_RECORD",   "IMAGEDEF",      "MESH",          "DIMSTYLE",      "SPATIAL_FILTER",
+      "DICTIONARY",     "PDFDEFINITION", "DWFDEFINITION", "DGNDEFINITION", "WIPEOUTVARIABLES",
+      "RASTERVARIABLES"};
   for (const auto& kind : kinds)
     if (entity == kind) return true;
   return false;

@@ -497,6 +497,7 @@ class Importer : public DL_CreationAdapter {
     auto complete = [this](std::vector<Element>& elements) {
       if (has_construction_) place_construction_lines(elements);
       find_pictures(elements);
+      show_image_frames(elements);
       find_underlays(elements);
       if (kept_.wipeout_frames()) frame_wipeouts(elements);
       draw_point_symbols(elements);
@@ -714,6 +715,16 @@ class Importer : public DL_CreationAdapter {
                   {o.x + v.x * h, o.y + v.y * h}};
       e.source.clear();
       return false;
+    });
+  }
+
+  // Image frames stay only when the drawing plots them.
+  void show_image_frames(std::vector<Element>& elements) const {
+    const bool shown = kept_.image_frames();
+    std::erase_if(elements, [&](Element& e) {
+      if (e.sketch != dxf::kImageFrameMark) return false;
+      e.sketch.clear();
+      return !shown;
     });
   }
 
