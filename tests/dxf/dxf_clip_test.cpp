@@ -18,8 +18,9 @@ using host::ElementKind;
 using host::Vec2;
 
 // A square with a line across and a solid hatch, referenced four times, each in its band of
-// 100 units: clipped to a triangle, clipped inverted around a smaller square, and twice
-// through a block that holds a reference clipped to its left half (once scaled by 2).
+// 100 units: clipped to a triangle; clipped inverted (keeping what lies outside a smaller
+// square); twice through a block that holds a reference clipped to its left half (once
+// scaled by 2).
 // ezdxf writes no spatial filters: they are written by hand into the place of a record.
 constexpr const char* kScript = R"py(
 import sys, re, ezdxf
@@ -33,7 +34,9 @@ outer = doc.blocks.new("AUSSEN")
 inner = outer.add_blockref("QUADRAT", (0, 0))
 msp = doc.modelspace()
 clips = [(msp.add_blockref("QUADRAT", (100, 0)), [(100, 0), (110, 0), (105, 8)], -100, False),
-         (msp.add_blockref("QUADRAT", (200, 0)), [(202, 2), (208, 8)], -200, True),
+         # inverted: the filter holds a frame with a slit that stops short of the boundary
+         (msp.add_blockref("QUADRAT", (200, 0)),
+          [(202, 2), (199, 2), (199, -1), (211, -1), (211, 11), (199, 11), (199, 2)], -200, True),
          (inner, [(0, 0), (5, 10)], 0, False)]
 msp.add_blockref("AUSSEN", (300, 0))
 msp.add_blockref("AUSSEN", (400, 0), dxfattribs={"xscale": 2, "yscale": 2})
@@ -52,10 +55,11 @@ def replace(handle, groups):
     assert n == 1
 for rec, mark, boundary, shift in records:
     groups = [(0, "SPATIAL_FILTER"), (5, rec.dxf.handle)]
-    if mark:  # the record on the filter's own dictionary that says "inverted"
+    if mark:  # the boundary as drawn, on the filter's own dictionary
         groups += [(102, "{ACAD_XDICTIONARY"), (360, mark.dxf.owner), (102, "}")]
         replace(mark.dxf.handle, [(0, "XRECORD"), (5, mark.dxf.handle), (330, mark.dxf.owner),
-                                  (100, "AcDbXrecord"), (280, 1), (102, "ACAD_INVERTEDCLIP_ROUNDTRIP")])
+                                  (100, "AcDbXrecord"), (280, 1), (102, "ACAD_INVERTEDCLIP_ROUNDTRIP"),
+                                  (10, 202), (20, 2), (10, 208), (20, 8)])
     groups += [(330, rec.dxf.owner), (100, "AcDbFilter"), (100, "AcDbSpatialFilter"),
                (70, len(boundary))]
     for x, y in boundary: groups += [(10, x), (20, y)]

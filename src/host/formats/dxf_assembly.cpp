@@ -76,25 +76,26 @@ void Assembly::add(BlockRef ref, bool paper) {
 std::size_t Assembly::clip(std::vector<Element>& target, std::size_t from, std::size_t to,
                            const BlockClip& clip, const Affine& placement) {
   to = std::min(to, target.size());
-  if (from >= to || clip.boundary.size() < 3) return to - std::min(from, to);
+  const bool inverted = clip.hole.size() >= 3;
+  if (from >= to || (!inverted && clip.boundary.size() < 3)) return to - std::min(from, to);
   Rings region(1);
-  for (const Vec2& p : clip.boundary) region[0].push_back(placement.apply(p));
-  if (clip.inverted) {
-    // what lies outside: the boundary as a hole in a frame around it and the content
+  for (const Vec2& p : inverted ? clip.hole : clip.boundary)
+    region[0].push_back(placement.apply(p));
+  if (inverted) {
+    // what lies outside: the hole in a frame around it and the content
     Vec2 lo = region[0][0], hi = lo;
     auto take = [&](Vec2 p) {
+      if (!std::isfinite(p.x) || !std::isfinite(p.y)) return;
       lo = {std::min(lo.x, p.x), std::min(lo.y, p.y)};
       hi = {std::max(hi.x, p.x), std::max(hi.y, p.y)};
     };
     for (const Vec2& p : region[0]) take(p);
     for (std::size_t i = from; i < to; ++i)
-      if (auto box = element_extent(target[i]);
-          box && std::isfinite(box->first.x) && std::isfinite(box->first.y) &&
-          std::isfinite(box->second.x) && std::isfinite(box->second.y))
-        take(box->first), take(box->second);
+      if (auto box = element_extent(target[i])) take(box->first), take(box->second);
     const double m = 1 + 0.1 * std::max(hi.x - lo.x, hi.y - lo.y);
-    lo = {lo.x - m, lo.y - m}, hi = {hi.x + m, hi.y + m};
-    region.insert(region.begin(), {lo, {hi.x, lo.y}, hi, {lo.x, hi.y}});
+    region.insert(
+        region.begin(),
+        {{lo.x - m, lo.y - m}, {hi.x + m, lo.y - m}, {hi.x + m, hi.y + m}, {lo.x - m, hi.y + m}});
   }
   const bool chained = &target == &model_ && model_layers_.size() >= to;
   std::vector<Element> pieces;

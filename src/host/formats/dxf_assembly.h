@@ -35,11 +35,11 @@ struct LayerProps {
   bool hidden = false;   // off or frozen: not drawn, not plotted
 };
 
-// The clipping of a block reference (XCLIP): its boundary in the block's coordinates, and
-// whether it keeps what lies outside instead.
+// The clipping of a block reference (XCLIP), in the block's coordinates: what lies inside
+// its boundary shows; or, for an inverted clipping, what lies outside `hole`.
 struct BlockClip {
   std::vector<Vec2> boundary;
-  bool inverted = false;
+  std::vector<Vec2> hole;
 };
 // The clipping that hangs on an extension dictionary, if any.
 using ClipLookup = std::function<std::optional<BlockClip>(const std::string& xdict)>;

@@ -9,8 +9,7 @@
 namespace host::dxf {
 
 // A clipping region: closed rings, inside by the even-odd rule, so that a ring inside
-// another cuts a hole. An inverted clipping (keeping what lies outside a boundary) is the
-// boundary inside a frame around all the content it cuts.
+// another cuts a hole.
 using Rings = std::vector<std::vector<Vec2>>;
 
 // What of `placed` (already on the sheet) lies inside the region, appended to `out`. Content

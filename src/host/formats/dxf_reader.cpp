@@ -443,10 +443,12 @@ class Importer : public DL_CreationAdapter {
     const std::string* handle = raw.entity == "DICTIONARY" || raw.entity == "SPATIAL_FILTER"
                                     ? dxf::first_text(raw.groups, 5)
                                     : nullptr;
-    if (raw.inverted_clip) inverted_clips_.insert(raw.owner);
+    if (raw.inverted_clip) inverted_boundaries_[raw.owner] = raw.inverted_boundary;
     if (!handle) return;
     if (raw.entity == "SPATIAL_FILTER") {
-      clip_outlines_[*handle] = {dxf::spatial_filter_outline(raw.groups), raw.xdict};
+      SpatialFilter& f = clip_outlines_[*handle];
+      f.boundary = dxf::spatial_filter_outline(raw.groups, &f.to_block);
+      f.xdict = raw.xdict;
       return;
     }
     const auto& g = raw.groups;
@@ -457,7 +459,10 @@ class Importer : public DL_CreationAdapter {
   }
 
   // The clipping (XCLIP) on a reference's extension dictionary: through its ACAD_FILTER
-  // dictionary and that one's SPATIAL entry to the spatial filter.
+  // dictionary and that one's SPATIAL entry to the spatial filter. An inverted clipping
+  // (keeping what lies outside) keeps its boundary as drawn in a record on the filter's own
+  // dictionary; the filter's boundary is then a frame with a slit into it, which some
+  // programs leave short of the boundary, so the record's boundary is the one cut out.
   std::optional<dxf::BlockClip> block_clip(const std::string& xdict) const {
     auto entry = [this](const std::string& dictionary, const char* name) -> const std::string* {
       auto it = dictionary_entries_.find(dictionary + '/' + name);
@@ -467,7 +472,19 @@ class Importer : public DL_CreationAdapter {
     const std::string* spatial = filters ? entry(*filters, "SPATIAL") : nullptr;
     auto filter = spatial ? clip_outlines_.find(*spatial) : clip_outlines_.end();
     if (filter == clip_outlines_.end()) return std::nullopt;
-    return dxf::BlockClip{filter->second.first, inverted_clips_.count(filter->second.second) > 0};
+    const SpatialFilter& f = filter->second;
+    dxf::BlockClip clip{f.boundary, {}};
+    auto hole = f.xdict.empty() ? inverted_boundaries_.end() : inverted_boundaries_.find(f.xdict);
+    if (hole != inverted_boundaries_.end() && !f.boundary.empty()) {
+      clip.hole = hole->second;
+      if (clip.hole.size() == 2)
+        clip.hole = {clip.hole[0],
+                     {clip.hole[1].x, clip.hole[0].y},
+                     clip.hole[1],
+                     {clip.hole[0].x, clip.hole[1].y}};
+      for (Vec2& p : clip.hole) p = f.to_block.apply(p);
+    }
+    return clip;
   }
 
   void place(BlockRef ref) {
@@ -966,9 +983,14 @@ class Importer : public DL_CreationAdapter {
   std::optional<Mesh> mesh_;
   dxf::KeptEntities kept_{assembly_, decoder_};
   std::map<std::string, std::string> dictionary_entries_;  // "dictionary/name" to handle
-  // SPATIAL_FILTER handle to its outline and its extension dictionary
-  std::map<std::string, std::pair<std::vector<Vec2>, std::string>> clip_outlines_;
-  std::set<std::string> inverted_clips_;  // extension dictionaries marking a clip inverted
+  struct SpatialFilter {
+    std::vector<Vec2> boundary;  // in the block's coordinates
+    dxf::Affine to_block;        // from the filter's coordinates
+    std::string xdict;
+  };
+  std::map<std::string, SpatialFilter> clip_outlines_;  // by handle
+  // The boundaries of inverted clippings as drawn, by the dictionary of their filter.
+  std::map<std::string, std::vector<Vec2>> inverted_boundaries_;
   bool in_block_ = false;
   bool has_construction_ = false;
   bool leader_arrow_ = false;
