@@ -158,22 +158,29 @@ void KeptEntities::underlay_frame(const RawGroups& raw, const RawStroke& stroke,
 }
 
 void KeptEntities::hatch(const RawGroups& raw, const RawStroke& stroke, bool paper) {
-  Hatch h = parse_hatch(raw.groups);
+  Hatch h = parse_hatch(raw.groups, raw.entity == "MPOLYGON");
   if (h.rings.empty()) return;
   const Affine ocs = ocs_transform(h.extrusion_xy.x, h.extrusion_xy.y, h.extrusion_z);
   for (auto& ring : h.rings)
     for (auto& p : ring) p = ocs.apply(p);
+  for (auto& line : h.pattern) {
+    line.base = ocs.apply(line.base);
+    line.offset = ocs.apply_vector(line.offset);
+    if (ocs.det() < 0) line.angle = 180 - line.angle;
+  }
+  hatch_area(h, stroke, paper);
+  // a polygon's boundary shows over its fill, in its own colour
+  if (h.boundary_lines)
+    for (auto& ring : h.rings) polyline(std::move(ring), true, stroke, paper);
+}
+
+void KeptEntities::hatch_area(const Hatch& h, const RawStroke& stroke, bool paper) {
   RawStroke fill_stroke = stroke;
   if (h.fill_rgb >= 0) fill_stroke.color24 = h.fill_rgb;
   if (h.fill_rgb < 0 && h.fill_aci > 0) fill_stroke.color = h.fill_aci;
   if (h.solid) {
     fill(h.rings, ElementKind::Fill, fill_stroke, paper);
     return;
-  }
-  for (auto& line : h.pattern) {
-    line.base = ocs.apply(line.base);
-    line.offset = ocs.apply_vector(line.offset);
-    if (ocs.det() < 0) line.angle = 180 - line.angle;
   }
   PatternStrokes strokes = pattern_strokes(h.rings, h.pattern, kPatternLimit);
   if (strokes.too_dense) {

@@ -7,6 +7,7 @@
 
 #include "host/formats/dxf_assembly.h"
 #include "host/formats/dxf_groups.h"
+#include "host/formats/dxf_hatch.h"
 #include "host/formats/dxf_raw.h"
 #include "host/formats/dxf_text.h"
 
@@ -58,6 +59,7 @@ class KeptEntities {
  private:
   void underlay_frame(const RawGroups& raw, const RawStroke& stroke, bool paper);
   void hatch(const RawGroups& raw, const RawStroke& stroke, bool paper);
+  void hatch_area(const Hatch& h, const RawStroke& stroke, bool paper);
   void picture(const RawGroups& raw, const RawStroke& stroke, bool paper);
   void multileader(const RawGroups& raw, const RawStroke& stroke, bool paper);
   void table(const RawGroups& raw, const RawStroke& stroke, bool paper, bool world);
