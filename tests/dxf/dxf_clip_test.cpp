@@ -17,10 +17,10 @@ using host::Element;
 using host::ElementKind;
 using host::Vec2;
 
-// A square with a line across and a solid hatch, referenced four times, each in its band of
+// A square with a line across and a solid hatch, referenced five times, each in its band of
 // 100 units: clipped to a triangle; clipped inverted (keeping what lies outside a smaller
-// square); twice through a block that holds a reference clipped to its left half (once
-// scaled by 2).
+// square); three times through a block that holds a reference clipped to its left half
+// (once scaled by 2, once clipped itself to the lower part).
 // ezdxf writes no spatial filters: they are written by hand into the place of a record.
 constexpr const char* kScript = R"py(
 import sys, re, ezdxf
@@ -37,7 +37,8 @@ clips = [(msp.add_blockref("QUADRAT", (100, 0)), [(100, 0), (110, 0), (105, 8)],
          # inverted: the filter holds a frame with a slit that stops short of the boundary
          (msp.add_blockref("QUADRAT", (200, 0)),
           [(202, 2), (199, 2), (199, -1), (211, -1), (211, 11), (199, 11), (199, 2)], -200, True),
-         (inner, [(0, 0), (5, 10)], 0, False)]
+         (inner, [(0, 0), (5, 10)], 0, False),
+         (msp.add_blockref("AUSSEN", (500, 0)), [(500, 0), (520, 6)], -500, False)]
 msp.add_blockref("AUSSEN", (300, 0))
 msp.add_blockref("AUSSEN", (400, 0), dxfattribs={"xscale": 2, "yscale": 2})
 records = []
@@ -111,6 +112,9 @@ TEST_F(DxfClippingTest, InvertedNestedAndFilledClippingsCutTheirContent) {
         }}},
       {3, {"nested", 50, 5, 5, [&](Vec2 p) { return p.x < 305 + eps; }}},
       {4, {"nested, scaled", 200, 10, 10, [&](Vec2 p) { return p.x < 410 + eps; }}},
+      {5,
+       {"nested in a clipped one", 30, 5, 5,
+        [&](Vec2 p) { return p.x < 505 + eps && p.y < 6 + eps; }}},
   };
   std::map<int, double> fills, across;
   for (const Element& e : d.sheets.at(0).elements) {

@@ -2,6 +2,7 @@
 // block references exploded into the drawing.
 #include "host/formats/dxf_assembly.h"
 
+#include <algorithm>
 #include <cctype>
 #include <cstdlib>
 
@@ -127,22 +128,30 @@ void Assembly::clipped(std::vector<Element>& target, std::size_t from, const std
 
 void Assembly::clip_references(ClipLookup lookup) {
   clips_ = std::move(lookup);
-  // Ranges are remembered innermost first; any two are nested or apart. Cutting one
-  // changes its length: the ranges around it and those after it move.
-  for (std::size_t k = 0; k < clipped_.size(); ++k) {
-    const ClippedRange cur = clipped_[k];
-    const auto c = clips_(cur.xdict);
+  // Ranges are remembered as their references finish, innermost first, so their ends never
+  // decrease, and any two are nested or apart. Cutting a range changes its length, which
+  // moves every place at or after its end: by the changes of all ranges cut so far that end
+  // there or before, a running sum kept with each end.
+  struct Cut {
+    std::size_t end;       // as remembered
+    std::ptrdiff_t moved;  // places from `end` on have moved by this
+  };
+  std::map<const std::vector<Element>*, std::vector<Cut>> cuts;
+  for (const ClippedRange& r : clipped_) {
+    const auto c = clips_(r.xdict);
     if (!c) continue;
-    const std::size_t length = clip(*cur.target, cur.from, cur.to, *c, cur.placement);
-    const std::ptrdiff_t delta =
-        static_cast<std::ptrdiff_t>(length) - static_cast<std::ptrdiff_t>(cur.to - cur.from);
-    if (delta == 0) continue;
-    for (std::size_t j = k + 1; j < clipped_.size(); ++j) {
-      ClippedRange& r = clipped_[j];
-      if (r.target != cur.target) continue;
-      if (r.from >= cur.to) r.from += delta;
-      if (r.to >= cur.to) r.to += delta;
-    }
+    std::vector<Cut>& done = cuts[r.target];
+    const auto now = [&](std::size_t place) {
+      auto after = std::upper_bound(done.begin(), done.end(), place,
+                                    [](std::size_t p, const Cut& cut) { return p < cut.end; });
+      const std::ptrdiff_t moved = after == done.begin() ? 0 : std::prev(after)->moved;
+      return static_cast<std::size_t>(static_cast<std::ptrdiff_t>(place) + moved);
+    };
+    const std::size_t from = now(r.from), to = now(r.to);
+    const std::size_t length = clip(*r.target, from, to, *c, r.placement);
+    const std::ptrdiff_t before = done.empty() ? 0 : done.back().moved;
+    done.push_back({r.to, before + static_cast<std::ptrdiff_t>(length) -
+                              static_cast<std::ptrdiff_t>(to - from)});
   }
   clipped_.clear();
 }

@@ -173,6 +173,9 @@ class Assembly {
     std::string xdict;
     Affine placement;  // of the block's content
   };
+  // Clipped references, nested ones too, are cut in the model as plain elements rather than
+  // kept as groups inside groups: measuring, rendering, printing and export then need no
+  // nesting, and a view of the model space stays one group deep.
   std::vector<ClippedRange> clipped_;  // innermost first
   ClipLookup clips_;
   Context root_;
