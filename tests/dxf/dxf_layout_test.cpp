@@ -198,22 +198,31 @@ print("CIRCLES", len(msp.query("CIRCLE")))
 }
 
 // A line of the drawing's own line type (dashes of 2, gaps of 2) seen through a viewport at
-// 1:2, in a layout that scales line types to paper (flag 1) or not (0).
+// 1:2, in a layout that scales line types to paper (flag 1) or not (0). R12 has no layout
+// objects: the drawing's header says it, and the first viewport is the overall one.
 constexpr const char* kLineTypeScale = R"(
 import sys, ezdxf
-doc = ezdxf.new("R2010")
+version, flag = sys.argv[2], int(sys.argv[3])
+doc = ezdxf.new(version)
 doc.linetypes.add("STRICH", pattern=[4.0, 2.0, -2.0])
-doc.header["$PSLTSCALE"] = int(sys.argv[2])
-doc.modelspace().add_line((0, 0), (100, 0), dxfattribs={"linetype": "STRICH", "lineweight": 50, "color": 1})
-sheet = doc.layouts.new("Blatt")
-sheet.page_setup(size=(100, 50), margins=(0, 0, 0, 0), units="mm")
-sheet.dxf_layout.dxf.layout_flags = int(sys.argv[2])
+doc.header["$PSLTSCALE"] = flag
+line = doc.modelspace().add_line((0, -0.25), (100, -0.25), dxfattribs={"linetype": "STRICH", "color": 1})
+if version == "R12":
+    sheet = doc.layout()
+    sheet.add_viewport(center=(50, 25), size=(100, 50), view_center_point=(50, 0), view_height=50)
+else:
+    line.dxf.lineweight = 50
+    sheet = doc.layouts.new("Blatt")
+    sheet.page_setup(size=(100, 50), margins=(0, 0, 0, 0), units="mm")
+    sheet.dxf_layout.dxf.layout_flags = flag
+    doc.header["$PSLTSCALE"] = 1 - flag  # the active layout's own flag counts
+    doc.layouts.set_active_layout("Blatt")
 sheet.add_viewport(center=(50, 25), size=(90, 40), view_center_point=(50, 0), view_height=80)
-doc.layouts.set_active_layout("Blatt")
 doc.saveas(sys.argv[1])
 )";
 
-// Dark runs along the row of the line (paper y = 25), between x = 20 and 80 mm.
+// Dark runs along the row of the line (paper y = 24.875, a pixel's middle), between x = 20
+// and 80 mm.
 int dashes_on_paper(const host::Sheet& sheet) {
   constexpr int kPxPerMm = 4, kWidth = 100 * kPxPerMm, kHeight = 50 * kPxPerMm;
   cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_RGB24, kWidth, kHeight);
@@ -226,12 +235,12 @@ int dashes_on_paper(const host::Sheet& sheet) {
   host::render_sheet(cr, sheet, m, style);
   cairo_destroy(cr);
   cairo_surface_flush(surface);
-  const unsigned char* row = cairo_image_surface_get_data(surface) +
-                             (kHeight - 25 * kPxPerMm) * cairo_image_surface_get_stride(surface);
+  const unsigned char* row =
+      cairo_image_surface_get_data(surface) + 100 * cairo_image_surface_get_stride(surface);
   int runs = 0;
   bool dark = false;
   for (int x = 20 * kPxPerMm; x < 80 * kPxPerMm; ++x) {
-    const bool now = row[x * 4 + 1] < 128;
+    const bool now = row[x * 4 + 1] < 200;
     runs += now && !dark;
     dark = now;
   }
@@ -241,15 +250,16 @@ int dashes_on_paper(const host::Sheet& sheet) {
 
 TEST_F(DxfLayoutTest, OwnLineTypesInViewportsFollowTheLayoutsPaperScaling) {
   struct Case {
+    const char* version;
     int paper_scaling;
     int dashes;  // along the 50 mm the line takes on paper
-  } cases[] = {{1, 13}, {0, 25}};
+  } cases[] = {{"R2010", 1, 13}, {"R2010", 0, 25}, {"R12", 1, 13}, {"R12", 0, 25}};
   for (const Case& c : cases) {
     const std::string file = path("ltscale" + std::to_string(c.paper_scaling) + ".dxf");
-    python(kLineTypeScale, "'" + file + "' " + std::to_string(c.paper_scaling));
+    python(kLineTypeScale, "'" + file + "' " + c.version + " " + std::to_string(c.paper_scaling));
     const host::Drawing d = host::read_dxf_file(file);
     ASSERT_EQ(d.sheets.size(), 1u);
-    EXPECT_NEAR(dashes_on_paper(d.sheets[0]), c.dashes, 1) << c.paper_scaling;
+    EXPECT_NEAR(dashes_on_paper(d.sheets[0]), c.dashes, 1) << c.version << " " << c.paper_scaling;
     // the setting travels with the view through the host's own format
     const host::Drawing back = host::read_mi_text(host::write_mi_text(d), "ltscale.mi");
     EXPECT_EQ(dashes_on_paper(back.sheets.at(0)), dashes_on_paper(d.sheets[0]));
