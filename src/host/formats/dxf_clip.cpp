@@ -104,12 +104,18 @@ void cut_area(const Element& area, const Rings& region, std::vector<Element>& ou
     }
     return paths;
   };
-  ClipperLib::Clipper clipper;
-  clipper.AddPaths(to_paths(rings), ClipperLib::ptSubject, true);
-  clipper.AddPaths(to_paths(region), ClipperLib::ptClip, true);
   ClipperLib::Paths result;
-  clipper.Execute(ClipperLib::ctIntersection, result, ClipperLib::pftEvenOdd,
-                  ClipperLib::pftEvenOdd);
+  try {
+    ClipperLib::Clipper clipper;
+    clipper.AddPaths(to_paths(rings), ClipperLib::ptSubject, true);
+    clipper.AddPaths(to_paths(region), ClipperLib::ptClip, true);
+    clipper.Execute(ClipperLib::ctIntersection, result, ClipperLib::pftEvenOdd,
+                    ClipperLib::pftEvenOdd);
+  } catch (const ClipperLib::clipperException&) {
+    // an area the library cannot cut shows whole rather than not at all
+    out.push_back(area);
+    return;
+  }
   Element piece = area;
   piece.id = next_id();
   piece.points.clear();
