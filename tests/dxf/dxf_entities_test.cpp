@@ -222,14 +222,17 @@ TEST_F(DxfEntitiesTest, ShapesKeepTheirGeometry) {
   EXPECT_THAT(notes_[0], ::testing::HasSubstr("2 solid models"));
 }
 
-// An image and the drawing's image frame setting, which ezdxf writes only as 0 or 1.
+// Two images and the drawing's image frame setting, which ezdxf writes only as 0 or 1.
 constexpr const char* kImageFrameScript = R"py(
 import sys, re, ezdxf
 doc = ezdxf.new("R2010")
 frame = int(sys.argv[2])
 doc.set_raster_variables(frame=min(frame, 1))
 img = doc.add_image_def(filename="bild.png", size_in_pixel=(64, 48))
-doc.modelspace().add_image(img, insert=(0, 0), size_in_units=(64, 48))
+for clipping in (1, 0):  # a triangle of the picture, the clipping on or off
+    image = doc.modelspace().add_image(img, insert=(0, 0), size_in_units=(64, 48))
+    image.set_boundary_path([(0, 0), (64, 0), (32, 48)])
+    image.dxf.clipping = clipping
 doc.modelspace().add_line((0, 0), (100, 100))
 doc.saveas(sys.argv[1])
 text = re.sub(r"(AcDbRasterVariables\n 90\n *0\n 70\n *)\d", r"\g<1>%d" % frame, open(sys.argv[1]).read())
@@ -238,16 +241,18 @@ open(sys.argv[1], "w").write(text)
 
 TEST_F(DxfEntitiesTest, ImageFramesFollowTheDrawingsSetting) {
   // 0 frames off, 1 shown and plotted, 2 shown on screen only
-  for (const auto& [setting, frames] : {std::pair{0, 0u}, {1, 1u}, {2, 0u}}) {
+  for (const auto& [setting, frames] : {std::pair{0, false}, {1, true}, {2, false}}) {
     const std::string file = path("frame" + std::to_string(setting) + ".dxf");
     python(kImageFrameScript, "'" + file + "' " + std::to_string(setting));
     const host::Drawing d = host::read_dxf_file(file);
-    std::size_t outlines = 0;
+    std::vector<std::size_t> corners;  // of each frame: the triangle, or all of the picture
     for (const Element& e : d.sheets.at(0).elements) {
-      outlines += e.kind == ElementKind::Polyline;
+      if (e.kind == ElementKind::Polyline) corners.push_back(e.points.size());
       EXPECT_EQ(e.sketch, "");
     }
-    EXPECT_EQ(outlines, frames) << setting;
+    const std::vector<std::size_t> expected =
+        frames ? std::vector<std::size_t>{3, 4} : std::vector<std::size_t>{};
+    EXPECT_EQ(corners, expected) << setting;
   }
 }
 

@@ -166,7 +166,7 @@ std::vector<std::vector<Vec2>> mline_lines(const Groups& groups, bool& closed) {
   return out;
 }
 
-std::vector<Vec2> image_outline(const Groups& groups) {
+std::vector<Vec2> image_outline(const Groups& groups, bool clipped) {
   Vec2 insert{first_real(groups, 10), first_real(groups, 20)};
   if (first_text(groups, 13)) {
     // IMAGE and WIPEOUT: pixel vectors, size in pixels, boundary in pixels from the top left
@@ -174,7 +174,7 @@ std::vector<Vec2> image_outline(const Groups& groups) {
     Vec2 v{first_real(groups, 12), first_real(groups, 22)};
     const double w = first_real(groups, 13), h = first_real(groups, 23);
     std::vector<Vec2> px;
-    for (std::size_t i = 0; i < groups.size(); ++i)
+    for (std::size_t i = 0; clipped && i < groups.size(); ++i)
       if (groups[i].first == 14)
         px.push_back({to_real(groups[i].second), i + 1 < groups.size() && groups[i + 1].first == 24
                                                      ? to_real(groups[i + 1].second)

@@ -46,7 +46,8 @@ std::vector<std::vector<Vec2>> mline_lines(const Groups& groups, bool& closed);
 
 // The outline of an IMAGE, WIPEOUT or underlay: its clipping boundary where it has one,
 // else its frame; empty when the groups do not place it.
-std::vector<Vec2> image_outline(const Groups& groups);
+// `clipped` false: the frame, whatever boundary is stored (an IMAGE whose clipping is off).
+std::vector<Vec2> image_outline(const Groups& groups, bool clipped = true);
 
 // The outline a clipped block reference (XCLIP) is cut to, from its SPATIAL_FILTER object, in
 // the block's own coordinates: the boundary placed by the filter's own transform, then by the

@@ -103,7 +103,9 @@ void KeptEntities::add(const RawGroups& raw, bool in_block) {
     if (outline.size() >= 3) fill({outline}, ElementKind::Mask, stroke, paper);
   } else if (kind == "IMAGE") {
     picture(raw, stroke, paper);
-    polyline(image_outline(raw.groups), true, stroke, paper, kImageFrameMark);
+    // a picture whose clipping is switched off keeps its boundary only for later
+    const bool clipped = first_real(raw.groups, 280, 1) != 0;
+    polyline(image_outline(raw.groups, clipped), true, stroke, paper, kImageFrameMark);
   } else if (kind.ends_with("UNDERLAY")) {
     std::vector<Vec2> outline = image_outline(raw.groups);
     if (outline.size() >= 3)
