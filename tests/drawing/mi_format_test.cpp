@@ -73,6 +73,8 @@ host::Drawing full_drawing() {
   point.info = {"PUNKT"};
   Element image = element(ElementKind::Image, {{0, 0}, {64, 0}, {0, 48}});
   image.source = "/pläne/\"bild\".png";
+  Element cut = image;  // cut to a triangle
+  cut.points.insert(cut.points.end(), {{8, 8}, {56, 8}, {32, 40}});
   Element rich = element(ElementKind::Text, {{1, 2}});
   rich.text.formatted = "{\\H2x;\\fArial|b1;Titel}\\P\"zwei\" \\S1/2;";
   rich.text.lines = {"Titel", "\"zwei\" 1/2"};
@@ -87,7 +89,8 @@ host::Drawing full_drawing() {
   rich.text.column_count = 3;
   rich.text.column_gutter = 2.5;
   rich.text.column_heights = {10, 0};
-  for (auto* e : {&line, &poly, &rect, &circle, &arc, &text, &rich, &fill, &mask, &point, &image})
+  for (auto* e :
+       {&line, &poly, &rect, &circle, &arc, &text, &rich, &fill, &mask, &point, &image, &cut})
     s1.elements.push_back(*e);
   host::Sheet s2;
   s2.name = "Blatt 2";
@@ -99,7 +102,7 @@ host::Drawing full_drawing() {
       std::make_shared<host::Group>(host::Group{{0.5, -1e-17, 1e-17, 0.5, 100, 1.0 / 3}, content});
   view.info = {"Ansicht"};
   Element twin = view;
-  twin.group = std::make_shared<host::Group>(host::Group{{0, -1, 1, 0, -7, 8}, content});
+  twin.group = std::make_shared<host::Group>(host::Group{{0, -1, 1, 0, -7, 8}, content, false});
   Element own = element(ElementKind::Group, {{0, 0}, {10, 0}, {5, 9}});
   own.group = std::make_shared<host::Group>(
       host::Group{{}, std::make_shared<std::vector<Element>>(std::vector{circle, text})});
@@ -250,6 +253,9 @@ TEST_F(MiFormat, BadInputGivesOneErrorNamingFileAndLine) {
        "bad.mi:4: a mask that has a ring of fewer than 3 points"},
       {head2 + "point 1 1 1 \"S\" 0 0 \"\" 0\nend\n",
        "bad.mi:4: a point that needs exactly 1 point"},
+      {head2 + "image 1 1 1 \"S\" 0 4 0 0 1 0 0 1 1 1 \"b.png\" \"\" 0\nend\n",
+       "bad.mi:4: an image that needs 3 points (lower left, lower right, upper left), then none "
+       "or at least 3 (its clipping boundary)"},
       {head + "end\nline\n", "bad.mi:5: text after \"end\""},
       {"tavrin-mi 1\ndrawing ~ \"X\" 3\n" + line + "end\n",
        "bad.mi:3: an element before the first sheet"},

@@ -224,7 +224,12 @@ TEST_F(DxfEntitiesTest, ShapesKeepTheirGeometry) {
 
 // Two images and the drawing's image frame setting, which ezdxf writes only as 0 or 1.
 constexpr const char* kImageFrameScript = R"py(
-import sys, re, ezdxf
+import sys, os, re, struct, zlib, ezdxf
+def chunk(kind, data):
+    return struct.pack(">I", len(data)) + kind + data + struct.pack(">I", zlib.crc32(kind + data))
+png = chunk(b"IHDR", struct.pack(">IIBBBBB", 1, 1, 8, 2, 0, 0, 0)) + chunk(b"IDAT", zlib.compress(b"\0\xff\0\0"))
+with open(os.path.join(os.path.dirname(sys.argv[1]), "bild.png"), "wb") as f:
+    f.write(b"\x89PNG\r\n\x1a\n" + png + chunk(b"IEND", b""))
 doc = ezdxf.new("R2010")
 frame = int(sys.argv[2])
 doc.set_raster_variables(frame=min(frame, 1))
@@ -239,20 +244,23 @@ text = re.sub(r"(AcDbRasterVariables\n 90\n *0\n 70\n *)\d", r"\g<1>%d" % frame,
 open(sys.argv[1], "w").write(text)
 )py";
 
-TEST_F(DxfEntitiesTest, ImageFramesFollowTheDrawingsSetting) {
+TEST_F(DxfEntitiesTest, ImageFramesAndClippingFollowTheDrawingsSettings) {
   // 0 frames off, 1 shown and plotted, 2 shown on screen only
   for (const auto& [setting, frames] : {std::pair{0, false}, {1, true}, {2, false}}) {
     const std::string file = path("frame" + std::to_string(setting) + ".dxf");
     python(kImageFrameScript, "'" + file + "' " + std::to_string(setting));
     const host::Drawing d = host::read_dxf_file(file);
-    std::vector<std::size_t> corners;  // of each frame: the triangle, or all of the picture
+    std::vector<std::size_t> corners;   // of each frame: the triangle, or all of the picture
+    std::vector<std::size_t> pictures;  // points: 3 corners, then the boundary that cuts it
     for (const Element& e : d.sheets.at(0).elements) {
       if (e.kind == ElementKind::Polyline) corners.push_back(e.points.size());
+      if (e.kind == ElementKind::Image) pictures.push_back(e.points.size());
       EXPECT_EQ(e.sketch, "");
     }
     const std::vector<std::size_t> expected =
         frames ? std::vector<std::size_t>{3, 4} : std::vector<std::size_t>{};
     EXPECT_EQ(corners, expected) << setting;
+    EXPECT_EQ(pictures, (std::vector<std::size_t>{6, 3})) << setting;
   }
 }
 

@@ -77,6 +77,11 @@ TEST(RenderFill, PicturesFillTheirCorners) {
   EXPECT_TRUE(near(canvas.pixel(50, 30), 0xFF0000u)) << std::hex << canvas.pixel(50, 30);
   EXPECT_TRUE(near(canvas.pixel(50, 70), 0x0000FFu)) << std::hex << canvas.pixel(50, 70);
   EXPECT_EQ(canvas.pixel(90, 50), 0xFFFFFFu);
+  // cut to the triangle of its lower left, lower right and upper right corner
+  sheet.elements[0].points.insert(sheet.elements[0].points.end(), {{80, 10}, {80, 90}, {20, 90}});
+  const Canvas cut(sheet);
+  EXPECT_TRUE(near(cut.pixel(50, 70), 0x0000FFu)) << std::hex << cut.pixel(50, 70);
+  EXPECT_EQ(cut.pixel(50, 30), 0xFFFFFFu);
 }
 
 TEST(RenderFill, HolesStayOpenMasksHideAndPointsShow) {

@@ -152,7 +152,9 @@ void add_element(Box& box, const Element& e) {
       for (const auto& p : e.points) box.add(p);
       break;
     case ElementKind::Image:
-      for (const auto& p : e.points) box.add(p);
+      // a clipped picture shows only inside its boundary
+      for (std::size_t i = e.points.size() > 3 ? 3 : 0; i < e.points.size(); ++i)
+        box.add(e.points[i]);
       if (e.points.size() == 3)
         box.add({e.points[1].x + e.points[2].x - e.points[0].x,
                  e.points[1].y + e.points[2].y - e.points[0].y});

@@ -120,7 +120,8 @@ struct Element {
   // Fill and Mask: the points are consecutive closed rings of these many points each.
   std::vector<std::uint32_t> rings;
   // Image: the raster file (PNG or JPEG); its points are the corners at the picture's lower
-  // left, lower right and upper left.
+  // left, lower right and upper left, then, for a picture cut to a clipping boundary, the
+  // corners of that boundary (at least 3).
   std::string source;
   TextProps text;
   // Group: what it shows and where; shared (and never changed) between copies.

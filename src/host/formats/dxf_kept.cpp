@@ -136,6 +136,13 @@ void KeptEntities::picture(const RawGroups& raw, const RawStroke& stroke, bool p
   Element e;
   e.kind = ElementKind::Image;
   e.points = {o, {o.x + u.x * w, o.y + u.y * w}, {o.x + v.x * h, o.y + v.y * h}};
+  // a clipping boundary, when clipping is on, cuts the picture
+  const bool boundary = std::count_if(raw.groups.begin(), raw.groups.end(),
+                                      [](const auto& g) { return g.first == 14; }) >= 2;
+  if (boundary && first_real(raw.groups, 280, 1) != 0) {
+    const std::vector<Vec2> cut = image_outline(raw.groups);
+    if (cut.size() >= 3) e.points.insert(e.points.end(), cut.begin(), cut.end());
+  }
   e.source = std::string(1, kImageMark) + *def;
   assembly_.add(std::move(e), stroke, paper);
 }

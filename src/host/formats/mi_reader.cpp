@@ -306,7 +306,7 @@ class MiReader {
     for (auto& attribute : e.info) text(attribute, "an INFO attribute");
     expect_line_end();
     if (const char* problem = mi::element_problem(e))
-      fail("a " + std::string(word) + " that " + problem);
+      fail((word == "image" ? "an " : "a ") + std::string(word) + " that " + problem);
   }
 
   void read_kind_fields(Element& e) {

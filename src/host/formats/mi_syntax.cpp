@@ -165,7 +165,9 @@ const char* element_problem(const Element& e) {
       if (n != 1) return "needs exactly 1 point";
       break;
     case ElementKind::Image:
-      if (n != 3) return "needs exactly 3 points (lower left, lower right, upper left)";
+      if (n != 3 && n < 6)
+        return "needs 3 points (lower left, lower right, upper left), then none or at least 3 "
+               "(its clipping boundary)";
       break;
     case ElementKind::Fill:
     case ElementKind::Mask: {

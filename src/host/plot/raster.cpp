@@ -79,7 +79,7 @@ cairo_surface_t* load_raster(const std::string& path) {
 }  // namespace
 
 void draw_raster(cairo_t* cr, const Element& e) {
-  if (e.points.size() != 3 || e.source.empty()) return;
+  if (e.points.size() < 3 || e.source.empty()) return;
   std::unique_ptr<cairo_surface_t, decltype(&cairo_surface_destroy)> picture(
       load_raster(e.source), &cairo_surface_destroy);
   if (!picture) return;
@@ -94,6 +94,14 @@ void draw_raster(cairo_t* cr, const Element& e) {
   cairo_matrix_init(&m, u.x / w, u.y / w, -v.x / h, -v.y / h, o.x + v.x, o.y + v.y);
   if (u.x * v.y - u.y * v.x == 0) return;
   cairo_save(cr);
+  if (e.points.size() >= 6) {
+    // the picture cut to its clipping boundary
+    cairo_new_path(cr);
+    for (std::size_t i = 3; i < e.points.size(); ++i)
+      cairo_line_to(cr, e.points[i].x, e.points[i].y);
+    cairo_close_path(cr);
+    cairo_clip(cr);
+  }
   cairo_transform(cr, &m);
   cairo_set_source_surface(cr, picture.get(), 0, 0);
   cairo_rectangle(cr, 0, 0, w, h);
