@@ -416,7 +416,6 @@ void PdfCanvas::image(const Element& e) {
 // One cairo page for everything that waits, painted here as a form.
 void PdfCanvas::draw_waiting() {
   if (waiting_.empty()) return;
-  new_path();
   close();
   cairo_save(cr_);
   cairo_set_matrix(cr_, &page_);
@@ -447,20 +446,16 @@ void PdfCanvas::draw_waiting() {
   const cairo_status_t status = cairo_status(cr_);
   if (status != CAIRO_STATUS_SUCCESS)
     throw Error(std::string("plot: rendering failed: ") + cairo_status_to_string(status));
-  stream_ += "/F";
-  char buf[16];
-  stream_.append(buf, std::to_chars(buf, buf + sizeof buf, runs_).ptr);
-  stream_ += " Do\n";
-  ++runs_;
+  runs_.push_back(stream_.size());
   waiting_.clear();
   waiting_box_ = Box{};
 }
 
-PdfPageContent PdfCanvas::finish() {
+OwnPage PdfCanvas::finish() {
   draw_waiting();
   while (!groups_.empty()) end_group();
   close();
-  return {std::move(stream_), runs_};
+  return {std::move(stream_), std::move(runs_)};
 }
 
 }  // namespace host

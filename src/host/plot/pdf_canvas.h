@@ -19,15 +19,9 @@
 #include <vector>
 
 #include "host/plot/canvas.h"
+#include "host/plot/pdf_pages.h"
 
 namespace host {
-
-// The content of one page: our stream (uncompressed) naming the cairo pages it paints as
-// /F0, /F1, ... in the order cairo wrote them.
-struct PdfPageContent {
-  std::string stream;
-  int runs = 0;
-};
 
 class PdfCanvas final : public Canvas {
  public:
@@ -59,7 +53,7 @@ class PdfCanvas final : public Canvas {
 
   // Draws what still waits and hands over the page's content. Throws host::Error when
   // cairo fails.
-  PdfPageContent finish();
+  OwnPage finish();
 
  private:
   // What the next paint uses, tracked as cairo tracks it (one colour for strokes and fills,
@@ -139,9 +133,9 @@ class PdfCanvas final : public Canvas {
   std::vector<Written> saved_;
   std::vector<GroupClip> groups_;
   std::vector<Waiting> waiting_;
-  Box waiting_box_;            // where the waiting texts may reach
-  RenderStyle waiting_style_;  // of a whole group that waits
-  int runs_ = 0;
+  Box waiting_box_;                // where the waiting texts may reach
+  RenderStyle waiting_style_;      // of a whole group that waits
+  std::vector<std::size_t> runs_;  // where cairo's pages are painted in the stream
 };
 
 }  // namespace host

@@ -47,16 +47,90 @@ std::string deflated(const std::string& data) {
 QPDFObjectHandle page_as_form(QPDFPageObjectHelper& page) {
   QPDFObjectHandle p = page.getObjectHandle();
   QPDFObjectHandle contents = p.getKey("/Contents");
-  if (!contents.isStream()) return page.getFormXObjectForPage(false);
+  if (!contents.isStream()) {
+    QPDFObjectHandle form = page.getFormXObjectForPage(false);
+    form.getDict().removeKey("/Group");
+    return form;
+  }
   QPDFObjectHandle dict = contents.getDict();
   dict.replaceKey("/Type", QPDFObjectHandle::newName("/XObject"));
   dict.replaceKey("/Subtype", QPDFObjectHandle::newName("/Form"));
   dict.replaceKey("/BBox", page.getMediaBox(false).shallowCopy());
   QPDFObjectHandle resources = page.getAttribute("/Resources", false);
   if (!resources.isNull()) dict.replaceKey("/Resources", resources);
-  QPDFObjectHandle group = p.getKey("/Group");
-  if (group.isDictionary()) dict.replaceKey("/Group", group);
+  // no transparency group: with the normal blend mode painting the form straight onto the
+  // page looks the same, and readers need no picture of it aside
   return contents;
+}
+
+// Adds the resources of a cairo page to `merged`; false when a name is taken by another
+// resource. cairo numbers fonts, pictures and patterns across the document, but the names of
+// its transparency states count from 0 on every page.
+bool merge_resources(QPDFObjectHandle merged, QPDFObjectHandle resources) {
+  if (!resources.isDictionary()) return true;
+  for (const std::string& kind : resources.getKeys()) {
+    QPDFObjectHandle from = resources.getKey(kind);
+    if (kind == "/ProcSet" || !from.isDictionary()) continue;
+    if (!merged.hasKey(kind)) merged.replaceKey(kind, QPDFObjectHandle::newDictionary());
+    QPDFObjectHandle into = merged.getKey(kind);
+    for (const std::string& name : from.getKeys()) {
+      QPDFObjectHandle value = from.getKey(name);
+      if (!into.hasKey(name)) {
+        into.replaceKey(name, value);
+        continue;
+      }
+      QPDFObjectHandle taken = into.getKey(name);
+      const bool same = value.isIndirect()
+                            ? taken.isIndirect() && taken.getObjGen() == value.getObjGen()
+                            : !taken.isIndirect() && taken.unparse() == value.unparse();
+      if (!same) return false;
+    }
+  }
+  return true;
+}
+
+std::string page_content(QPDFPageObjectHelper& page) {
+  std::string content;
+  for (QPDFObjectHandle& stream : page.getPageContents()) {
+    std::shared_ptr<Buffer> data = stream.getStreamData(qpdf_dl_generalized);
+    content.append(reinterpret_cast<const char*>(data->getBuffer()), data->getSize());
+    content += '\n';
+  }
+  return content;
+}
+
+// One page from our stream and the sheet's cairo pages.
+void compose_page(QPDF& doc, const OwnPage& o, std::vector<QPDFPageObjectHelper> cairo_pages) {
+  QPDFObjectHandle resources = QPDFObjectHandle::newDictionary();
+  bool merged = true;
+  for (std::size_t k = 0; k < o.runs.size() && merged; ++k)
+    merged = merge_resources(resources, cairo_pages[k].getAttribute("/Resources", false));
+  std::string content;
+  std::size_t from = 0;
+  if (!merged) {
+    resources = QPDFObjectHandle::newDictionary();
+    resources.replaceKey("/XObject", QPDFObjectHandle::newDictionary());
+  }
+  for (std::size_t k = 0; k < o.runs.size(); ++k) {
+    content.append(o.stream, from, o.runs[k] - from);
+    from = o.runs[k];
+    if (merged) {
+      content += "q\n";
+      content += page_content(cairo_pages[k]);
+      content += "Q\n";
+    } else {
+      const std::string name = "/F" + std::to_string(k);
+      resources.getKey("/XObject").replaceKey(name, page_as_form(cairo_pages[k]));
+      content += name + " Do\n";
+    }
+  }
+  content.append(o.stream, from);
+  QPDFObjectHandle page = cairo_pages[0].getObjectHandle();
+  QPDFObjectHandle stream = QPDFObjectHandle::newStream(&doc);
+  stream.replaceStreamData(deflated(content), QPDFObjectHandle::newName("/FlateDecode"),
+                           QPDFObjectHandle::newNull());
+  page.replaceKey("/Contents", stream);
+  page.replaceKey("/Resources", resources);
 }
 
 // Replaces each sheet's cairo pages by one page painting our stream; returns the pages.
@@ -66,23 +140,12 @@ std::vector<QPDFPageObjectHelper> compose(QPDF& doc, const std::vector<OwnPage>&
   std::vector<QPDFPageObjectHelper> pages;
   std::size_t at = 0;
   for (const OwnPage& o : own) {
-    const std::size_t n = static_cast<std::size_t>(std::max(1, o.runs));
+    const std::size_t n = o.cairo ? 1 : std::max<std::size_t>(1, o.runs.size());
     if (at + n > cairo_pages.size()) throw std::runtime_error("pages are missing");
-    if (o.cairo) {
-      pages.push_back(cairo_pages[at++]);
-      continue;
-    }
-    QPDFObjectHandle forms = QPDFObjectHandle::newDictionary();
-    for (int k = 0; k < o.runs; ++k)
-      forms.replaceKey("/F" + std::to_string(k), page_as_form(cairo_pages[at + k]));
-    QPDFObjectHandle page = cairo_pages[at].getObjectHandle();
-    QPDFObjectHandle stream = QPDFObjectHandle::newStream(&doc);
-    stream.replaceStreamData(deflated(o.stream), QPDFObjectHandle::newName("/FlateDecode"),
-                             QPDFObjectHandle::newNull());
-    page.replaceKey("/Contents", stream);
-    QPDFObjectHandle resources = QPDFObjectHandle::newDictionary();
-    if (o.runs > 0) resources.replaceKey("/XObject", forms);
-    page.replaceKey("/Resources", resources);
+    if (!o.cairo)
+      compose_page(doc, o,
+                   {cairo_pages.begin() + static_cast<std::ptrdiff_t>(at),
+                    cairo_pages.begin() + static_cast<std::ptrdiff_t>(at + n)});
     pages.push_back(cairo_pages[at]);
     for (std::size_t k = 1; k < n; ++k) helper.removePage(cairo_pages[at + k]);
     at += n;

@@ -17,19 +17,20 @@ struct PageBox {
 // the PDF.
 std::string set_page_boxes(const std::string& pdf, const std::vector<PageBox>& boxes);
 
-// A page whose content tavrin wrote: its content stream (uncompressed), which paints the
-// next `runs` pages cairo wrote as forms /F0, /F1, ...; with no runs, cairo wrote one empty
+// A page whose content tavrin wrote: its content stream (uncompressed), and where in it the
+// next pages cairo wrote are painted, one offset per page; with none, cairo wrote one empty
 // page to stand for it. A page that cairo drew whole is kept as it is.
 struct OwnPage {
   std::string stream;
-  int runs = 0;
+  std::vector<std::size_t> runs;
   bool cairo = false;
 };
 
 // Builds each final page from cairo's pages: the first of its cairo pages becomes the page,
-// with our stream (compressed) as its content and all of them as its forms; the others are
-// dropped. Then sets the boxes as set_page_boxes does. Throws host::Error when qpdf cannot
-// read the PDF.
+// its content our stream with the content of each cairo page inserted at its place, their
+// resources merged (or, where their names collide, each cairo page as a form); the other
+// cairo pages are dropped. Then sets the boxes as set_page_boxes does. Throws host::Error
+// when qpdf cannot read the PDF.
 std::string compose_pages(const std::string& pdf, const std::vector<OwnPage>& own,
                           const std::vector<PageBox>& boxes);
 

@@ -93,13 +93,12 @@ std::string render_pdf(const std::vector<PdfPage>& pages, const PenStyle* pens,
     if (own_pages && PdfCanvas::suits(matrix)) {
       PdfCanvas canvas(cr.get(), matrix, cairo_h, style);
       draw_elements(canvas, page.sheet->elements, style);
-      PdfPageContent content = canvas.finish();
-      if (content.runs == 0) cairo_show_page(cr.get());
-      own.push_back({std::move(content.stream), content.runs});
+      own.push_back(canvas.finish());
+      if (own.back().runs.empty()) cairo_show_page(cr.get());
     } else {
       render_sheet(cr.get(), *page.sheet, matrix, style);
       cairo_show_page(cr.get());
-      own.push_back({{}, 0, true});
+      own.push_back({{}, {}, true});
     }
     // cairo's PDF y axis runs up from the bottom of its larger page
     boxes.push_back(

@@ -1,0 +1,75 @@
+#!/usr/bin/env bash
+# Plots DXF files with both PDF writers (tavrin's own vector content and, with
+# TAVRIN_PDF_VECTORS=cairo, cairo's) and fails when they differ: other PDF files, page
+# counts or sizes, texts (pdftotext), a picture that differs beyond anti-aliasing
+# (pdftoppm, 1200 pixels the longer side), a file qpdf --check rejects, or our file being larger. Prints one
+# line per PDF (sizes, the number of cairo runs on its pages) and a summary.
+#   pdf_writers.sh TAVRIN SHARE_DIR FILE_OR_DIR...
+set -uo pipefail
+tavrin=$(realpath "$1") share=$(realpath "$2")
+shift 2
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+export TAVRIN_PROFILE_DIR=$work/profile CUPS_SERVER=$work/no-cups.sock
+mkdir -p "$work/profile"
+cp -r "$share" "$work/share"
+share=$work/share
+
+files=()
+for arg in "$@"; do
+  if [[ -d $arg ]]; then
+    mapfile -d '' -O "${#files[@]}" files < <(find "$arg" -type f -iname '*.dxf' -print0 | sort -z)
+  else
+    files+=("$arg")
+  fi
+done
+
+failures=0 pdfs=0 own_total=0 cairo_total=0 runs_total=0 runs_max=0
+fail() {
+  echo "FAIL $1"
+  failures=$((failures + 1))
+}
+for file in "${files[@]}"; do
+  rm -rf "$work/own" "$work/cairo"
+  mkdir -p "$work/own" "$work/cairo"
+  (cd "$work/own" && timeout 300 "$tavrin" --path "$share" now "$file" --pdf --yes) >/dev/null 2>&1
+  (cd "$work/cairo" && TAVRIN_PDF_VECTORS=cairo timeout 300 "$tavrin" --path "$share" now "$file" \
+    --pdf --yes) >/dev/null 2>&1
+  own_list=$(cd "$work/own" && ls -- *.pdf 2>/dev/null)
+  cairo_list=$(cd "$work/cairo" && ls -- *.pdf 2>/dev/null)
+  if [[ $own_list != "$cairo_list" ]]; then
+    fail "$file: other PDF files: [$own_list] against [$cairo_list]"
+    continue
+  fi
+  while IFS= read -r pdf; do
+    [[ -n $pdf ]] || continue
+    a=$work/own/$pdf b=$work/cairo/$pdf
+    pdfs=$((pdfs + 1))
+    qpdf --check "$a" >/dev/null 2>&1 || fail "$file: $pdf: qpdf --check rejects it"
+    [[ $(pdfinfo -f 1 -l 9999 "$a" | grep -E '^(Pages|Page .* size)') == \
+      $(pdfinfo -f 1 -l 9999 "$b" | grep -E '^(Pages|Page .* size)') ]] ||
+      fail "$file: $pdf: other pages or page sizes"
+    cmp -s <(pdftotext "$a" -) <(pdftotext "$b" -) || fail "$file: $pdf: other text"
+    size_a=$(stat -c %s "$a") size_b=$(stat -c %s "$b")
+    own_total=$((own_total + size_a)) cairo_total=$((cairo_total + size_b))
+    # a page that is all cairo's own content as forms adds a few hundred bytes of objects
+    ((size_a <= size_b + 1024)) || fail "$file: $pdf: $size_a bytes against cairo's $size_b"
+    runs=$(qpdf --qdf --object-streams=disable "$a" - 2>/dev/null | grep -acE '^1 0 0 -1 0 [0-9.]+ cm$')
+    runs_total=$((runs_total + runs))
+    ((runs > runs_max)) && runs_max=$runs
+    rm -f "$work"/p-*.png "$work"/q-*.png
+    pdftoppm -scale-to 1200 -png "$a" "$work/p" && pdftoppm -scale-to 1200 -png "$b" "$work/q"
+    for png in "$work"/p-*.png; do
+      other=$work/q-${png##*/p-}
+      pixels=$(($(identify -format '%w*%h' "$png")))
+      # anti-aliasing moves edges by a fraction of a pixel; a lost or added line does not
+      differing=$(compare -metric AE -fuzz 45% "$png" "$other" null: 2>&1)
+      [[ $differing =~ ^[0-9.e+]+$ ]] && (($(printf '%.0f' "$differing") <= pixels / 1000 + 20)) ||
+        fail "$file: $pdf: page ${png##*/p-}: $differing of $pixels pixels differ"
+    done
+    echo "$file: $pdf: $size_a bytes (cairo $size_b), $runs cairo runs"
+  done <<<"$own_list"
+done
+echo "pdf_writers: ${#files[@]} files, $pdfs PDFs, $failures failures; own $own_total bytes," \
+  "cairo $cairo_total bytes; cairo runs $runs_total in all, at most $runs_max on a page"
+((failures == 0))
