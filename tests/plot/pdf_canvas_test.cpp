@@ -4,6 +4,7 @@
 #include <cairo.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <fstream>
 #include <numbers>
@@ -105,11 +106,26 @@ class PdfCanvasTest : public ::testing::Test {
     ASSERT_GT(ga.w, 0);
     ASSERT_EQ(ga.w, gb.w);
     ASSERT_EQ(ga.pixels.size(), gb.pixels.size());
-    std::size_t differing = 0;
-    for (std::size_t i = 0; i < ga.pixels.size(); ++i)
-      differing += std::abs(static_cast<unsigned char>(ga.pixels[i]) -
-                            static_cast<unsigned char>(gb.pixels[i])) > 110;
-    EXPECT_LE(differing, ga.pixels.size() / 2000 + 3) << "pixels differ";
+    EXPECT_LE(unexplained(ga, gb) + unexplained(gb, ga), 3u) << "pixels differ";
+  }
+
+  // Pixels of `a` that no pixel of `b` within one pixel comes near: anti-aliased edges
+  // and thin lines rounded to the next row do not count, lost or moved lines do.
+  static std::size_t unexplained(const Gray& a, const Gray& b) {
+    auto at = [](const Gray& g, int x, int y) {
+      x = std::clamp(x, 0, g.w - 1), y = std::clamp(y, 0, g.h - 1);
+      return static_cast<int>(static_cast<unsigned char>(g.pixels[y * g.w + x]));
+    };
+    std::size_t n = 0;
+    for (int y = 0; y < a.h; ++y)
+      for (int x = 0; x < a.w; ++x) {
+        bool near = false;
+        for (int dy = -1; dy <= 1 && !near; ++dy)
+          for (int dx = -1; dx <= 1 && !near; ++dx)
+            near = std::abs(at(a, x, y) - at(b, x + dx, y + dy)) <= 110;
+        n += !near;
+      }
+    return n;
   }
 
   // How dark the own file's picture is in a box of millimetres from the page's top left.

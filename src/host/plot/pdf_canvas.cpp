@@ -64,7 +64,7 @@ double text_reach(const TextProps& t) {
 
 }  // namespace
 
-PdfCanvas::PdfCanvas(cairo_t* cr, const cairo_matrix_t& page, double page_height,
+PdfCanvas::PdfCanvas(cairo_t* cr, const cairo_matrix_t& page, double page_width, double page_height,
                      const RenderStyle& style)
     : cr_(cr),
       page_(page),
@@ -75,6 +75,7 @@ PdfCanvas::PdfCanvas(cairo_t* cr, const cairo_matrix_t& page, double page_height
       pens_(style.pens, style.screen, style.units_per_paper_mm),
       cairo_(cr) {
   stream_.reserve(1 << 16);
+  visible_ = {0, 0, page_width, page_height};
 }
 
 bool PdfCanvas::suits(const cairo_matrix_t& m) {
@@ -101,11 +102,33 @@ void PdfCanvas::device(double x, double y, long long& qx, long long& qy) const {
   qy = quantize(ctm_.yx * x + ctm_.yy * y + ctm_.y0, 1e3);
 }
 
-void PdfCanvas::add_to_box(long long qx, long long qy) {
-  box_.x0 = std::min(box_.x0, qx * 1e-3);
-  box_.y0 = std::min(box_.y0, qy * 1e-3);
-  box_.x1 = std::max(box_.x1, qx * 1e-3);
-  box_.y1 = std::max(box_.y1, qy * 1e-3);
+void PdfCanvas::Box::add(double x, double y) {
+  x0 = std::min(x0, x);
+  y0 = std::min(y0, y);
+  x1 = std::max(x1, x);
+  y1 = std::max(y1, y);
+}
+
+void PdfCanvas::Box::add(const Box& b) {
+  x0 = std::min(x0, b.x0);
+  y0 = std::min(y0, b.y0);
+  x1 = std::max(x1, b.x1);
+  y1 = std::max(y1, b.y1);
+}
+
+// A sub-path that stays away from what can be seen (the page, the clips of the groups it lies
+// in) is left out: a view of a small part of a large model then writes only that part. The
+// margin holds round caps and joins and miters up to cairo's limit of 10.
+void PdfCanvas::end_sub_path() {
+  if (!in_sub_path_) return;
+  in_sub_path_ = false;
+  Box near = sub_box_;
+  const double margin = 5 * pen_.width + 2;
+  near.x0 -= margin, near.y0 -= margin, near.x1 += margin, near.y1 += margin;
+  if (culling_ && !near.meets(visible_))
+    path_.resize(sub_at_);
+  else
+    box_.add(sub_box_);
 }
 
 void PdfCanvas::put_point(long long qx, long long qy) {
@@ -113,21 +136,26 @@ void PdfCanvas::put_point(long long qx, long long qy) {
   path_ += ' ';
   put_scaled(path_, qy, 3);
   path_ += ' ';
-  add_to_box(qx, qy);
+  sub_box_.add(qx * 1e-3, qy * 1e-3);
 }
 
 void PdfCanvas::new_path() {
   path_.clear();
   box_ = Box{};
-  has_point_ = after_move_ = false;
+  has_point_ = after_move_ = in_sub_path_ = false;
 }
 
 void PdfCanvas::move_to(double x, double y) {
   long long qx, qy;
   device(x, y, qx, qy);
   // a move right after a move replaces it, as in cairo
-  if (after_move_) path_.resize(move_at_);
-  move_at_ = path_.size();
+  if (after_move_)
+    path_.resize(move_at_);
+  else
+    end_sub_path();
+  move_at_ = sub_at_ = path_.size();
+  sub_box_ = Box{};
+  in_sub_path_ = true;
   put_point(qx, qy);
   path_ += "m\n";
   cur_x_ = start_x_ = qx;
@@ -166,17 +194,17 @@ void PdfCanvas::rectangle(double x, double y, double w, double h) {
 
 // Arcs become Bezier curves with the control points at 4/3 tan(sweep / 4) of the radius
 // along the tangents. A curve over the angle t strays from the circle by at most
-// r 2/27 sin^6(t/4) / cos^2(t/4): curves are taken as long as that stays within a tenth of a
-// device unit (cairo's accuracy, and its number of curves), and never over half a turn.
+// r 2/27 sin^6(t/4) / cos^2(t/4). Each curve spans the largest of half a turn, a quarter, a
+// sixth, ... that keeps this within a tenth of a device unit: cairo's accuracy, and the
+// same curves as cairo's.
 static int arc_curves(double sweep, double radius) {
   constexpr double kTolerance = 0.1;
-  const double a = std::abs(sweep);
-  int n = std::max(1, static_cast<int>(std::ceil(a / std::numbers::pi - 1e-9)));
-  for (; n < 4096; ++n) {
-    const double s = std::sin(a / n / 4), c = std::cos(a / n / 4);
+  int k = 1;
+  for (; k < 64; ++k) {
+    const double s = std::sin(std::numbers::pi / k / 4), c = std::cos(std::numbers::pi / k / 4);
     if (radius * 2.0 / 27.0 * std::pow(s, 6) / (c * c) <= kTolerance) break;
   }
-  return n;
+  return std::max(1, static_cast<int>(std::ceil(std::abs(sweep) / (std::numbers::pi / k) - 1e-9)));
 }
 
 void PdfCanvas::arc(double cx, double cy, double r, double a0, double a1, bool negative) {
@@ -304,7 +332,13 @@ void PdfCanvas::write_pen_for_stroke() {
   }
 }
 
+void PdfCanvas::new_sub_path() {
+  end_sub_path();
+  has_point_ = after_move_ = false;
+}
+
 void PdfCanvas::stroke() {
+  end_sub_path();
   if (!path_.empty()) {
     open();
     write_pen_for_stroke();
@@ -322,6 +356,7 @@ void PdfCanvas::fill(const Rgb& color, double edge) {
     pen_.dash.clear();
     pen_.dash_offset = 0;
   }
+  end_sub_path();
   if (path_.empty()) return new_path();
   if (!waiting_.empty()) {
     Box painted = box_;
@@ -359,13 +394,19 @@ bool PdfCanvas::begin_group(const Element& group, const RenderStyle& style,
     draw_waiting();
     return false;
   }
-  GroupClip g{&group, {}, pen_.even_odd, false, pen_, ctm_};
-  path_.swap(g.clip);
+  GroupClip g{&group, {}, pen_.even_odd, false, pen_, ctm_, visible_};
+  culling_ = false;
   move_to(group.points[0].x, group.points[0].y);
   for (std::size_t i = 1; i < group.points.size(); ++i)
     line_to(group.points[i].x, group.points[i].y);
   close_path();
+  end_sub_path();
+  culling_ = true;
   path_.swap(g.clip);
+  visible_.x0 = std::max(visible_.x0, box_.x0);
+  visible_.y0 = std::max(visible_.y0, box_.y0);
+  visible_.x1 = std::min(visible_.x1, box_.x1);
+  visible_.y1 = std::min(visible_.y1, box_.y1);
   new_path();
   groups_.push_back(std::move(g));
   ctm_ = inner;
@@ -383,6 +424,7 @@ void PdfCanvas::end_group() {
   }
   pen_ = g.pen;
   ctm_ = g.ctm;
+  visible_ = g.visible;
   scale_ = std::sqrt(std::abs(ctm_.xx * ctm_.yy - ctm_.xy * ctm_.yx));
   groups_.pop_back();
   new_path();
@@ -413,40 +455,48 @@ void PdfCanvas::image(const Element& e) {
   draw_waiting();
 }
 
-// One cairo page for everything that waits, painted here as a form.
+// What waits, on cairo pages painted here. cairo's PDF surface merges the box of every
+// operation on a page into a region, at a cost that grows with the boxes already there: a
+// page holds at most kPerPage of them, so that thousands of texts do not cost their square.
 void PdfCanvas::draw_waiting() {
+  constexpr std::size_t kPerPage = 256;
   if (waiting_.empty()) return;
   close();
-  cairo_save(cr_);
-  cairo_set_matrix(cr_, &page_);
-  const Element* clipped = nullptr;
-  for (const Waiting& w : waiting_) {
-    if (clipped && w.group != clipped) {
-      cairo_.end_group();
-      clipped = nullptr;
+  for (std::size_t from = 0; from < waiting_.size(); from += kPerPage) {
+    cairo_save(cr_);
+    cairo_set_matrix(cr_, &page_);
+    const Element* clipped = nullptr;
+    const std::size_t to = std::min(waiting_.size(), from + kPerPage);
+    for (std::size_t i = from; i < to; ++i) {
+      const Waiting& w = waiting_[i];
+      if (clipped && w.group != clipped) {
+        cairo_.end_group();
+        clipped = nullptr;
+      }
+      const auto rule = w.even_odd ? CAIRO_FILL_RULE_EVEN_ODD : CAIRO_FILL_RULE_WINDING;
+      if (w.kind == Waiting::WholeGroup) {
+        cairo_set_fill_rule(cr_, rule);
+        draw_group(cairo_, *w.e, waiting_style_, w.units_per_paper_mm);
+        continue;
+      }
+      if (w.group && !clipped) {
+        cairo_set_fill_rule(cr_, rule);
+        cairo_.begin_group(*w.group, style_, w.units_per_paper_mm);
+        clipped = w.group;
+      }
+      if (w.kind == Waiting::Text)
+        cairo_.text(*w.e, pens_, w.printed, w.units_per_paper_mm, w.own_dash_scale);
+      else
+        cairo_.image(*w.e);
     }
-    if (w.kind == Waiting::WholeGroup) {
-      cairo_set_fill_rule(cr_, w.even_odd ? CAIRO_FILL_RULE_EVEN_ODD : CAIRO_FILL_RULE_WINDING);
-      draw_group(cairo_, *w.e, waiting_style_, w.units_per_paper_mm);
-      continue;
-    }
-    if (w.group && !clipped) {
-      cairo_set_fill_rule(cr_, w.even_odd ? CAIRO_FILL_RULE_EVEN_ODD : CAIRO_FILL_RULE_WINDING);
-      cairo_.begin_group(*w.group, style_, w.units_per_paper_mm);
-      clipped = w.group;
-    }
-    if (w.kind == Waiting::Text)
-      cairo_.text(*w.e, pens_, w.printed, w.units_per_paper_mm, w.own_dash_scale);
-    else
-      cairo_.image(*w.e);
+    if (clipped) cairo_.end_group();
+    cairo_restore(cr_);
+    cairo_show_page(cr_);
+    const cairo_status_t status = cairo_status(cr_);
+    if (status != CAIRO_STATUS_SUCCESS)
+      throw Error(std::string("plot: rendering failed: ") + cairo_status_to_string(status));
+    runs_.push_back(stream_.size());
   }
-  if (clipped) cairo_.end_group();
-  cairo_restore(cr_);
-  cairo_show_page(cr_);
-  const cairo_status_t status = cairo_status(cr_);
-  if (status != CAIRO_STATUS_SUCCESS)
-    throw Error(std::string("plot: rendering failed: ") + cairo_status_to_string(status));
-  runs_.push_back(stream_.size());
   waiting_.clear();
   waiting_box_ = Box{};
 }

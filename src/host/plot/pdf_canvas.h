@@ -25,17 +25,18 @@ namespace host {
 
 class PdfCanvas final : public Canvas {
  public:
-  // `cr` draws on the PDF surface, sized for this page (`page_height` points high); `page`
-  // maps drawing units to cairo's device space (points, y down) and must keep angles
-  // (suits()); `style` is the page's render style.
-  PdfCanvas(cairo_t* cr, const cairo_matrix_t& page, double page_height, const RenderStyle& style);
+  // `cr` draws on the PDF surface, sized for this page (in points); `page` maps drawing
+  // units to cairo's device space (points, y down) and must keep angles (suits()); `style`
+  // is the page's render style.
+  PdfCanvas(cairo_t* cr, const cairo_matrix_t& page, double page_width, double page_height,
+            const RenderStyle& style);
 
   // Whether a page matrix keeps circles round (a uniform scale, rotation or mirror): a pen
   // is then the same width in every direction and can be written in page coordinates.
   static bool suits(const cairo_matrix_t& m);
 
   void new_path() override;
-  void new_sub_path() override { has_point_ = false, after_move_ = false; }
+  void new_sub_path() override;
   void move_to(double x, double y) override;
   void line_to(double x, double y) override;
   void arc(double cx, double cy, double r, double a0, double a1, bool negative) override;
@@ -75,6 +76,13 @@ class PdfCanvas final : public Canvas {
     double dash_offset = 0;
     int cap = 0, join = 0;
   };
+  // A box in device units; empty when made.
+  struct Box {
+    double x0 = HUGE_VAL, y0 = HUGE_VAL, x1 = -HUGE_VAL, y1 = -HUGE_VAL;
+    bool meets(const Box& o) const { return x0 <= o.x1 && o.x0 <= x1 && y0 <= o.y1 && o.y0 <= y1; }
+    void add(double x, double y);
+    void add(const Box& b);
+  };
   struct GroupClip {
     const Element* group;
     std::string clip;  // its outline in device units, as path operators
@@ -82,6 +90,7 @@ class PdfCanvas final : public Canvas {
     bool written = false;
     Pen pen;
     cairo_matrix_t ctm;
+    Box visible;  // outside the group
   };
   // A text, picture or whole group waiting for cairo.
   struct Waiting {
@@ -93,17 +102,11 @@ class PdfCanvas final : public Canvas {
     double units_per_paper_mm, own_dash_scale;
   };
 
-  // A box in device units; empty when made.
-  struct Box {
-    double x0 = HUGE_VAL, y0 = HUGE_VAL, x1 = -HUGE_VAL, y1 = -HUGE_VAL;
-    bool meets(const Box& o) const { return x0 <= o.x1 && o.x0 <= x1 && y0 <= o.y1 && o.y0 <= y1; }
-  };
-
   void put(double v);       // thousandths of a device unit, into the stream
   void put_fine(double v);  // millionths: widths, dashes
   // A point of the path in thousandths of a device unit.
   void put_point(long long qx, long long qy);
-  void add_to_box(long long qx, long long qy);
+  void end_sub_path();
   void device(double x, double y, long long& qx, long long& qy) const;
   void write_color(const Rgb& c, const char* op);
   void write_pen_for_stroke();
@@ -122,7 +125,13 @@ class PdfCanvas final : public Canvas {
 
   std::string stream_;
   std::string path_;
-  Box box_;  // of the path
+  Box box_;  // of the path's sub-paths kept so far
+  // The sub-path being built: where it begins in path_, its box.
+  std::size_t sub_at_ = 0;
+  Box sub_box_;
+  bool in_sub_path_ = false;
+  bool culling_ = true;
+  Box visible_;  // the page within the clips of the groups
   bool has_point_ = false, after_move_ = false;
   std::size_t move_at_ = 0;
   long long cur_x_ = 0, cur_y_ = 0, start_x_ = 0, start_y_ = 0;

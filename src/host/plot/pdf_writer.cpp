@@ -91,7 +91,7 @@ std::string render_pdf(const std::vector<PdfPage>& pages, const PenStyle* pens,
     const RenderStyle style{pens, placed.units_per_paper_mm};
     // a page matrix that stretches one way (the layout makes none) stays with cairo
     if (own_pages && PdfCanvas::suits(matrix)) {
-      PdfCanvas canvas(cr.get(), matrix, cairo_h, style);
+      PdfCanvas canvas(cr.get(), matrix, cairo_w, cairo_h, style);
       draw_elements(canvas, page.sheet->elements, style);
       own.push_back(canvas.finish());
       if (own.back().runs.empty()) cairo_show_page(cr.get());
