@@ -36,8 +36,11 @@ def unexplained(a, b, threshold):
 
 
 a, b = read_pgm(sys.argv[1]), read_pgm(sys.argv[2])
-threshold = int(sys.argv[3]) if len(sys.argv) > 3 else 64
+threshold = int(sys.argv[3]) if len(sys.argv) > 3 else 96
 if a.shape != b.shape:
     print(a.size)
 else:
-    print(int(np.count_nonzero(unexplained(a, b, threshold) | unexplained(b, a, threshold))))
+    # the two outermost pixels are left out: a line on the page's edge falls inside or outside it
+    # by a thousandth of a point
+    differ = unexplained(a, b, threshold) | unexplained(b, a, threshold)
+    print(int(np.count_nonzero(differ[2:-2, 2:-2])))

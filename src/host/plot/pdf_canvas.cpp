@@ -143,6 +143,7 @@ void PdfCanvas::new_path() {
   path_.clear();
   box_ = Box{};
   has_point_ = after_move_ = in_sub_path_ = false;
+  line_at_ = std::string::npos;
 }
 
 void PdfCanvas::move_to(double x, double y) {
@@ -161,6 +162,7 @@ void PdfCanvas::move_to(double x, double y) {
   cur_x_ = start_x_ = qx;
   cur_y_ = start_y_ = qy;
   has_point_ = after_move_ = true;
+  line_at_ = std::string::npos;
 }
 
 void PdfCanvas::line_to(double x, double y) {
@@ -169,6 +171,15 @@ void PdfCanvas::line_to(double x, double y) {
   device(x, y, qx, qy);
   // a segment of no length draws a dot only right after a move
   if (qx == cur_x_ && qy == cur_y_ && !after_move_) return;
+  // a segment that goes on in the direction of the one before lengthens it, as in cairo
+  const __int128 ax = cur_x_ - prev_x_, ay = cur_y_ - prev_y_, bx = qx - cur_x_, by = qy - cur_y_;
+  if (line_at_ != std::string::npos && ax * by == ay * bx && ax * bx + ay * by > 0) {
+    path_.resize(line_at_);
+  } else {
+    line_at_ = path_.size();
+    prev_x_ = cur_x_;
+    prev_y_ = cur_y_;
+  }
   put_point(qx, qy);
   path_ += "l\n";
   cur_x_ = qx;
@@ -179,6 +190,7 @@ void PdfCanvas::line_to(double x, double y) {
 void PdfCanvas::close_path() {
   if (!has_point_) return;
   path_ += "h\n";
+  line_at_ = std::string::npos;
   cur_x_ = start_x_;
   cur_y_ = start_y_;
   after_move_ = false;
@@ -243,6 +255,7 @@ void PdfCanvas::arc(double cx, double cy, double r, double a0, double a1, bool n
     s0 = s1;
   }
   after_move_ = false;
+  line_at_ = std::string::npos;
 }
 
 void PdfCanvas::set_stroke(const Stroke& printed, double units_per_paper_mm,
@@ -335,6 +348,7 @@ void PdfCanvas::write_pen_for_stroke() {
 void PdfCanvas::new_sub_path() {
   end_sub_path();
   has_point_ = after_move_ = false;
+  line_at_ = std::string::npos;
 }
 
 void PdfCanvas::stroke() {

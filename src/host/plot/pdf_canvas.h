@@ -135,6 +135,10 @@ class PdfCanvas final : public Canvas {
   bool has_point_ = false, after_move_ = false;
   std::size_t move_at_ = 0;
   long long cur_x_ = 0, cur_y_ = 0, start_x_ = 0, start_y_ = 0;
+  // The last straight segment: where it begins in path_ (npos: the last piece was no
+  // segment) and its first point.
+  std::size_t line_at_ = std::string::npos;
+  long long prev_x_ = 0, prev_y_ = 0;
 
   bool open_ = false;
   Pen pen_;

@@ -55,7 +55,7 @@ PageUnits page_units(const PageSize& size) {
 // variable TAVRIN_PDF_VECTORS=cairo leaves all of it to cairo, for comparisons.
 bool own_vectors() {
   const char* v = std::getenv("TAVRIN_PDF_VECTORS");
-  return v && std::strcmp(v, "own") == 0;
+  return !(v && std::strcmp(v, "cairo") == 0);
 }
 
 }  // namespace
