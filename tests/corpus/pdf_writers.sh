@@ -65,7 +65,7 @@ for file in "${files[@]}"; do
       $(pdfinfo -f 1 -l 9999 "$b" | grep -E '^(Pages|Page .* size)') ]] ||
       fail "$file: $pdf: other pages or page sizes"
     # the same words at the same places (words_diff.py); pdftotext may take the words of
-    # one line in another order when they moved by a millionth of a point: counted, not failed
+    # one line in another order when they moved by a fraction of a point: counted, not failed
     pdftotext -bbox "$a" "$work/a.html" 2>/dev/null
     pdftotext -bbox "$b" "$work/b.html" 2>/dev/null
     [[ $("$here/words_diff.py" "$work/a.html" "$work/b.html") == 0 ]] || fail "$file: $pdf: other text"
