@@ -158,7 +158,10 @@ TEST_F(PdfCanvasTest, TextsWaitOnTopOfLaterStrokesAndFillsElsewhere) {
   arc.points = {{150, 40}};
   arc.radius = 25;
   arc.start_angle = 300;
-  arc.end_angle = 120;  // across 0 degrees
+  arc.end_angle = 120;             // across 0 degrees
+  host::Element far_turned = arc;  // once hung the plot: its end was counted up turn by turn
+  far_turned.start_angle = 1e20;
+  far_turned.end_angle = -1e20;
   host::Element bulged = line(10, 10, 80, 10);
   bulged.kind = host::ElementKind::Polyline;
   bulged.points = {{10, 10}, {80, 10}, {80, 60}, {10, 60}};
@@ -174,7 +177,7 @@ TEST_F(PdfCanvasTest, TextsWaitOnTopOfLaterStrokesAndFillsElsewhere) {
   red.stroke.color = {1, 0, 0};
   const host::Sheet sheet =
       sheet_of({rectangle(0, 0, 200, 140), text(20, 120, {"Oben links"}), dashed, own_dashes, arc,
-                text(120, 120, {"Zweiter Text"}, 5), bulged, dot, circle, red,
+                far_turned, text(120, 120, {"Zweiter Text"}, 5), bulged, dot, circle, red,
                 square(host::ElementKind::Fill, 150, 5, 20, {0, 0.5, 0}),
                 square(host::ElementKind::Mask, 60, 20, 10, {0, 0, 0})});
   const Written w = write_both(sheet, {200, 140});

@@ -77,10 +77,13 @@ void add_geometry(Canvas& cv, const Element& e) {
     case ElementKind::Arc: {
       if (e.points.empty() || !(e.radius > 0) || !std::isfinite(e.radius)) return;
       if (!std::isfinite(e.start_angle) || !std::isfinite(e.end_angle)) return;
-      double end = e.end_angle;
-      while (end <= e.start_angle) end += 360;
+      // counter-clockwise from start to end, at most one turn; angles of any size (counting up
+      // to a huge end angle one turn at a time would never finish)
+      const double start = std::fmod(e.start_angle, 360);
+      double sweep = std::fmod(e.end_angle - e.start_angle, 360);
+      if (!(sweep > 0)) sweep += 360;
       cv.new_sub_path();
-      cv.arc(e.points[0].x, e.points[0].y, e.radius, e.start_angle * kDeg, end * kDeg, false);
+      cv.arc(e.points[0].x, e.points[0].y, e.radius, start * kDeg, (start + sweep) * kDeg, false);
       return;
     }
     case ElementKind::Point:
