@@ -9,13 +9,13 @@
 #include "host/api/error.h"
 #include "host/api/files.h"
 #include "host/drawing/store.h"
-#include "host/files/report.h"
 #include "host/plot/paper.h"
 #include "host/plot/pdf_writer.h"
 #include "host/plot/plot_args.h"
 #include "host/plot/preview.h"
 #include "host/plot/print_sink.h"
 #include "host/plot/printing.h"
+#include "host/files/report.h"
 
 namespace host {
 namespace {

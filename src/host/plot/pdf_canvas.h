@@ -1,17 +1,17 @@
 // A PDF page's vector content written by tavrin itself, texts and pictures drawn by cairo.
 //
-// cairo formats every coordinate with snprintf and deflates at a level a caller cannot set;
-// on large drawings that was most of a plot's time. This canvas writes strokes, fills,
-// masks and the clips of groups straight into the page's content stream (one buffer,
-// std::to_chars, arcs as Bezier curves of at most 90 degrees). Texts (real text with
-// embedded subset fonts) and raster pictures stay with cairo: each run of them is drawn on
-// a page of its own (cairo's "scratch page", same size and matrix) that becomes a form
-// XObject painted at its place in our stream (pdf_pages.cpp builds the final page).
+// cairo formats every coordinate with snprintf, records the whole page before writing it and
+// deflates at a level a caller cannot set; on large drawings that was most of a plot's time.
+// This canvas writes strokes, fills, masks and the clips of groups straight into the page's
+// content stream (one buffer, std::to_chars, arcs as Bezier curves with cairo's accuracy).
+// Texts (real text with embedded subset fonts) and raster pictures stay with cairo: each run
+// of them is drawn on cairo pages of their own (same size and matrix), whose content
+// pdf_pages.cpp inserts at its place in our stream.
 //
 // Order: texts wait, as the renderer already lets them, on top of the strokes that follow
-// them; a fill, mask, picture or group that cairo draws ends the wait when it may cover a
-// waiting text, so that what lies above stays above. A usual page is then one stream of
-// vectors and one cairo run.
+// them; a fill or mask that may cover a waiting text, a picture, or a group that cairo draws
+// whole draws what waits first, so that what lies above stays above. A usual page is then
+// one stream of vectors and one cairo run.
 #pragma once
 
 #include <cmath>
