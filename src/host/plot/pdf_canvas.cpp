@@ -271,10 +271,17 @@ void PdfCanvas::set_stroke(const Stroke& printed, double units_per_paper_mm,
     pen_.dash = cairo_dashes(printed.dashes, offset);
     for (double& d : pen_.dash) d *= own_dash_scale * scale_;
     pen_.dash_offset = offset * own_dash_scale * scale_;
-    return;
+  } else {
+    for (double mm : dash_pattern_mm(printed.linetype))
+      pen_.dash.push_back(mm * units_per_paper_mm * scale_);
   }
-  for (double mm : dash_pattern_mm(printed.linetype))
-    pen_.dash.push_back(mm * units_per_paper_mm * scale_);
+  // a pattern too fine to write (all zeros is no valid dash array) looks solid anyway
+  double total = 0;
+  for (double d : pen_.dash) total += d;
+  if (!(total >= 1e-5) || !std::isfinite(total)) {
+    pen_.dash.clear();
+    pen_.dash_offset = 0;
+  }
 }
 
 void PdfCanvas::open() {
