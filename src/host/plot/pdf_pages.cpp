@@ -107,6 +107,7 @@ void compose_page(QPDF& doc, const OwnPage& o, std::vector<QPDFPageObjectHelper>
     merged = merge_resources(resources, cairo_pages[k].getAttribute("/Resources", false));
   std::string content;
   std::size_t from = 0;
+  if (!o.runs.empty()) content.reserve(o.stream.size() + 4096);
   if (!merged) {
     resources = QPDFObjectHandle::newDictionary();
     resources.replaceKey("/XObject", QPDFObjectHandle::newDictionary());
@@ -124,11 +125,12 @@ void compose_page(QPDF& doc, const OwnPage& o, std::vector<QPDFPageObjectHelper>
       content += name + " Do\n";
     }
   }
-  content.append(o.stream, from);
+  if (!o.runs.empty()) content.append(o.stream, from);
   QPDFObjectHandle page = cairo_pages[0].getObjectHandle();
   QPDFObjectHandle stream = QPDFObjectHandle::newStream(&doc);
-  stream.replaceStreamData(deflated(content), QPDFObjectHandle::newName("/FlateDecode"),
-                           QPDFObjectHandle::newNull());
+  // a page without texts is our stream alone: no copy of it
+  stream.replaceStreamData(deflated(o.runs.empty() ? o.stream : content),
+                           QPDFObjectHandle::newName("/FlateDecode"), QPDFObjectHandle::newNull());
   page.replaceKey("/Contents", stream);
   page.replaceKey("/Resources", resources);
 }
