@@ -31,7 +31,8 @@ namespace {
 constexpr int kDeflateLevel = 6;
 
 std::string deflated(const std::string& data) {
-  std::unique_ptr<libdeflate_compressor, decltype(&libdeflate_free_compressor)> c(
+  // kept for the next page: making one costs more than compressing a small page
+  thread_local std::unique_ptr<libdeflate_compressor, decltype(&libdeflate_free_compressor)> c(
       libdeflate_alloc_compressor(kDeflateLevel), libdeflate_free_compressor);
   if (!c) throw std::bad_alloc();
   std::string out(libdeflate_zlib_compress_bound(c.get(), data.size()), '\0');
