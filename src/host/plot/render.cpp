@@ -188,12 +188,13 @@ void render_elements(Painter& painter, const std::vector<Element>& elements,
 
 // A group: clipped to its outline on the sheet, its content drawn through its placement.
 // Pen widths and dashes stay paper measures, whatever the scale of the view: the host's
-// line types as millimetres, the drawing's own patterns as their lengths on paper.
+// line types as millimetres, the drawing's own patterns as their lengths on paper unless
+// the group scales them with its content.
 void render_group(Painter& painter, const Element& group, double units_per_paper_mm) {
   if (!drawable_group(group)) return;
   if (!painter.canvas.begin_group(group, painter.style, units_per_paper_mm)) return;
   const double scale = std::sqrt(std::abs(group.group->placement.det()));
-  painter.own_dash_scale = 1 / scale;
+  painter.own_dash_scale = group.group->paper_dashes ? 1 / scale : 1;
   render_elements(painter, group.group->content(), units_per_paper_mm / scale, false);
   painter.own_dash_scale = 1;
   painter.canvas.end_group();
