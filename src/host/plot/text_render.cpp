@@ -12,6 +12,7 @@
 #include <string_view>
 
 #include "host/api/error.h"
+#include "host/plot/font_lookup.h"
 #include "host/value/text.h"
 
 namespace host {
@@ -67,6 +68,7 @@ bool usable(const TextProps& t) {
 // Cairo and fontconfig keep font caches for the whole process and lose track of parts of
 // them; at exit of a sanitized build they are freed, so leak checks report only our leaks.
 void free_font_caches() {
+  release_font_faces();
   cairo_debug_reset_static_data();
   if (auto fc_fini = reinterpret_cast<void (*)()>(dlsym(RTLD_DEFAULT, "FcFini"))) fc_fini();
 }
@@ -139,9 +141,9 @@ const FontCache::Face& FontCache::face(cairo_t* cr, const std::string& host_font
   f.host_name = host_font;
   f.bold = bold;
   f.italic = italic;
-  f.face = cairo_toy_font_face_create(font_family_for(host_font).c_str(),
-                                      italic ? CAIRO_FONT_SLANT_ITALIC : CAIRO_FONT_SLANT_NORMAL,
-                                      bold ? CAIRO_FONT_WEIGHT_BOLD : CAIRO_FONT_WEIGHT_NORMAL);
+  f.face = resolved_font_face(font_family_for(host_font),
+                              italic ? CAIRO_FONT_SLANT_ITALIC : CAIRO_FONT_SLANT_NORMAL,
+                              bold ? CAIRO_FONT_WEIGHT_BOLD : CAIRO_FONT_WEIGHT_NORMAL);
   cairo_save(cr);
   cairo_identity_matrix(cr);
   cairo_set_font_face(cr, f.face);
