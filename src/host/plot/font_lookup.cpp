@@ -90,7 +90,11 @@ std::string configuration_fingerprint() {
   const std::string home = env("HOME");
   if (!env("FONTCONFIG_FILE").empty()) stamp(out, env("FONTCONFIG_FILE"));
   if (!env("FONTCONFIG_PATH").empty()) stamp_tree(out, env("FONTCONFIG_PATH"), true);
-  stamp_tree(out, "/etc/fonts", true);
+  // The files in use are fonts.conf, local.conf and what conf.d names (a stat follows its
+  // links into conf.avail); unused files in conf.avail do not count.
+  for (const char* file : {"/etc/fonts", "/etc/fonts/fonts.conf", "/etc/fonts/local.conf"})
+    stamp(out, file);
+  stamp_tree(out, "/etc/fonts/conf.d", true);
   stamp_tree(out, config_home + "/fontconfig", true);
   stamp(out, home + "/.fonts.conf");
   stamp_tree(out, home + "/.fonts.conf.d", true);
@@ -271,6 +275,10 @@ cairo_font_face_t* resolved_font_face(const std::string& family, cairo_font_slan
   if (face == nullptr) {
     FcPattern* resolved = match(family, slant, weight);
     if (resolved != nullptr) {
+      // The character set and languages are most of the pattern's text and play no part in
+      // drawing with the face; a fresh answer makes the same face as a stored one.
+      FcPatternDel(resolved, FC_CHARSET);
+      FcPatternDel(resolved, FC_LANG);
       face = face_from(resolved);
       FcChar8* text = FcNameUnparse(resolved);
       const std::string file_stamp = stamp_of(file_of(resolved));
