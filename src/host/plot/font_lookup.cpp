@@ -1,8 +1,8 @@
 // Font lookup through fontconfig with a cache of its answers across processes.
 //
 // fontconfig offers no way to keep its parsed configuration between processes: every
-// process that asks it anything first parses some sixty XML files (about 4 ms of CPU, more
-// than the parse and plot of a small drawing). The answer for a family, slant and weight
+// process that asks it anything first parses some sixty XML files (about 4 ms of CPU, as
+// much as the parse and plot of a small drawing). The answer for a family, slant and weight
 // depends only on that configuration and on the installed fonts, so it is stored as
 // fontconfig's own text form of the matched pattern together with a fingerprint of
 // everything fontconfig reads. A face made from the stored pattern is the face cairo would
@@ -10,12 +10,12 @@
 #include "host/plot/font_lookup.h"
 
 #include <cairo-ft.h>
-#include <fcntl.h>
 #include <fontconfig/fontconfig.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <map>
