@@ -49,8 +49,12 @@ measure() {
   for src in "$@"; do cp "$src" "$dir/"; copies+=("$dir/$(basename "$src")"); done
   local cmd=() a
   for a in "${args[@]}"; do if [ "$a" = "{}" ]; then cmd+=("${copies[@]}"); else cmd+=("$a"); fi; done
-  local status=0
-  ( cd "$dir" && /usr/bin/time -f '%e %U %S %M' -o "$work/time" timeout "$limit" "${cmd[@]}" >"$work/log" 2>&1 ) || status=$?
+  local status=0 times=${REPEAT:-1}
+  # REPEAT=N runs the command N times one after another and reports the mean of one run: GNU
+  # time counts in hundredths of a second, too coarse for a process that takes 15 ms.
+  ( cd "$dir" && /usr/bin/time -f '%e %U %S %M' -o "$work/time" timeout "$limit" \
+      sh -c 'n=$1; shift; for _ in $(seq "$n"); do "$@" || exit $?; done' sh "$times" "${cmd[@]}" \
+      >"$work/log" 2>&1 ) || status=$?
   local pdfs
   pdfs=$(find "$dir" -name '*.pdf' -size +1k -exec sh -c 'tail -c 1024 "$1" | grep -q "%%EOF"' _ {} \; -print | wc -l)
   local ok=1
@@ -59,7 +63,7 @@ measure() {
     echo "peers.sh: ${args[0]##*/} ${args[1]} wrote $pdfs of $# PDF files (exit status $status); its log:" >&2
     tail -3 "$work/log" >&2
   fi
-  tail -1 "$work/time" | awk -v ok=$ok '{ printf "%s %.2f %s %d\n", $1, $2 + $3, $4, ok }'
+  tail -1 "$work/time" | awk -v ok=$ok -v n="$times" '{ printf "%.4f %.4f %s %d\n", $1 / n, ($2 + $3) / n, $4, ok }'
   rm -rf "$dir"
 }
 
@@ -78,7 +82,7 @@ row() {
   awk -v l="$label" -v a="$(best "${ours[@]}")" -v b="$(best "${theirs[@]}")" \
     -v c="$(best "${ours_cpu[@]}")" -v d="$(best "${theirs_cpu[@]}")" -v m="$mem" \
     -v oa="$ours_ok" -v ob="$theirs_ok" '
-    function cell(v, good) { return good ? sprintf("%7.2f", v) : " failed" }
+    function cell(v, good) { return good ? sprintf("%7.3f", v) : " failed" }
     function ratio(x, y) { return (oa && ob && x > 0) ? sprintf("%5.1fx", y / x) : "    -" }
     BEGIN { printf "| %-26s | %s | %s | %s | %s | %s | %s | %6d |\n", l, cell(a, oa), cell(b, ob),
             ratio(a, b), cell(c, oa), cell(d, ob), ratio(c, d), m / 1024 }'
@@ -87,8 +91,8 @@ row() {
 small=$work/corpus/small/01.dxf
 echo "| case | tavrin s | LibreCAD s | ratio | tavrin CPU s | LibreCAD CPU s | CPU ratio | tavrin peak MiB |"
 echo "|---|---:|---:|---:|---:|---:|---:|---:|"
-OURS='measure "$tavrin" now {} --pdf --yes -- "$small"'
-THEIRS='measure librecad dxf2pdf -a -o peer.pdf {} -- "$small"'
+OURS='REPEAT=10 measure "$tavrin" now {} --pdf --yes -- "$small"'
+THEIRS='REPEAT=10 measure librecad dxf2pdf -a -o peer.pdf {} -- "$small"'
 row "small (one process each)"
 OURS='measure "$tavrin" batch . --pdf --yes --jobs 1 -- "$work"/corpus/small/*.dxf'
 THEIRS='measure librecad dxf2pdf -a -o . {} -- "$work"/corpus/small/*.dxf'
