@@ -10,7 +10,8 @@ namespace host {
 bool Element::same_content(const Element& o) const {
   return kind == o.kind && stroke == o.stroke && points == o.points && bulges == o.bulges &&
          radius == o.radius && start_angle == o.start_angle && end_angle == o.end_angle &&
-         closed == o.closed && rings == o.rings && source == o.source && text == o.text && info == o.info && sketch == o.sketch &&
+         closed == o.closed && rings == o.rings && source == o.source && text == o.text &&
+         info == o.info && sketch == o.sketch &&
          (group == o.group || (group && o.group && group->same_content(*o.group)));
 }
 
@@ -20,7 +21,7 @@ const std::vector<Element>& Group::content() const {
 }
 
 bool Group::same_content(const Group& o) const {
-  if (!(placement == o.placement)) return false;
+  if (!(placement == o.placement) || paper_dashes != o.paper_dashes) return false;
   if (elements == o.elements) return true;
   const auto& a = content();
   const auto& b = o.content();
