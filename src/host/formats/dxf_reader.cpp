@@ -101,9 +101,10 @@ class Importer : public DL_CreationAdapter {
   void addLinetypeDash(double length) override { assembly_.add_linetype_dash(length); }
   void addTextStyle(const DL_StyleData& d) override {
     // TrueType styles name their family in the ACAD XDATA, beside (or instead of) the file
-    const std::string& family = raw_.flushed().acad_text;
+    const dxf::RawGroups& r = raw_.flushed();
+    const std::string& family = r.acad_text;
     styles_.add(d.name, decoder_.to_utf8(family.empty() ? d.primaryFontFile : family),
-                d.widthFactor, d.obliqueAngle);
+                d.widthFactor, d.obliqueAngle, r.handle);
   }
 
   void addLayer(const DL_LayerData& data) override {
@@ -972,7 +973,7 @@ class Importer : public DL_CreationAdapter {
   std::vector<std::pair<double, double>> polyline_widths_, lw_widths_;
   std::pair<double, double> default_width_;
   std::optional<Mesh> mesh_;
-  dxf::KeptEntities kept_{assembly_, decoder_};
+  dxf::KeptEntities kept_{assembly_, decoder_, styles_};
   struct ClippedRef {
     bool paper;
     std::size_t from, to;  // the content it placed
