@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "host/api/error.h"
+#include "host/drawing/stroke_font.h"
 #include "host/value/text.h"
 
 namespace host {
@@ -103,28 +104,6 @@ constexpr std::pair<std::string_view, std::string_view> kFontFiles[] = {
 
 constexpr const char* kStrokeFontFamily = "Liberation Sans";
 
-// The single-stroke fonts of CAD programs are drawn on the proportions of the public-domain
-// Hershey simplex letters: wider than a sans face in small letters and digits, twice as wide
-// in blanks. Their widths decide where a text wraps and how far it reaches, so the sans face
-// stands in for them with these advances (in 21sts of the capital height, ' ' to '~').
-constexpr std::string_view kHersheyFonts[] = {
-    "txt",     "simplex", "romans",  "romand",   "romanc",  "romant", "complex",
-    "italic",  "italicc", "italict", "scriptc",  "scripts", "greeks", "greekc",
-    "gothice", "gothicg", "gothici", "cyrillic", "cyriltlc"};
-constexpr unsigned char kHersheyAdvance[95] = {
-    16, 10, 16, 21, 20, 24, 26, 10, 14, 14, 16, 26, 10, 26, 10, 22,  // blank to '/'
-    20, 20, 20, 20, 20, 20, 20, 20, 20, 20,                          // digits
-    10, 10, 24, 26, 24, 18, 27,                                      // ':' to '@'
-    18, 21, 21, 21, 19, 18, 21, 22, 8,  16, 21, 17, 24,              // 'A' to 'M'
-    22, 22, 21, 22, 21, 20, 16, 22, 18, 24, 20, 18, 20,              // 'N' to 'Z'
-    14, 14, 14, 16, 16, 10,                                          // '[' to '`'
-    19, 19, 18, 19, 18, 12, 19, 19, 8,  10, 17, 8,  30,              // 'a' to 'm'
-    19, 19, 19, 19, 13, 17, 12, 19, 16, 22, 17, 16, 17,              // 'n' to 'z'
-    14, 8,  14, 24};                                                 // '{' to '~'
-constexpr double kHersheyCapHeight = 21;
-// Letters beyond ASCII: the sans face's own, widened as much as small letters are on average.
-constexpr double kHersheyOtherStretch = 1.18;
-
 // The bare font name: no folder, no extension, lower case; `ext` gets the extension.
 std::string bare_font_name(const std::string& font, std::string* ext = nullptr) {
   std::string name = lower(font);
@@ -134,14 +113,6 @@ std::string bare_font_name(const std::string& font, std::string* ext = nullptr) 
     name.erase(dot);
   }
   return name;
-}
-
-bool takes_hershey_metrics(const std::string& font) {
-  std::string ext;
-  const std::string name = bare_font_name(font, &ext);
-  return (ext.empty() || ext == "shx") &&
-         std::find(std::begin(kHersheyFonts), std::end(kHersheyFonts), name) !=
-             std::end(kHersheyFonts);
 }
 
 // Advance of the text in the face, in capital heights.
@@ -160,16 +131,9 @@ double face_advance(cairo_t* cr, const FontCache::Face& f, std::string_view text
 
 // Advance of the text in single-stroke proportions, in capital heights.
 double hershey_advance(cairo_t* cr, const FontCache::Face& f, std::string_view text) {
-  double caps = 0;
-  std::string other;
-  for (char c : text) {
-    const auto u = static_cast<unsigned char>(c);
-    if (u >= 0x20 && u < 0x7F)
-      caps += kHersheyAdvance[u - 0x20] / kHersheyCapHeight;
-    else
-      other += c;
-  }
-  return caps + face_advance(cr, f, other) * kHersheyOtherStretch;
+  std::string others;
+  const double caps = stroke_advance(text, others);
+  return caps + face_advance(cr, f, others) * kStrokeOtherStretch;
 }
 
 }  // namespace
@@ -204,7 +168,7 @@ const FontCache::Face& FontCache::face(cairo_t* cr, const std::string& host_font
   f.host_name = host_font;
   f.bold = bold;
   f.italic = italic;
-  f.stroke_metrics = takes_hershey_metrics(host_font);
+  f.stroke_metrics = has_stroke_proportions(host_font);
   f.face = cairo_toy_font_face_create(font_family_for(host_font).c_str(),
                                       italic ? CAIRO_FONT_SLANT_ITALIC : CAIRO_FONT_SLANT_NORMAL,
                                       bold ? CAIRO_FONT_WEIGHT_BOLD : CAIRO_FONT_WEIGHT_NORMAL);
