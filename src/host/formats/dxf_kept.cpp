@@ -335,6 +335,7 @@ void KeptEntities::attdef(const RawGroups& raw, const RawStroke& stroke, bool pa
   const int col = halign == 1 || halign == 4 ? 1 : halign == 2 ? 2 : 0;
   const int row = halign == 4 || valign == 2 ? 1 : valign == 3 ? 2 : 0;
   e.text.adjust = row * 3 + col + 1;
+  if (valign == 1 && aligned && raw.has(11) && halign != 4) stand_on_descenders(e);
   assembly_.add(std::move(e), stroke, paper);
 }
 

@@ -854,6 +854,7 @@ class Importer : public DL_CreationAdapter {
     int col = halign == 1 || halign == 4 ? 1 : halign == 2 ? 2 : 0;
     int row = halign == 4 || valign == 2 ? 1 : valign == 3 ? 2 : 0;
     e.text.adjust = row * 3 + col + 1;
+    if (valign == 1 && aligned && r.has(11) && halign != 4) dxf::stand_on_descenders(e);
   }
 
   void add(Element e, const Affine& ocs) {
