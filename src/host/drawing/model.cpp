@@ -10,7 +10,8 @@ namespace host {
 bool Element::same_content(const Element& o) const {
   return kind == o.kind && stroke == o.stroke && points == o.points && bulges == o.bulges &&
          radius == o.radius && start_angle == o.start_angle && end_angle == o.end_angle &&
-         closed == o.closed && rings == o.rings && source == o.source && text == o.text && info == o.info && sketch == o.sketch &&
+         closed == o.closed && rings == o.rings && source == o.source && text == o.text &&
+         info == o.info && sketch == o.sketch &&
          (group == o.group || (group && o.group && group->same_content(*o.group)));
 }
 

@@ -41,6 +41,10 @@ bool has_stroke_proportions(const std::string& font) {
   return std::find(std::begin(kFonts), std::end(kFonts), name) != std::end(kFonts);
 }
 
+double descent_share(const std::string& font) {
+  return has_stroke_proportions(font) ? 1.0 / 3 : 0.3;
+}
+
 double stroke_advance(std::string_view text, std::string& others) {
   double caps = 0;
   for (char c : text) {

@@ -15,6 +15,10 @@ bool has_stroke_proportions(const std::string& font);
 // characters; the others are left out and appended to `others`.
 double stroke_advance(std::string_view text, std::string& others);
 
+// How far letters such as g, p and y reach below the baseline, as a share of the capital
+// height: a third in single-stroke fonts, a little less in the faces that stand for others.
+double descent_share(const std::string& font);
+
 // Letters beyond ASCII: those of a sans face, widened as much as small letters are on
 // average in single-stroke proportions.
 inline constexpr double kStrokeOtherStretch = 1.18;

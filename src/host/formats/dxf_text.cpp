@@ -368,10 +368,7 @@ std::string mtext_content(const std::vector<std::string>& lines) {
 
 void stand_on_descenders(Element& e) {
   if (e.points.empty()) return;
-  // single-stroke letters reach a third of the capital height below the baseline, those of
-  // the faces that stand for other fonts a little less
-  const double share = has_stroke_proportions(e.text.font) ? 1.0 / 3 : 0.3;
-  double up = share * e.text.size * (e.text.upside_down ? -1 : 1);
+  double up = descent_share(e.text.font) * e.text.size * (e.text.upside_down ? -1 : 1);
   if (!std::isfinite(up)) up = 0;
   const double a = e.text.angle * std::numbers::pi / 180;
   e.points[0].x -= std::sin(a) * up;
