@@ -368,9 +368,9 @@ std::string mtext_content(const std::vector<std::string>& lines) {
 
 void stand_on_descenders(Element& e) {
   if (e.points.empty()) return;
-  double up = descent_share(e.text.font) * e.text.size * (e.text.upside_down ? -1 : 1);
-  if (!std::isfinite(up)) up = 0;
+  const double up = descent_share(e.text.font) * e.text.size * (e.text.upside_down ? -1 : 1);
   const double a = e.text.angle * std::numbers::pi / 180;
+  if (!std::isfinite(up) || !std::isfinite(a)) return;
   e.points[0].x -= std::sin(a) * up;
   e.points[0].y += std::cos(a) * up;
 }
