@@ -107,11 +107,11 @@ TEST(Extent, TextsCountTheirDescendersAndAccentsAtTheEdges) {
     double bottom, top;
   } cases[] = {
       {{"ABC"}, "", 0, 10},
-      {{"Abgy"}, "", -3, 10},
-      {{"Abgy"}, "romans.shx", -10.0 / 3, 10},
+      {{"Abgy"}, "", -3, 10.8},
+      {{"Agy"}, "romans.shx", -10.0 / 3, 10},
       {{"ÄB"}, "", 0, 12.5},
       {{"gy", "AB"}, "", 0, 26},       // descenders not on the lowest line
-      {{"AB", "ÄB (1)"}, "", -3, 26},  // an accent not on the top line
+      {{"AB", "ÄB (1)"}, "", -3, 26},  // an accent, a bracket not on the top line
   };
   for (const auto& c : cases) {
     t.text.lines = c.lines;

@@ -14,8 +14,10 @@ namespace {
 
 // Gap between a text and its frame, as a share of the size.
 constexpr double kFrameGap = 0.25;
-// Accents over capitals, as a share of the size.
+// Accents over capitals, and the ascenders and brackets of the sans faces that print texts
+// (a little taller than their capitals), as shares of the size.
 constexpr double kAccentShare = 0.25;
+constexpr double kAscenderShare = 0.08;
 
 double radians(double degrees) {
   return degrees * std::numbers::pi / 180.0;
@@ -112,7 +114,8 @@ void add_bulged_segment(Box& box, Vec2 p0, Vec2 p1, double bulge) {
 
 // How far the text's letters reach beyond its box, which runs from the lowest baseline to
 // the top of the capitals: descenders (g, p, parentheses) on the lowest lines, accents over
-// capitals on the top ones. Without them a text at a sheet's edge would lose them.
+// capitals and ascenders (l, d, parentheses) on the top ones. Without them a text at a sheet's edge
+// would lose them.
 std::pair<double, double> overhang(const TextBlock& block) {
   double below = 0, above = 0;
   const double eps = 1e-9 * std::max({1.0, std::abs(block.top), std::abs(block.bottom)});
@@ -123,8 +126,11 @@ std::pair<double, double> overhang(const TextBlock& block) {
       const std::string text = p.text + p.lower;
       if (lowest && text.find_first_of("gjpqyQ(),;[]{}|_$@") != std::string::npos)
         below = std::max(below, descent_share(p.style.font) * p.style.height);
-      if (highest && std::any_of(text.begin(), text.end(), [](char c) { return c & 0x80; }))
+      if (!highest) continue;
+      if (std::any_of(text.begin(), text.end(), [](char c) { return c & 0x80; }))
         above = std::max(above, kAccentShare * p.style.height);
+      else if (text.find_first_of("bdfhklt()[]{}|/\\'\"!?$%&@") != std::string::npos)
+        above = std::max(above, kAscenderShare * p.style.height);
     }
   }
   return {below, above};
