@@ -7,7 +7,7 @@ packages=(
   cmake ninja-build g++ clang ccache pkg-config make git
   libcairo2-dev fonts-dejavu-core fonts-liberation
   libcups2-dev cups cups-client cups-filters printer-driver-cups-pdf
-  libdxflib-dev libarchive-dev libjpeg-dev libcli11-dev libfmt-dev nlohmann-json3-dev
+  libdxflib-dev libpolyclipping-dev libarchive-dev libjpeg-dev libcli11-dev libfmt-dev nlohmann-json3-dev
   qt6-base-dev libgl-dev xvfb xauth
   libgtest-dev libgmock-dev libbenchmark-dev
   libqpdf-dev poppler-utils qpdf python3-ezdxf python3-jsonschema zip unzip locales

@@ -8,6 +8,7 @@
 
 #include "dxf_fixture.h"
 #include "host/formats/dxf.h"
+#include "host/formats/dxf_style.h"
 
 namespace tavrin_test {
 namespace {
@@ -53,6 +54,7 @@ ml.set_leader_properties(color=1)
 ml.add_leader_line(ezdxf.render.mleader.ConnectionSide.left, [(1000, 0)])
 ml.build(insert=ezdxf.math.Vec2(1030, 20))
 msp.add_wipeout([(1100, 0), (1150, 0), (1150, 30), (1100, 30)])
+doc.set_raster_variables(frame=1)  # image frames shown and plotted
 img_def = doc.add_image_def(filename="C:\\Bilder\\bild.png", size_in_pixel=(640, 480))
 msp.add_image(img_def, insert=(1200, 0), size_in_units=(64, 48))
 msp.add_mline([(1300, 0), (1350, 0), (1350, 40)])
@@ -230,6 +232,89 @@ TEST_F(DxfEntitiesTest, ShapesKeepTheirGeometry) {
   // solid models are reported once, not drawn
   ASSERT_EQ(notes_.size(), 1u);
   EXPECT_THAT(notes_[0], ::testing::HasSubstr("2 solid models"));
+}
+
+// An image and the drawing's image frame setting, which ezdxf writes only as 0 or 1.
+constexpr const char* kImageFrameScript = R"py(
+import sys, re, ezdxf
+doc = ezdxf.new("R2010")
+frame = int(sys.argv[2])
+doc.set_raster_variables(frame=min(frame, 1))
+img = doc.add_image_def(filename="bild.png", size_in_pixel=(64, 48))
+doc.modelspace().add_image(img, insert=(0, 0), size_in_units=(64, 48))
+doc.modelspace().add_line((0, 0), (100, 100))
+doc.saveas(sys.argv[1])
+text = re.sub(r"(AcDbRasterVariables\n 90\n *0\n 70\n *)\d", r"\g<1>%d" % frame, open(sys.argv[1]).read())
+open(sys.argv[1], "w").write(text)
+)py";
+
+TEST_F(DxfEntitiesTest, ImageFramesFollowTheDrawingsSetting) {
+  // 0 frames off, 1 shown and plotted, 2 shown on screen only
+  for (const auto& [setting, frames] : {std::pair{0, 0u}, {1, 1u}, {2, 0u}}) {
+    const std::string file = path("frame" + std::to_string(setting) + ".dxf");
+    python(kImageFrameScript, "'" + file + "' " + std::to_string(setting));
+    const host::Drawing d = host::read_dxf_file(file);
+    std::size_t outlines = 0;
+    for (const Element& e : d.sheets.at(0).elements) {
+      outlines += e.kind == ElementKind::Polyline;
+      EXPECT_EQ(e.sketch, "");
+    }
+    EXPECT_EQ(outlines, frames) << setting;
+  }
+}
+
+// Polygons (MPOLYGON), 100 units apart: a solid fill with a hole, a boundary without fill, a
+// pattern fill, a solid fill with a bulge and an offset of the whole.
+constexpr const char* kPolygonScript = R"py(
+import sys, ezdxf
+doc = ezdxf.new("R2010")
+doc.header["$INSUNITS"] = 4  # millimetres
+msp = doc.modelspace()
+mp = msp.add_mpolygon(color=1, fill_color=3)
+mp.paths.add_polyline_path([(0, 0), (40, 0), (40, 30), (0, 30)], is_closed=True, flags=1)
+mp.paths.add_polyline_path([(10, 10), (20, 10), (20, 20), (10, 20)], is_closed=True, flags=16)
+mp = msp.add_mpolygon(color=5, fill_color=None)
+mp.paths.add_polyline_path([(100, 0), (140, 0), (120, 30)], is_closed=True)
+mp = msp.add_mpolygon()
+mp.set_pattern_fill("ANSI31", color=2, scale=1)
+mp.paths.add_polyline_path([(200, 0), (240, 0), (240, 30), (200, 30)], is_closed=True)
+mp = msp.add_mpolygon(color=6, fill_color=4)
+mp.paths.add_polyline_path([(280, 0, 0), (320, 0, 1), (320, 30, 0), (280, 30, 0)], is_closed=True)
+mp.dxf.offset_vector = (20, 5)
+doc.saveas(sys.argv[1])
+)py";
+
+TEST_F(DxfEntitiesTest, PolygonsFillInTheirFillColourUnderTheirBoundary) {
+  const std::string file = path("mpolygon.dxf");
+  python(kPolygonScript, "'" + file + "'");
+  const host::Drawing d = host::read_dxf_file(file);
+  struct Case {
+    int fill_aci;  // 0: no fill
+    int line_aci;
+    std::size_t rings, pattern_lines;
+    double left;  // of the boundary
+  } cases[] = {{3, 1, 2, 0, 0}, {0, 5, 1, 0, 100}, {0, 2, 1, 15, 200}, {4, 6, 1, 0, 300}};
+  for (std::size_t band = 0; band < std::size(cases); ++band) {
+    const Case& c = cases[band];
+    std::size_t fills = 0, rings = 0, lines = 0;
+    double left = 1e9;
+    for (const Element& e : d.sheets.at(0).elements) {
+      if (static_cast<std::size_t>(e.points.at(0).x / 100) != band) continue;
+      if (e.kind == ElementKind::Fill) {
+        EXPECT_EQ(e.stroke.color, host::dxf::aci_to_rgb(c.fill_aci)) << band;
+        ++fills;
+      } else {
+        EXPECT_EQ(e.stroke.color, host::dxf::aci_to_rgb(c.line_aci)) << band;
+        rings += e.kind == ElementKind::Polyline && e.closed;
+        lines += e.kind == ElementKind::Line;
+        for (const auto& p : e.points) left = std::min(left, p.x);
+      }
+    }
+    EXPECT_EQ(fills, c.fill_aci ? 1u : 0u) << band;
+    EXPECT_EQ(rings, c.rings) << band;
+    EXPECT_GE(lines, c.pattern_lines) << band;
+    EXPECT_DOUBLE_EQ(left, c.left) << band;
+  }
 }
 
 // Two references to a square with a line across: the first clipped (XCLIP) to a triangle.

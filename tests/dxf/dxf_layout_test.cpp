@@ -1,5 +1,6 @@
 // Paper-space layouts as sheets: viewports with scale, twist, clipping boundary and frozen
 // layers, written with python3-ezdxf; the sheets exported again and read back by ezdxf.
+#include <cairo.h>
 #include <gmock/gmock.h>
 
 #include <cmath>
@@ -7,6 +8,7 @@
 #include "dxf_fixture.h"
 #include "host/formats/dxf.h"
 #include "host/formats/mi.h"
+#include "host/plot/render.h"
 
 namespace tavrin_test {
 namespace {
@@ -193,6 +195,65 @@ print("CIRCLES", len(msp.query("CIRCLE")))
   EXPECT_THAT(out, HasSubstr("CUT [(331.6667, 75.0), (388.3333, 75.0)]"));
   // the circle lies wholly inside two windows and stays a circle there
   EXPECT_THAT(out, HasSubstr("CIRCLES 2"));
+}
+
+// A line of the drawing's own line type (dashes of 2, gaps of 2) seen through a viewport at
+// 1:2, in a layout that scales line types to paper (flag 1) or not (0).
+constexpr const char* kLineTypeScale = R"(
+import sys, ezdxf
+doc = ezdxf.new("R2010")
+doc.linetypes.add("STRICH", pattern=[4.0, 2.0, -2.0])
+doc.header["$PSLTSCALE"] = int(sys.argv[2])
+doc.modelspace().add_line((0, 0), (100, 0), dxfattribs={"linetype": "STRICH", "lineweight": 50, "color": 1})
+sheet = doc.layouts.new("Blatt")
+sheet.page_setup(size=(100, 50), margins=(0, 0, 0, 0), units="mm")
+sheet.dxf_layout.dxf.layout_flags = int(sys.argv[2])
+sheet.add_viewport(center=(50, 25), size=(90, 40), view_center_point=(50, 0), view_height=80)
+doc.layouts.set_active_layout("Blatt")
+doc.saveas(sys.argv[1])
+)";
+
+// Dark runs along the row of the line (paper y = 25), between x = 20 and 80 mm.
+int dashes_on_paper(const host::Sheet& sheet) {
+  constexpr int kPxPerMm = 4, kWidth = 100 * kPxPerMm, kHeight = 50 * kPxPerMm;
+  cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_RGB24, kWidth, kHeight);
+  cairo_t* cr = cairo_create(surface);
+  cairo_set_source_rgb(cr, 1, 1, 1);
+  cairo_paint(cr);
+  cairo_matrix_t m;
+  cairo_matrix_init(&m, kPxPerMm, 0, 0, -kPxPerMm, 0, kHeight);
+  host::RenderStyle style;
+  host::render_sheet(cr, sheet, m, style);
+  cairo_destroy(cr);
+  cairo_surface_flush(surface);
+  const unsigned char* row = cairo_image_surface_get_data(surface) +
+                             (kHeight - 25 * kPxPerMm) * cairo_image_surface_get_stride(surface);
+  int runs = 0;
+  bool dark = false;
+  for (int x = 20 * kPxPerMm; x < 80 * kPxPerMm; ++x) {
+    const bool now = row[x * 4 + 1] < 128;
+    runs += now && !dark;
+    dark = now;
+  }
+  cairo_surface_destroy(surface);
+  return runs;
+}
+
+TEST_F(DxfLayoutTest, OwnLineTypesInViewportsFollowTheLayoutsPaperScaling) {
+  struct Case {
+    int paper_scaling;
+    int dashes;  // along the 50 mm the line takes on paper
+  } cases[] = {{1, 13}, {0, 25}};
+  for (const Case& c : cases) {
+    const std::string file = path("ltscale" + std::to_string(c.paper_scaling) + ".dxf");
+    python(kLineTypeScale, "'" + file + "' " + std::to_string(c.paper_scaling));
+    const host::Drawing d = host::read_dxf_file(file);
+    ASSERT_EQ(d.sheets.size(), 1u);
+    EXPECT_NEAR(dashes_on_paper(d.sheets[0]), c.dashes, 1) << c.paper_scaling;
+    // the setting travels with the view through the host's own format
+    const host::Drawing back = host::read_mi_text(host::write_mi_text(d), "ltscale.mi");
+    EXPECT_EQ(dashes_on_paper(back.sheets.at(0)), dashes_on_paper(d.sheets[0]));
+  }
 }
 
 }  // namespace

@@ -21,7 +21,7 @@ const std::vector<Element>& Group::content() const {
 }
 
 bool Group::same_content(const Group& o) const {
-  if (!(placement == o.placement)) return false;
+  if (!(placement == o.placement) || paper_dashes != o.paper_dashes) return false;
   if (elements == o.elements) return true;
   const auto& a = content();
   const auto& b = o.content();

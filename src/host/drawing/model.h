@@ -139,6 +139,11 @@ struct Element {
 struct Group {
   Transform placement;
   std::shared_ptr<const std::vector<Element>> elements;
+  // The content's own dash patterns (Stroke::dashes): lengths on the sheet, the same in
+  // every view whatever its scale (true); or lengths in the content's units, growing and
+  // shrinking with the placement (false), for drawings that scale line types by the
+  // model's setting only.
+  bool paper_dashes = true;
 
   const std::vector<Element>& content() const;
   bool same_content(const Group& o) const;

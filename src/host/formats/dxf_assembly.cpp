@@ -2,6 +2,7 @@
 // block references exploded into the drawing.
 #include "host/formats/dxf_assembly.h"
 
+#include <algorithm>
 #include <cctype>
 #include <cstdlib>
 
@@ -73,36 +74,86 @@ void Assembly::add(BlockRef ref, bool paper) {
   }
 }
 
-void Assembly::clip(bool paper, std::size_t from, std::size_t to,
-                    const std::vector<Vec2>& outline) {
-  std::vector<Element>& target = out(paper);
+std::size_t Assembly::clip(std::vector<Element>& target, std::size_t from, std::size_t to,
+                           const BlockClip& clip, const Affine& placement) {
   to = std::min(to, target.size());
-  if (from >= to || outline.size() < 3) return;
-  const bool chained = !paper && model_layers_.size() >= to;
+  const bool inverted = clip.hole.size() >= 3;
+  if (from >= to || (!inverted && clip.boundary.size() < 3)) return to - std::min(from, to);
+  Rings region(1);
+  for (const Vec2& p : inverted ? clip.hole : clip.boundary)
+    region[0].push_back(placement.apply(p));
+  if (inverted) {
+    // what lies outside: the hole in a frame around it and the content
+    Vec2 lo = region[0][0], hi = lo;
+    auto take = [&](Vec2 p) {
+      if (!std::isfinite(p.x) || !std::isfinite(p.y)) return;
+      lo = {std::min(lo.x, p.x), std::min(lo.y, p.y)};
+      hi = {std::max(hi.x, p.x), std::max(hi.y, p.y)};
+    };
+    for (const Vec2& p : region[0]) take(p);
+    for (std::size_t i = from; i < to; ++i)
+      if (auto box = element_extent(target[i])) take(box->first), take(box->second);
+    const double m = 1 + 0.1 * std::max(hi.x - lo.x, hi.y - lo.y);
+    region.insert(
+        region.begin(),
+        {{lo.x - m, lo.y - m}, {hi.x + m, lo.y - m}, {hi.x + m, hi.y + m}, {lo.x - m, hi.y + m}});
+  }
+  const bool chained = &target == &model_ && model_layers_.size() >= to;
   std::vector<Element> pieces;
   std::vector<std::uint32_t> chains;
   for (std::size_t i = from; i < to; ++i) {
-    Element view;
-    view.kind = ElementKind::Group;
-    view.points = outline;
-    auto group = std::make_shared<Group>();
-    group->elements = std::make_shared<const std::vector<Element>>(1, std::move(target[i]));
-    view.group = std::move(group);
-    for (Element& piece : clipped_view(view)) {
-      pieces.push_back(std::move(piece));
-      if (chained) chains.push_back(model_layers_[i]);
-    }
+    const std::size_t before = pieces.size();
+    clip_element(target[i], region, pieces);
+    if (chained) chains.insert(chains.end(), pieces.size() - before, model_layers_[i]);
   }
-  target.erase(target.begin() + static_cast<std::ptrdiff_t>(from),
-               target.begin() + static_cast<std::ptrdiff_t>(to));
-  target.insert(target.begin() + static_cast<std::ptrdiff_t>(from),
-                std::make_move_iterator(pieces.begin()), std::make_move_iterator(pieces.end()));
+  const auto at = [](auto& v, std::size_t i) { return v.begin() + static_cast<std::ptrdiff_t>(i); };
+  target.erase(at(target, from), at(target, to));
+  target.insert(at(target, from), std::make_move_iterator(pieces.begin()),
+                std::make_move_iterator(pieces.end()));
   if (chained) {
-    model_layers_.erase(model_layers_.begin() + static_cast<std::ptrdiff_t>(from),
-                        model_layers_.begin() + static_cast<std::ptrdiff_t>(to));
-    model_layers_.insert(model_layers_.begin() + static_cast<std::ptrdiff_t>(from), chains.begin(),
-                         chains.end());
+    model_layers_.erase(at(model_layers_, from), at(model_layers_, to));
+    model_layers_.insert(at(model_layers_, from), chains.begin(), chains.end());
   }
+  return pieces.size();
+}
+
+void Assembly::clipped(std::vector<Element>& target, std::size_t from, const std::string& xdict,
+                       const Affine& placement) {
+  if (clips_) {
+    if (auto c = clips_(xdict)) clip(target, from, target.size(), *c, placement);
+  } else if (&target == &model_ || &target == &paper_) {
+    clipped_.push_back({&target, from, target.size(), xdict, placement});
+  }
+}
+
+void Assembly::clip_references(ClipLookup lookup) {
+  clips_ = std::move(lookup);
+  // Ranges are remembered as their references finish, innermost first, so their ends never
+  // decrease, and any two are nested or apart. Cutting a range changes its length, which
+  // moves every place at or after its end: by the changes of all ranges cut so far that end
+  // there or before, a running sum kept with each end.
+  struct Cut {
+    std::size_t end;       // as remembered
+    std::ptrdiff_t moved;  // places from `end` on have moved by this
+  };
+  std::map<const std::vector<Element>*, std::vector<Cut>> cuts;
+  for (const ClippedRange& r : clipped_) {
+    const auto c = clips_(r.xdict);
+    if (!c) continue;
+    std::vector<Cut>& done = cuts[r.target];
+    const auto now = [&](std::size_t place) {
+      auto after = std::upper_bound(done.begin(), done.end(), place,
+                                    [](std::size_t p, const Cut& cut) { return p < cut.end; });
+      const std::ptrdiff_t moved = after == done.begin() ? 0 : std::prev(after)->moved;
+      return static_cast<std::size_t>(static_cast<std::ptrdiff_t>(place) + moved);
+    };
+    const std::size_t from = now(r.from), to = now(r.to);
+    const std::size_t length = clip(*r.target, from, to, *c, r.placement);
+    const std::ptrdiff_t before = done.empty() ? 0 : done.back().moved;
+    done.push_back({r.to, before + static_cast<std::ptrdiff_t>(length) -
+                              static_cast<std::ptrdiff_t>(to - from)});
+  }
+  clipped_.clear();
 }
 
 void Assembly::complete(const std::string& path) {
@@ -248,6 +299,7 @@ void Assembly::explode(const BlockRef& ref, const Context& parent, std::vector<E
   const Block& block = it->second;
   active_.insert(ref.name);
   for (const Vec2 offset : ref.array_offsets()) {
+    const std::size_t from = target.size();
     Affine local = Affine::translation(ref.insertion.x + offset.x, ref.insertion.y + offset.y)
                        .after(Affine::rotation_deg(ref.angle))
                        .after(Affine::scaling(ref.sx, ref.sy))
@@ -261,6 +313,7 @@ void Assembly::explode(const BlockRef& ref, const Context& parent, std::vector<E
         explode(std::get<BlockRef>(item), ctx, target);
       }
     }
+    if (!ref.xdict.empty()) clipped(target, from, ref.xdict, ctx.placement);
   }
   active_.erase(ref.name);
 }

@@ -4,6 +4,7 @@
 
 #include <cmath>
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <optional>
 #include <set>
@@ -34,6 +35,15 @@ struct LayerProps {
   bool hidden = false;   // off or frozen: not drawn, not plotted
 };
 
+// The clipping of a block reference (XCLIP), in the block's coordinates: what lies inside
+// its boundary shows; or, for an inverted clipping, what lies outside `hole`.
+struct BlockClip {
+  std::vector<Vec2> boundary;
+  std::vector<Vec2> hole;
+};
+// The clipping that hangs on an extension dictionary, if any.
+using ClipLookup = std::function<std::optional<BlockClip>(const std::string& xdict)>;
+
 struct BlockRef {
   std::string name;  // upper case
   RawStroke stroke;
@@ -42,6 +52,7 @@ struct BlockRef {
   int cols = 1, rows = 1;
   double col_spacing = 0, row_spacing = 0;
   Affine ocs;
+  std::string xdict;  // its extension dictionary, where a clipping (XCLIP) hangs
 
   // At most this many copies of an array reference (MINSERT) are drawn.
   static constexpr int kMaxArrayCopies = 10'000;
@@ -70,11 +81,10 @@ class Assembly {
   void add(Element element, RawStroke stroke, bool paper);
   void add(BlockRef ref, bool paper);
 
-  // How many elements model or paper space holds so far.
-  std::size_t size(bool paper) const { return paper ? paper_.size() : model_.size(); }
-  // Cuts the elements [from, to) of model or paper space to the outline, as a clipped block
-  // reference shows them: what crosses it becomes its visible pieces.
-  void clip(bool paper, std::size_t from, std::size_t to, const std::vector<Vec2>& outline);
+  // Cuts what clipped references (XCLIP) placed so far, at any depth of nesting, once the
+  // objects that hold the clippings are read (they follow the entities in a file); what is
+  // placed later is cut as it is placed.
+  void clip_references(ClipLookup lookup);
 
   // Places the references to blocks defined after them. Throws host::Error naming the file
   // when the references ask for an absurd amount of content.
@@ -129,6 +139,14 @@ class Assembly {
   void emit(Piece piece, const Context& ctx, std::vector<Element>& target);
   void explode(const BlockRef& ref, const Context& parent, std::vector<Element>& target);
   std::vector<Element>& out(bool paper) { return paper ? paper_ : model_; }
+  // Cuts the elements [from, to) of the target as a clipped reference shows them; returns
+  // how many elements the range holds afterwards.
+  std::size_t clip(std::vector<Element>& target, std::size_t from, std::size_t to,
+                   const BlockClip& clip, const Affine& placement);
+  // The content one copy of a reference placed in [from, end of target): cut now when the
+  // clippings are known, else remembered until they are.
+  void clipped(std::vector<Element>& target, std::size_t from, const std::string& xdict,
+               const Affine& placement);
 
   const std::vector<double>* pattern(const std::string& upper_name) const;
 
@@ -149,6 +167,17 @@ class Assembly {
   std::uint32_t last_chain_outer_ = 0, last_chain_ = 0;
   std::string last_chain_layer_;
   std::vector<Element> paper_;
+  struct ClippedRange {
+    std::vector<Element>* target;  // model or paper space
+    std::size_t from, to;
+    std::string xdict;
+    Affine placement;  // of the block's content
+  };
+  // Clipped references, nested ones too, are cut in the model as plain elements rather than
+  // kept as groups inside groups: measuring, rendering, printing and export then need no
+  // nesting, and a view of the model space stays one group deep.
+  std::vector<ClippedRange> clipped_;  // innermost first
+  ClipLookup clips_;
   Context root_;
   std::size_t expansions_ = 0;
   bool too_many_ = false;

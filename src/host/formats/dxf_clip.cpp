@@ -1,10 +1,11 @@
-// A group element as plain elements: its content placed on the sheet and cut to its
-// outline.
+// Cutting content to a clipping region: lines and curves by their crossings with its
+// rings, areas with the Clipper library.
 #include "host/formats/dxf_clip.h"
 
 #include <algorithm>
 #include <cmath>
 #include <numbers>
+#include <polyclipping/clipper.hpp>
 
 #include "host/formats/dxf_geometry.h"
 
@@ -15,13 +16,19 @@ namespace {
 // any sheet a viewport shows.
 constexpr double kStepDeg = 2;
 
-// Even-odd rule, so any simple or self-touching outline works.
-bool inside(const std::vector<Vec2>& poly, Vec2 p) {
+// Calls f(a, b) for every edge of every ring.
+template <class F>
+void for_each_edge(const Rings& region, F&& f) {
+  for (const auto& ring : region)
+    for (std::size_t i = 0, j = ring.size() - 1; i < ring.size(); j = i++) f(ring[i], ring[j]);
+}
+
+// Even-odd rule, so any simple or self-touching outline works, and holes.
+bool inside(const Rings& region, Vec2 p) {
   bool in = false;
-  for (std::size_t i = 0, j = poly.size() - 1; i < poly.size(); j = i++) {
-    const Vec2 a = poly[i], b = poly[j];
+  for_each_edge(region, [&](Vec2 a, Vec2 b) {
     if ((a.y > p.y) != (b.y > p.y) && p.x < (b.x - a.x) * (p.y - a.y) / (b.y - a.y) + a.x) in = !in;
-  }
+  });
   return in;
 }
 
@@ -35,20 +42,87 @@ bool crossing(Vec2 p, Vec2 q, Vec2 a, Vec2 b, double& t) {
   return t > 0 && t < 1 && u >= 0 && u <= 1;
 }
 
-bool box_inside(const std::vector<Vec2>& poly, std::pair<Vec2, Vec2> box) {
+bool box_inside(const Rings& region, std::pair<Vec2, Vec2> box) {
   const auto [lo, hi] = box;
   const Vec2 corners[] = {lo, {hi.x, lo.y}, hi, {lo.x, hi.y}};
   for (const Vec2& c : corners)
-    if (!inside(poly, c)) return false;
-  for (std::size_t i = 0, j = poly.size() - 1; i < poly.size(); j = i++) {
-    const Vec2 a = poly[i], b = poly[j];
-    if (a.x > lo.x && a.x < hi.x && a.y > lo.y && a.y < hi.y) return false;
-    for (int k = 0; k < 4; ++k) {
+    if (!inside(region, c)) return false;
+  bool crossed = false;
+  for_each_edge(region, [&](Vec2 a, Vec2 b) {
+    if (a.x > lo.x && a.x < hi.x && a.y > lo.y && a.y < hi.y) crossed = true;
+    for (int k = 0; k < 4 && !crossed; ++k) {
       double t;
-      if (crossing(corners[k], corners[(k + 1) % 4], a, b, t)) return false;
+      if (crossing(corners[k], corners[(k + 1) % 4], a, b, t)) crossed = true;
     }
+  });
+  return !crossed;
+}
+
+std::pair<Vec2, Vec2> bounds(const Rings& rings) {
+  Vec2 lo{HUGE_VAL, HUGE_VAL}, hi{-HUGE_VAL, -HUGE_VAL};
+  for (const auto& ring : rings)
+    for (const Vec2& p : ring) {
+      lo = {std::min(lo.x, p.x), std::min(lo.y, p.y)};
+      hi = {std::max(hi.x, p.x), std::max(hi.y, p.y)};
+    }
+  return {lo, hi};
+}
+
+// The rings of a fill or mask.
+Rings area_rings(const Element& e) {
+  Rings rings;
+  std::size_t at = 0;
+  for (std::uint32_t n : e.rings) {
+    if (n == 0 || at + n > e.points.size()) break;
+    rings.emplace_back(e.points.begin() + static_cast<std::ptrdiff_t>(at),
+                       e.points.begin() + static_cast<std::ptrdiff_t>(at + n));
+    at += n;
   }
-  return true;
+  return rings;
+}
+
+// The part of an area inside the region, both by the even-odd rule. Clipper works in
+// integers: coordinates are taken about the middle of both, scaled to about 1e15, which
+// keeps the precision of a double and stays far from Clipper's limit.
+void cut_area(const Element& area, const Rings& region, std::vector<Element>& out) {
+  const Rings rings = area_rings(area);
+  auto [lo, hi] = bounds(rings);
+  const auto [rlo, rhi] = bounds(region);
+  const Vec2 mid{(std::min(lo.x, rlo.x) + std::max(hi.x, rhi.x)) / 2,
+                 (std::min(lo.y, rlo.y) + std::max(hi.y, rhi.y)) / 2};
+  double reach = 0;
+  for (const Vec2 p : {lo, hi, rlo, rhi})
+    reach = std::max({reach, std::abs(p.x - mid.x), std::abs(p.y - mid.y)});
+  if (!(reach > 0) || !std::isfinite(reach)) return;
+  const double k = 1e15 / reach;
+  auto to_paths = [&](const Rings& from) {
+    ClipperLib::Paths paths;
+    for (const auto& ring : from) {
+      ClipperLib::Path& path = paths.emplace_back();
+      for (const Vec2& p : ring)
+        path.emplace_back(std::llround((p.x - mid.x) * k), std::llround((p.y - mid.y) * k));
+    }
+    return paths;
+  };
+  ClipperLib::Clipper clipper;
+  clipper.AddPaths(to_paths(rings), ClipperLib::ptSubject, true);
+  clipper.AddPaths(to_paths(region), ClipperLib::ptClip, true);
+  ClipperLib::Paths result;
+  clipper.Execute(ClipperLib::ctIntersection, result, ClipperLib::pftEvenOdd,
+                  ClipperLib::pftEvenOdd);
+  Element piece = area;
+  piece.id = next_id();
+  piece.points.clear();
+  piece.rings.clear();
+  // the pieces do not overlap and holes lie inside their outers: even-odd fills them right
+  for (const ClipperLib::Path& path : result) {
+    if (path.size() < 3) continue;
+    for (const ClipperLib::IntPoint& q : path)
+      piece.points.push_back(
+          {static_cast<double>(q.X) / k + mid.x, static_cast<double>(q.Y) / k + mid.y});
+    piece.rings.push_back(static_cast<std::uint32_t>(path.size()));
+  }
+  if (!piece.rings.empty()) out.push_back(std::move(piece));
 }
 
 void arc_to(std::vector<Vec2>& out, Vec2 c, double r, double from, double sweep) {
@@ -60,7 +134,7 @@ void arc_to(std::vector<Vec2>& out, Vec2 c, double r, double from, double sweep)
 }
 
 // The parts of the run inside the outline, each as an open polyline.
-void cut(const std::vector<Vec2>& run, const std::vector<Vec2>& poly, const Element& like,
+void cut(const std::vector<Vec2>& run, const Rings& region, const Element& like,
          std::vector<Element>& out) {
   std::vector<Vec2> piece;
   auto finish = [&] {
@@ -80,14 +154,14 @@ void cut(const std::vector<Vec2>& run, const std::vector<Vec2>& poly, const Elem
   for (std::size_t i = 0; i + 1 < run.size(); ++i) {
     const Vec2 p = run[i], q = run[i + 1];
     ts.assign({0.0, 1.0});
-    for (std::size_t k = 0, j = poly.size() - 1; k < poly.size(); j = k++) {
+    for_each_edge(region, [&](Vec2 a, Vec2 b) {
       double t;
-      if (crossing(p, q, poly[j], poly[k], t)) ts.push_back(t);
-    }
+      if (crossing(p, q, b, a, t)) ts.push_back(t);
+    });
     std::sort(ts.begin(), ts.end());
     for (std::size_t k = 0; k + 1 < ts.size(); ++k) {
       const auto at = [&](double t) { return Vec2{p.x + (q.x - p.x) * t, p.y + (q.y - p.y) * t}; };
-      if (!inside(poly, at((ts[k] + ts[k + 1]) / 2))) {
+      if (!inside(region, at((ts[k] + ts[k + 1]) / 2))) {
         finish();
         continue;
       }
@@ -152,37 +226,44 @@ std::vector<Vec2> flattened(const Element& e) {
   return out;
 }
 
+void clip_element(const Element& placed, const Rings& region, std::vector<Element>& out) {
+  if (placed.kind == ElementKind::Group || placed.points.empty()) return;
+  for (const Vec2& p : placed.points)
+    if (!std::isfinite(p.x) || !std::isfinite(p.y)) return;
+  if (placed.kind == ElementKind::Text || placed.kind == ElementKind::Point) {
+    if (inside(region, placed.points[0])) out.push_back(placed);
+    return;
+  }
+  const auto box = element_extent(placed);
+  const auto [lo, hi] = bounds(region);
+  if (!box || box->second.x < lo.x || box->first.x > hi.x || box->second.y < lo.y ||
+      box->first.y > hi.y)
+    return;
+  if (box_inside(region, *box)) {
+    out.push_back(placed);
+    return;
+  }
+  if (placed.kind == ElementKind::Fill || placed.kind == ElementKind::Mask) {
+    cut_area(placed, region, out);
+    return;
+  }
+  cut(flattened(placed), region, placed, out);
+}
+
 std::vector<Element> clipped_view(const Element& group) {
   std::vector<Element> out;
   if (!group.group || group.points.size() < 3) return out;
-  const std::vector<Vec2>& poly = group.points;
+  const Rings region{group.points};
   const Transform& t = group.group->placement;
   const Affine m{t.a, t.b, t.c, t.d, t.e, t.f};
-  Vec2 lo = poly[0], hi = poly[0];
-  for (const Vec2& p : poly) {
-    lo = {std::min(lo.x, p.x), std::min(lo.y, p.y)};
-    hi = {std::max(hi.x, p.x), std::max(hi.y, p.y)};
-  }
   for (const Element& child : group.group->content()) {
     if (child.kind == ElementKind::Group || child.points.empty()) continue;
     Element placed = child;
     transform_element(placed, m);
+    if (!group.group->paper_dashes)
+      for (double& d : placed.stroke.dashes) d *= std::sqrt(std::abs(m.det()));
     placed.id = next_id();
-    if (placed.kind == ElementKind::Text || placed.kind == ElementKind::Point) {
-      if (inside(poly, placed.points[0])) out.push_back(std::move(placed));
-      continue;
-    }
-    const auto box = element_extent(placed);
-    if (!box || box->second.x < lo.x || box->first.x > hi.x || box->second.y < lo.y ||
-        box->first.y > hi.y)
-      continue;
-    if (box_inside(poly, *box)) {
-      out.push_back(std::move(placed));
-      continue;
-    }
-    std::vector<Vec2> run = flattened(child);
-    for (Vec2& p : run) p = m.apply(p);
-    cut(run, poly, child, out);
+    clip_element(placed, region, out);
   }
   return out;
 }

@@ -200,7 +200,7 @@ std::vector<Vec2> image_outline(const Groups& groups) {
   return out.size() >= 3 ? out : std::vector<Vec2>{};
 }
 
-std::vector<Vec2> spatial_filter_outline(const Groups& groups) {
+std::vector<Vec2> spatial_filter_outline(const Groups& groups, Affine* to_block) {
   std::vector<Vec2> boundary;
   std::vector<double> matrices;  // the inverse of the reference's, then the boundary's
   bool enabled = true;
@@ -214,16 +214,23 @@ std::vector<Vec2> spatial_filter_outline(const Groups& groups) {
     if (code == 40) matrices.push_back(to_real(value));
   }
   if (!enabled) return {};
+  Affine m;
+  if (matrices.size() == 24) {
+    // rows of three columns and a translation: the inverse of the reference's, then the
+    // boundary's own
+    const auto row = [&](std::size_t at) {
+      const double* v = &matrices[at];
+      return Affine{v[0], v[1], v[4], v[5], v[3], v[7]};
+    };
+    m = row(0).after(row(12));
+  }
+  if (to_block) *to_block = m;
   if (boundary.size() == 2)
     boundary = {
         boundary[0], {boundary[1].x, boundary[0].y}, boundary[1], {boundary[0].x, boundary[1].y}};
   if (boundary.size() > 2 && boundary.front() == boundary.back()) boundary.pop_back();
   if (boundary.size() < 3) return {};
-  if (matrices.size() == 24) {
-    // rows of three columns and a translation
-    for (const double* m : {&matrices[12], &matrices[0]})
-      for (Vec2& p : boundary) p = {m[0] * p.x + m[1] * p.y + m[3], m[4] * p.x + m[5] * p.y + m[7]};
-  }
+  for (Vec2& p : boundary) p = m.apply(p);
   return boundary;
 }
 

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "host/drawing/model.h"
+#include "host/formats/dxf_geometry.h"
 #include "host/formats/dxf_groups.h"
 
 namespace host::dxf {
@@ -51,7 +52,8 @@ std::vector<Vec2> image_outline(const Groups& groups);
 // the block's own coordinates: the boundary placed by the filter's own transform, then by the
 // inverse of the reference's placement when it was clipped (two corners make a rectangle);
 // empty when the clipping is off or the boundary is no area.
-std::vector<Vec2> spatial_filter_outline(const Groups& groups);
+// `to_block` receives the map from the filter's coordinates to the block's.
+std::vector<Vec2> spatial_filter_outline(const Groups& groups, Affine* to_block = nullptr);
 
 // A helix in top view: the curve of its spline.
 std::vector<Vec2> helix_points(const Groups& groups);

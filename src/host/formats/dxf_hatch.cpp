@@ -85,8 +85,13 @@ void read_edges(GroupCursor& c, std::vector<Vec2>& ring) {
 }
 
 void read_polyline_path(GroupCursor& c, std::vector<Vec2>& ring) {
-  bool has_bulge = c.integer(72) != 0;
-  c.integer(73);
+  // "has bulges" and "closed", in either order (MPOLYGON writes them the other way round)
+  bool has_bulge = false;
+  while (c.at(72) || c.at(73))
+    if (c.at(72))
+      has_bulge = c.integer(72) != 0;
+    else
+      c.skip();
   long long n = c.integer(93);
   std::vector<Vec2> pts;
   std::vector<double> bulges;
@@ -193,19 +198,24 @@ std::vector<Vec2> flatten_bulges(const std::vector<Vec2>& pts, const std::vector
   return out;
 }
 
-Hatch parse_hatch(const Groups& groups) {
+Hatch parse_hatch(const Groups& groups, bool mpolygon) {
   Hatch h;
+  h.boundary_lines = mpolygon;
   GroupCursor c(groups);
   for (; !c.done() && !c.at(91); c.skip()) {
-    if (c.at(70)) h.solid = h.solid || to_real(c.text()) != 0;
-    if (c.at(2)) h.solid = h.solid || c.text() == "SOLID";
+    if (c.at(mpolygon ? 71 : 70)) h.solid = h.solid || to_real(c.text()) != 0;
+    if (c.at(2) && !mpolygon) h.solid = h.solid || c.text() == "SOLID";
     if (c.at(210)) h.extrusion_xy.x = to_real(c.text());
     if (c.at(220)) h.extrusion_xy.y = to_real(c.text());
     if (c.at(230)) h.extrusion_z = to_real(c.text(), 1);
   }
   read_paths(c, h);
   bool gradient = false;
+  Vec2 offset;
   for (; !c.done(); c.skip()) {
+    if (mpolygon && c.at(63) && !gradient) h.fill_aci = static_cast<int>(to_real(c.text()));
+    if (mpolygon && c.at(11)) offset.x = to_real(c.text());
+    if (mpolygon && c.at(21)) offset.y = to_real(c.text());
     if (c.at(78)) {
       read_pattern(c, h);
       if (c.done()) break;
@@ -214,7 +224,9 @@ Hatch parse_hatch(const Groups& groups) {
     if (gradient && c.at(421) && h.fill_rgb < 0) h.fill_rgb = static_cast<int>(to_real(c.text()));
     if (gradient && c.at(63) && h.fill_aci < 0) h.fill_aci = static_cast<int>(to_real(c.text()));
   }
-  if (gradient) h.solid = true;
+  if (gradient && !mpolygon) h.solid = true;
+  for (auto& ring : h.rings)
+    for (Vec2& p : ring) p = {p.x + offset.x, p.y + offset.y};
   return h;
 }
 

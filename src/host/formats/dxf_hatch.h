@@ -25,9 +25,14 @@ struct Hatch {
   int fill_aci = -1;  // or as a palette colour
   Vec2 extrusion_xy;
   double extrusion_z = 1;
+  // MPOLYGON: its boundary paths are drawn as lines too, and a solid fill takes the fill
+  // colour (`fill_aci`, or `fill_rgb` stored as a gradient).
+  bool boundary_lines = false;
 };
 
-Hatch parse_hatch(const Groups& groups);
+// A HATCH, or with `mpolygon` an MPOLYGON: the same paths and pattern, but its own fill flag
+// (71; 70 is a version there), fill colour and an offset of the whole.
+Hatch parse_hatch(const Groups& groups, bool mpolygon = false);
 
 // What the pattern draws inside the rings (even-odd): dashes as segments, dots as points.
 // `too_dense` when it would take more than `limit` strokes: such a pattern prints as an even

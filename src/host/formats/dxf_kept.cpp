@@ -106,6 +106,10 @@ void KeptEntities::add(const RawGroups& raw, bool in_block) {
                                   page ? std::max(1, static_cast<int>(to_real(*page, 1))) : 1};
     return;
   }
+  if (kind == "RASTERVARIABLES") {
+    image_frames_ = raw.integer(70, 1);
+    return;
+  }
   if (kind == "WIPEOUTVARIABLES") {
     wipeout_frames_ = raw.integer(70, 0) == 1;
     return;
@@ -138,7 +142,7 @@ void KeptEntities::add(const RawGroups& raw, bool in_block) {
     if (outline.size() >= 3) fill({outline}, ElementKind::Mask, stroke, paper);
   } else if (kind == "IMAGE") {
     picture(raw, stroke, paper);
-    polyline(image_outline(raw.groups), true, stroke, paper);
+    polyline(image_outline(raw.groups), true, stroke, paper, kImageFrameMark);
   } else if (kind.ends_with("UNDERLAY")) {
     std::vector<Vec2> outline = image_outline(raw.groups);
     if (outline.size() >= 3)
@@ -193,22 +197,29 @@ void KeptEntities::underlay_frame(const RawGroups& raw, const RawStroke& stroke,
 }
 
 void KeptEntities::hatch(const RawGroups& raw, const RawStroke& stroke, bool paper) {
-  Hatch h = parse_hatch(raw.groups);
+  Hatch h = parse_hatch(raw.groups, raw.entity == "MPOLYGON");
   if (h.rings.empty()) return;
   const Affine ocs = ocs_transform(h.extrusion_xy.x, h.extrusion_xy.y, h.extrusion_z);
   for (auto& ring : h.rings)
     for (auto& p : ring) p = ocs.apply(p);
+  for (auto& line : h.pattern) {
+    line.base = ocs.apply(line.base);
+    line.offset = ocs.apply_vector(line.offset);
+    if (ocs.det() < 0) line.angle = 180 - line.angle;
+  }
+  hatch_area(h, stroke, paper);
+  // a polygon's boundary shows over its fill, in its own colour
+  if (h.boundary_lines)
+    for (auto& ring : h.rings) polyline(std::move(ring), true, stroke, paper);
+}
+
+void KeptEntities::hatch_area(const Hatch& h, const RawStroke& stroke, bool paper) {
   RawStroke fill_stroke = stroke;
   if (h.fill_rgb >= 0) fill_stroke.color24 = h.fill_rgb;
   if (h.fill_rgb < 0 && h.fill_aci > 0) fill_stroke.color = h.fill_aci;
   if (h.solid) {
     fill(h.rings, ElementKind::Fill, fill_stroke, paper);
     return;
-  }
-  for (auto& line : h.pattern) {
-    line.base = ocs.apply(line.base);
-    line.offset = ocs.apply_vector(line.offset);
-    if (ocs.det() < 0) line.angle = 180 - line.angle;
   }
   PatternStrokes strokes = pattern_strokes(h.rings, h.pattern, kPatternLimit);
   if (strokes.too_dense) {
@@ -364,9 +375,10 @@ void KeptEntities::tolerance(const RawGroups& raw, const RawStroke& stroke, bool
 }
 
 void KeptEntities::polyline(std::vector<Vec2> points, bool closed, const RawStroke& stroke,
-                            bool paper) {
+                            bool paper, const char* mark) {
   if (points.size() < 2) return;
   Element e;
+  e.sketch = mark;
   e.kind = ElementKind::Polyline;
   e.points = std::move(points);
   e.closed = closed;

@@ -7,6 +7,7 @@
 
 #include "host/formats/dxf_assembly.h"
 #include "host/formats/dxf_groups.h"
+#include "host/formats/dxf_hatch.h"
 #include "host/formats/dxf_raw.h"
 #include "host/formats/dxf_style.h"
 #include "host/formats/dxf_text.h"
@@ -17,6 +18,8 @@ namespace host::dxf {
 // drawn to the edge of the other content and do not widen it.
 inline constexpr const char* kXLineMark = "\x01xline";
 inline constexpr const char* kRayMark = "\x01ray";
+// Marks the frames of images until the drawing's image frame setting is known.
+inline constexpr const char* kImageFrameMark = "\x01imageframe";
 
 class KeptEntities {
  public:
@@ -46,6 +49,9 @@ class KeptEntities {
   };
   // Whether wipeouts show (and plot) their frames, as an object after the entities says.
   bool wipeout_frames() const { return wipeout_frames_; }
+  // Whether image frames are plotted, as the drawing's image settings say (0 frames off,
+  // 1 shown and plotted, 2 shown on screen only); shown when the drawing says nothing.
+  bool image_frames() const { return image_frames_ == 1; }
 
   const UnderlayFile* underlay_file(const std::string& handle) const {
     auto it = underlay_files_.find(handle);
@@ -55,6 +61,7 @@ class KeptEntities {
  private:
   void underlay_frame(const RawGroups& raw, const RawStroke& stroke, bool paper);
   void hatch(const RawGroups& raw, const RawStroke& stroke, bool paper);
+  void hatch_area(const Hatch& h, const RawStroke& stroke, bool paper);
   void picture(const RawGroups& raw, const RawStroke& stroke, bool paper);
   void multileader(const RawGroups& raw, const RawStroke& stroke, bool paper);
   void table(const RawGroups& raw, const RawStroke& stroke, bool paper, bool world);
@@ -64,7 +71,8 @@ class KeptEntities {
   static void set_dim_variable(DimStyle& style, int code, const std::string& value);
   static void set_dim_style(DimStyle& style, const Groups& groups);
   static void override_dim_style(DimStyle& style, const Groups& groups);
-  void polyline(std::vector<Vec2> points, bool closed, const RawStroke& stroke, bool paper);
+  void polyline(std::vector<Vec2> points, bool closed, const RawStroke& stroke, bool paper,
+                const char* mark = "");
   void fill(const std::vector<std::vector<Vec2>>& rings, ElementKind kind, const RawStroke& stroke,
             bool paper);
   void text(Element e, const std::string& content, int attachment, const RawStroke& stroke,
@@ -76,6 +84,7 @@ class KeptEntities {
   std::map<std::string, std::string> block_records_;  // handle to block name
   std::map<std::string, std::string> image_files_;    // IMAGEDEF handle to file name
   bool wipeout_frames_ = false;
+  int image_frames_ = 1;
   std::map<std::string, UnderlayFile> underlay_files_;  // definition handle to its file
   // What a tolerance frame takes from its dimension style: the text height and overall
   // scale, the colours of frame and text (0: the entity's own) and the text style's handle.

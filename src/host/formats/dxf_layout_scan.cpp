@@ -38,6 +38,7 @@ void LayoutScan::take(unsigned code, const std::string& value) {
     name_.clear();
     owner_.clear();
     flags_ = tab_ = 0;
+    layout_flags_ = -1;
     paper_units_ = 1;
     numerator_ = denominator_ = 1;
     plotted_ = true;
@@ -100,6 +101,8 @@ void LayoutScan::take(unsigned code, const std::string& value) {
       if (code == 72 && !layout_subclass_) paper_units_ = integer(value);
       if (code == 142) numerator_ = real(value);
       if (code == 143) denominator_ = real(value);
+      // code 70 of the plot settings before it means something else
+      if (code == 70 && layout_subclass_) layout_flags_ = integer(value);
       if (code == 100 && value == "AcDbLayout") layout_subclass_ = true;
       if (code == 330 && layout_subclass_) owner_ = trimmed_upper(value);
       return;
@@ -284,7 +287,8 @@ void LayoutScan::finish_record() {
       if (!handle_.empty()) block_records_[handle_] = upper(name_);
       return;
     case Kind::Layout:
-      layouts_.push_back({name_, tab_, owner_, paper_units_, numerator_, denominator_});
+      layouts_.push_back(
+          {name_, tab_, owner_, paper_units_, numerator_, denominator_, layout_flags_});
       return;
     case Kind::Viewport:
       viewports_.push_back(std::move(vp_));

@@ -50,7 +50,7 @@ class LayoutBuilder {
       for (int n = 2; !names.insert(sheet.name).second; ++n)
         sheet.name = to_utf8(layout.name) + " (" + std::to_string(n) + ")";
       for (const ViewportRecord* vp : layout.viewports)
-        if (vp != layout.main) view(*vp, layout.active, sheet.elements);
+        if (vp != layout.main) view(*vp, layout, sheet.elements);
       if (layout.active) {
         auto paper = assembly_.take_paper();
         std::move(paper.begin(), paper.end(), std::back_inserter(sheet.elements));
@@ -69,6 +69,9 @@ class LayoutBuilder {
     bool active = false;
     int paper_units = 1;
     double numerator = 1, denominator = 1;
+    // the drawing's own line types in views: as long on paper in every view ($PSLTSCALE
+    // 1), or scaled with the model space like everything else in the view (0)
+    bool paper_linetypes = true;
     std::vector<const ViewportRecord*> viewports;
     const ViewportRecord* main = nullptr;
     std::vector<Element> own;  // the content of the layout's block
@@ -92,6 +95,7 @@ class LayoutBuilder {
       layout.paper_units = record.paper_units;
       layout.numerator = record.numerator;
       layout.denominator = record.denominator;
+      layout.paper_linetypes = record.flags >= 0 ? (record.flags & 1) != 0 : scan_.paper_linetypes_;
       layout.block = block_of_record(record.block_record);
       if (layout.block.empty() || !is_paper_block(layout.block)) continue;
       layout.active = layout.block == "*PAPER_SPACE";
@@ -104,6 +108,7 @@ class LayoutBuilder {
       only.tab = 1;
       only.block = "*PAPER_SPACE";
       only.active = true;
+      only.paper_linetypes = scan_.paper_linetypes_;
       layouts.push_back(std::move(only));
     }
     std::stable_sort(layouts.begin(), layouts.end(),
@@ -168,7 +173,8 @@ class LayoutBuilder {
   }
 
   // A viewport: the model space through its window, then its frame.
-  void view(const ViewportRecord& vp, bool active, std::vector<Element>& out) {
+  void view(const ViewportRecord& vp, const Layout& layout, std::vector<Element>& out) {
+    const bool active = layout.active;
     Element frame;
     const OutlineRecord* outline = nullptr;
     if ((vp.flags & 0x10000) && !vp.clip_handle.empty()) {
@@ -198,6 +204,7 @@ class LayoutBuilder {
         auto g = std::make_shared<Group>();
         g->placement = placement(vp);
         g->elements = model_without(frozen_layers(vp));
+        g->paper_dashes = layout.paper_linetypes;
         group.group = std::move(g);
         out.push_back(std::move(group));
       }

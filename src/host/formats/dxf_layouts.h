@@ -42,6 +42,7 @@ struct LayoutRecord {
   std::string block_record;
   int paper_units = 1;                    // plot settings: 0 inches, 1 millimetres
   double numerator = 1, denominator = 1;  // plot scale: paper units per drawing unit
+  int flags = -1;                         // the layout's own flags (1: line types on paper)
 };
 
 // A paper-space outline that may clip a viewport, in paper coordinates.
@@ -57,6 +58,9 @@ struct OutlineRecord {
 class LayoutScan {
  public:
   void take(unsigned code, const std::string& value);
+  // $PSLTSCALE: whether the active layout scales line types to paper, for files whose
+  // layouts carry no flags of their own (R12).
+  void set_paper_linetypes(bool on) { paper_linetypes_ = on; }
 
  private:
   friend class LayoutBuilder;
@@ -71,7 +75,8 @@ class LayoutScan {
   Kind kind_ = Kind::Other;
   // the record being read
   std::string type_, handle_, name_, owner_;
-  int flags_ = 0, tab_ = 0, paper_units_ = 1;
+  int flags_ = 0, tab_ = 0, paper_units_ = 1, layout_flags_ = -1;
+  bool paper_linetypes_ = true;
   double numerator_ = 1, denominator_ = 1;
   bool plotted_ = true;
   bool layout_subclass_ = false, paper_ = false, skip_ = false;

@@ -97,11 +97,12 @@ int RawGroups::integer(int code, int fallback) const {
 
 bool RawCapture::keeps_groups(const std::string& entity) {
   static const std::string kinds[] = {
-      "HATCH",         "MPOLYGON",      "MULTILEADER",   "MLEADER",       "ACAD_TABLE",
-      "ARC_DIMENSION", "WIPEOUT",       "HELIX",         "MLINE",         "TOLERANCE",
-      "ATTDEF",        "PDFUNDERLAY",   "DWFUNDERLAY",   "DGNUNDERLAY",   "IMAGE",
-      "BLOCK_RECORD",  "IMAGEDEF",      "MESH",          "DIMSTYLE",      "SPATIAL_FILTER",
-      "DICTIONARY",    "PDFDEFINITION", "DWFDEFINITION", "DGNDEFINITION", "WIPEOUTVARIABLES"};
+      "HATCH",          "MPOLYGON",      "MULTILEADER",   "MLEADER",       "ACAD_TABLE",
+      "ARC_DIMENSION",  "WIPEOUT",       "HELIX",         "MLINE",         "TOLERANCE",
+      "ATTDEF",         "PDFUNDERLAY",   "DWFUNDERLAY",   "DGNUNDERLAY",   "IMAGE",
+      "BLOCK_RECORD",   "IMAGEDEF",      "MESH",          "DIMSTYLE",      "SPATIAL_FILTER",
+      "DICTIONARY",     "PDFDEFINITION", "DWFDEFINITION", "DGNDEFINITION", "WIPEOUTVARIABLES",
+      "RASTERVARIABLES"};
   for (const auto& kind : kinds)
     if (entity == kind) return true;
   return false;
@@ -115,7 +116,8 @@ void RawCapture::take(unsigned code, const std::string& value) {
     current_.handle.clear();
     current_.xdict.clear();
     current_.owner.clear();
-    current_.inverted_clip = false;
+    current_.inverted_clip = in_inverted_ = false;
+    current_.inverted_boundary.clear();
     current_.info.clear();
     current_.mtext_chunks.clear();
     current_.groups.clear();
@@ -145,7 +147,13 @@ void RawCapture::take(unsigned code, const std::string& value) {
   if (code == 102) in_xdict_ = value == "{ACAD_XDICTIONARY";
   if (code == 360 && in_xdict_) current_.xdict = value;
   if (code == 330) current_.owner = value;
-  if (code == 102 && value == "ACAD_INVERTEDCLIP_ROUNDTRIP") current_.inverted_clip = true;
+  if (code == 102) {
+    in_inverted_ = value == "ACAD_INVERTEDCLIP_ROUNDTRIP";
+    current_.inverted_clip = current_.inverted_clip || in_inverted_;
+  }
+  if (in_inverted_ && code == 10) parse_number(value, current_.inverted_boundary.emplace_back().x);
+  if (in_inverted_ && code == 20 && !current_.inverted_boundary.empty())
+    parse_number(value, current_.inverted_boundary.back().y);
   if (code >= 1000) {
     take_info(code, value);
     return;

@@ -7,6 +7,8 @@
 #include <utility>
 #include <vector>
 
+#include "host/drawing/model.h"
+
 namespace host::dxf {
 
 // How an MTEXT flows into columns: from the XDATA of R2000 to R2013 files or the embedded
@@ -27,9 +29,11 @@ struct RawGroups {
   std::string handle;             // group 5
   std::string xdict;              // handle of the entity's extension dictionary
   std::string owner;              // group 330
-  bool inverted_clip = false;     // a record that marks a clipping as inverted
   std::vector<std::string> info;  // INFO attributes from our XDATA, as in the file
-  std::string mtext_chunks;       // MTEXT text before its last piece
+  // A record beside an inverted clipping: the boundary as drawn, whose outside it keeps.
+  bool inverted_clip = false;
+  std::vector<Vec2> inverted_boundary;
+  std::string mtext_chunks;  // MTEXT text before its last piece
   // Every group, in file order, of the entity kinds that dxflib does not hand over (or
   // hands over without what drawing them needs): hatches, multileaders, tables, ...
   std::vector<std::pair<int, std::string>> groups;
@@ -71,6 +75,7 @@ class RawCapture {
   bool our_app_ = false;
   bool embedded_ = false;
   bool in_xdict_ = false;
+  bool in_inverted_ = false;
   bool acad_app_ = false;
   bool column_info_ = false;
   bool column_list_ = false;  // ACAD XDATA: inside the list of linked columns

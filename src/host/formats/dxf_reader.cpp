@@ -96,6 +96,7 @@ class Importer : public DL_CreationAdapter {
   void setVariableInt(const std::string& key, int value, int) override {
     if (key == "$INSUNITS") insunits_ = value;
     if (key == "$PDMODE") point_mode_ = value;
+    if (key == "$PSLTSCALE") layouts_.set_paper_linetypes(value != 0);
   }
   void addLinetype(const DL_LinetypeData& d) override { assembly_.add_linetype(d.name); }
   void addLinetypeDash(double length) override { assembly_.add_linetype_dash(length); }
@@ -432,23 +433,9 @@ class Importer : public DL_CreationAdapter {
     if (ref.cols > 1 || ref.rows > 1)
       for (const Vec2 offset : ref.array_offsets())
         attribute_copies_.push_back(ref.ocs.apply_vector(offset));
-    const std::string& xdict = raw_.flushed().xdict;
-    if (in_block_ || xdict.empty()) {
-      place(std::move(ref));
-      return;
-    }
-    // a reference that may be clipped: which content it placed, until the objects are read
-    finish_polyline();
-    const bool paper = in_paper_space();
-    const std::size_t from = assembly_.size(paper);
-    // block coordinates to the drawing: as the reference places its block
-    const Vec2 base = assembly_.block_base(ref.name).value_or(Vec2{});
-    const Affine placement = ref.ocs.after(Affine::translation(ref.insertion.x, ref.insertion.y))
-                                 .after(Affine::rotation_deg(ref.angle))
-                                 .after(Affine::scaling(ref.sx, ref.sy))
-                                 .after(Affine::translation(-base.x, -base.y));
+    // a clipping (XCLIP) hangs on the extension dictionary; the objects follow later
+    ref.xdict = raw_.flushed().xdict;
     place(std::move(ref));
-    clipped_refs_.push_back({paper, from, assembly_.size(paper), xdict, placement});
   }
 
   // The objects that clip references: dictionaries (dxflib reports only their entries by
@@ -457,10 +444,12 @@ class Importer : public DL_CreationAdapter {
     const std::string* handle = raw.entity == "DICTIONARY" || raw.entity == "SPATIAL_FILTER"
                                     ? dxf::first_text(raw.groups, 5)
                                     : nullptr;
-    if (raw.inverted_clip) inverted_clips_.insert(raw.owner);
+    if (raw.inverted_clip) inverted_boundaries_[raw.owner] = raw.inverted_boundary;
     if (!handle) return;
     if (raw.entity == "SPATIAL_FILTER") {
-      clip_outlines_[*handle] = {dxf::spatial_filter_outline(raw.groups), raw.xdict};
+      SpatialFilter& f = clip_outlines_[*handle];
+      f.boundary = dxf::spatial_filter_outline(raw.groups, &f.to_block);
+      f.xdict = raw.xdict;
       return;
     }
     const auto& g = raw.groups;
@@ -470,24 +459,33 @@ class Importer : public DL_CreationAdapter {
         dictionary_entries_[*handle + '/' + g[i].second] = g[i + 1].second;
   }
 
-  // The references clipped by a spatial filter (XCLIP), through their extension dictionary,
-  // its ACAD_FILTER dictionary and that one's SPATIAL entry. Later ones first, so that the
-  // places of earlier ones stay valid.
-  void clip_references() {
+  // The clipping (XCLIP) on a reference's extension dictionary: through its ACAD_FILTER
+  // dictionary and that one's SPATIAL entry to the spatial filter. An inverted clipping
+  // (keeping what lies outside) keeps its boundary as drawn in a record on the filter's own
+  // dictionary; the filter's boundary is then a frame with a slit into it, which some
+  // programs leave short of the boundary, so the record's boundary is the one cut out.
+  std::optional<dxf::BlockClip> block_clip(const std::string& xdict) const {
     auto entry = [this](const std::string& dictionary, const char* name) -> const std::string* {
       auto it = dictionary_entries_.find(dictionary + '/' + name);
       return it == dictionary_entries_.end() ? nullptr : &it->second;
     };
-    for (auto ref = clipped_refs_.rbegin(); ref != clipped_refs_.rend(); ++ref) {
-      const std::string* filters = entry(ref->xdict, "ACAD_FILTER");
-      const std::string* spatial = filters ? entry(*filters, "SPATIAL") : nullptr;
-      auto filter = spatial ? clip_outlines_.find(*spatial) : clip_outlines_.end();
-      // an inverted clipping (keeping what lies outside) is shown whole
-      if (filter == clip_outlines_.end() || inverted_clips_.count(filter->second.second)) continue;
-      std::vector<Vec2> outline = filter->second.first;
-      for (Vec2& p : outline) p = ref->placement.apply(p);
-      assembly_.clip(ref->paper, ref->from, ref->to, outline);
+    const std::string* filters = entry(xdict, "ACAD_FILTER");
+    const std::string* spatial = filters ? entry(*filters, "SPATIAL") : nullptr;
+    auto filter = spatial ? clip_outlines_.find(*spatial) : clip_outlines_.end();
+    if (filter == clip_outlines_.end()) return std::nullopt;
+    const SpatialFilter& f = filter->second;
+    dxf::BlockClip clip{f.boundary, {}};
+    auto hole = f.xdict.empty() ? inverted_boundaries_.end() : inverted_boundaries_.find(f.xdict);
+    if (hole != inverted_boundaries_.end() && !f.boundary.empty()) {
+      clip.hole = hole->second;
+      if (clip.hole.size() == 2)
+        clip.hole = {clip.hole[0],
+                     {clip.hole[1].x, clip.hole[0].y},
+                     clip.hole[1],
+                     {clip.hole[0].x, clip.hole[1].y}};
+      for (Vec2& p : clip.hole) p = f.to_block.apply(p);
     }
+    return clip;
   }
 
   void place(BlockRef ref) {
@@ -510,13 +508,14 @@ class Importer : public DL_CreationAdapter {
   Drawing finish() {
     finish_polyline();
     finish_spline();
-    clip_references();
+    assembly_.clip_references([this](const std::string& xdict) { return block_clip(xdict); });
     assembly_.complete(path_);
     // what the kept entities leave to the end: construction lines reach the other content,
     // pictures are looked up, points get the drawing's point symbol
     auto complete = [this](std::vector<Element>& elements) {
       if (has_construction_) place_construction_lines(elements);
       find_pictures(elements);
+      show_image_frames(elements);
       find_underlays(elements);
       if (kept_.wipeout_frames()) frame_wipeouts(elements);
       draw_point_symbols(elements);
@@ -734,6 +733,16 @@ class Importer : public DL_CreationAdapter {
                   {o.x + v.x * h, o.y + v.y * h}};
       e.source.clear();
       return false;
+    });
+  }
+
+  // Image frames stay only when the drawing plots them.
+  void show_image_frames(std::vector<Element>& elements) const {
+    const bool shown = kept_.image_frames();
+    std::erase_if(elements, [&](Element& e) {
+      if (e.sketch != dxf::kImageFrameMark) return false;
+      e.sketch.clear();
+      return !shown;
     });
   }
 
@@ -975,17 +984,15 @@ class Importer : public DL_CreationAdapter {
   std::pair<double, double> default_width_;
   std::optional<Mesh> mesh_;
   dxf::KeptEntities kept_{assembly_, decoder_, styles_};
-  struct ClippedRef {
-    bool paper;
-    std::size_t from, to;  // the content it placed
-    std::string xdict;
-    Affine placement;  // of the block's content
-  };
-  std::vector<ClippedRef> clipped_refs_;
   std::map<std::string, std::string> dictionary_entries_;  // "dictionary/name" to handle
-  // SPATIAL_FILTER handle to its outline and its extension dictionary
-  std::map<std::string, std::pair<std::vector<Vec2>, std::string>> clip_outlines_;
-  std::set<std::string> inverted_clips_;  // extension dictionaries marking a clip inverted
+  struct SpatialFilter {
+    std::vector<Vec2> boundary;  // in the block's coordinates
+    dxf::Affine to_block;        // from the filter's coordinates
+    std::string xdict;
+  };
+  std::map<std::string, SpatialFilter> clip_outlines_;  // by handle
+  // The boundaries of inverted clippings as drawn, by the dictionary of their filter.
+  std::map<std::string, std::vector<Vec2>> inverted_boundaries_;
   bool in_block_ = false;
   bool has_construction_ = false;
   bool leader_arrow_ = false;

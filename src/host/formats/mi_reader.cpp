@@ -393,6 +393,10 @@ class MiReader {
       if (name == "dashes") {
         e.stroke.dashes.resize(count("dash count"));
         for (double& d : e.stroke.dashes) d = number("dash length");
+      } else if (name == "model-dashes" && e.kind == ElementKind::Group && e.group) {
+        auto group = std::make_shared<Group>(*e.group);
+        group->paper_dashes = !flag("model-dashes flag");
+        e.group = std::move(group);
       } else if (name == "formatted" && e.kind == ElementKind::Text) {
         text(t.formatted, "the formatted text");
       } else if (name == "wrap" && e.kind == ElementKind::Text) {

@@ -38,6 +38,7 @@ void append_numbers(std::string& out, std::initializer_list<double> values) {
 
 // Fields that most elements leave at their defaults are named, and written only when set.
 void append_optional_fields(std::string& out, const Element& e) {
+  if (e.kind == ElementKind::Group && e.group && !e.group->paper_dashes) out += " model-dashes 1";
   if (!e.stroke.dashes.empty()) {
     out += " dashes ";
     append_integer(out, static_cast<long long>(e.stroke.dashes.size()));

@@ -197,7 +197,8 @@ void render_elements(Painter& painter, const std::vector<Element>& elements,
 
 // A group: clipped to its outline on the sheet, its content drawn through its placement.
 // Pen widths and dashes stay paper measures, whatever the scale of the view: the host's
-// line types as millimetres, the drawing's own patterns as their lengths on paper.
+// line types as millimetres, the drawing's own patterns as their lengths on paper unless
+// the group scales them with its content.
 void render_group(Painter& painter, const Element& group, double units_per_paper_mm) {
   if (!group.group || group.points.size() < 3) return;
   for (const auto& p : group.points)
@@ -216,7 +217,7 @@ void render_group(Painter& painter, const Element& group, double units_per_paper
   cairo_matrix_t placement;
   cairo_matrix_init(&placement, m.a, m.c, m.b, m.d, m.e, m.f);
   cairo_transform(cr, &placement);
-  painter.own_dash_scale = 1 / scale;
+  painter.own_dash_scale = group.group->paper_dashes ? 1 / scale : 1;
   render_elements(painter, group.group->content(), units_per_paper_mm / scale, false);
   painter.own_dash_scale = 1;
   cairo_restore(cr);
