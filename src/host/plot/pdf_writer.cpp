@@ -5,9 +5,12 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdlib>
+#include <cstring>
 #include <memory>
 
 #include "host/api/error.h"
+#include "host/plot/pdf_canvas.h"
 #include "host/plot/pdf_pages.h"
 #include "host/plot/render.h"
 
@@ -48,6 +51,13 @@ PageUnits page_units(const PageSize& size) {
   return u;
 }
 
+// Whether tavrin writes the vector content itself (see pdf_canvas.h). The environment
+// variable TAVRIN_PDF_VECTORS=cairo leaves all of it to cairo, for comparisons.
+bool own_vectors() {
+  const char* v = std::getenv("TAVRIN_PDF_VECTORS");
+  return !(v && std::strcmp(v, "cairo") == 0);
+}
+
 }  // namespace
 
 std::string render_pdf(const std::vector<PdfPage>& pages, const PenStyle* pens,
@@ -65,6 +75,8 @@ std::string render_pdf(const std::vector<PdfPage>& pages, const PenStyle* pens,
     cairo_pdf_surface_set_metadata(surface.get(), CAIRO_PDF_METADATA_TITLE, title.c_str());
   std::unique_ptr<cairo_t, decltype(&cairo_destroy)> cr(cairo_create(surface.get()), cairo_destroy);
   std::vector<PageBox> boxes;
+  std::vector<OwnPage> own;
+  const bool own_pages = own_vectors();
   for (const PdfPage& page : pages) {
     const PageUnits u = page_units(page.size);
     const double cairo_w = std::ceil(u.width) + 2 * kMargin;
@@ -76,8 +88,18 @@ std::string render_pdf(const std::vector<PdfPage>& pages, const PenStyle* pens,
     cairo_matrix_t matrix;
     cairo_matrix_init(&matrix, a.xx * s, a.yx * s, a.xy * s, a.yy * s, a.x0 * s + kMargin,
                       a.y0 * s + kMargin);
-    render_sheet(cr.get(), *page.sheet, matrix, RenderStyle{pens, placed.units_per_paper_mm});
-    cairo_show_page(cr.get());
+    const RenderStyle style{pens, placed.units_per_paper_mm};
+    // a page matrix that stretches one way (the layout makes none) stays with cairo
+    if (own_pages && PdfCanvas::suits(matrix)) {
+      PdfCanvas canvas(cr.get(), matrix, cairo_w, cairo_h, style);
+      draw_elements(canvas, page.sheet->elements, style);
+      own.push_back(canvas.finish());
+      if (own.back().runs.empty()) cairo_show_page(cr.get());
+    } else {
+      render_sheet(cr.get(), *page.sheet, matrix, style);
+      cairo_show_page(cr.get());
+      own.push_back({{}, {}, true});
+    }
     // cairo's PDF y axis runs up from the bottom of its larger page
     boxes.push_back(
         {kMargin, cairo_h - kMargin - u.height, kMargin + u.width, cairo_h - kMargin, u.user_unit});
@@ -85,6 +107,7 @@ std::string render_pdf(const std::vector<PdfPage>& pages, const PenStyle* pens,
   cr.reset();
   cairo_surface_finish(surface.get());
   check(cairo_surface_status(surface.get()));
+  if (own_pages) return compose_pages(bytes, own, boxes);
   return set_page_boxes(bytes, boxes);
 }
 

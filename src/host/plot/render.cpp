@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "host/api/error.h"
+#include "host/plot/canvas.h"
 #include "host/plot/raster.h"
 #include "host/plot/strokes.h"
 #include "host/plot/text_render.h"
@@ -22,9 +23,9 @@ bool finite(const Vec2& p) {
 
 // Adds the segment from a to b with the given bulge (tangent of a quarter of the included
 // angle; positive counter-clockwise) to the current path, which already stands at a.
-void add_bulge_segment(cairo_t* cr, const Vec2& a, const Vec2& b, double bulge) {
+void add_bulge_segment(Canvas& cv, const Vec2& a, const Vec2& b, double bulge) {
   if (bulge == 0 || !std::isfinite(bulge) || (a.x == b.x && a.y == b.y)) {
-    cairo_line_to(cr, b.x, b.y);
+    cv.line_to(b.x, b.y);
     return;
   }
   const double dx = b.x - a.x, dy = b.y - a.y;
@@ -33,62 +34,63 @@ void add_bulge_segment(cairo_t* cr, const Vec2& a, const Vec2& b, double bulge) 
   const double r = std::hypot(a.x - cx, a.y - cy);
   const double start = std::atan2(a.y - cy, a.x - cx);
   const double sweep = 4 * std::atan(bulge);
-  if (sweep > 0)
-    cairo_arc(cr, cx, cy, r, start, start + sweep);
-  else
-    cairo_arc_negative(cr, cx, cy, r, start, start + sweep);
+  cv.arc(cx, cy, r, start, start + sweep, sweep < 0);
 }
 
-void add_polyline(cairo_t* cr, const Element& e) {
+void add_polyline(Canvas& cv, const Element& e) {
   const auto& pts = e.points;
   if (pts.size() < 2) return;
-  cairo_move_to(cr, pts[0].x, pts[0].y);
+  cv.move_to(pts[0].x, pts[0].y);
   const std::size_t segments = e.closed ? pts.size() : pts.size() - 1;
   for (std::size_t i = 0; i < segments; ++i) {
     const Vec2& b = pts[(i + 1) % pts.size()];
-    add_bulge_segment(cr, pts[i], b, i < e.bulges.size() ? e.bulges[i] : 0);
+    add_bulge_segment(cv, pts[i], b, i < e.bulges.size() ? e.bulges[i] : 0);
   }
-  if (e.closed) cairo_close_path(cr);
+  if (e.closed) cv.close_path();
 }
 
 // Adds the geometry of a non-text element to the current path.
-void add_geometry(cairo_t* cr, const Element& e) {
+void add_geometry(Canvas& cv, const Element& e) {
   for (const auto& p : e.points) {
     if (!finite(p)) return;
   }
   switch (e.kind) {
     case ElementKind::Line:
       if (e.points.size() < 2) return;
-      cairo_move_to(cr, e.points[0].x, e.points[0].y);
-      cairo_line_to(cr, e.points[1].x, e.points[1].y);
+      cv.move_to(e.points[0].x, e.points[0].y);
+      cv.line_to(e.points[1].x, e.points[1].y);
       return;
     case ElementKind::Polyline:
-      add_polyline(cr, e);
+      add_polyline(cv, e);
       return;
     case ElementKind::Rectangle:
       if (e.points.size() < 2) return;
-      cairo_rectangle(cr, e.points[0].x, e.points[0].y, e.points[1].x - e.points[0].x,
-                      e.points[1].y - e.points[0].y);
+      cv.rectangle(e.points[0].x, e.points[0].y, e.points[1].x - e.points[0].x,
+                   e.points[1].y - e.points[0].y);
       return;
     case ElementKind::Circle:
       if (e.points.empty() || !(e.radius > 0) || !std::isfinite(e.radius)) return;
-      cairo_new_sub_path(cr);
-      cairo_arc(cr, e.points[0].x, e.points[0].y, e.radius, 0, 2 * std::numbers::pi);
-      cairo_close_path(cr);
+      cv.new_sub_path();
+      cv.arc(e.points[0].x, e.points[0].y, e.radius, 0, 2 * std::numbers::pi, false);
+      cv.close_path();
       return;
     case ElementKind::Arc: {
       if (e.points.empty() || !(e.radius > 0) || !std::isfinite(e.radius)) return;
       if (!std::isfinite(e.start_angle) || !std::isfinite(e.end_angle)) return;
-      double end = e.end_angle;
-      while (end <= e.start_angle) end += 360;
-      cairo_new_sub_path(cr);
-      cairo_arc(cr, e.points[0].x, e.points[0].y, e.radius, e.start_angle * kDeg, end * kDeg);
+      // counter-clockwise from start to end, at most one turn; angles of any size (counting up
+      // to a huge end angle one turn at a time would never finish)
+      const double start = std::fmod(e.start_angle, 360);
+      double sweep = std::fmod(e.end_angle - e.start_angle, 360);
+      if (!(sweep > 0)) sweep += 360;
+      cv.new_sub_path();
+      cv.arc(e.points[0].x, e.points[0].y, e.radius, start * kDeg, (start + sweep) * kDeg, false);
       return;
     }
     case ElementKind::Point:
       // a degenerate segment: round caps make it a dot of the pen's width
-      cairo_move_to(cr, e.points[0].x, e.points[0].y);
-      cairo_line_to(cr, e.points[0].x, e.points[0].y);
+      if (e.points.empty()) return;
+      cv.move_to(e.points[0].x, e.points[0].y);
+      cv.line_to(e.points[0].x, e.points[0].y);
       return;
     case ElementKind::Text:
     case ElementKind::Fill:
@@ -101,36 +103,26 @@ void add_geometry(cairo_t* cr, const Element& e) {
 
 // Areas are filled one element at a time: the even-odd rule holds between the rings of one
 // element, while two overlapping fills must both show.
-void fill_area(cairo_t* cr, const Element& e, const Rgb& color, double edge) {
+void fill_area(Canvas& cv, const Element& e, const Rgb& color, double edge) {
   for (const auto& p : e.points) {
     if (!finite(p)) return;
   }
-  cairo_new_path(cr);
+  cv.new_path();
   std::size_t at = 0;
   for (std::uint32_t n : e.rings) {
     if (n == 0 || at + n > e.points.size()) break;
-    cairo_move_to(cr, e.points[at].x, e.points[at].y);
-    for (std::size_t i = 1; i < n; ++i) cairo_line_to(cr, e.points[at + i].x, e.points[at + i].y);
-    cairo_close_path(cr);
+    cv.move_to(e.points[at].x, e.points[at].y);
+    for (std::size_t i = 1; i < n; ++i) cv.line_to(e.points[at + i].x, e.points[at + i].y);
+    cv.close_path();
     at += n;
   }
-  cairo_set_source_rgb(cr, color.r, color.g, color.b);
-  cairo_set_fill_rule(cr, CAIRO_FILL_RULE_EVEN_ODD);
-  if (edge <= 0) {
-    cairo_fill(cr);
-    return;
-  }
-  // a mask also covers the outer half of the thin lines that outline it
-  cairo_fill_preserve(cr);
-  cairo_set_line_width(cr, edge);
-  cairo_set_dash(cr, nullptr, 0, 0);
-  cairo_stroke(cr);
+  cv.fill(color, edge);
 }
 
 struct Painter {
-  cairo_t* cr;
+  Canvas& canvas;
+  const RenderStyle& style;
   StrokeResolver resolver;
-  FontCache fonts;
   // The drawing's own dash patterns inside a group: divided by the group's scale, so
   // that they show at the same length on paper in every view.
   double own_dash_scale = 1;
@@ -141,7 +133,7 @@ void render_group(Painter& painter, const Element& group, double units_per_paper
 // Draws elements in order into the current user space.
 void render_elements(Painter& painter, const std::vector<Element>& elements,
                      double units_per_paper_mm, bool groups = true) {
-  cairo_t* cr = painter.cr;
+  Canvas& cv = painter.canvas;
   // The printed stroke of the path collected so far.
   Stroke pending;
   bool has_pending = false;
@@ -149,12 +141,11 @@ void render_elements(Painter& painter, const std::vector<Element>& elements,
   // between two lines of one layer does not split the layer into many strokes.
   std::vector<const Element*> texts;
   auto flush = [&] {
-    if (has_pending) cairo_stroke(cr);
+    if (has_pending) cv.stroke();
     has_pending = false;
     for (const Element* t : texts) {
-      apply_stroke(cr, painter.resolver.printed(t->stroke), units_per_paper_mm,
-                   painter.own_dash_scale);
-      draw_text(cr, *t, painter.fonts, painter.resolver);
+      cv.text(*t, painter.resolver, painter.resolver.printed(t->stroke), units_per_paper_mm,
+              painter.own_dash_scale);
     }
     texts.clear();
   };
@@ -171,26 +162,26 @@ void render_elements(Painter& painter, const std::vector<Element>& elements,
     }
     if (e.kind == ElementKind::Image) {
       flush();
-      draw_raster(cr, e);
+      cv.image(e);
       continue;
     }
     if (e.kind == ElementKind::Fill || e.kind == ElementKind::Mask) {
       flush();
       // a mask shows the paper, whatever the pens make of colours
       if (e.kind == ElementKind::Mask)
-        fill_area(cr, e, {1, 1, 1}, 2 * kThinnestPenMm * units_per_paper_mm);
+        fill_area(cv, e, {1, 1, 1}, 2 * kThinnestPenMm * units_per_paper_mm);
       else
-        fill_area(cr, e, painter.resolver.printed(e.stroke).color, 0);
+        fill_area(cv, e, painter.resolver.printed(e.stroke).color, 0);
       continue;
     }
     Stroke printed = painter.resolver.printed(e.stroke);
     if (has_pending && !(pending == printed)) flush();
     if (!has_pending) {
-      apply_stroke(cr, printed, units_per_paper_mm, painter.own_dash_scale);
+      cv.set_stroke(printed, units_per_paper_mm, painter.own_dash_scale);
       pending = std::move(printed);
       has_pending = true;
     }
-    add_geometry(cr, e);
+    add_geometry(cv, e);
   }
   flush();
 }
@@ -200,39 +191,92 @@ void render_elements(Painter& painter, const std::vector<Element>& elements,
 // line types as millimetres, the drawing's own patterns as their lengths on paper unless
 // the group scales them with its content.
 void render_group(Painter& painter, const Element& group, double units_per_paper_mm) {
-  if (!group.group || group.points.size() < 3) return;
-  for (const auto& p : group.points)
-    if (!finite(p)) return;
-  const Transform& m = group.group->placement;
-  const double scale = std::sqrt(std::abs(m.det()));
-  if (!(scale > 0) || !std::isfinite(scale) || !std::isfinite(m.e) || !std::isfinite(m.f)) return;
-  cairo_t* cr = painter.cr;
-  cairo_save(cr);
-  cairo_new_path(cr);
-  cairo_move_to(cr, group.points[0].x, group.points[0].y);
-  for (std::size_t i = 1; i < group.points.size(); ++i)
-    cairo_line_to(cr, group.points[i].x, group.points[i].y);
-  cairo_close_path(cr);
-  cairo_clip(cr);
-  cairo_matrix_t placement;
-  cairo_matrix_init(&placement, m.a, m.c, m.b, m.d, m.e, m.f);
-  cairo_transform(cr, &placement);
+  if (!drawable_group(group)) return;
+  if (!painter.canvas.begin_group(group, painter.style, units_per_paper_mm)) return;
+  const double scale = std::sqrt(std::abs(group.group->placement.det()));
   painter.own_dash_scale = group.group->paper_dashes ? 1 / scale : 1;
   render_elements(painter, group.group->content(), units_per_paper_mm / scale, false);
   painter.own_dash_scale = 1;
-  cairo_restore(cr);
+  painter.canvas.end_group();
 }
 
 }  // namespace
+
+bool drawable_group(const Element& group) {
+  if (!group.group || group.points.size() < 3) return false;
+  for (const auto& p : group.points)
+    if (!finite(p)) return false;
+  const Transform& m = group.group->placement;
+  const double scale = std::sqrt(std::abs(m.det()));
+  return scale > 0 && std::isfinite(scale) && std::isfinite(m.e) && std::isfinite(m.f);
+}
+
+void draw_elements(Canvas& canvas, const std::vector<Element>& elements, const RenderStyle& style) {
+  Painter painter{canvas, style,
+                  StrokeResolver(style.pens, style.screen, style.units_per_paper_mm)};
+  render_elements(painter, elements, style.units_per_paper_mm);
+}
+
+void draw_group(Canvas& canvas, const Element& group, const RenderStyle& style,
+                double units_per_paper_mm) {
+  Painter painter{canvas, style,
+                  StrokeResolver(style.pens, style.screen, style.units_per_paper_mm)};
+  render_group(painter, group, units_per_paper_mm);
+}
+
+void CairoCanvas::arc(double cx, double cy, double r, double a0, double a1, bool negative) {
+  if (negative)
+    cairo_arc_negative(cr_, cx, cy, r, a0, a1);
+  else
+    cairo_arc(cr_, cx, cy, r, a0, a1);
+}
+
+void CairoCanvas::fill(const Rgb& color, double edge) {
+  cairo_set_source_rgb(cr_, color.r, color.g, color.b);
+  cairo_set_fill_rule(cr_, CAIRO_FILL_RULE_EVEN_ODD);
+  if (edge <= 0) {
+    cairo_fill(cr_);
+    return;
+  }
+  // a mask also covers the outer half of the thin lines that outline it
+  cairo_fill_preserve(cr_);
+  cairo_set_line_width(cr_, edge);
+  cairo_set_dash(cr_, nullptr, 0, 0);
+  cairo_stroke(cr_);
+}
+
+bool CairoCanvas::begin_group(const Element& group, const RenderStyle&, double) {
+  const Transform& m = group.group->placement;
+  cairo_save(cr_);
+  cairo_new_path(cr_);
+  cairo_move_to(cr_, group.points[0].x, group.points[0].y);
+  for (std::size_t i = 1; i < group.points.size(); ++i)
+    cairo_line_to(cr_, group.points[i].x, group.points[i].y);
+  cairo_close_path(cr_);
+  cairo_clip(cr_);
+  cairo_matrix_t placement;
+  cairo_matrix_init(&placement, m.a, m.c, m.b, m.d, m.e, m.f);
+  cairo_transform(cr_, &placement);
+  return true;
+}
+
+void CairoCanvas::text(const Element& e, StrokeResolver& pens, const Stroke& printed,
+                       double units_per_paper_mm, double own_dash_scale) {
+  apply_stroke(cr_, printed, units_per_paper_mm, own_dash_scale);
+  draw_text(cr_, e, fonts_, pens);
+}
+
+void CairoCanvas::image(const Element& e) {
+  draw_raster(cr_, e);
+}
 
 void render_sheet(cairo_t* cr, const Sheet& sheet, const cairo_matrix_t& drawing_to_device,
                   const RenderStyle& style) {
   cairo_save(cr);
   cairo_set_matrix(cr, &drawing_to_device);
   cairo_new_path(cr);
-  Painter painter{cr, StrokeResolver(style.pens, style.screen, style.units_per_paper_mm),
-                  FontCache()};
-  render_elements(painter, sheet.elements, style.units_per_paper_mm);
+  CairoCanvas canvas(cr);
+  draw_elements(canvas, sheet.elements, style);
   cairo_status_t status = cairo_status(cr);
   cairo_restore(cr);
   if (status != CAIRO_STATUS_SUCCESS) {
