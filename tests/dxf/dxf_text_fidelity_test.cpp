@@ -239,6 +239,7 @@ import sys, ezdxf
 from ezdxf.enums import TextEntityAlignment as A
 doc = ezdxf.new("R2000")
 doc.header["$INSUNITS"] = 4
+doc.styles.get("Standard").dxf.font = "simplex.shx"
 msp = doc.modelspace()
 for align, rotation in [(A.LEFT, 0), (A.BOTTOM_LEFT, 0), (A.BOTTOM_RIGHT, 90), (A.MIDDLE_CENTER, 0)]:
     msp.add_text("gj", dxfattribs={"height": 3, "rotation": rotation}).set_placement((10, 10), align=align)
