@@ -5,7 +5,7 @@ set -euo pipefail
 
 packages=(
   cmake ninja-build g++ clang ccache pkg-config make git
-  libcairo2-dev fonts-dejavu-core fonts-liberation
+  libcairo2-dev libfontconfig-dev fonts-dejavu-core fonts-liberation
   libcups2-dev cups cups-client cups-filters printer-driver-cups-pdf
   libdxflib-dev libpolyclipping-dev libarchive-dev libjpeg-dev libcli11-dev libfmt-dev nlohmann-json3-dev
   qt6-base-dev libgl-dev xvfb xauth

@@ -95,6 +95,34 @@ TEST(Extent, TextsFollowAdjustAngleAndLineCount) {
   expect_box(sheet_with(t), {95, 50}, {100, 50 + w});
 }
 
+// Descenders of the lowest line and accents over the top one reach beyond a text's box.
+TEST(Extent, TextsCountTheirDescendersAndAccentsAtTheEdges) {
+  host::Element t;
+  t.kind = ElementKind::Text;
+  t.points = {{0, 0}};
+  t.text.size = 10;
+  const struct {
+    std::vector<std::string> lines;
+    std::string font;
+    double bottom, top;
+  } cases[] = {
+      {{"ABC"}, "", 0, 10},
+      {{"Abgy"}, "", -3, 10.8},
+      {{"Agy"}, "romans.shx", -10.0 / 3, 10},
+      {{"ÄB"}, "", 0, 12.5},
+      {{"gy", "AB"}, "", 0, 26},       // descenders not on the lowest line
+      {{"AB", "ÄB (1)"}, "", -3, 26},  // an accent, a bracket not on the top line
+  };
+  for (const auto& c : cases) {
+    t.text.lines = c.lines;
+    t.text.font = c.font.empty() ? host::TextProps{}.font : c.font;
+    const auto box = sheet_with(t).extent();
+    ASSERT_TRUE(box);
+    EXPECT_NEAR(box->first.y, c.bottom, 1e-9) << c.lines.back();
+    EXPECT_NEAR(box->second.y, c.top, 1e-9) << c.lines.front();
+  }
+}
+
 // A group counts what it draws: its content placed (turned, scaled, mirrored) and cut to
 // the box around its outline.
 TEST(Extent, GroupsCountTheirPlacedContentWithinTheirOutline) {

@@ -59,12 +59,13 @@ img_def = doc.add_image_def(filename="C:\\Bilder\\bild.png", size_in_pixel=(640,
 msp.add_image(img_def, insert=(1200, 0), size_in_units=(64, 48))
 msp.add_mline([(1300, 0), (1350, 0), (1350, 40)])
 msp.add_helix(radius=20, pitch=5, turns=3).translate(1420, 20, 0)
-msp.add_attdef("TAG", (1500, 10), dxfattribs={"height": 5, "text_generation_flag": 2,
+doc.styles.add("SCHMAL", font="arial.ttf").dxf.width = 0.7
+msp.add_attdef("TAG", (1500, 10), dxfattribs={"height": 5, "text_generation_flag": 2, "style": "SCHMAL",
                                               "halign": 2, "align_point": (1500, 10)})
 msp.add_solid([(1600, 0), (1640, 0), (1600, 30), (1640, 30)])
 msp.add_xline((1700, 10), (1, 0))
 msp.add_arc_dim_3p(base=(1830, 40), center=(1800, 0), p1=(1830, 0), p2=(1800, 30)).render()
-doc.dimstyles.new("GROSS", dxfattribs={"dimtxt": 2, "dimscale": 2})
+doc.dimstyles.new("GROSS", dxfattribs={"dimtxt": 2, "dimscale": 2, "dimtxsty": "SCHMAL"})
 msp.new_entity("TOLERANCE", {"insert": (1900, 10), "content": "{\\Fgdt;j}%%v0.1%%vA",
                              "dimstyle": "GROSS"})
 msp.add_lwpolyline([(2000, 0), (2040, 0), (2040, 40), (2000, 40)], close=True,
@@ -78,6 +79,9 @@ msp.add_lwpolyline([(2500, 0), (2560, 0), (2500, 10)], dxfattribs={"const_width"
 msp.add_line((2600, 0), (2640, 0), dxfattribs={"layer": "Defpoints"})
 msp.add_line((2700, 0), (2740, 0), dxfattribs={"lineweight": 0})
 msp.add_3dface([(2800, 0), (2840, 0), (2840, 30), (2800, 30)], dxfattribs={"invisible": 5})
+t = msp.new_entity("TOLERANCE", {"insert": (2900, 10), "content": "0.2", "dimstyle": "GROSS"})
+t.set_xdata("ACAD", [(1000, "DSTYLE"), (1002, "{"), (1070, 140), (1040, 3.0), (1070, 176),
+                     (1070, 1), (1070, 178), (1070, 5), (1002, "}")])
 msp.add_3dsolid()
 msp.add_region()
 doc.saveas(sys.argv[1])
@@ -189,6 +193,12 @@ TEST_F(DxfEntitiesTest, ShapesKeepTheirGeometry) {
   EXPECT_EQ(in_band(10, ElementKind::Text).at(0)->stroke.color, (host::Rgb{0, 1, 0}));
   EXPECT_EQ(in_band(10, ElementKind::Fill).at(0)->stroke.color, (host::Rgb{1, 0, 0}));
   EXPECT_EQ(in_band(19, ElementKind::Text).at(0)->text.size, 4);
+  EXPECT_EQ(in_band(19, ElementKind::Text).at(0)->text.font, "arial.ttf");  // the style's
+  // the tolerance's own overrides of its style: text height and the colours of text and frame
+  const Element& overridden = *in_band(29, ElementKind::Text).at(0);
+  EXPECT_EQ(overridden.text.size, 6);
+  EXPECT_EQ(overridden.stroke.color, (host::Rgb{0, 0, 1}));
+  EXPECT_EQ(in_band(29, ElementKind::Polyline).at(0)->stroke.color, (host::Rgb{1, 0, 0}));
   // the MTEXT's own insertion point and direction, not those of its column data
   const Element& columns = *in_band(23, ElementKind::Text).at(0);
   EXPECT_EQ(columns.points.at(0), (host::Vec2{2300, 10}));
@@ -207,7 +217,9 @@ TEST_F(DxfEntitiesTest, ShapesKeepTheirGeometry) {
   EXPECT_EQ(tag.lines.at(0), "TAG");
   EXPECT_TRUE(tag.backward);  // written backwards, as the definition says
   EXPECT_FALSE(tag.upside_down);
-  EXPECT_EQ(tag.adjust, 3);  // aligned right
+  EXPECT_EQ(tag.adjust, 3);          // aligned right
+  EXPECT_EQ(tag.font, "arial.ttf");  // in its own text style
+  EXPECT_EQ(tag.ratio, 0.7);
   // the construction line runs across the other content and no further
   const auto extent = sheet_.extent();
   ASSERT_TRUE(extent);

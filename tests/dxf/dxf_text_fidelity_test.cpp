@@ -231,6 +231,31 @@ doc.saveas(sys.argv[1])
   }
 }
 
+// TEXT by its alignment: on the baseline, hanging its descenders down to the point (a third
+// of the height in a single-stroke font, turned with the text), or centred on it.
+TEST_F(DxfTextFidelity, BottomAlignedTextsStandOnTheirDescenders) {
+  python(R"(
+import sys, ezdxf
+from ezdxf.enums import TextEntityAlignment as A
+doc = ezdxf.new("R2000")
+doc.header["$INSUNITS"] = 4
+doc.styles.get("Standard").dxf.font = "simplex.shx"
+msp = doc.modelspace()
+for align, rotation in [(A.LEFT, 0), (A.BOTTOM_LEFT, 0), (A.BOTTOM_RIGHT, 90), (A.MIDDLE_CENTER, 0)]:
+    msp.add_text("gj", dxfattribs={"height": 3, "rotation": rotation}).set_placement((10, 10), align=align)
+doc.saveas(sys.argv[1])
+)",
+         "'" + path("unten.dxf") + "'");
+  const host::Drawing d = host::read_dxf_file(path("unten.dxf"));
+  const auto& e = d.sheets.at(0).elements;
+  ASSERT_EQ(e.size(), 4u);
+  const host::Vec2 expected[] = {{10, 10}, {10, 11}, {9, 10}, {10, 10}};
+  for (std::size_t i = 0; i < 4; ++i) {
+    EXPECT_NEAR(e[i].points[0].x, expected[i].x, 1e-9) << i;
+    EXPECT_NEAR(e[i].points[0].y, expected[i].y, 1e-9) << i;
+  }
+}
+
 // Before R2018 further columns are MTEXT entities of their own, linked from the first. A CAD
 // program gives them the width of all columns; they wrap at the width of one. The linked
 // entities of flowing columns are empty: the first holds the whole text.

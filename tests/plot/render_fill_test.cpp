@@ -1,4 +1,5 @@
-// Areas on the page: fills with holes, masks over what lies below, points as dots.
+// Areas on the page: fills with holes, masks over what lies below, points as dots, the
+// background and frame of texts in columns.
 #include <cairo.h>
 #include <gtest/gtest.h>
 #include <unistd.h>
@@ -105,6 +106,37 @@ TEST(RenderFill, HolesStayOpenMasksHideAndPointsShow) {
   EXPECT_EQ(pixel(50, 50), 0xFFFFFFu);  // the hole
   EXPECT_EQ(pixel(85, 20), 0xFFFFFFu);  // masked
   EXPECT_EQ(pixel(80, 50), 0x0000FFu);  // the dot, on top of the mask
+}
+
+TEST(RenderFill, EachColumnOfATextHasItsOwnBackgroundAndFrame) {
+  // two columns 35 wide, 10 apart, 30 tall, from (10, 90) down; the text fills only the first
+  Element e;
+  e.kind = ElementKind::Text;
+  e.points = {{10, 90}};
+  e.stroke = {{0, 0, 1}, "SOLID", 2};
+  e.text.lines = {"a"};
+  e.text.size = 3;
+  e.text.adjust = 7;
+  e.text.wrap_width = 35;
+  e.text.column_count = 2;
+  e.text.column_gutter = 10;
+  e.text.column_heights = {30};
+  e.text.frame = true;
+  e.text.background = 1;
+  e.text.background_color = {1, 0, 0};
+  e.text.background_margin = 1;
+  host::Sheet sheet;
+  sheet.elements.push_back(e);
+
+  const Canvas canvas(sheet);
+  EXPECT_EQ(canvas.pixel(30, 70), 0xFF0000u);  // inside the first column
+  EXPECT_EQ(canvas.pixel(70, 70), 0xFF0000u);  // the second is filled though empty
+  EXPECT_EQ(canvas.pixel(50, 70), 0xFFFFFFu);  // the gutter
+  EXPECT_EQ(canvas.pixel(50, 90), 0xFFFFFFu);  // no frame across the gutter
+  EXPECT_EQ(canvas.pixel(45, 75), 0x0000FFu);  // the first column's right side
+  EXPECT_EQ(canvas.pixel(54, 75), 0x0000FFu);  // the second one's left side
+  EXPECT_EQ(canvas.pixel(70, 59), 0x0000FFu);  // its bottom, at its own height
+  EXPECT_EQ(canvas.pixel(70, 50), 0xFFFFFFu);
 }
 
 }  // namespace

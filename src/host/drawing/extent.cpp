@@ -5,6 +5,7 @@
 #include <numbers>
 
 #include "host/drawing/model.h"
+#include "host/drawing/stroke_font.h"
 #include "host/drawing/text_layout.h"
 
 namespace host {
@@ -13,6 +14,10 @@ namespace {
 
 // Gap between a text and its frame, as a share of the size.
 constexpr double kFrameGap = 0.25;
+// Accents over capitals, and the ascenders and brackets of the sans faces that print texts
+// (a little taller than their capitals), as shares of the size.
+constexpr double kAccentShare = 0.25;
+constexpr double kAscenderShare = 0.08;
 
 double radians(double degrees) {
   return degrees * std::numbers::pi / 180.0;
@@ -107,6 +112,30 @@ void add_bulged_segment(Box& box, Vec2 p0, Vec2 p1, double bulge) {
     add_arc(box, c, r, a1, a0);
 }
 
+// How far the text's letters reach beyond its box, which runs from the lowest baseline to
+// the top of the capitals: descenders (g, p, parentheses) on the lowest lines, accents over
+// capitals and ascenders (l, d, parentheses) on the top ones. Without them a text at a sheet's edge
+// would lose them.
+std::pair<double, double> overhang(const TextBlock& block) {
+  double below = 0, above = 0;
+  const double eps = 1e-9 * std::max({1.0, std::abs(block.top), std::abs(block.bottom)});
+  for (const TextLine& line : block.lines) {
+    const bool lowest = line.baseline <= block.bottom + eps;
+    const bool highest = line.baseline + line.height >= block.top - eps;
+    for (const TextPiece& p : line.pieces) {
+      const std::string text = p.text + p.lower;
+      if (lowest && text.find_first_of("gjpqyQ(),;[]{}|_$@") != std::string::npos)
+        below = std::max(below, descent_share(p.style.font) * p.style.height);
+      if (!highest) continue;
+      if (std::any_of(text.begin(), text.end(), [](char c) { return c & 0x80; }))
+        above = std::max(above, kAccentShare * p.style.height);
+      else if (text.find_first_of("bdfhklt()[]{}|/\\'\"!?$%&@") != std::string::npos)
+        above = std::max(above, kAscenderShare * p.style.height);
+    }
+  }
+  return {below, above};
+}
+
 void add_text(Box& box, const Element& e) {
   const TextProps& t = e.text;
   const Vec2 at = e.points.front();
@@ -118,7 +147,8 @@ void add_text(Box& box, const Element& e) {
   double gap = t.frame ? kFrameGap * t.size : 0;
   if (t.background != 0) gap = std::max(gap, (t.background_margin - 1) * t.size);
   const double x0 = block.left - gap, x1 = block.right + gap;
-  const double y0 = block.bottom - gap, y1 = block.top + gap;
+  const auto [below, above] = overhang(block);
+  const double y0 = block.bottom - std::max(gap, below), y1 = block.top + std::max(gap, above);
   const auto [fx, fy] = fit_scale(t, block);
   const double shear = std::tan(radians(t.slant));
   const double cs = std::cos(radians(t.angle)), sn = std::sin(radians(t.angle));

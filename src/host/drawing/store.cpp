@@ -7,8 +7,8 @@
 #include <unordered_map>
 #include <unordered_set>
 
-#include "host/value/error.h"
 #include "host/api/testing.h"
+#include "host/value/error.h"
 
 namespace host {
 

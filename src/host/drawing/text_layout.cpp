@@ -6,6 +6,8 @@
 #include <charconv>
 #include <cmath>
 
+#include "host/drawing/stroke_font.h"
+
 namespace host {
 namespace {
 
@@ -487,10 +489,18 @@ std::vector<std::string> formatted_plain_lines(std::string_view formatted) {
 }
 
 double estimated_width(const RunStyle& style, std::string_view text) {
-  auto chars = std::count_if(text.begin(), text.end(), [](char ch) {
-    return (static_cast<unsigned char>(ch) & 0xC0) != 0x80;
-  });
-  return static_cast<double>(chars) * style.height * style.ratio * kCharWidth;
+  auto chars = [](std::string_view s) {
+    return static_cast<double>(std::count_if(s.begin(), s.end(), [](char ch) {
+      return (static_cast<unsigned char>(ch) & 0xC0) != 0x80;
+    }));
+  };
+  // single-stroke fonts have known proportions, and are plotted in them
+  if (has_stroke_proportions(style.font)) {
+    std::string others;
+    const double caps = stroke_advance(text, others);
+    return (caps + chars(others) * kCharWidth * kStrokeOtherStretch) * style.height * style.ratio;
+  }
+  return chars(text) * style.height * style.ratio * kCharWidth;
 }
 
 TextBlock layout_text(const TextProps& t, const TextMeasure& measure) {

@@ -24,6 +24,48 @@ bool in_paper(const Groups& groups) {
 
 }  // namespace
 
+// One dimension variable, by its group code, as a tolerance frame uses it.
+void KeptEntities::set_dim_variable(DimStyle& style, int code, const std::string& value) {
+  const double v = to_real(value, -1);
+  if (code == 140 && v > 0) style.text_height = v;
+  // 0 is "scaled to the viewport": the frame is drawn as the style defines it
+  if (code == 40 && v >= 0) style.scale = v > 0 ? v : 1;
+  if ((code == 176 || code == 178) && v >= 0 && v <= 256)
+    (code == 176 ? style.line_color : style.text_color) = static_cast<int>(v);
+  if (code == 340) style.text_style = value;
+}
+
+void KeptEntities::set_dim_style(DimStyle& style, const Groups& groups) {
+  for (const auto& [code, value] : groups) {
+    if (code >= 1000) break;
+    set_dim_variable(style, code, value);
+  }
+}
+
+// An entity overrides variables of its dimension style in its ACAD XDATA: "DSTYLE", then
+// between braces pairs of the variable's group code (1070) and its value.
+void KeptEntities::override_dim_style(DimStyle& style, const Groups& groups) {
+  bool acad = false, dstyle = false, inside = false;
+  int pending = 0;
+  for (const auto& [code, value] : groups) {
+    if (code == 1001) {
+      if (inside) break;
+      acad = value == "ACAD";
+      dstyle = false;
+    } else if (acad && code == 1000 && !inside) {
+      dstyle = value == "DSTYLE";
+    } else if (dstyle && code == 1002) {
+      if (value == "}") break;
+      inside = value == "{";
+    } else if (inside && pending == 0 && code == 1070) {
+      pending = static_cast<int>(to_real(value));
+    } else if (inside && pending != 0) {
+      set_dim_variable(style, pending, value);
+      pending = 0;
+    }
+  }
+}
+
 RawStroke stroke_of(const Groups& groups) {
   RawStroke s{std::string(1, '0')};
   bool seen_entity = false;
@@ -73,10 +115,7 @@ void KeptEntities::add(const RawGroups& raw, bool in_block) {
     return;
   }
   if (kind == "DIMSTYLE") {
-    // text height times the overall scale, for the tolerance frames that name the style
-    const double height = first_real(raw.groups, 140, 2.5), scale = first_real(raw.groups, 40, 1);
-    if (!raw.name.empty() && height > 0)
-      text_heights_[upper(raw.name)] = height * (scale > 0 ? scale : 1);
+    if (!raw.name.empty()) set_dim_style(dim_styles_[upper(raw.name)], raw.groups);
     return;
   }
   if (kind == "BLOCK_RECORD") {
@@ -293,8 +332,12 @@ void KeptEntities::attdef(const RawGroups& raw, const RawStroke& stroke, bool pa
   e.text.lines = {plain_text(decoder_.to_utf8(*value))};
   e.text.size = raw.real(40, 2.5);
   e.text.angle = raw.real(50, 0);
-  e.text.ratio = raw.real(41, 1) > 0 ? raw.real(41, 1) : 1;
-  e.text.slant = raw.real(51, 0);
+  // the definition's own text style gives the font, and the width and slant it leaves out
+  const std::string* style_name = first_text(raw.groups, 7);
+  const TextStyle& style = styles_.find(style_name ? *style_name : std::string());
+  if (!style.font.empty()) e.text.font = style.font;
+  e.text.ratio = raw.real(41, style.ratio) > 0 ? raw.real(41, style.ratio) : 1;
+  e.text.slant = raw.real(51, style.slant);
   // The text's generation flags and horizontal alignment come first; the attribute's own
   // part repeats codes 71 and 72.
   auto first_int = [&](int code) {
@@ -312,21 +355,31 @@ void KeptEntities::attdef(const RawGroups& raw, const RawStroke& stroke, bool pa
   const int col = halign == 1 || halign == 4 ? 1 : halign == 2 ? 2 : 0;
   const int row = halign == 4 || valign == 2 ? 1 : valign == 3 ? 2 : 0;
   e.text.adjust = row * 3 + col + 1;
+  if (valign == 1 && aligned && raw.has(11) && halign != 4) stand_on_descenders(e);
   assembly_.add(std::move(e), stroke, paper);
 }
 
 void KeptEntities::tolerance(const RawGroups& raw, const RawStroke& stroke, bool paper) {
-  const std::string* style = first_text(raw.groups, 3);
-  const auto it = style ? text_heights_.find(upper(*style)) : text_heights_.end();
-  ToleranceFrame t = tolerance_frame(raw.groups, it != text_heights_.end() ? it->second : 2.5);
-  for (auto& box : t.boxes) polyline(std::move(box), true, stroke, paper);
+  const std::string* name = first_text(raw.groups, 3);
+  const auto it = dim_styles_.find(upper(name ? *name : std::string("STANDARD")));
+  DimStyle style = it != dim_styles_.end() ? it->second : DimStyle{};
+  override_dim_style(style, raw.groups);
+  ToleranceFrame t = tolerance_frame(raw.groups, style.text_height * style.scale);
+  auto coloured = [&](int color) {
+    RawStroke s = stroke;
+    if (color != 0) s.color = color, s.color24 = -1;
+    return s;
+  };
+  for (auto& box : t.boxes) polyline(std::move(box), true, coloured(style.line_color), paper);
+  const std::string& font = styles_.find_handle(style.text_style).font;
   for (const auto& [at, content] : t.texts) {
     Element e;
     e.kind = ElementKind::Text;
     e.points = {at};
     e.text.size = t.height;
     e.text.angle = t.angle < 0 ? t.angle + 360 : t.angle;
-    text(std::move(e), content, 5, stroke, paper);
+    if (!font.empty()) e.text.font = font;
+    text(std::move(e), content, 5, coloured(style.text_color), paper);
   }
 }
 

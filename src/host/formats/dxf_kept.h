@@ -9,6 +9,7 @@
 #include "host/formats/dxf_groups.h"
 #include "host/formats/dxf_hatch.h"
 #include "host/formats/dxf_raw.h"
+#include "host/formats/dxf_style.h"
 #include "host/formats/dxf_text.h"
 
 namespace host::dxf {
@@ -22,8 +23,9 @@ inline constexpr const char* kImageFrameMark = "\x01imageframe";
 
 class KeptEntities {
  public:
-  KeptEntities(Assembly& assembly, const TextDecoder& decoder)
-      : assembly_(assembly), decoder_(decoder) {}
+  // `styles` is the file's text style table, read before the entities.
+  KeptEntities(Assembly& assembly, const TextDecoder& decoder, const TextStyles& styles)
+      : assembly_(assembly), decoder_(decoder), styles_(styles) {}
 
   // Draws the entity into the assembly; `in_block` inside a block definition.
   void add(const RawGroups& raw, bool in_block);
@@ -65,6 +67,10 @@ class KeptEntities {
   void table(const RawGroups& raw, const RawStroke& stroke, bool paper, bool world);
   void attdef(const RawGroups& raw, const RawStroke& stroke, bool paper, bool in_block);
   void tolerance(const RawGroups& raw, const RawStroke& stroke, bool paper);
+  struct DimStyle;
+  static void set_dim_variable(DimStyle& style, int code, const std::string& value);
+  static void set_dim_style(DimStyle& style, const Groups& groups);
+  static void override_dim_style(DimStyle& style, const Groups& groups);
   void polyline(std::vector<Vec2> points, bool closed, const RawStroke& stroke, bool paper,
                 const char* mark = "");
   void fill(const std::vector<std::vector<Vec2>>& rings, ElementKind kind, const RawStroke& stroke,
@@ -74,12 +80,22 @@ class KeptEntities {
 
   Assembly& assembly_;
   const TextDecoder& decoder_;
+  const TextStyles& styles_;
   std::map<std::string, std::string> block_records_;  // handle to block name
   std::map<std::string, std::string> image_files_;    // IMAGEDEF handle to file name
   bool wipeout_frames_ = false;
   int image_frames_ = 1;
   std::map<std::string, UnderlayFile> underlay_files_;  // definition handle to its file
-  std::map<std::string, double> text_heights_;          // dimension style to its text height
+  // What a tolerance frame takes from its dimension style: the text height and overall
+  // scale, the colours of frame and text (0: the entity's own) and the text style's handle.
+  struct DimStyle {
+    double text_height = 2.5;
+    double scale = 1;
+    int line_color = 0;
+    int text_color = 0;
+    std::string text_style;
+  };
+  std::map<std::string, DimStyle> dim_styles_;  // by upper-case name
 };
 
 // An entity's layer, colour, line type and weight from its groups.

@@ -102,9 +102,10 @@ class Importer : public DL_CreationAdapter {
   void addLinetypeDash(double length) override { assembly_.add_linetype_dash(length); }
   void addTextStyle(const DL_StyleData& d) override {
     // TrueType styles name their family in the ACAD XDATA, beside (or instead of) the file
-    const std::string& family = raw_.flushed().acad_text;
+    const dxf::RawGroups& r = raw_.flushed();
+    const std::string& family = r.acad_text;
     styles_.add(d.name, decoder_.to_utf8(family.empty() ? d.primaryFontFile : family),
-                d.widthFactor, d.obliqueAngle);
+                d.widthFactor, d.obliqueAngle, r.handle);
   }
 
   void addLayer(const DL_LayerData& data) override {
@@ -862,6 +863,7 @@ class Importer : public DL_CreationAdapter {
     int col = halign == 1 || halign == 4 ? 1 : halign == 2 ? 2 : 0;
     int row = halign == 4 || valign == 2 ? 1 : valign == 3 ? 2 : 0;
     e.text.adjust = row * 3 + col + 1;
+    if (valign == 1 && aligned && r.has(11) && halign != 4) dxf::stand_on_descenders(e);
   }
 
   void add(Element e, const Affine& ocs) {
@@ -981,7 +983,7 @@ class Importer : public DL_CreationAdapter {
   std::vector<std::pair<double, double>> polyline_widths_, lw_widths_;
   std::pair<double, double> default_width_;
   std::optional<Mesh> mesh_;
-  dxf::KeptEntities kept_{assembly_, decoder_};
+  dxf::KeptEntities kept_{assembly_, decoder_, styles_};
   std::map<std::string, std::string> dictionary_entries_;  // "dictionary/name" to handle
   struct SpatialFilter {
     std::vector<Vec2> boundary;  // in the block's coordinates

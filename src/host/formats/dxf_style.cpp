@@ -159,7 +159,8 @@ int pensize_to_lineweight(double pensize) {
 }
 
 void TextStyles::add(const std::string& name, const std::string& font_file, double width,
-                     double oblique) {
+                     double oblique, const std::string& handle) {
+  if (!handle.empty()) names_[upper(handle)] = name;
   TextStyle& s = styles_[upper(name)];
   s.font = font_file;
   s.ratio = width > 0 && std::isfinite(width) ? width : 1;
@@ -171,6 +172,11 @@ const TextStyle& TextStyles::find(const std::string& name) const {
   // an entity without a style of its own uses the standard one
   auto it = styles_.find(name.empty() ? std::string("STANDARD") : upper(name));
   return it == styles_.end() ? fallback : it->second;
+}
+
+const TextStyle& TextStyles::find_handle(const std::string& handle) const {
+  auto it = names_.find(upper(handle));
+  return find(it == names_.end() ? std::string() : it->second);
 }
 
 }  // namespace host::dxf

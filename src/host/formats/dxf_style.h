@@ -46,12 +46,17 @@ struct TextStyle {
 };
 class TextStyles {
  public:
-  void add(const std::string& name, const std::string& font_file, double width, double oblique);
+  void add(const std::string& name, const std::string& font_file, double width, double oblique,
+           const std::string& handle = {});
   // The style of that name (any case); a default style for names the table lacks.
   const TextStyle& find(const std::string& name) const;
+  // The style of that handle (dimension styles name their text style so); the standard
+  // style for handles the table lacks.
+  const TextStyle& find_handle(const std::string& handle) const;
 
  private:
   std::map<std::string, TextStyle> styles_;
+  std::map<std::string, std::string> names_;  // handle (upper case) to style name
 };
 
 }  // namespace host::dxf

@@ -9,7 +9,9 @@
 #include <charconv>
 #include <cmath>
 #include <cstdint>
+#include <numbers>
 
+#include "host/drawing/stroke_font.h"
 #include "host/drawing/text_layout.h"
 #include "host/formats/dxf_style.h"
 #include "host/value/text.h"
@@ -362,6 +364,15 @@ std::string mtext_content(const std::vector<std::string>& lines) {
     }
   }
   return out;
+}
+
+void stand_on_descenders(Element& e) {
+  if (e.points.empty()) return;
+  const double up = descent_share(e.text.font) * e.text.size * (e.text.upside_down ? -1 : 1);
+  const double a = e.text.angle * std::numbers::pi / 180;
+  if (!std::isfinite(up) || !std::isfinite(a)) return;
+  e.points[0].x -= std::sin(a) * up;
+  e.points[0].y += std::cos(a) * up;
 }
 
 }  // namespace host::dxf

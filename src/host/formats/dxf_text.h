@@ -53,6 +53,11 @@ struct MTextContent {
 };
 MTextContent mtext_to_formatted(std::string_view utf8, double height);
 
+// A TEXT, ATTRIB or ATTDEF aligned at its bottom (vertical alignment 1) hangs its
+// descenders down to the alignment point: the element, placed at that point on its
+// baseline, moves up by the font's descent (in the text's own direction).
+void stand_on_descenders(Element& e);
+
 // The MTEXT's box: the defined width its lines wrap at, its background fill (group 90 flags
 // 1 and 2, colour 63 or 421, margin 45), its text frame (flag 16) and its columns.
 void mtext_box(TextProps& t, const RawGroups& r, double width);

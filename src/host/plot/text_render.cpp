@@ -10,8 +10,11 @@
 #include <cstdlib>
 #include <numbers>
 #include <string_view>
+#include <vector>
 
 #include "host/api/error.h"
+#include "host/drawing/stroke_font.h"
+#include "host/plot/font_lookup.h"
 #include "host/value/text.h"
 
 namespace host {
@@ -67,6 +70,7 @@ bool usable(const TextProps& t) {
 // Cairo and fontconfig keep font caches for the whole process and lose track of parts of
 // them; at exit of a sanitized build they are freed, so leak checks report only our leaks.
 void free_font_caches() {
+  release_font_faces();
   cairo_debug_reset_static_data();
   if (auto fc_fini = reinterpret_cast<void (*)()>(dlsym(RTLD_DEFAULT, "FcFini"))) fc_fini();
 }
@@ -102,16 +106,43 @@ constexpr std::pair<std::string_view, std::string_view> kFontFiles[] = {
 
 constexpr const char* kStrokeFontFamily = "Liberation Sans";
 
+// The bare font name: no folder, no extension, lower case; `ext` gets the extension.
+std::string bare_font_name(const std::string& font, std::string* ext = nullptr) {
+  std::string name = lower(font);
+  if (auto slash = name.find_last_of("/\\"); slash != std::string::npos) name.erase(0, slash + 1);
+  if (auto dot = name.rfind('.'); dot != std::string::npos) {
+    if (ext) *ext = name.substr(dot + 1);
+    name.erase(dot);
+  }
+  return name;
+}
+
+// Advance of the text in the face, in capital heights.
+double face_advance(cairo_t* cr, const FontCache::Face& f, std::string_view text) {
+  if (text.empty()) return 0;
+  std::string owned(text), buffer;
+  cairo_save(cr);
+  cairo_identity_matrix(cr);
+  cairo_set_font_face(cr, f.face);
+  cairo_set_font_size(cr, 100);
+  cairo_text_extents_t ext;
+  cairo_text_extents(cr, safe_utf8(owned, buffer), &ext);
+  cairo_restore(cr);
+  return ext.x_advance / 100 / f.cap_height;
+}
+
+// Advance of the text in single-stroke proportions, in capital heights.
+double hershey_advance(cairo_t* cr, const FontCache::Face& f, std::string_view text) {
+  std::string others;
+  const double caps = stroke_advance(text, others);
+  return caps + face_advance(cr, f, others) * kStrokeOtherStretch;
+}
+
 }  // namespace
 
 std::string font_family_for(const std::string& font) {
-  std::string name = lower(font);
-  if (auto slash = name.find_last_of("/\\"); slash != std::string::npos) name.erase(0, slash + 1);
   std::string ext;
-  if (auto dot = name.rfind('.'); dot != std::string::npos) {
-    ext = name.substr(dot + 1);
-    name.erase(dot);
-  }
+  const std::string name = bare_font_name(font, &ext);
   if (ext == "shx" || (ext.empty() && std::find(std::begin(kStrokeFonts), std::end(kStrokeFonts),
                                                 name) != std::end(kStrokeFonts)))
     return name == "monotxt" ? "Liberation Mono" : kStrokeFontFamily;
@@ -139,9 +170,10 @@ const FontCache::Face& FontCache::face(cairo_t* cr, const std::string& host_font
   f.host_name = host_font;
   f.bold = bold;
   f.italic = italic;
-  f.face = cairo_toy_font_face_create(font_family_for(host_font).c_str(),
-                                      italic ? CAIRO_FONT_SLANT_ITALIC : CAIRO_FONT_SLANT_NORMAL,
-                                      bold ? CAIRO_FONT_WEIGHT_BOLD : CAIRO_FONT_WEIGHT_NORMAL);
+  f.stroke_metrics = has_stroke_proportions(host_font);
+  f.face = resolved_font_face(font_family_for(host_font),
+                              italic ? CAIRO_FONT_SLANT_ITALIC : CAIRO_FONT_SLANT_NORMAL,
+                              bold ? CAIRO_FONT_WEIGHT_BOLD : CAIRO_FONT_WEIGHT_NORMAL);
   cairo_save(cr);
   cairo_identity_matrix(cr);
   cairo_set_font_face(cr, f.face);
@@ -157,15 +189,15 @@ const FontCache::Face& FontCache::face(cairo_t* cr, const std::string& host_font
 double FontCache::advance(cairo_t* cr, const RunStyle& style, std::string_view text) {
   if (text.empty()) return 0;
   const Face& f = face(cr, style.font, style.bold, style.italic);
-  std::string owned(text), buffer;
-  cairo_save(cr);
-  cairo_identity_matrix(cr);
-  cairo_set_font_face(cr, f.face);
-  cairo_set_font_size(cr, 100);
-  cairo_text_extents_t ext;
-  cairo_text_extents(cr, safe_utf8(owned, buffer), &ext);
-  cairo_restore(cr);
-  return ext.x_advance / 100 / f.cap_height * style.height * style.ratio;
+  const double caps = f.stroke_metrics ? hershey_advance(cr, f, text) : face_advance(cr, f, text);
+  return caps * style.height * style.ratio;
+}
+
+double FontCache::stretch(cairo_t* cr, const RunStyle& style, std::string_view text) {
+  const Face& f = face(cr, style.font, style.bold, style.italic);
+  if (!f.stroke_metrics || text.empty()) return 1;
+  const double own = face_advance(cr, f, text);
+  return own > 0 ? hershey_advance(cr, f, text) / own : 1;
 }
 
 namespace {
@@ -183,7 +215,8 @@ void show(cairo_t* cr, FontCache& fonts, const RunStyle& st, double x, double y,
   const double slant = std::clamp(st.slant, -75.0, 75.0) * std::numbers::pi / 180;
   cairo_set_font_face(cr, face.face);
   cairo_matrix_t fm;
-  cairo_matrix_init(&fm, em * st.ratio, 0, -std::tan(slant) * em, em, 0, 0);
+  const double wide = em * st.ratio * fonts.stretch(cr, st, text);
+  cairo_matrix_init(&fm, wide, 0, -std::tan(slant) * em, em, 0, 0);
   cairo_set_font_matrix(cr, &fm);
   std::string owned(text), buffer;
   const char* utf8 = safe_utf8(owned, buffer);
@@ -262,6 +295,26 @@ bool needs_widths(const TextProps& t) {
          (std::clamp(t.adjust, 1, 9) - 1) % 3 != 0 || !t.formatted.empty();
 }
 
+// A box a text's background and frame go round, in the text's own frame, y up.
+struct Box {
+  double left, top, width, height;
+};
+
+// Text in columns has a box per column, each down to its own height (flowing text may
+// leave the last one short); any other text has one box round all of its lines.
+std::vector<Box> text_boxes(const TextProps& t, const TextBlock& block) {
+  const double full = block.top - block.bottom;
+  if (!(t.column_count > 1 && t.wrap_width > 0))
+    return {{block.left, block.top, block.right - block.left, full}};
+  std::vector<Box> boxes;
+  for (int c = 0; c < t.column_count; ++c) {
+    const double h = column_height(t, c);
+    boxes.push_back({block.left + c * (t.wrap_width + t.column_gutter), block.top, t.wrap_width,
+                     h > 0 ? h : full});
+  }
+  return boxes;
+}
+
 }  // namespace
 
 void draw_text(cairo_t* cr, const Element& e, FontCache& fonts, StrokeResolver& pens) {
@@ -287,22 +340,13 @@ void draw_text(cairo_t* cr, const Element& e, FontCache& fonts, StrokeResolver& 
   cairo_scale(cr, 1, -1);  // glyphs are laid out with y down; positions below are y up
   cairo_new_path(cr);
 
+  const std::vector<Box> boxes = text_boxes(t, block);
   if (t.background != 0) {
     const double m = std::max(0.0, t.background_margin - 1) * t.size;
     cairo_save(cr);
     set_color(cr, t.background == 2 ? Rgb{1, 1, 1} : t.background_color);
-    if (t.column_count > 1 && t.wrap_width > 0) {
-      // each column filled down to its own height
-      for (int c = 0; c < t.column_count; ++c) {
-        const double h = column_height(t, c);
-        const double x = block.left + c * (t.wrap_width + t.column_gutter);
-        cairo_rectangle(cr, x - m, -block.top - m, t.wrap_width + 2 * m,
-                        (h > 0 ? h : block.top - block.bottom) + 2 * m);
-      }
-    } else {
-      cairo_rectangle(cr, block.left - m, -block.top - m, block.right - block.left + 2 * m,
-                      block.top - block.bottom + 2 * m);
-    }
+    for (const Box& b : boxes)
+      cairo_rectangle(cr, b.left - m, -b.top - m, b.width + 2 * m, b.height + 2 * m);
     cairo_fill(cr);
     cairo_restore(cr);
   }
@@ -323,8 +367,9 @@ void draw_text(cairo_t* cr, const Element& e, FontCache& fonts, StrokeResolver& 
   if (t.frame) {
     set_color(cr, own);
     const double margin = 0.3 * t.size;
-    cairo_rectangle(cr, block.left - margin, -block.top - margin,
-                    block.right - block.left + 2 * margin, block.top - block.bottom + 2 * margin);
+    for (const Box& b : boxes)
+      cairo_rectangle(cr, b.left - margin, -b.top - margin, b.width + 2 * margin,
+                      b.height + 2 * margin);
     cairo_stroke(cr);
   }
   cairo_restore(cr);

@@ -26,7 +26,8 @@ class FontCache {
     bool bold = false;
     bool italic = false;
     cairo_font_face_t* face = nullptr;
-    double cap_height = 0.73;  // height of a capital letter per unit of font size
+    double cap_height = 0.73;     // height of a capital letter per unit of font size
+    bool stroke_metrics = false;  // stands for a single-stroke font and takes its widths
   };
   // The answer stays valid for the cache's lifetime: faces are only ever added, and a deque
   // does not move what it holds when it grows.
@@ -34,6 +35,9 @@ class FontCache {
                    bool italic = false);
   // Advance width of the text in the run's style, in the units of the style's height.
   double advance(cairo_t* cr, const RunStyle& style, std::string_view text);
+  // How much wider than the face's own glyphs the text is drawn so that it takes the width
+  // `advance` gives: 1 but for faces that stand for single-stroke fonts.
+  double stretch(cairo_t* cr, const RunStyle& style, std::string_view text);
 
  private:
   std::deque<Face> faces_;

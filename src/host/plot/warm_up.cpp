@@ -3,6 +3,7 @@
 
 #include <cairo-pdf.h>
 
+#include "host/plot/font_lookup.h"
 #include "host/plot/text_render.h"
 
 namespace host {
@@ -20,8 +21,10 @@ void warm_up_plotting() {
   cairo_t* cr = cairo_create(surface);
   // the host's sans, mono and serif faces and the face that stands in for CAD stroke fonts
   for (const char* font : {"", "hp_mono", "hp_serif", "txt"}) {
-    cairo_select_font_face(cr, font_family_for(font).c_str(), CAIRO_FONT_SLANT_NORMAL,
-                           CAIRO_FONT_WEIGHT_NORMAL);
+    cairo_font_face_t* face = resolved_font_face(font_family_for(font), CAIRO_FONT_SLANT_NORMAL,
+                                                 CAIRO_FONT_WEIGHT_NORMAL);
+    cairo_set_font_face(cr, face);
+    cairo_font_face_destroy(face);
     cairo_set_font_size(cr, 5);
     cairo_move_to(cr, 1, 5);
     cairo_show_text(cr, "Hg 0123456789");
