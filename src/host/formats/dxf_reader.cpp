@@ -632,6 +632,11 @@ class Importer : public DL_CreationAdapter {
   // or a tick, with a circle and/or a square around it, as large as $PDSIZE says (negative:
   // a share of the drawing's height in per cent, 0: 5 %).
   void draw_point_symbols(std::vector<Element>& elements) const {
+    // most drawings have no points: spare them a pass that moves every element
+    if (std::none_of(elements.begin(), elements.end(), [](const Element& e) {
+          return e.kind == ElementKind::Point && e.sketch == kPointMark;
+        }))
+      return;
     const int shape = point_mode_ & 7;
     const bool plain = shape == 0 && !(point_mode_ & 96);
     const auto box = plain ? std::nullopt : Sheet{0, "", "", "", "", elements}.extent();
