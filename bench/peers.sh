@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # tavrin side by side with LibreCAD's `dxf2pdf -a` (a peer for comparison, never a dependency)
-# on drawings that ezdxf wrote, and `batch --jobs 2` against `--jobs 1` on 40 drawings.
+# on drawings that ezdxf wrote, and `batch --jobs 2` against `--jobs 1` on 40 small and on
+# 40 medium drawings.
 #
 # Every case runs ROUNDS times (default 3), tavrin and the peer alternately, so that load
 # from other processes on the machine hits both alike; the table shows the best round of
@@ -107,15 +108,21 @@ row "300,000 entities"
 echo
 echo "| 40 drawings, batch --pdf --dxf --mi | --jobs 1 s | --jobs 2 s | speed-up |"
 echo "|---|---:|---:|---:|"
-one=() two=()
-for _ in $(seq "$rounds"); do
-  read -r secs _ _ ok < <(measure "$tavrin" batch . --pdf --dxf --mi --yes --jobs 1 -- "$work"/forty/*.dxf)
-  (( ok )) && one+=("$secs")
-  read -r secs _ _ ok < <(measure "$tavrin" batch . --pdf --dxf --mi --yes --jobs 2 -- "$work"/forty/*.dxf)
-  (( ok )) && two+=("$secs")
+# the small drawings show the fixed costs of a run; copies of the medium one a run with work
+mkdir -p "$work/forty-medium"
+for n in $(seq 1 40); do cp "$work/corpus/medium.dxf" "$work/forty-medium/$(printf %02d "$n").dxf"; done
+for set in forty forty-medium; do
+  one=() two=()
+  for _ in $(seq "$rounds"); do
+    read -r secs _ _ ok < <(measure "$tavrin" batch . --pdf --dxf --mi --yes --jobs 1 -- "$work/$set"/*.dxf)
+    (( ok )) && one+=("$secs")
+    read -r secs _ _ ok < <(measure "$tavrin" batch . --pdf --dxf --mi --yes --jobs 2 -- "$work/$set"/*.dxf)
+    (( ok )) && two+=("$secs")
+  done
+  label="small"; [ "$set" = forty-medium ] && label="20,000 entities each"
+  if [ ${#one[@]} -eq 0 ] || [ ${#two[@]} -eq 0 ]; then echo "| $label | failed | failed | - |"; continue; fi
+  awk -v l="$label" -v a="$(best "${one[@]}")" -v b="$(best "${two[@]}")" \
+    'BEGIN { printf "| %s | %.3f | %.3f | %.2fx |\n", l, a, b, (b > 0 ? a / b : 0) }'
 done
-[ ${#one[@]} -gt 0 ] && [ ${#two[@]} -gt 0 ] || { echo "| best of the rounds | failed | failed | - |"; exit 1; }
-awk -v a="$(best "${one[@]}")" -v b="$(best "${two[@]}")" \
-  'BEGIN { printf "| best of the rounds | %.3f | %.3f | %.2fx |\n", a, b, (b > 0 ? a / b : 0) }'
 echo
 echo "(best of $rounds alternating rounds; load average at the end: $(cut -d' ' -f1-3 /proc/loadavg))"
