@@ -9,6 +9,7 @@
 
 #include "dxf_fixture.h"
 #include "host/formats/dxf.h"
+#include "host/formats/dxf_clip.h"
 
 namespace tavrin_test {
 namespace {
@@ -130,6 +131,31 @@ TEST_F(DxfClippingTest, InvertedNestedAndFilledClippingsCutTheirContent) {
   for (const auto& [band, c] : cases) {
     EXPECT_NEAR(fills[band], c.fill, 1e-6) << c.what;
     EXPECT_NEAR(across[band], c.across, 1e-6) << c.what;
+  }
+}
+
+// A picture crossing a clipping keeps the part inside as its boundary; one outside is
+// dropped, one inside kept as it is.
+TEST(PictureClipping, APictureIsCutToTheRegionNotDropped) {
+  Element picture;
+  picture.kind = ElementKind::Image;
+  picture.points = {{0, 0}, {10, 0}, {0, 10}};  // origin, right edge, top edge
+  const host::dxf::Rings half = {{{5, -5}, {20, -5}, {20, 20}, {5, 20}}};
+  const host::dxf::Rings away = {{{50, 50}, {60, 50}, {60, 60}}};
+  const host::dxf::Rings all = {{{-1, -1}, {11, -1}, {11, 11}, {-1, 11}}};
+  std::vector<Element> out;
+  host::dxf::clip_element(picture, away, out);
+  EXPECT_TRUE(out.empty());
+  host::dxf::clip_element(picture, all, out);
+  ASSERT_EQ(out.size(), 1u);
+  EXPECT_EQ(out[0].points.size(), 3u);
+  out.clear();
+  host::dxf::clip_element(picture, half, out);
+  ASSERT_EQ(out.size(), 1u);
+  ASSERT_GE(out[0].points.size(), 7u);  // the corners, then the right half as boundary
+  for (std::size_t i = 3; i < out[0].points.size(); ++i) {
+    EXPECT_GE(out[0].points[i].x, 5 - 1e-9);
+    EXPECT_LE(out[0].points[i].x, 10 + 1e-9);
   }
 }
 

@@ -220,7 +220,7 @@ std::vector<Vec2> flattened(const Element& e) {
       }
       break;
     }
-    // areas, points and pictures are not cut: they travel whole or not at all
+    // areas, points and pictures have no outline to cut here (see clip_element)
     case ElementKind::Text:
     case ElementKind::Fill:
     case ElementKind::Point:
@@ -231,6 +231,36 @@ std::vector<Vec2> flattened(const Element& e) {
   }
   return out;
 }
+
+namespace {
+
+// A picture crossing the region keeps the part inside: its clipping boundary (or its frame)
+// cut to the region becomes its boundary. Where the cut leaves several pieces, which one
+// boundary cannot hold, the picture stays whole rather than being lost.
+void cut_picture(const Element& picture, const Rings& region, std::vector<Element>& out) {
+  const auto& p = picture.points;
+  if (p.size() < 3) return;
+  Element area;
+  area.kind = ElementKind::Fill;
+  if (p.size() >= 6)
+    area.points.assign(p.begin() + 3, p.end());
+  else
+    area.points = {p[0], p[1], {p[1].x + p[2].x - p[0].x, p[1].y + p[2].y - p[0].y}, p[2]};
+  area.rings = {static_cast<std::uint32_t>(area.points.size())};
+  std::vector<Element> pieces;
+  cut_area(area, region, pieces);
+  if (pieces.empty()) return;  // wholly outside
+  const Rings rings = area_rings(pieces.front());
+  Element kept = picture;
+  if (pieces.size() == 1 && rings.size() == 1) {
+    kept.points.resize(3);
+    kept.points.insert(kept.points.end(), rings.front().begin(), rings.front().end());
+  }
+  kept.id = next_id();
+  out.push_back(std::move(kept));
+}
+
+}  // namespace
 
 void clip_element(const Element& placed, const Rings& region, std::vector<Element>& out) {
   if (placed.kind == ElementKind::Group || placed.points.empty()) return;
@@ -251,6 +281,10 @@ void clip_element(const Element& placed, const Rings& region, std::vector<Elemen
   }
   if (placed.kind == ElementKind::Fill || placed.kind == ElementKind::Mask) {
     cut_area(placed, region, out);
+    return;
+  }
+  if (placed.kind == ElementKind::Image) {
+    cut_picture(placed, region, out);
     return;
   }
   cut(flattened(placed), region, placed, out);
