@@ -7,17 +7,10 @@
 #include <csetjmp>
 #include <cstdio>
 
+#include "host/files/jpeg_error.h"
+
 namespace host {
 namespace {
-
-struct JpegError {
-  jpeg_error_mgr mgr;
-  std::jmp_buf jump;
-};
-
-[[noreturn]] void on_jpeg_error(j_common_ptr info) {
-  std::longjmp(reinterpret_cast<JpegError*>(info->err)->jump, 1);
-}
 
 // libjpeg reports errors by a jump, so nothing here owns C++ objects across the calls.
 std::optional<std::pair<int, int>> jpeg_size(const std::string& path) {

@@ -9,17 +9,10 @@
 #include <memory>
 #include <string>
 
+#include "host/files/jpeg_error.h"
+
 namespace host {
 namespace {
-
-struct JpegError {
-  jpeg_error_mgr mgr;
-  std::jmp_buf jump;
-};
-
-[[noreturn]] void on_jpeg_error(j_common_ptr info) {
-  std::longjmp(reinterpret_cast<JpegError*>(info->err)->jump, 1);
-}
 
 // A JPEG file as an RGB image surface; nullptr when it cannot be read. libjpeg reports
 // errors by a jump, so nothing here owns C++ objects across the calls that may jump.
