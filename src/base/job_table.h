@@ -11,7 +11,8 @@
 
 namespace tavrin {
 
-enum class Control { Check, Radio, Choice, SheetField };
+// Field: an editable one-line text whose option takes any value (checked by the engine).
+enum class Control { Check, Radio, Choice, SheetField, Field };
 
 // When a control is shown; the command line refuses an option for a control a person could
 // not reach, with the reason below.
@@ -41,6 +42,9 @@ enum class Job {
   FilterAlle,
   AutotextAn,
   AutotextAus,
+  Monochrome,
+  Grayscale,
+  PlotStyleTable,
 };
 
 struct JobRow {
@@ -109,6 +113,16 @@ inline constexpr std::array kJobTable = {
          nullptr, nullptr, nullptr, false},
   JobRow{Job::AutotextAus, "AUTOTEXT-AUS-TB", Control::Radio, 37, "", 0, Shown::Always,
          nullptr, nullptr, nullptr, false},
+  JobRow{Job::Monochrome, "SCHWARZWEISS-TB", Control::Check, 0, "Schwarzweiß", 20,
+         Shown::Always, "monochrome",
+         "printing and plotting every colour in black (fills and pictures too)", nullptr, false},
+  JobRow{Job::Grayscale, "GRAUSTUFEN-TB", Control::Check, 0, "Graustufen", 21, Shown::Always,
+         "grayscale", "printing and plotting every colour as its grey (fills and pictures too)",
+         nullptr, false},
+  JobRow{Job::PlotStyleTable, "PLOTSTILTABELLE-TX", Control::Field, 0, "Plotstiltabelle", 22,
+         Shown::Always, "plot-style-table",
+         "plot every sheet with this CAD plot style table (.ctb or .stb) instead of the one its "
+         "layout names", nullptr, false},
 };
 // clang-format on
 

@@ -98,6 +98,10 @@ JobSettings read_job_settings(const SettingReader& read, const std::function<voi
     if (!s.auto_plotter) s.drucker = Value(read(job_key(Job::Drucker)));
   }
   build_selection(read, s);
+  s.color_mode = toggle(read, Job::Monochrome)  ? "monochrome"
+                 : toggle(read, Job::Grayscale) ? "grayscale"
+                                                : "";
+  s.plot_style_table = read(job_key(Job::PlotStyleTable));
   return s;
 }
 

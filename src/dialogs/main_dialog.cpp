@@ -9,6 +9,7 @@
 #include "dialogs/file_list.h"
 #include "dialogs/job_settings.h"
 #include "dialogs/job_start.h"
+#include "dialogs/plot_colors_area.h"
 #include "host/api/host.h"
 
 namespace tavrin {
@@ -176,6 +177,7 @@ void tavrin_dialog() {
     tv_read_directory("");
   }
   create_button_rows(batch ? kButtonRowBatch : kButtonRowNow);
+  create_plot_colors_area();
   host::sd_show_dialog_shell(
       kMainShell, {kw("position"), List{"TOP-MENU-TOOLBOX-TB", kw("bottomleft"), 10, 10}});
   tv_reset_dialog();

@@ -132,12 +132,24 @@ bool ist_blatt_in_auswahl(const std::string& name, const Selection& selection) {
 
 // A file that cannot be loaded is reported and left out: its steps would otherwise run on
 // the empty or previous drawing and write outputs that belong to no listed file.
+bool set_job_plot_colors(const JobSettings& s) {
+  const auto set = host::guarded(
+      [&] {
+        host::set_plot_colors(s.plot_style_table, g().tavrin_path, s.color_mode);
+        return Value::t();
+      },
+      host::OnError::Show);
+  return set.has_value();
+}
+
 Value run_batch_job(const std::vector<std::string>& files, const JobSettings& s,
                     const DrawingSteps& steps) {
   if (s.selection_problem) {
     refuse_job(s);
     return Value();
   }
+  // before the workers are taken, so that every one of them plots alike
+  if (!set_job_plot_colors(s)) return Value();
   const int total = static_cast<int>(files.size());
   // The host may hand each file to a worker process; it carries out the files' outputs and
   // reports in list order, and adds the problems counted in a worker to the run's count. A stop
@@ -166,6 +178,7 @@ Value run_now_job(const JobSettings& s, const DrawingSteps& steps) {
     refuse_job(s);
     return Value();
   }
+  if (!set_job_plot_colors(s)) return Value();
   vars.blatt_selection = s.selection;
   if (s.autotext) steps.autotext();
   if (s.store_mi || s.store_dxf)

@@ -36,7 +36,15 @@ struct JobSettings {
   Selection selection;
   // Set when the selection's text field holds no number: the job must not run.
   std::optional<std::string> selection_problem;
+  // How plots print colours: "" as drawn, "monochrome" or "grayscale"; and the job's CAD
+  // plot style table file ("": each sheet's own).
+  std::string color_mode;
+  std::string plot_style_table;
 };
+
+// Hands the job's plot colours to the host. False (shown and counted) when the job's plot
+// style table cannot be read: the job must not run.
+bool set_job_plot_colors(const JobSettings& s);
 
 // The per-drawing operations of a job, in the order the driver calls them. The defaults
 // are the engine's; tests put recorders in their place to see the order and the arguments.

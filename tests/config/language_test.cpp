@@ -94,7 +94,7 @@ TEST_F(ShippedTablesTest, FormatTableOffersTheIsoFormats) {
   EXPECT_THAT(g().plot_fit_formats, ElementsAre("A4", "A3", "A2", "A1", "A0"));
 }
 
-TEST_F(ShippedTablesTest, StandardSettingsHoldTheNineteenKeysInOrder) {
+TEST_F(ShippedTablesTest, StandardSettingsHoldTheKeysInOrder) {
   const std::vector<std::string> keys = {"STORE-MI-TB",
                                          "STORE-DXF-TB",
                                          "STORE-PDF-TB",
@@ -113,7 +113,10 @@ TEST_F(ShippedTablesTest, StandardSettingsHoldTheNineteenKeysInOrder) {
                                          "FIRMA-TX",
                                          "BLATT-GROESSER-TX",
                                          "BLATT-KLEINER-TX",
-                                         "BLATT-X-TX"};
+                                         "BLATT-X-TX",
+                                         "SCHWARZWEISS-TB",
+                                         "GRAUSTUFEN-TB",
+                                         "PLOTSTILTABELLE-TX"};
   std::vector<std::string> lines = file_to_list(tabellen_path("TavrinStandard.dat"));
   std::reverse(lines.begin(), lines.end());
   ASSERT_EQ(lines.size(), keys.size());

@@ -87,13 +87,16 @@ TEST_F(MainDialogTest, SheetRadiosKeepExactlyOneOn) {
   EXPECT_TRUE(on("BLATT-X-TB"));
 }
 
-TEST_F(MainDialogTest, StoringRightAfterOpeningWritesTheNineteenKeysEmpty) {
+// The nineteen keys of the dialog's rows, then the plot colours'.
+TEST_F(MainDialogTest, StoringRightAfterOpeningWritesTheKeysEmpty) {
   write(user_copy(), "");
   start(false);
   host::ui::press_button(id("STORE-KONFIG-PB"));
 
   const std::vector<std::string> lines = lines_of(user_copy());
-  ASSERT_EQ(lines.size(), 19u);
+  ASSERT_EQ(lines.size(), 22u);
+  EXPECT_EQ(lines[19], "SCHWARZWEISS-TB|0");
+  EXPECT_EQ(lines[21], "PLOTSTILTABELLE-TX|");
   for (std::size_t i = 0; i < lines.size(); ++i) {
     const std::string& key = standard_keys()[i];
     EXPECT_EQ(lines[i], key + (key.ends_with("-TB") ? "|0" : "|"));

@@ -2,6 +2,7 @@
 #include "job_options.h"
 
 #include <CLI/CLI.hpp>
+#include <filesystem>
 #include <string>
 
 #include "host/api/error.h"
@@ -131,6 +132,11 @@ void add_job_options(CLI::App& cmd, JobOptions& o) {
     } else {
       CLI::Option* opt = cmd.add_option("--" + name, o.choices[i], row.help);
       if (needs_printing(row)) printing_only.push_back(opt);
+      // the job may run in another directory than the one the file was named in
+      if (row.job == Job::PlotStyleTable)
+        opt->check(CLI::ExistingFile)->transform([](std::string file) {
+          return std::filesystem::absolute(file).string();
+        });
     }
   }
   // A choice tied to a check contradicts the option that sets that check the other way.
@@ -142,6 +148,7 @@ void add_job_options(CLI::App& cmd, JobOptions& o) {
       cmd.get_option("--" + std::string(row.option))->excludes(against);
     }
   }
+  cmd.get_option("--monochrome")->excludes("--grayscale");
   if (no_print != nullptr) {
     for (CLI::Option* opt : printing_only) opt->excludes(no_print);
   }
@@ -173,7 +180,10 @@ void apply_job_options(const JobOptions& o) {
       set_check(control_of(row.with_key), row.with_on);
     }
     require_visible(row, control_of(row.key));
-    host::ui::pick_entry(control_of(row.key), *entry);
+    if (row.control == Control::Field)
+      host::ui::type_text(control_of(row.key), *entry);
+    else
+      host::ui::pick_entry(control_of(row.key), *entry);
   }
   if (o.sheets) apply_sheets(*o.sheets);
   require_sheet_selection();

@@ -20,4 +20,11 @@ Value delete_default_setting_user_style(const List& args);  // path :key :yes
 Value modify_default_setting(const List& args);             // :path p :a_range :key
 Value am_define_pen_transformation(const List& args);       // :path p :parent_style :key [rules...]
 
+// How the plots that follow print colours, until the next call: with the CAD plot style
+// table `table_file` ("": each sheet with the table its layout names, looked for in
+// $TAVRIN_PLOT_STYLES and <install>/TABELLEN/PLOTSTYLES), and in `mode` ("" as drawn,
+// "monochrome" every colour black, "grayscale" every colour its grey).
+void set_plot_colors(const std::string& table_file, const std::string& install,
+                     const std::string& mode);
+
 }  // namespace host

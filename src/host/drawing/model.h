@@ -20,6 +20,10 @@ struct Rgb {
   bool operator==(const Rgb&) const = default;
 };
 
+// How a line ends (Butt, Round, Square) or turns a corner (Butt: mitred, Round, Square:
+// bevelled).
+enum class LineCap : std::uint8_t { Butt, Round, Square };
+
 // Line types by their host names: "SOLID", "DASHED", "DASH_CENTER", "CENTER", "PHANTOM",
 // "DOTTED", "LONG_DASHED".
 struct Stroke {
@@ -29,6 +33,16 @@ struct Stroke {
   // A dash pattern of the drawing's own line type in drawing units (dashes positive, gaps
   // negative, dots 0); empty: the host's pattern for `linetype`.
   std::vector<double> dashes{};
+  // The colour's index in the CAD palette (1..255) when the drawing gave it so; 0 when the
+  // colour came as a true colour. Plot style tables by colour are keyed by it; two indexes
+  // may share one colour.
+  std::uint8_t color_index = 0;
+  // The named plot style the drawing gives the element; "" for none.
+  std::string plot_style{};
+  // Line ends and corners on paper; the drawing's elements print round, a plot style
+  // table may print others.
+  LineCap cap = LineCap::Round;
+  LineCap join = LineCap::Round;
   bool operator==(const Stroke&) const = default;
 };
 
@@ -156,6 +170,8 @@ struct Sheet {
   std::string unique_name;
   std::string scale = "1:1";
   std::string frame_type;
+  // The CAD plot style table its layout names ("monochrome.ctb"); "" for none.
+  std::string plot_style_table{};
   std::vector<Element> elements;
 
   // Lower-left and upper-right corners of the content; nullopt for an empty sheet.

@@ -240,6 +240,13 @@ std::optional<Stroke> Assembly::resolve(const RawStroke& raw, const Context& ctx
             : color == 256   ? lp.stroke.color
             : color == 0     ? ctx.byblock.color
                              : aci_to_rgb(color);
+  s.color_index = raw.color24 >= 0 ? 0
+                  : color == 256   ? lp.stroke.color_index
+                  : color == 0     ? ctx.byblock.color_index
+                  : color <= 255   ? static_cast<std::uint8_t>(color)
+                                   : 7;
+  if (named_plot_styles_)
+    s.plot_style = raw.plot_style.empty() ? lp.stroke.plot_style : raw.plot_style;
   std::string lt = upper(raw.linetype);
   s.linetype = lt == "BYLAYER"   ? lp.stroke.linetype
                : lt == "BYBLOCK" ? ctx.byblock.linetype

@@ -27,6 +27,7 @@ struct RawStroke {
   std::string linetype = "BYLAYER";
   double ltscale = 1;      // the entity's line type scale
   bool invisible = false;  // group 60
+  std::string plot_style{};  // handle of its named plot style; "": by layer
 };
 
 struct LayerProps {
@@ -69,6 +70,9 @@ class Assembly {
   // dxflib reports the dashes of a line type before the line type itself.
   void add_linetype_dash(double length);
   void add_linetype(const std::string& name);
+  // Whether the drawing prints by named plot styles ($PSTYLEMODE 0): only then do elements
+  // keep the handle of theirs (named later by the reader).
+  void set_named_plot_styles(bool on) { named_plot_styles_ = on; }
   void set_linetype_scale(double scale) {
     if (scale > 0 && std::isfinite(scale)) ltscale_ = scale;
   }
@@ -153,6 +157,7 @@ class Assembly {
   std::map<std::string, std::vector<double>> linetypes_;
   std::vector<double> dashes_;
   double ltscale_ = 1;
+  bool named_plot_styles_ = false;
   std::map<std::string, LayerProps> layers_;
   std::string last_layer_name_;
   const LayerProps* last_layer_ = nullptr;

@@ -84,6 +84,7 @@ RawStroke stroke_of(const Groups& groups) {
     if (code == 420 && !got[2]) s.color24 = static_cast<int>(to_real(value, -1)), got[2] = true;
     if (code == 370 && !got[3]) s.lineweight = static_cast<int>(to_real(value, -1)), got[3] = true;
     if (code == 6 && !got[4]) s.linetype = value, got[4] = true;
+    if (code == 390 && s.plot_style.empty()) s.plot_style = value;
   }
   return s;
 }

@@ -30,6 +30,13 @@ std::string trimmed_upper(const std::string& s) {
 
 }  // namespace
 
+std::string LayoutScan::plot_style_name(const std::string& handle) const {
+  const std::string key = trimmed_upper(handle);
+  if (!placeholders_.count(key)) return {};
+  auto it = entry_names_.find(key);
+  return it == entry_names_.end() ? std::string() : it->second;
+}
+
 void LayoutScan::take(unsigned code, const std::string& value) {
   if (code == 0) {
     finish_record();
@@ -41,6 +48,8 @@ void LayoutScan::take(unsigned code, const std::string& value) {
     layout_flags_ = -1;
     paper_units_ = 1;
     numerator_ = denominator_ = 1;
+    style_sheet_.clear();
+    entry_name_.clear();
     plotted_ = true;
     layout_subclass_ = paper_ = skip_ = false;
     xdata_ = xdata_reals_ = xdata_points_ = 0;
@@ -55,6 +64,8 @@ void LayoutScan::take(unsigned code, const std::string& value) {
       kind_ = value == "LAYER" ? Kind::Layer : value == "BLOCK_RECORD" ? Kind::BlockRecord : kind_;
     } else if (section_ == "OBJECTS") {
       if (value == "LAYOUT") kind_ = Kind::Layout;
+      if (value == "DICTIONARY" || value == "ACDBDICTIONARYWDFLT") kind_ = Kind::Dictionary;
+      if (value == "ACDBPLACEHOLDER") kind_ = Kind::Placeholder;
     } else if (section_ == "BLOCKS" || section_ == "ENTITIES") {
       if (value == "BLOCK") {
         kind_ = Kind::Block;
@@ -101,10 +112,19 @@ void LayoutScan::take(unsigned code, const std::string& value) {
       if (code == 72 && !layout_subclass_) paper_units_ = integer(value);
       if (code == 142) numerator_ = real(value);
       if (code == 143) denominator_ = real(value);
+      if (code == 7 && !layout_subclass_) style_sheet_ = value;
       // code 70 of the plot settings before it means something else
       if (code == 70 && layout_subclass_) layout_flags_ = integer(value);
       if (code == 100 && value == "AcDbLayout") layout_subclass_ = true;
       if (code == 330 && layout_subclass_) owner_ = trimmed_upper(value);
+      return;
+    case Kind::Dictionary:
+      if (code == 3) entry_name_ = value;
+      if ((code == 350 || code == 360) && !entry_name_.empty())
+        entry_names_[trimmed_upper(value)] = entry_name_;
+      return;
+    case Kind::Placeholder:
+      if (code == 5) placeholders_.insert(trimmed_upper(value));
       return;
     case Kind::Viewport:
       viewport_group(code, value);
@@ -273,6 +293,8 @@ void LayoutScan::outline_group(unsigned code, const std::string& value) {
 void LayoutScan::finish_record() {
   switch (kind_) {
     case Kind::Other:
+    case Kind::Dictionary:
+    case Kind::Placeholder:
       return;
     case Kind::Block:
       block_ = upper(name_);
@@ -288,7 +310,7 @@ void LayoutScan::finish_record() {
       return;
     case Kind::Layout:
       layouts_.push_back(
-          {name_, tab_, owner_, paper_units_, numerator_, denominator_, layout_flags_});
+          {name_, tab_, owner_, paper_units_, numerator_, denominator_, layout_flags_, style_sheet_});
       return;
     case Kind::Viewport:
       viewports_.push_back(std::move(vp_));

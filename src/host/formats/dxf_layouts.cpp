@@ -35,6 +35,7 @@ class LayoutBuilder {
       if (!layout.content) continue;
       LayoutSheet sheet;
       sheet.name = to_utf8(layout.name);
+      sheet.plot_style_table = to_utf8(layout.style_sheet);
       if (layout.paper_units == 0) {
         sheet.mm_per_unit = 25.4;
         sheet.units = "inches";
@@ -69,6 +70,7 @@ class LayoutBuilder {
     bool active = false;
     int paper_units = 1;
     double numerator = 1, denominator = 1;
+    std::string style_sheet;
     // the drawing's own line types in views: as long on paper in every view ($PSLTSCALE
     // 1), or scaled with the model space like everything else in the view (0)
     bool paper_linetypes = true;
@@ -95,6 +97,7 @@ class LayoutBuilder {
       layout.paper_units = record.paper_units;
       layout.numerator = record.numerator;
       layout.denominator = record.denominator;
+      layout.style_sheet = record.style_sheet;
       layout.paper_linetypes = record.flags >= 0 ? (record.flags & 1) != 0 : scan_.paper_linetypes_;
       layout.block = block_of_record(record.block_record);
       if (layout.block.empty() || !is_paper_block(layout.block)) continue;
@@ -264,6 +267,14 @@ class LayoutBuilder {
   std::shared_ptr<const std::vector<Element>> model_;
   std::map<std::set<std::string>, std::shared_ptr<const std::vector<Element>>> filtered_;
 };
+
+std::string LayoutScan::model_style_sheet() const {
+  for (const LayoutRecord& layout : layouts_) {
+    auto it = block_records_.find(layout.block_record);
+    if (it != block_records_.end() && it->second == "*MODEL_SPACE") return layout.style_sheet;
+  }
+  return {};
+}
 
 std::vector<LayoutSheet> layout_sheets(
     const LayoutScan& scan, Assembly& assembly,

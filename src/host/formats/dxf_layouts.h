@@ -43,6 +43,7 @@ struct LayoutRecord {
   int paper_units = 1;                    // plot settings: 0 inches, 1 millimetres
   double numerator = 1, denominator = 1;  // plot scale: paper units per drawing unit
   int flags = -1;                         // the layout's own flags (1: line types on paper)
+  std::string style_sheet;                // plot settings: the plot style table it names
 };
 
 // A paper-space outline that may clip a viewport, in paper coordinates.
@@ -61,10 +62,25 @@ class LayoutScan {
   // $PSLTSCALE: whether the active layout scales line types to paper, for files whose
   // layouts carry no flags of their own (R12).
   void set_paper_linetypes(bool on) { paper_linetypes_ = on; }
+  // The plot style table the model space's layout names; "" for none.
+  std::string model_style_sheet() const;
+  // The name of the named plot style of that handle (any case); "" when the handle is none.
+  std::string plot_style_name(const std::string& handle) const;
 
  private:
   friend class LayoutBuilder;
-  enum class Kind { Other, Block, Layer, BlockRecord, Layout, Viewport, Outline, Vertex };
+  enum class Kind {
+    Other,
+    Block,
+    Layer,
+    BlockRecord,
+    Layout,
+    Viewport,
+    Outline,
+    Vertex,
+    Dictionary,
+    Placeholder
+  };
   void finish_record();
   void viewport_group(unsigned code, const std::string& value);
   void outline_group(unsigned code, const std::string& value);
@@ -78,6 +94,7 @@ class LayoutScan {
   int flags_ = 0, tab_ = 0, paper_units_ = 1, layout_flags_ = -1;
   bool paper_linetypes_ = true;
   double numerator_ = 1, denominator_ = 1;
+  std::string style_sheet_;
   bool plotted_ = true;
   bool layout_subclass_ = false, paper_ = false, skip_ = false;
   ViewportRecord vp_;
@@ -97,6 +114,10 @@ class LayoutScan {
   std::map<std::string, bool> layer_frozen_;          // name (upper case) -> frozen
   std::set<std::string> layer_unplotted_;             // names (upper case) of no-plot layers
   std::map<std::string, OutlineRecord> outlines_;     // handle -> outline
+  // Named plot styles: the dictionary entries that name a placeholder object.
+  std::string entry_name_;
+  std::map<std::string, std::string> entry_names_;  // handle -> the last entry naming it
+  std::set<std::string> placeholders_;              // handles (upper case)
 };
 
 struct LayoutSheet {
@@ -105,6 +126,7 @@ struct LayoutSheet {
   // Millimetres of paper per unit of the layout, and the unit's name.
   double mm_per_unit = 1;
   std::string units = "millimetres";
+  std::string plot_style_table{};  // as its layout names it
 };
 
 // One sheet per layout that holds more than its own overall viewport, in tab order; empty

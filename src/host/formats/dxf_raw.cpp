@@ -123,6 +123,7 @@ void RawCapture::take(unsigned code, const std::string& value) {
     current_.groups.clear();
     current_.widths.clear();
     current_.acad_text.clear();
+    current_.plot_style.clear();
     current_.present_ = 0;
     if (current_.columns.type != 0 || !current_.columns.heights.empty() ||
         !current_.columns.linked.empty())
@@ -147,6 +148,7 @@ void RawCapture::take(unsigned code, const std::string& value) {
   if (code == 102) in_xdict_ = value == "{ACAD_XDICTIONARY";
   if (code == 360 && in_xdict_) current_.xdict = value;
   if (code == 330) current_.owner = value;
+  if (code == 390 && !embedded_) current_.plot_style = value;
   if (code == 102) {
     in_inverted_ = value == "ACAD_INVERTEDCLIP_ROUNDTRIP";
     current_.inverted_clip = current_.inverted_clip || in_inverted_;

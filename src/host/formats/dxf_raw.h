@@ -41,6 +41,7 @@ struct RawGroups {
   std::vector<std::pair<double, double>> widths;
   MTextColumns columns;
   std::string acad_text;  // the first ACAD XDATA string (a text style's font family)
+  std::string plot_style;  // group 390: the handle of its named plot style
 
   bool has(int code) const;
   double real(int code, double fallback) const;

@@ -37,6 +37,52 @@
 namespace host {
 namespace {
 
+// Elements of a drawing printed by named plot styles carry the handle of theirs until the
+// file's dictionaries are read; then they get its name, and "" for the default "Normal".
+// Views sharing one model space keep sharing its (renamed) copy.
+void name_plot_styles(Drawing& drawing, const dxf::LayoutScan& scan) {
+  std::map<std::string, std::string> names;
+  auto rename = [&](std::vector<Element>& elements) {
+    for (Element& e : elements) {
+      std::string& style = e.stroke.plot_style;
+      if (style.empty()) continue;
+      auto it = names.find(style);
+      if (it == names.end()) {
+        std::string name = scan.plot_style_name(style);
+        if (iequals(name, "Normal")) name.clear();
+        it = names.emplace(style, std::move(name)).first;
+      }
+      style = it->second;
+    }
+  };
+  auto any_style = [](const std::vector<Element>& elements) {
+    return std::any_of(elements.begin(), elements.end(),
+                       [](const Element& e) { return !e.stroke.plot_style.empty(); });
+  };
+  std::map<const std::vector<Element>*, std::shared_ptr<const std::vector<Element>>> renamed;
+  for (Sheet& sheet : drawing.sheets) {
+    rename(sheet.elements);
+    for (Element& e : sheet.elements) {
+      if (e.kind != ElementKind::Group || !e.group || !e.group->elements) continue;
+      const std::vector<Element>* content = e.group->elements.get();
+      auto it = renamed.find(content);
+      if (it == renamed.end()) {
+        std::shared_ptr<const std::vector<Element>> done = e.group->elements;
+        if (any_style(*content)) {
+          auto copy = std::make_shared<std::vector<Element>>(*content);
+          rename(*copy);
+          done = std::move(copy);
+        }
+        it = renamed.emplace(content, std::move(done)).first;
+      }
+      if (it->second == e.group->elements) continue;
+      auto group = std::make_shared<Group>(*e.group);
+      group->elements = it->second;
+      e.group = std::move(group);
+    }
+  }
+}
+
 using dxf::Affine;
 
 using dxf::BlockRef;
@@ -54,6 +100,10 @@ class Importer : public DL_CreationAdapter {
   void processCodeValuePair(unsigned int code, const std::string& value) override {
     raw_.take(code, value);
     layouts_.take(code, value);
+    // $PSTYLEMODE is a flag (group 290), which dxflib does not report
+    if (pstylemode_next_ && code != 9)
+      assembly_.set_named_plot_styles(value.find_first_not_of(" \t\r0") == std::string::npos);
+    pstylemode_next_ = code == 9 && value == "$PSTYLEMODE";
     // an entity whose groups were kept is complete when the next one begins, before dxflib
     // reports anything about that one
     if (code == 0) take_clip_object(raw_.flushed());
@@ -114,11 +164,14 @@ class Importer : public DL_CreationAdapter {
     int color = std::abs(a.getColor());
     p.stroke.color = a.getColor24() >= 0 ? dxf::true_color_to_rgb(a.getColor24())
                                          : dxf::aci_to_rgb(color == 0 || color == 256 ? 7 : color);
+    if (a.getColor24() < 0)
+      p.stroke.color_index = static_cast<std::uint8_t>(color >= 1 && color <= 255 ? color : 7);
     std::string lt = upper(a.getLinetype());
     p.stroke.linetype = lt == "BYLAYER" || lt == "BYBLOCK" ? "SOLID" : dxf::host_linetype(lt);
     p.linetype = lt;
     int lw = raw_.flushed().integer(370, -3);
     p.stroke.pensize = lw >= 0 ? dxf::lineweight_to_pensize(lw) : 0;
+    p.stroke.plot_style = raw_.flushed().plot_style;
     // off, frozen, or set not to plot; dimensions put their definition points on DEFPOINTS,
     // a layer CAD programs never plot
     p.hidden = data.off || a.getColor() < 0 || (data.flags & 1) ||
@@ -543,6 +596,7 @@ class Importer : public DL_CreationAdapter {
         drawing.notes.push_back(path_ + ": drawing units are " + unit + "; scaled to millimetres");
       }
       layouts.push_back({"1", std::move(elements)});
+      layouts.back().plot_style_table = decoder_.to_utf8(layouts_.model_style_sheet());
     } else {
       for (auto& layout : layouts) complete(layout.elements);
     }
@@ -561,9 +615,11 @@ class Importer : public DL_CreationAdapter {
       sheet.id = next_id();
       sheet.name = std::move(layout.name);
       sheet.unique_name = std::to_string(drawing.sheets.size() + 1);
+      sheet.plot_style_table = std::move(layout.plot_style_table);
       sheet.elements = std::move(layout.elements);
       drawing.sheets.push_back(std::move(sheet));
     }
+    name_plot_styles(drawing, layouts_);
     if (!frameless_underlays_.empty()) {
       std::string files;
       for (const std::string& f : frameless_underlays_) files += (files.empty() ? "" : ", ") + f;
@@ -639,7 +695,7 @@ class Importer : public DL_CreationAdapter {
       return;
     const int shape = point_mode_ & 7;
     const bool plain = shape == 0 && !(point_mode_ & 96);
-    const auto box = plain ? std::nullopt : Sheet{0, "", "", "", "", elements}.extent();
+    const auto box = plain ? std::nullopt : Sheet{0, "", "", "", "", "", elements}.extent();
     const double height = box ? box->second.y - box->first.y : 0;
     const double size = point_size_ > 0   ? point_size_
                         : point_size_ < 0 ? -point_size_ / 100 * height
@@ -828,7 +884,8 @@ class Importer : public DL_CreationAdapter {
             raw_.flushed().integer(370, -1),
             attributes.getLinetype(),
             ltscale,
-            raw_.flushed().integer(60, 0) == 1};
+            raw_.flushed().integer(60, 0) == 1,
+            raw_.flushed().plot_style};
   }
 
   // `elevation`: the entity's OCS z, which moves it along the extrusion direction.
@@ -1002,6 +1059,7 @@ class Importer : public DL_CreationAdapter {
   bool has_construction_ = false;
   bool leader_arrow_ = false;
   int point_mode_ = 0;
+  bool pstylemode_next_ = false;
   double point_size_ = 0;
   // Marks the POINT entities until the drawing's size is known: hatch dots stay dots.
   static constexpr const char* kPointMark = "\x01point";

@@ -6,14 +6,13 @@
 #include <string_view>
 #include <vector>
 
+#include "host/drawing/color_index.h"
 #include "host/drawing/model.h"
 
 namespace host::dxf {
 
-// The AutoCAD Color Index palette; index 7 is white (the host's default colour).
-Rgb aci_to_rgb(int aci);
-// The palette index (1..255) closest to the colour.
-int nearest_aci(const Rgb& color);
+using host::aci_to_rgb;
+using host::nearest_aci;
 // 24-bit true colour (group 420) and back.
 int rgb_to_true_color(const Rgb& color);
 Rgb true_color_to_rgb(int value);

@@ -254,6 +254,10 @@ class MiReader {
     text(sheet.unique_name, "the unique sheet name");
     text(sheet.scale, "the sheet scale");
     text(sheet.frame_type, "the frame type");
+    if (cur_ != lend_ && version_ >= 3) {
+      if (word("a sheet field") != "plot-style-table") fail("unknown sheet field");
+      text(sheet.plot_style_table, "the plot style table");
+    }
     expect_line_end();
     for (const auto& other : drawing_.sheets) {
       if (other.name == sheet.name) fail("a second sheet named \"" + shown(sheet.name) + "\"");
@@ -397,6 +401,10 @@ class MiReader {
         auto group = std::make_shared<Group>(*e.group);
         group->paper_dashes = !flag("model-dashes flag");
         e.group = std::move(group);
+      } else if (name == "color-index" && version_ >= 3) {
+        e.stroke.color_index = static_cast<std::uint8_t>(integer("colour index", 0, 255));
+      } else if (name == "plot-style" && version_ >= 3) {
+        text(e.stroke.plot_style, "the plot style");
       } else if (name == "formatted" && e.kind == ElementKind::Text) {
         text(t.formatted, "the formatted text");
       } else if (name == "wrap" && e.kind == ElementKind::Text) {

@@ -11,9 +11,12 @@
 namespace host::mi {
 
 inline constexpr std::string_view kMagic = "tavrin-mi";
-// Version written; every version from kOldestVersion on is read. Version 2 brought groups,
-// fills, masks, points, images and the optional named fields after the kind fields.
-inline constexpr int kVersion = 2;
+// Versions read: kOldestVersion to kVersion. Version 2 brought groups, fills, masks, points,
+// images and the optional named fields after the kind fields; version 3 the plot style
+// fields (a sheet's plot style table, an element's colour index and named plot style).
+// Writers write the lowest version that holds the drawing, so that a drawing without plot
+// style fields stays readable by hosts that know version 2.
+inline constexpr int kVersion = 3;
 inline constexpr int kOldestVersion = 1;
 inline constexpr std::string_view kNone = "~";
 

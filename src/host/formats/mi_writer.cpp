@@ -44,6 +44,14 @@ void append_optional_fields(std::string& out, const Element& e) {
     append_integer(out, static_cast<long long>(e.stroke.dashes.size()));
     for (double d : e.stroke.dashes) append_numbers(out, {d});
   }
+  if (e.stroke.color_index != 0) {
+    out += " color-index ";
+    append_integer(out, e.stroke.color_index);
+  }
+  if (!e.stroke.plot_style.empty()) {
+    out += " plot-style ";
+    append_quoted(out, e.stroke.plot_style);
+  }
   if (e.kind != ElementKind::Text) return;
   const TextProps& t = e.text;
   if (!t.formatted.empty()) {
@@ -206,15 +214,32 @@ void append_sheet(std::string& out, const Sheet& sheet) {
   append_quoted(out, sheet.scale);
   out += ' ';
   append_quoted(out, sheet.frame_type);
+  if (!sheet.plot_style_table.empty()) {
+    out += " plot-style-table ";
+    append_quoted(out, sheet.plot_style_table);
+  }
   out += '\n';
   const Group* previous = nullptr;
   for (const Element& e : sheet.elements) append_element(out, e, previous);
 }
 
-void append_header(std::string& out, const Drawing& drawing, std::size_t current) {
+bool has_plot_style_fields(const std::vector<Element>& elements) {
+  for (const Element& e : elements) {
+    if (e.stroke.color_index != 0 || !e.stroke.plot_style.empty()) return true;
+    if (e.kind == ElementKind::Group && e.group && has_plot_style_fields(e.group->content()))
+      return true;
+  }
+  return false;
+}
+
+bool has_plot_style_fields(const Sheet& sheet) {
+  return !sheet.plot_style_table.empty() || has_plot_style_fields(sheet.elements);
+}
+
+void append_header(std::string& out, const Drawing& drawing, std::size_t current, int version) {
   out += mi::kMagic;
   out += ' ';
-  append_integer(out, mi::kVersion);
+  append_integer(out, version);
   out += "\ndrawing ";
   if (drawing.number)
     append_quoted(out, *drawing.number);
@@ -240,7 +265,9 @@ std::string write_mi_text(const Drawing& drawing) {
   std::string out;
   out.reserve(estimated_size(count));
   const std::size_t current = drawing.current < drawing.sheets.size() ? drawing.current : 0;
-  append_header(out, drawing, current);
+  bool styled = false;
+  for (const auto& sheet : drawing.sheets) styled = styled || has_plot_style_fields(sheet);
+  append_header(out, drawing, current, styled ? 3 : 2);
   for (const auto& sheet : drawing.sheets) append_sheet(out, sheet);
   out += "end\n";
   return out;
@@ -249,7 +276,7 @@ std::string write_mi_text(const Drawing& drawing) {
 std::string write_mi_sheet_text(const Drawing& drawing, const Sheet& sheet) {
   std::string out;
   out.reserve(estimated_size(element_count(sheet.elements)));
-  append_header(out, drawing, 0);
+  append_header(out, drawing, 0, has_plot_style_fields(sheet) ? 3 : 2);
   append_sheet(out, sheet);
   out += "end\n";
   return out;

@@ -12,6 +12,7 @@
 #include "host/plot/paper.h"
 #include "host/plot/pdf_writer.h"
 #include "host/plot/plot_args.h"
+#include "host/plot/plot_style_choice.h"
 #include "host/plot/preview.h"
 #include "host/plot/print_sink.h"
 #include "host/plot/printing.h"
@@ -25,6 +26,11 @@ constexpr PageSize kA4{210, 297};
 const PenStyle* pen_style_for(const PlotRequest& r) {
   const PenStyle* style = r.transf_style.empty() ? nullptr : find_pen_style(r.transf_style);
   return style ? style : active_pen_style();
+}
+
+// The sheet's plot style table and the job's colour mode.
+PrintColors print_colors(const Sheet& sheet) {
+  return {plot_style_table_for(current_drawing(), sheet).get(), plot_color_settings().mode};
 }
 
 Placement placement_for(const PlotRequest& r) {
@@ -104,7 +110,7 @@ void plot_pdf(const PlotRequest& r) {
   if (r.destination.empty()) throw Error("am_plot_ex: a PDF plot needs :destination");
   std::vector<PdfPage> pages;
   for (const Sheet* sheet : sheets_to_plot(r))
-    pages.push_back({sheet, pdf_page_size(r, *sheet), placement_for(r)});
+    pages.push_back({sheet, pdf_page_size(r, *sheet), placement_for(r), print_colors(*sheet)});
   report_plot(r, *pages.front().sheet, pages.front().size, "");
   const std::string title = std::filesystem::path(r.destination).stem().string();
   write_file_atomically(r.destination, render_pdf(pages, pen_style_for(r), title));
@@ -131,7 +137,8 @@ void plot_printer(const PlotRequest& r) {
   const PrinterMedia media = sink.media(r.plotter_name, r.paper);
   std::vector<PdfPage> pages;
   for (const Sheet* sheet : sheets_to_plot(r))
-    pages.push_back({sheet, oriented(media.size, r.orientation), placement_for(r)});
+    pages.push_back(
+        {sheet, oriented(media.size, r.orientation), placement_for(r), print_colors(*sheet)});
   const Drawing& drawing = current_drawing();
   std::string title = drawing.number.value_or("tavrin");
   if (r.output == PlotOutput::Sheet) title += " " + drawing.current_sheet().name;

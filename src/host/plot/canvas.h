@@ -50,7 +50,8 @@ class Canvas {
   // A text in the printed stroke `printed` (colour, and width for its frame).
   virtual void text(const Element& e, StrokeResolver& pens, const Stroke& printed,
                     double units_per_paper_mm, double own_dash_scale) = 0;
-  virtual void image(const Element& e) = 0;
+  // A picture, its pixels in the plot's colour mode.
+  virtual void image(const Element& e, ColorMode mode) = 0;
 };
 
 // A canvas over a cairo context, in the context's current user space.
@@ -80,7 +81,7 @@ class CairoCanvas final : public Canvas {
   void end_group() override { cairo_restore(cr_); }
   void text(const Element& e, StrokeResolver& pens, const Stroke& printed,
             double units_per_paper_mm, double own_dash_scale) override;
-  void image(const Element& e) override;
+  void image(const Element& e, ColorMode mode) override;
 
  private:
   cairo_t* cr_;

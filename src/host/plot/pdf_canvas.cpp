@@ -72,7 +72,7 @@ PdfCanvas::PdfCanvas(cairo_t* cr, const cairo_matrix_t& page, double page_width,
       scale_(std::sqrt(std::abs(page.xx * page.yy - page.xy * page.yx))),
       page_height_(page_height),
       style_(style),
-      pens_(style.pens, style.screen, style.units_per_paper_mm),
+      pens_(style),
       cairo_(cr) {
   stream_.reserve(1 << 16);
   visible_ = {0, 0, page_width, page_height};
@@ -263,7 +263,9 @@ void PdfCanvas::set_stroke(const Stroke& printed, double units_per_paper_mm,
   pen_.color = printed.color;
   const double width_mm = printed.pensize > 0 ? printed.pensize : kThinnestPenMm;
   pen_.width = width_mm * units_per_paper_mm * scale_;
-  pen_.cap = pen_.join = 1;  // round
+  // PDF numbers line ends butt 0, round 1, square 2; corners mitre 0, round 1, bevel 2
+  pen_.cap = printed.cap == LineCap::Butt ? 0 : printed.cap == LineCap::Square ? 2 : 1;
+  pen_.join = printed.join == LineCap::Butt ? 0 : printed.join == LineCap::Square ? 2 : 1;
   pen_.dash.clear();
   pen_.dash_offset = 0;
   if (!printed.dashes.empty()) {
@@ -333,11 +335,11 @@ void PdfCanvas::write_pen_for_stroke() {
     written_.width = pen_.width;
   }
   if (written_.cap != pen_.cap) {
-    stream_ += pen_.cap == 1 ? "1 J\n" : "0 J\n";
+    stream_ += std::to_string(pen_.cap) + " J\n";
     written_.cap = pen_.cap;
   }
   if (written_.join != pen_.join) {
-    stream_ += pen_.join == 1 ? "1 j\n" : "0 j\n";
+    stream_ += std::to_string(pen_.join) + " j\n";
     written_.join = pen_.join;
   }
   if (written_.dash != pen_.dash || written_.dash_offset != pen_.dash_offset) {
@@ -469,7 +471,7 @@ void PdfCanvas::text(const Element& e, StrokeResolver&, const Stroke& printed,
   waiting_box_.y1 = std::max(waiting_box_.y1, y + reach);
 }
 
-void PdfCanvas::image(const Element& e) {
+void PdfCanvas::image(const Element& e, ColorMode) {
   const GroupClip* g = current_group();
   waiting_.push_back(
       {Waiting::Image, &e, g ? g->group : nullptr, g ? g->even_odd : false, {}, 1, 1});
@@ -508,7 +510,7 @@ void PdfCanvas::draw_waiting() {
       if (w.kind == Waiting::Text)
         cairo_.text(*w.e, pens_, w.printed, w.units_per_paper_mm, w.own_dash_scale);
       else
-        cairo_.image(*w.e);
+        cairo_.image(*w.e, pens_.color_mode());
     }
     if (clipped) cairo_.end_group();
     cairo_restore(cr_);

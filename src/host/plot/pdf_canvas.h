@@ -50,7 +50,7 @@ class PdfCanvas final : public Canvas {
   void end_group() override;
   void text(const Element& e, StrokeResolver& pens, const Stroke& printed,
             double units_per_paper_mm, double own_dash_scale) override;
-  void image(const Element& e) override;
+  void image(const Element& e, ColorMode mode) override;
 
   // Draws what still waits and hands over the page's content. Throws host::Error when
   // cairo fails.

@@ -88,7 +88,8 @@ std::string render_pdf(const std::vector<PdfPage>& pages, const PenStyle* pens,
     cairo_matrix_t matrix;
     cairo_matrix_init(&matrix, a.xx * s, a.yx * s, a.xy * s, a.yy * s, a.x0 * s + kMargin,
                       a.y0 * s + kMargin);
-    const RenderStyle style{pens, placed.units_per_paper_mm};
+    RenderStyle style{pens, placed.units_per_paper_mm};
+    style.colors = &page.colors;
     // a page matrix that stretches one way (the layout makes none) stays with cairo
     if (own_pages && PdfCanvas::suits(matrix)) {
       PdfCanvas canvas(cr.get(), matrix, cairo_w, cairo_h, style);

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "host/plot/layout.h"
+#include "host/plot/print_colors.h"
 #include "host/settings/pens.h"
 
 namespace host {
@@ -13,6 +14,8 @@ struct PdfPage {
   const Sheet* sheet = nullptr;
   PageSize size;
   Placement placement;
+  // The sheet's plot style table and the plot's colour mode.
+  PrintColors colors{};
 };
 
 // Renders the pages in order with the pen transformation (nullptr: as drawn) and returns the

@@ -71,11 +71,12 @@ cairo_surface_t* load_raster(const std::string& path) {
 
 }  // namespace
 
-void draw_raster(cairo_t* cr, const Element& e) {
+void draw_raster(cairo_t* cr, const Element& e, ColorMode mode) {
   if (e.points.size() < 3 || e.source.empty()) return;
   std::unique_ptr<cairo_surface_t, decltype(&cairo_surface_destroy)> picture(
       load_raster(e.source), &cairo_surface_destroy);
   if (!picture) return;
+  apply_color_mode(mode, picture.get());
   const double w = cairo_image_surface_get_width(picture.get());
   const double h = cairo_image_surface_get_height(picture.get());
   if (!(w > 0) || !(h > 0)) return;

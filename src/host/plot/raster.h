@@ -4,11 +4,12 @@
 #include <cairo.h>
 
 #include "host/drawing/model.h"
+#include "host/plot/print_colors.h"
 
 namespace host {
 
 // Draws the picture of an Image element stretched over its three corners; nothing when the
 // file is missing or not a PNG or JPEG it can read.
-void draw_raster(cairo_t* cr, const Element& image);
+void draw_raster(cairo_t* cr, const Element& image, ColorMode mode = ColorMode::AsDrawn);
 
 }  // namespace host

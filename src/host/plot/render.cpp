@@ -162,7 +162,7 @@ void render_elements(Painter& painter, const std::vector<Element>& elements,
     }
     if (e.kind == ElementKind::Image) {
       flush();
-      cv.image(e);
+      cv.image(e, painter.resolver.color_mode());
       continue;
     }
     if (e.kind == ElementKind::Fill || e.kind == ElementKind::Mask) {
@@ -213,14 +213,14 @@ bool drawable_group(const Element& group) {
 
 void draw_elements(Canvas& canvas, const std::vector<Element>& elements, const RenderStyle& style) {
   Painter painter{canvas, style,
-                  StrokeResolver(style.pens, style.screen, style.units_per_paper_mm)};
+                  StrokeResolver(style)};
   render_elements(painter, elements, style.units_per_paper_mm);
 }
 
 void draw_group(Canvas& canvas, const Element& group, const RenderStyle& style,
                 double units_per_paper_mm) {
   Painter painter{canvas, style,
-                  StrokeResolver(style.pens, style.screen, style.units_per_paper_mm)};
+                  StrokeResolver(style)};
   render_group(painter, group, units_per_paper_mm);
 }
 
@@ -266,8 +266,8 @@ void CairoCanvas::text(const Element& e, StrokeResolver& pens, const Stroke& pri
   draw_text(cr_, e, fonts_, pens);
 }
 
-void CairoCanvas::image(const Element& e) {
-  draw_raster(cr_, e);
+void CairoCanvas::image(const Element& e, ColorMode mode) {
+  draw_raster(cr_, e, mode);
 }
 
 void render_sheet(cairo_t* cr, const Sheet& sheet, const cairo_matrix_t& drawing_to_device,

@@ -6,6 +6,7 @@
 #include <optional>
 
 #include "host/drawing/model.h"
+#include "host/plot/print_colors.h"
 #include "host/settings/pens.h"
 
 namespace host {
@@ -29,6 +30,9 @@ struct RenderStyle {
   // paper measures, so a sheet fitted at half size keeps its printed pen widths.
   double units_per_paper_mm = 1;
   const ScreenStrokes* screen = nullptr;
+  // The plot style table and colour mode, applied around the pen transformation; nullptr:
+  // none.
+  const PrintColors* colors = nullptr;
 };
 
 // Printed width of a pen size of 0: the thinnest line the output shows reliably.

@@ -32,9 +32,13 @@ constexpr std::array<DashEntry, 6> kDashes{{
 
 }  // namespace
 
-// The pen rules first, then the screen's adaptations, so that a view shows the printed pen.
+// The plot style table, the pen rules, the colour mode, then the screen's adaptations, so
+// that a view shows the printed pen.
 Stroke StrokeResolver::resolve(const Stroke& drawn) const {
-  Stroke result = pens_ ? apply_pen_rules(pens_->rules, drawn) : drawn;
+  const Stroke& styled =
+      colors_ && colors_->table ? apply_plot_style_table(*colors_->table, drawn) : drawn;
+  Stroke result = pens_ ? apply_pen_rules(pens_->rules, styled) : styled;
+  if (colors_) result.color = apply_color_mode(colors_->mode, result.color);
   if (!screen_) return result;
   const Rgb& c = result.color;
   if (screen_->white_as && c.r >= 0.95 && c.g >= 0.95 && c.b >= 0.95) {
@@ -54,7 +58,7 @@ Stroke StrokeResolver::resolve(const Stroke& drawn) const {
 }
 
 Stroke StrokeResolver::printed(const Stroke& drawn) {
-  if (!pens_ && !screen_) return drawn;
+  if (!pens_ && !screen_ && !colors_) return drawn;
   if (last_ < cache_.size() && cache_[last_].first == drawn) return cache_[last_].second;
   for (std::size_t i = 0; i < cache_.size(); ++i) {
     if (cache_[i].first == drawn) {
@@ -119,8 +123,12 @@ void apply_stroke(cairo_t* cr, const Stroke& printed, double units_per_paper_mm,
   cairo_set_source_rgb(cr, printed.color.r, printed.color.g, printed.color.b);
   double width_mm = printed.pensize > 0 ? printed.pensize : kThinnestPenMm;
   cairo_set_line_width(cr, width_mm * units_per_paper_mm);
-  cairo_set_line_cap(cr, CAIRO_LINE_CAP_ROUND);
-  cairo_set_line_join(cr, CAIRO_LINE_JOIN_ROUND);
+  cairo_set_line_cap(cr, printed.cap == LineCap::Butt     ? CAIRO_LINE_CAP_BUTT
+                         : printed.cap == LineCap::Square ? CAIRO_LINE_CAP_SQUARE
+                                                          : CAIRO_LINE_CAP_ROUND);
+  cairo_set_line_join(cr, printed.join == LineCap::Butt     ? CAIRO_LINE_JOIN_MITER
+                          : printed.join == LineCap::Square ? CAIRO_LINE_JOIN_BEVEL
+                                                            : CAIRO_LINE_JOIN_ROUND);
   if (!printed.dashes.empty()) {
     double offset = 0;
     std::vector<double> own = cairo_dashes(printed.dashes, offset);

@@ -20,15 +20,24 @@ namespace host {
 class StrokeResolver {
  public:
   explicit StrokeResolver(const PenStyle* pens, const ScreenStrokes* screen = nullptr,
-                          double units_per_paper_mm = 1)
-      : pens_(pens), screen_(screen), units_per_paper_mm_(units_per_paper_mm) {}
+                          double units_per_paper_mm = 1, const PrintColors* colors = nullptr)
+      : pens_(pens),
+        screen_(screen),
+        units_per_paper_mm_(units_per_paper_mm),
+        colors_(colors && (colors->table || colors->mode != ColorMode::AsDrawn) ? colors
+                                                                                  : nullptr) {}
+  explicit StrokeResolver(const RenderStyle& style)
+      : StrokeResolver(style.pens, style.screen, style.units_per_paper_mm, style.colors) {}
   Stroke printed(const Stroke& drawn);
+  // The colour mode of the plot (pictures follow it too).
+  ColorMode color_mode() const { return colors_ ? colors_->mode : ColorMode::AsDrawn; }
 
  private:
   Stroke resolve(const Stroke& drawn) const;
   const PenStyle* pens_;
   const ScreenStrokes* screen_;
   double units_per_paper_mm_;
+  const PrintColors* colors_;
   std::vector<std::pair<Stroke, Stroke>> cache_;
   std::size_t last_ = 0;
 };

@@ -344,7 +344,9 @@ void draw_text(cairo_t* cr, const Element& e, FontCache& fonts, StrokeResolver& 
   if (t.background != 0) {
     const double m = std::max(0.0, t.background_margin - 1) * t.size;
     cairo_save(cr);
-    set_color(cr, t.background == 2 ? Rgb{1, 1, 1} : t.background_color);
+    // a coloured background prints as the text's plot prints its colours
+    set_color(cr, t.background == 2 ? Rgb{1, 1, 1}
+                                    : apply_color_mode(pens.color_mode(), t.background_color));
     for (const Box& b : boxes)
       cairo_rectangle(cr, b.left - m, -b.top - m, b.width + 2 * m, b.height + 2 * m);
     cairo_fill(cr);
