@@ -20,12 +20,12 @@ struct Rgb8 {
   int r, g, b;
 };
 
-// Page 1 rendered at 25 dpi; pixels looked up in millimetres from the top left.
+// Page 1 rendered at `dpi`; pixels looked up in millimetres from the top left.
 class Page {
  public:
-  explicit Page(const fs::path& pdf) {
+  explicit Page(const fs::path& pdf, int dpi = 25) : dpi_(dpi) {
     const fs::path base = pdf.parent_path() / (pdf.stem().string() + "-page");
-    const Result r = run("pdftoppm -r 25 -f 1 -l 1 " + quote(pdf.string()) + " " +
+    const Result r = run("pdftoppm -r " + std::to_string(dpi) + " -f 1 -l 1 " + quote(pdf.string()) + " " +
                          quote(base.string()));
     if (r.status != 0) throw std::runtime_error("pdftoppm: " + r.output);
     std::ifstream in(base.string() + "-1.ppm", std::ios::binary);
@@ -38,14 +38,14 @@ class Page {
     if (magic != "P6" || !in) throw std::runtime_error("pdftoppm wrote no picture");
   }
   Rgb8 at_mm(double x, double y) const {
-    const int px = static_cast<int>(x / 25.4 * 25), py = static_cast<int>(y / 25.4 * 25);
+    const int px = static_cast<int>(x / 25.4 * dpi_), py = static_cast<int>(y / 25.4 * dpi_);
     const std::size_t i = (static_cast<std::size_t>(py) * width_ + px) * 3;
     auto c = [&](std::size_t k) { return static_cast<unsigned char>(pixels_.at(i + k)); };
     return {c(0), c(1), c(2)};
   }
 
  private:
-  int width_ = 0, height_ = 0;
+  int dpi_, width_ = 0, height_ = 0;
   std::vector<char> pixels_;
 };
 
@@ -79,7 +79,7 @@ bool has_width(const std::vector<double>& widths, double mm) {
   return false;
 }
 
-// A drawing of three filled squares (colours 1, 3 and 5, 40 mm each, 10 mm apart, from the
+// A drawing of four filled squares (colours 1, 3, 5 and 6, 40 mm each, 10 mm apart, from the
 // page's top left) and a line of colour 3 below them; `extra` is Python run before saving.
 void make_drawing(const fs::path& dxf, const std::string& extra) {
   const fs::path py = dxf.string() + ".py";
@@ -88,7 +88,7 @@ import sys, ezdxf
 doc = ezdxf.new("R2013")
 doc.header["$INSUNITS"] = 4
 msp = doc.modelspace()
-for i, color in enumerate((1, 3, 5)):
+for i, color in enumerate((1, 3, 5, 6)):
     x = 50 * i
     msp.add_solid([(x, 0), (x + 40, 0), (x, 40), (x + 40, 40)], dxfattribs={"color": color})
 line = msp.add_line((0, -20), (140, -20), dxfattribs={"color": 3})
@@ -121,7 +121,8 @@ class PlotStyles : public ::testing::Test {
 };
 
 // The square of colour 1 sits 20 mm right of and 20 mm below the page's top left corner.
-constexpr double kRed[2] = {20, 20}, kGreen[2] = {70, 20}, kBlue[2] = {120, 20};
+constexpr double kRed[2] = {20, 20}, kGreen[2] = {70, 20}, kBlue[2] = {120, 20},
+                 kMagenta[2] = {170, 20};
 
 TEST_F(PlotStyles, TheShippedTableALayoutNamesPrintsBlackAndItsAbsenceTheDrawingsColours) {
   const fs::path dxf = s.root() / "mono.dxf";
@@ -143,7 +144,8 @@ TEST_F(PlotStyles, AColourDependentTablePrintsAsItIsSet) {
   write_table(table, R"({"styles": {
       "1": {"color": [0, 0, 255], "screen": 50},
       "3": {"lineweight": 1.0, "end": "butt"},
-      "5": {"grayscale": true}}})");
+      "5": {"grayscale": true},
+      "6": {"fill": "vertical"}}})");
   const fs::path dxf = s.root() / "farbig.dxf";
   make_drawing(dxf, "msp.set_plot_style('monochrome.ctb')");
   const Result r = plot(dxf, "--plot-style-table " + quote(table.string()));
@@ -153,6 +155,15 @@ TEST_F(PlotStyles, AColourDependentTablePrintsAsItIsSet) {
   EXPECT_THAT(page.at_mm(kGreen[0], kGreen[1]), Near(0, 255, 0));
   EXPECT_THAT(page.at_mm(kBlue[0], kBlue[1]), Near(18, 18, 18));  // the grey of pure blue
   EXPECT_TRUE(has_width(stroke_widths(out() / "farbig_1.pdf"), 1.0));
+  // vertical bars 2 mm apart: along a row across the square, ink and paper alternate
+  const Page fine(out() / "farbig_1.pdf", 100);
+  int ink = 0, paper = 0;
+  for (double x = 152; x < 188; x += 0.25) {
+    const Rgb8 c = fine.at_mm(x, 20);
+    (c.g > 200 ? paper : ink) += 1;
+  }
+  EXPECT_GT(ink, 10);
+  EXPECT_GT(paper, ink);
 }
 
 // A drawing printed by named styles: its layer's style and an element's own, the table

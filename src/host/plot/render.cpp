@@ -2,6 +2,7 @@
 // one stroke operation, which keeps drawing order and makes large drawings cheap.
 #include "host/plot/render.h"
 
+#include <algorithm>
 #include <cmath>
 #include <numbers>
 #include <vector>
@@ -128,6 +129,94 @@ struct Painter {
   double own_dash_scale = 1;
 };
 
+// Pattern fills of plot style tables: parallel lines this far apart on paper, at these
+// angles, this wide (a fraction of the distance); dots are dashes as long as their gaps.
+struct FillPattern {
+  double angles[2];
+  int count;
+  double width;
+  bool dots;
+};
+
+FillPattern fill_pattern(AreaFill fill) {
+  switch (fill) {
+    case AreaFill::HorizontalBars: return {{0, 0}, 1, 0.1, false};
+    case AreaFill::VerticalBars: return {{90, 0}, 1, 0.1, false};
+    case AreaFill::SlantRight: return {{45, 0}, 1, 0.1, false};
+    case AreaFill::SlantLeft: return {{135, 0}, 1, 0.1, false};
+    case AreaFill::Crosshatch: return {{0, 90}, 2, 0.1, false};
+    case AreaFill::Diamonds: return {{45, 135}, 2, 0.1, false};
+    case AreaFill::Checkerboard: return {{0, 90}, 2, 0.5, false};
+    case AreaFill::SquareDots: return {{0, 0}, 1, 0.5, true};
+    case AreaFill::Object:
+    case AreaFill::Solid: break;
+  }
+  return {{0, 0}, 0, 0, false};
+}
+
+constexpr double kPatternSpacingMm = 2;
+// Lines of one angle at most: a pattern finer than this on a huge area gets coarser.
+constexpr double kMaxPatternLines = 4000;
+
+// The pattern lines inside the rings (even-odd), as segments on the canvas's path.
+void add_pattern_lines(Canvas& cv, const Element& e, double degrees, double spacing) {
+  const double a = degrees * kDeg;
+  const Vec2 d{std::cos(a), std::sin(a)}, n{-std::sin(a), std::cos(a)};
+  double lo = HUGE_VAL, hi = -HUGE_VAL;
+  for (const Vec2& p : e.points) {
+    lo = std::min(lo, p.x * n.x + p.y * n.y);
+    hi = std::max(hi, p.x * n.x + p.y * n.y);
+  }
+  if (!(hi > lo)) return;
+  spacing = std::max(spacing, (hi - lo) / kMaxPatternLines);
+  std::vector<double> cuts;
+  for (double c = std::ceil(lo / spacing) * spacing; c < hi; c += spacing) {
+    cuts.clear();
+    std::size_t at = 0;
+    for (std::uint32_t count : e.rings) {
+      if (count == 0 || at + count > e.points.size()) break;
+      for (std::size_t i = 0; i < count; ++i) {
+        const Vec2& p = e.points[at + i];
+        const Vec2& q = e.points[at + (i + 1) % count];
+        const double tp = p.x * n.x + p.y * n.y - c, tq = q.x * n.x + q.y * n.y - c;
+        if ((tp < 0) == (tq < 0)) continue;
+        const double f = tp / (tp - tq);
+        cuts.push_back((p.x + (q.x - p.x) * f) * d.x + (p.y + (q.y - p.y) * f) * d.y);
+      }
+      at += count;
+    }
+    std::sort(cuts.begin(), cuts.end());
+    for (std::size_t i = 0; i + 1 < cuts.size(); i += 2) {
+      cv.move_to(cuts[i] * d.x + c * n.x, cuts[i] * d.y + c * n.y);
+      cv.line_to(cuts[i + 1] * d.x + c * n.x, cuts[i + 1] * d.y + c * n.y);
+    }
+  }
+}
+
+// An area in its printed colour: solid, or in the pattern its plot style gives it.
+void fill_styled(Painter& painter, const Element& e, double units_per_paper_mm) {
+  Canvas& cv = painter.canvas;
+  Stroke printed = painter.resolver.printed(e.stroke);
+  const FillPattern pattern = fill_pattern(painter.resolver.area_fill(e.stroke));
+  if (pattern.count == 0) {
+    fill_area(cv, e, printed.color, 0);
+    return;
+  }
+  for (const auto& p : e.points)
+    if (!finite(p)) return;
+  const double spacing = kPatternSpacingMm * painter.resolver.pattern_scale();
+  printed.pensize = spacing * pattern.width;
+  printed.linetype = "SOLID";
+  printed.dashes.clear();
+  if (pattern.dots) printed.dashes = {spacing * units_per_paper_mm / 2, -spacing * units_per_paper_mm / 2};
+  printed.cap = LineCap::Butt;
+  cv.new_path();
+  cv.set_stroke(printed, units_per_paper_mm, 1);
+  for (int i = 0; i < pattern.count; ++i)
+    add_pattern_lines(cv, e, pattern.angles[i], spacing * units_per_paper_mm);
+  cv.stroke();
+}
+
 void render_group(Painter& painter, const Element& group, double units_per_paper_mm);
 
 // Draws elements in order into the current user space.
@@ -171,7 +260,7 @@ void render_elements(Painter& painter, const std::vector<Element>& elements,
       if (e.kind == ElementKind::Mask)
         fill_area(cv, e, {1, 1, 1}, 2 * kThinnestPenMm * units_per_paper_mm);
       else
-        fill_area(cv, e, painter.resolver.printed(e.stroke).color, 0);
+        fill_styled(painter, e, units_per_paper_mm);
       continue;
     }
     Stroke printed = painter.resolver.printed(e.stroke);

@@ -57,6 +57,17 @@ Stroke StrokeResolver::resolve(const Stroke& drawn) const {
   return result;
 }
 
+AreaFill StrokeResolver::area_fill(const Stroke& drawn) const {
+  if (!colors_ || !colors_->table) return AreaFill::Object;
+  const PlotStyleEntry* style = table_style(*colors_->table, drawn);
+  return style ? style->fill : AreaFill::Object;
+}
+
+double StrokeResolver::pattern_scale() const {
+  const PlotStyleTable* t = colors_ ? colors_->table : nullptr;
+  return t && t->apply_factor ? t->scale_factor : 1;
+}
+
 Stroke StrokeResolver::printed(const Stroke& drawn) {
   if (!pens_ && !screen_ && !colors_) return drawn;
   if (last_ < cache_.size() && cache_[last_].first == drawn) return cache_[last_].second;

@@ -31,6 +31,10 @@ class StrokeResolver {
   Stroke printed(const Stroke& drawn);
   // The colour mode of the plot (pictures follow it too).
   ColorMode color_mode() const { return colors_ ? colors_->mode : ColorMode::AsDrawn; }
+  // How an area of this drawn stroke fills by the plot style table (Object: solid), and the
+  // table's scale of fill patterns.
+  AreaFill area_fill(const Stroke& drawn) const;
+  double pattern_scale() const;
 
  private:
   Stroke resolve(const Stroke& drawn) const;
