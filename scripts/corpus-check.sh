@@ -8,12 +8,13 @@ set -uo pipefail
 
 usage() {
   cat <<'USAGE'
-usage: scripts/corpus-check.sh [--build DIR] [--timeout SECONDS] [--keep OUTDIR] DIR
+usage: scripts/corpus-check.sh [--build DIR] [--timeout SECONDS] [--keep OUTDIR] [--options "..."] DIR
 
   DIR               directory searched (recursively) for *.dxf files, in name order
   --build DIR       build directory holding bin/tavrin and share/tavrin (default: build)
   --timeout SECONDS time limit per file (default: 120)
   --keep OUTDIR     keep each file's outputs in OUTDIR/<path under DIR>/ (default: discarded)
+  --options "..."   further options of `tavrin now` (e.g. "--monochrome")
 USAGE
 }
 
@@ -21,12 +22,14 @@ here=$(cd "$(dirname "$0")/.." && pwd)
 build="$here/build"
 limit=120
 keep=""
+options=""
 dir=""
 while [ $# -gt 0 ]; do
   case $1 in
     --build) build=$(cd "$2" && pwd) || exit 2; shift 2 ;;
     --timeout) limit=$2; shift 2 ;;
     --keep) mkdir -p "$2" && keep=$(cd "$2" && pwd) || exit 2; shift 2 ;;
+    --options) options=$2; shift 2 ;;
     -h|--help) usage; exit 0 ;;
     -*) usage >&2; exit 2 ;;
     *) [ -z "$dir" ] || { usage >&2; exit 2; }; dir=$1; shift ;;
@@ -56,7 +59,7 @@ while IFS= read -r -d '' file; do
   # MI files stand for the sheets: one per sheet, as the run saves them.
   ( cd "$out" && /usr/bin/time -f '%e %M' -o "$work/time" \
       timeout --kill-after=5 "$limit" "$tavrin" now "$file" --pdf --mi --no-dxf --no-print \
-      --no-history-pdf --yes >"$work/log" 2>&1 )
+      --no-history-pdf --yes $options >"$work/log" 2>&1 )
   rc=$?
   read -r secs peak_kb < <(grep -E '^[0-9.]+ [0-9]+$' "$work/time" | tail -1)
   secs=${secs:-0} peak_kb=${peak_kb:-0}

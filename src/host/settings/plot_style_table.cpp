@@ -61,12 +61,17 @@ std::optional<std::string> inflate_at(std::span<const std::uint8_t> bytes, std::
 // One line's key and value, or a block of them.
 struct Node {
   std::string value;
-  std::vector<std::pair<std::string, Node>> children;
+  std::vector<std::string> keys;  // of the children, in file order
+  std::vector<Node> children;
   bool block = false;
   const Node* child(std::string_view key) const {
-    for (const auto& [k, n] : children)
-      if (k == key) return &n;
+    for (std::size_t i = 0; i < keys.size(); ++i)
+      if (keys[i] == key) return &children[i];
     return nullptr;
+  }
+  void add(std::string_view key, Node n) {
+    keys.emplace_back(key);
+    children.push_back(std::move(n));
   }
   std::string text(std::string_view key, std::string fallback = {}) const {
     const Node* n = child(key);
@@ -111,7 +116,7 @@ class TextParser {
         Node block;
         block.block = true;
         read_block(block, depth + 1, true);
-        into.children.emplace_back(std::string(line.substr(0, line.size() - 1)), std::move(block));
+        into.add(line.substr(0, line.size() - 1), std::move(block));
         continue;
       }
       if (eq == std::string_view::npos)
@@ -120,7 +125,7 @@ class TextParser {
       if (!value.empty() && value.front() == '"') value.remove_prefix(1);
       Node leaf;
       leaf.value = std::string(value);
-      into.children.emplace_back(std::string(line.substr(0, eq)), std::move(leaf));
+      into.add(line.substr(0, eq), std::move(leaf));
     }
     if (closed) fail(file_, "a block is not closed");
   }
@@ -215,9 +220,9 @@ std::vector<double> weights_of(const Node& root) {
   const Node* list = root.child("custom_lineweight_table");
   if (!list || !list->block) return weights;
   weights.clear();
-  for (const auto& [key, n] : list->children) {
-    const auto i = integer(key);
-    const auto mm = number(n.value);
+  for (std::size_t k = 0; k < list->keys.size(); ++k) {
+    const auto i = integer(list->keys[k]);
+    const auto mm = number(list->children[k].value);
     if (!i || !mm || *i < 0 || *i > 1000) continue;
     if (weights.size() <= static_cast<std::size_t>(*i)) weights.resize(static_cast<std::size_t>(*i) + 1, 0);
     weights[static_cast<std::size_t>(*i)] = std::clamp(*mm, 0.0, 100.0);
@@ -253,7 +258,9 @@ PlotStyleTable read_plot_style_table(std::span<const std::uint8_t> bytes, const 
   const Node* styles = root.child("plot_style");
   if (!named) table.styles.resize(255);
   if (styles && styles->block) {
-    for (const auto& [key, n] : styles->children) {
+    for (std::size_t k = 0; k < styles->keys.size(); ++k) {
+      const std::string& key = styles->keys[k];
+      const Node& n = styles->children[k];
       if (!n.block) continue;
       PlotStyleEntry e = entry_of(n, weights);
       if (named) {
