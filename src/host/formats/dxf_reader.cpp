@@ -100,7 +100,7 @@ class Importer : public DL_CreationAdapter {
   void processCodeValuePair(unsigned int code, const std::string& value) override {
     raw_.take(code, value);
     layouts_.take(code, value);
-    // $PSTYLEMODE is a flag (group 290), which dxflib does not report
+    // $PSTYLEMODE is a flag (group 290), which the header events leave out
     if (pstylemode_next_ && code != 9)
       assembly_.set_named_plot_styles(value.find_first_not_of(" \t\r0") == std::string::npos);
     pstylemode_next_ = code == 9 && value == "$PSTYLEMODE";

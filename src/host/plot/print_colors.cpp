@@ -2,7 +2,6 @@
 #include "host/plot/print_colors.h"
 
 #include <algorithm>
-#include <cstdint>
 
 #include "host/drawing/color_index.h"
 
@@ -71,31 +70,6 @@ Rgb apply_color_mode(ColorMode mode, const Rgb& c) {
     }
   }
   return c;
-}
-
-void apply_color_mode(ColorMode mode, cairo_surface_t* image) {
-  if (mode == ColorMode::AsDrawn || cairo_surface_get_type(image) != CAIRO_SURFACE_TYPE_IMAGE)
-    return;
-  const cairo_format_t format = cairo_image_surface_get_format(image);
-  if (format != CAIRO_FORMAT_RGB24 && format != CAIRO_FORMAT_ARGB32) return;
-  cairo_surface_flush(image);
-  unsigned char* data = cairo_image_surface_get_data(image);
-  const int w = cairo_image_surface_get_width(image), h = cairo_image_surface_get_height(image);
-  const int stride = cairo_image_surface_get_stride(image);
-  if (!data) return;
-  for (int y = 0; y < h; ++y) {
-    auto* row = reinterpret_cast<std::uint32_t*>(data + static_cast<std::ptrdiff_t>(y) * stride);
-    for (int x = 0; x < w; ++x) {
-      const std::uint32_t p = row[x];
-      const std::uint32_t a = format == CAIRO_FORMAT_ARGB32 ? p >> 24 : 255;
-      // channels are premultiplied by alpha: the grey of them is premultiplied too
-      const double l = 0.2126 * ((p >> 16) & 0xFF) + 0.7152 * ((p >> 8) & 0xFF) + 0.0722 * (p & 0xFF);
-      std::uint32_t g = static_cast<std::uint32_t>(std::clamp(l + 0.5, 0.0, 255.0));
-      if (mode == ColorMode::Monochrome) g = (a > 0 && l >= a * 0.5) ? a : 0;
-      row[x] = (a << 24) | (g << 16) | (g << 8) | g;
-    }
-  }
-  cairo_surface_mark_dirty(image);
 }
 
 }  // namespace host

@@ -2,8 +2,6 @@
 // CAD plot style table, and a colour mode for the whole plot (black, or greys).
 #pragma once
 
-#include <cairo.h>
-
 #include "host/drawing/model.h"
 #include "host/settings/plot_style_table.h"
 
@@ -31,8 +29,4 @@ Stroke apply_plot_style_table(const PlotStyleTable& table, const Stroke& drawn);
 double luminance(const Rgb& c);
 // A colour in the mode: as it is, black, or its grey.
 Rgb apply_color_mode(ColorMode mode, const Rgb& c);
-// The pixels of an image surface (RGB24 or ARGB32) in the mode: greys, or black and white
-// split at half luminance, so that a picture keeps its paper white.
-void apply_color_mode(ColorMode mode, cairo_surface_t* image);
-
 }  // namespace host

@@ -4,6 +4,7 @@
 #include <jpeglib.h>
 
 #include <csetjmp>
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <memory>
@@ -69,6 +70,34 @@ cairo_surface_t* load_raster(const std::string& path) {
   return nullptr;
 }
 
+// The pixels of an image surface (RGB24 or ARGB32) in the mode: greys, or black and white
+// split at half luminance, so that a picture keeps its paper white.
+void picture_in_mode(ColorMode mode, cairo_surface_t* image) {
+  if (mode == ColorMode::AsDrawn || cairo_surface_get_type(image) != CAIRO_SURFACE_TYPE_IMAGE)
+    return;
+  const cairo_format_t format = cairo_image_surface_get_format(image);
+  if (format != CAIRO_FORMAT_RGB24 && format != CAIRO_FORMAT_ARGB32) return;
+  cairo_surface_flush(image);
+  unsigned char* data = cairo_image_surface_get_data(image);
+  const int w = cairo_image_surface_get_width(image), h = cairo_image_surface_get_height(image);
+  const int stride = cairo_image_surface_get_stride(image);
+  if (!data) return;
+  for (int y = 0; y < h; ++y) {
+    auto* row = reinterpret_cast<std::uint32_t*>(data + static_cast<std::ptrdiff_t>(y) * stride);
+    for (int x = 0; x < w; ++x) {
+      const std::uint32_t p = row[x];
+      const std::uint32_t a = format == CAIRO_FORMAT_ARGB32 ? p >> 24 : 255;
+      // channels are premultiplied by alpha: the grey of them is premultiplied too
+      const double l = 0.2126 * ((p >> 16) & 0xFF) + 0.7152 * ((p >> 8) & 0xFF) + 0.0722 * (p & 0xFF);
+      std::uint32_t g = static_cast<std::uint32_t>(std::clamp(l + 0.5, 0.0, 255.0));
+      if (mode == ColorMode::Monochrome) g = (a > 0 && l >= a * 0.5) ? a : 0;
+      row[x] = (a << 24) | (g << 16) | (g << 8) | g;
+    }
+  }
+  cairo_surface_mark_dirty(image);
+}
+
+
 }  // namespace
 
 void draw_raster(cairo_t* cr, const Element& e, ColorMode mode) {
@@ -76,7 +105,7 @@ void draw_raster(cairo_t* cr, const Element& e, ColorMode mode) {
   std::unique_ptr<cairo_surface_t, decltype(&cairo_surface_destroy)> picture(
       load_raster(e.source), &cairo_surface_destroy);
   if (!picture) return;
-  apply_color_mode(mode, picture.get());
+  picture_in_mode(mode, picture.get());
   const double w = cairo_image_surface_get_width(picture.get());
   const double h = cairo_image_surface_get_height(picture.get());
   if (!(w > 0) || !(h > 0)) return;
