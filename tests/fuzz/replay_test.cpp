@@ -27,6 +27,7 @@
   X(dxf_import) \
   X(bundle_reader) \
   X(load_render) \
+  X(proxy_graphic) \
   /* one X(<name>) line per target above */
 // clang-format on
 
