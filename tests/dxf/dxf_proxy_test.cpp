@@ -64,6 +64,8 @@ TEST_F(DxfProxyTest, CustomEntitiesAreDrawnFromTheirProxyGraphics) {
     auto axis = at(all, ElementKind::Line, {4000, 100});
     ASSERT_EQ(axis.size(), 1u);
     EXPECT_EQ(axis[0].stroke.color, kRed);
+    EXPECT_EQ(axis[0].stroke.linetype, "DASHED");
+    EXPECT_DOUBLE_EQ(axis[0].stroke.pensize, 0.5);
     auto circle = at(all, ElementKind::Circle, {2000, 100});
     ASSERT_EQ(circle.size(), 1u);
     EXPECT_DOUBLE_EQ(circle[0].radius, 50);
@@ -76,6 +78,8 @@ TEST_F(DxfProxyTest, CustomEntitiesAreDrawnFromTheirProxyGraphics) {
     EXPECT_THAT(text[0].text.lines, testing::ElementsAre("WALL-A"));
     EXPECT_DOUBLE_EQ(text[0].text.size, 100);
     EXPECT_EQ(text[0].stroke.color, kRed);
+    EXPECT_EQ(text[0].stroke.linetype, "SOLID");
+    EXPECT_EQ(text[0].stroke.pensize, 0);
     // the primitive on the layer that is off, and those after the broken one, are not drawn
     for (const Element& e : all)
       for (Vec2 p : e.points) EXPECT_GT(p.y, -400) << static_cast<int>(e.kind);

@@ -30,7 +30,8 @@ The graphic (all numbers little-endian):
 
 Model space (millimetres):
   wall A   ACAD_PROXY_ENTITY on WALLS: outline (polygon), a filled core (true colour), a red
-           axis, a circle, an arc, a text "WALL-A"; an unknown primitive in the middle; a
+           axis (line type DASHED, weight 0.50 mm), a circle, an arc, a text "WALL-A" (line
+           type and weight by layer again); an unknown primitive in the middle; a
            primitive on the layer OFF (switched off); a last primitive cut short.
   wall B   ACME_WALL on DOORS, colour 6: shell (a square with a hidden diagonal), a door leaf as
            a light-weight polyline with a bulge, a 3-point arc, a unicode text, a polyline
@@ -174,7 +175,7 @@ class Graphic:
         self.prim(31, b"")
 
 
-def wall_a(layers, clean):
+def wall_a(layers, linetypes, clean):
     g = Graphic()
     g.polyline([(0, 0, 0), (4000, 0, 0), (4000, 200, 0), (0, 200, 0)], closed=True)
     g.fill(True)
@@ -182,7 +183,11 @@ def wall_a(layers, clean):
     g.polyline([(0, 50, 0), (4000, 50, 0), (4000, 150, 0), (0, 150, 0)], closed=True)
     g.fill(False)
     g.color(1)
+    g.u32(18, linetypes.index("DASHED"))
+    g.u32(23, 50)
     g.polyline([(0, 100, 0), (4000, 100, 0)])
+    g.u32(18, 32767)  # by layer
+    g.prim(23, struct.pack("<l", -1))
     if not clean:
         g.prim(99, b"\1\2\3\4")  # a kind nobody knows: skipped
     g.circle((2000, 100, 0), 50)
@@ -272,7 +277,11 @@ def main():
     doc.layers.add("WALLS", color=5)
     doc.layers.add("DOORS", color=3)
     doc.layers.add("OFF", color=1).off()
+    doc.linetypes.add("DASHED", pattern=[15, 10, -5])
     layers = [layer.dxf.name for layer in doc.layers]
+    # the graphic counts line types after BYBLOCK and BYLAYER
+    linetypes = [lt.dxf.name for lt in doc.linetypes
+                 if lt.dxf.name.upper() not in ("BYBLOCK", "BYLAYER")]
     block = doc.blocks.new("WALLBLK")
     msp = doc.modelspace()
     msp.add_blockref("WALLBLK", (0, 2000), dxfattribs={"color": 1})
@@ -281,7 +290,7 @@ def main():
     handles = [doc.entitydb.next_handle() for _ in range(4)]
     msp_owner = msp.block_record_handle
     block_owner = block.block_record_handle
-    a = wall_a(layers, clean)
+    a = wall_a(layers, linetypes, clean)
     if blob:
         with open(blob, "wb") as f:
             f.write(a)

@@ -719,9 +719,10 @@ class Decoder {
     const double turn = in.f64();
     if (!in.ok() || !(major > 0) || !(minor >= 0)) return;
     const auto [ax, ay] = plane_axes(normal);
-    double sweep = to - from;
-    while (sweep <= 1e-12) sweep += 2 * std::numbers::pi;
-    sweep = std::min(sweep, 2 * std::numbers::pi);
+    // any parameters, however far apart, make at most one turn
+    double sweep = std::fmod(to - from, 2 * std::numbers::pi);
+    if (!std::isfinite(sweep)) return;
+    if (sweep <= 1e-12) sweep += 2 * std::numbers::pi;
     const bool full = sweep >= 2 * std::numbers::pi - 1e-9;
     const int steps = std::max(8, static_cast<int>(std::ceil(sweep / (2 * std::numbers::pi) *
                                                              kRoundSteps)));

@@ -237,8 +237,10 @@ class Importer : public DL_CreationAdapter {
   // Ellipses as polylines, parameter angles in radians.
   void addEllipse(const DL_EllipseData& d) override {
     Element e = start(ElementKind::Polyline);
-    double from = d.angle1, sweep = d.angle2 - d.angle1;
-    while (sweep <= 1e-12) sweep += 2 * std::numbers::pi;
+    // parameters however far apart (a counted loop would never end) make at most one turn
+    double from = d.angle1, sweep = std::fmod(d.angle2 - d.angle1, 2 * std::numbers::pi);
+    if (!std::isfinite(sweep) || !std::isfinite(from)) return;
+    if (sweep <= 1e-12) sweep += 2 * std::numbers::pi;
     bool full = sweep >= 2 * std::numbers::pi - 1e-9;
     int n = std::max(8, static_cast<int>(std::ceil(sweep / (std::numbers::pi / 36))));
     const double* dir = getExtrusion()->getDirection();

@@ -12,6 +12,7 @@ import proxy_drawing as pd  # noqa: E402
 corpus = pathlib.Path("tests/fuzz/corpus/proxy_graphic")
 corpus.mkdir(exist_ok=True)
 layers = ["0", "WALLS", "DOORS", "OFF"]
+linetypes = ["CONTINUOUS", "DASHED"]
 
 
 def every_kind():
@@ -57,8 +58,8 @@ def deep_transforms():
 
 
 seeds = {
-    "wall_a.bin": pd.wall_a(layers, False),
-    "wall_a_clean.bin": pd.wall_a(layers, True),
+    "wall_a.bin": pd.wall_a(layers, linetypes, False),
+    "wall_a_clean.bin": pd.wall_a(layers, linetypes, True),
     "wall_b.bin": pd.wall_b(),
     "block.bin": pd.block_graphic(),
     "every_kind.bin": every_kind(),
@@ -78,7 +79,7 @@ dxf = [(0, "SECTION"), (2, "TABLES"), (0, "TABLE"), (2, "LAYER"), (0, "LAYER"), 
        (70, "0"), (62, "7"), (6, "CONTINUOUS"), (0, "LAYER"), (2, "WALLS"), (70, "0"),
        (62, "5"), (6, "CONTINUOUS"), (0, "ENDTAB"), (0, "ENDSEC"), (0, "SECTION"),
        (2, "ENTITIES")]
-dxf += pd.proxy_entity("A1", "1F", "WALLS", pd.wall_a(layers, False), False)
+dxf += pd.proxy_entity("A1", "1F", "WALLS", pd.wall_a(layers, linetypes, False), False)
 dxf += pd.custom_entity("A2", "1F", "0", pd.wall_b(), True, color=0)
 dxf += [(0, "ENDSEC"), (0, "EOF")]
 text = "".join("%3d\n%s\n" % pair for pair in dxf)
