@@ -149,8 +149,11 @@ const std::vector<std::string>& corpus_files(std::int64_t* bytes = nullptr) {
   static std::int64_t total = 0;
   static const std::vector<std::string> files = [] {
     std::vector<std::string> found;
+    // beside the repository, or where TAVRIN_DXF_CORPUS says (a worktree elsewhere)
+    const char* named = std::getenv("TAVRIN_DXF_CORPUS");
     const std::filesystem::path dir =
-        std::filesystem::path(TAVRIN_SOURCE_DIR) / ".." / "shared" / "dxf-corpus";
+        named ? std::filesystem::path(named)
+              : std::filesystem::path(TAVRIN_SOURCE_DIR) / ".." / "shared" / "dxf-corpus";
     std::error_code ec;
     for (const auto& e : std::filesystem::recursive_directory_iterator(dir, ec)) {
       std::string ext = e.path().extension().string();

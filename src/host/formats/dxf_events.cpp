@@ -45,7 +45,9 @@ double c_strtod(const char* text) {
 
 }  // namespace
 
-double dxf_real(std::string_view s) {
+namespace {
+
+inline double read_real(std::string_view s) {
   std::size_t i = 0;
   while (i < s.size() && is_c_space(s[i])) ++i;
   // The number as a stream reads it: a sign, digits with one decimal point, an exponent once
@@ -88,7 +90,7 @@ double dxf_real(std::string_view s) {
   return value;
 }
 
-int dxf_int(std::string_view s, int base) {
+inline int read_int(std::string_view s, int base = 10) {
   std::size_t i = 0;
   while (i < s.size() && is_c_space(s[i])) ++i;
   bool negative = false;
@@ -119,6 +121,16 @@ int dxf_int(std::string_view s, int base) {
   }
   const long result = negative ? static_cast<long>(0UL - v) : static_cast<long>(v);
   return static_cast<int>(result);
+}
+
+}  // namespace
+
+double dxf_real(std::string_view value) {
+  return read_real(value);
+}
+
+int dxf_int(std::string_view value, int base) {
+  return read_int(value, base);
 }
 
 namespace {
@@ -184,9 +196,9 @@ class Reporter {
     return has(code) ? std::string(raw(code)) : std::string(fallback);
   }
   double real(int code, double fallback) const {
-    return has(code) ? dxf_real(raw(code)) : fallback;
+    return has(code) ? read_real(raw(code)) : fallback;
   }
-  int integer(int code, int fallback) const { return has(code) ? dxf_int(raw(code)) : fallback; }
+  int integer(int code, int fallback) const { return has(code) ? read_int(raw(code)) : fallback; }
 
   void keep() {
     if (code_ < 0) {
@@ -236,7 +248,7 @@ class Reporter {
         if (code_ == 350) sink_.addDictionaryEntry(DL_DictionaryEntryData(text(3, ""), pair_));
         break;
       case Kind::Linetype:
-        if (code_ == 49) sink_.addLinetypeDash(dxf_real(value_));
+        if (code_ == 49) sink_.addLinetypeDash(read_real(value_));
         break;
       default:
         break;
@@ -252,9 +264,9 @@ class Reporter {
     } else if (code_ >= 1000 && code_ <= 1009) {
       sink_.addXDataString(code_, pair_);
     } else if (code_ >= 1010 && code_ <= 1059) {
-      sink_.addXDataReal(code_, dxf_real(value_));
+      sink_.addXDataReal(code_, read_real(value_));
     } else if (code_ >= 1060 && code_ <= 1071) {
-      sink_.addXDataInt(code_, dxf_int(value_));
+      sink_.addXDataInt(code_, read_int(value_));
     } else {
       return false;
     }
@@ -276,11 +288,11 @@ class Reporter {
     if (c <= 9 || c == 100 || c == 102 || (c >= 300 && c <= 369) || (c >= 1000 && c <= 1009)) {
       sink_.addXRecordString(c, pair_);
     } else if ((c >= 60 && c <= 99) || (c >= 160 && c <= 179) || (c >= 270 && c <= 289)) {
-      sink_.addXRecordInt(c, dxf_int(value_));
+      sink_.addXRecordInt(c, read_int(value_));
     } else if (c >= 290 && c <= 299) {
-      sink_.addXRecordBool(c, dxf_int(value_) != 0);
+      sink_.addXRecordBool(c, read_int(value_) != 0);
     } else if ((c >= 10 && c <= 59) || (c >= 110 && c <= 149) || (c >= 210 && c <= 239)) {
-      sink_.addXRecordReal(c, dxf_real(value_));
+      sink_.addXRecordReal(c, read_real(value_));
     } else {
       return false;
     }
@@ -290,7 +302,7 @@ class Reporter {
   // A count announces a list; a count larger than the file could hold is a broken file, not
   // an allocation.
   int count() {
-    const int n = dxf_int(value_);
+    const int n = read_int(value_);
     if (n < 0 || static_cast<std::size_t>(n) > source_.remaining() / 4 + 1)
       source_.bad_count(value_);
     return n;
@@ -326,9 +338,9 @@ class Reporter {
       vertices_.start(count(), 4);
     } else if (code_ == 10 || code_ == 20 || code_ == 30) {
       if (code_ == 10) vertices_.advance();
-      vertices_.set(4, code_ / 10 - 1, dxf_real(value_));
+      vertices_.set(4, code_ / 10 - 1, read_real(value_));
     } else if (code_ == 42) {
-      vertices_.set(4, 3, dxf_real(value_));
+      vertices_.set(4, 3, read_real(value_));
     }
   }
 
@@ -349,24 +361,24 @@ class Reporter {
       case 40:
         if (knots_.index < knots_.max - 1) {
           ++knots_.index;
-          knots_.items[static_cast<std::size_t>(knots_.index)] = dxf_real(value_);
+          knots_.items[static_cast<std::size_t>(knots_.index)] = read_real(value_);
         }
         break;
       case 10:
       case 20:
       case 30:
         if (code_ == 10) control_.advance();
-        control_.set(3, code_ / 10 - 1, dxf_real(value_));
+        control_.set(3, code_ / 10 - 1, read_real(value_));
         break;
       case 11:
       case 21:
       case 31:
         if (code_ == 11) fit_.advance();
-        fit_.set(3, (code_ - 1) / 10 - 1, dxf_real(value_));
+        fit_.set(3, (code_ - 1) / 10 - 1, read_real(value_));
         break;
       case 41:
         weights_.advance();
-        weights_.set(1, 0, dxf_real(value_));
+        weights_.set(1, 0, read_real(value_));
         break;
       default:
         break;
@@ -378,7 +390,7 @@ class Reporter {
       leader_.start(count(), 3);
     } else if (code_ == 10 || code_ == 20 || code_ == 30) {
       if (code_ == 10) leader_.advance();
-      leader_.set(3, code_ / 10 - 1, dxf_real(value_));
+      leader_.set(3, code_ / 10 - 1, read_real(value_));
     }
   }
 
@@ -389,7 +401,7 @@ class Reporter {
                       has(39) && !has(370) ? integer(39, -1)
                       : has(370)           ? integer(370, -1)
                                            : -1,
-                      text(6, "BYLAYER"), has(5) ? dxf_int(raw(5), 16) : -1);
+                      text(6, "BYLAYER"), has(5) ? read_int(raw(5), 16) : -1);
       a.setInPaperSpace(integer(67, 0) != 0);
       a.setLinetypeScale(real(48, 1.0));
       sink_.setAttributes(a);

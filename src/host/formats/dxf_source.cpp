@@ -6,6 +6,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <bit>
 #include <charconv>
 #include <cstdint>
@@ -99,8 +100,9 @@ GroupSource::GroupSource(const std::string& path, std::string_view data)
     // versions always two bytes. The first group is "0 SECTION": a second zero byte means two.
     two_byte_codes_ = data_.size() > 23 && data_[23] == '\0';
     pos_ = kBinarySentinel.size();
-  } else if (data_.starts_with("\xEF\xBB\xBF")) {
-    pos_ = 3;
+  } else {
+    if (data_.starts_with("\xEF\xBB\xBF")) pos_ = 3;
+    has_nul_ = std::memchr(data_.data(), '\0', data_.size()) != nullptr;
   }
 }
 
@@ -114,32 +116,58 @@ bool GroupSource::next(Group& group) {
   return binary_ ? next_binary(group) : next_text(group);
 }
 
-std::string_view GroupSource::next_line() {
+inline std::string_view GroupSource::next_line() {
   const char* begin = data_.data() + pos_;
   const std::size_t left = data_.size() - pos_;
-  const void* nl = std::memchr(begin, '\n', left);
-  const std::size_t length = nl ? static_cast<const char*>(nl) - begin : left;
-  pos_ += nl ? length + 1 : length;
+  // most lines are short: a plain loop before the library's search
+  std::size_t length = 0;
+  const std::size_t near = std::min<std::size_t>(left, 24);
+  while (length < near && begin[length] != '\n') ++length;
+  if (length == near && near < left) {
+    const void* nl = std::memchr(begin + near, '\n', left - near);
+    length = nl ? static_cast<std::size_t>(static_cast<const char*>(nl) - begin) : left;
+  }
+  pos_ += length < left ? length + 1 : length;
   ++line_;
   return {begin, length};
+}
+
+// The usual group code line: blanks, digits, blanks (and a carriage return); -1 otherwise.
+static int plain_code(std::string_view line) {
+  std::size_t i = 0;
+  while (i < line.size() && line[i] == ' ') ++i;
+  const std::size_t first = i;
+  int code = 0;
+  while (i < line.size() && line[i] >= '0' && line[i] <= '9' && i - first < 6)
+    code = code * 10 + (line[i++] - '0');
+  if (i == first) return -1;
+  while (i < line.size() && (line[i] == ' ' || line[i] == '\r')) ++i;
+  return i == line.size() ? code : -1;
 }
 
 bool GroupSource::next_text(Group& group) {
   if (pos_ >= data_.size()) return at_end(group);
   const std::size_t code_line = line_;
-  const std::string_view code_text = trim(next_line());
-  if (code_text.empty() && pos_ >= data_.size()) return at_end(group);  // a last blank line
+  const std::string_view line = next_line();
+  int code = plain_code(line);
+  if (code < 0) {
+    const std::string_view code_text = trim(line);
+    if (code_text.empty() && pos_ >= data_.size()) return at_end(group);  // a last blank line
+    auto [ptr, ec] = std::from_chars(code_text.data(), code_text.data() + code_text.size(), code);
+    if (ec != std::errc() || ptr != code_text.data() + code_text.size()) {
+      if (pos_ >= data_.size()) fail(code_line, "the file ends in the middle of a group");
+      fail(code_line,
+           "group code expected, found \"" + std::string(code_text.substr(0, 40)) + "\"");
+    }
+  }
   if (pos_ >= data_.size()) fail(code_line, "the file ends in the middle of a group");
   value_line_ = line_;
   std::string_view value = next_line();
-  int code = 0;
-  auto [ptr, ec] = std::from_chars(code_text.data(), code_text.data() + code_text.size(), code);
-  if (ec != std::errc() || ptr != code_text.data() + code_text.size())
-    fail(code_line,
-         "group code expected, found \"" + std::string(code_text.substr(0, 40)) + "\"");
   // a value is the line up to its line end, as C strings keep it: up to a NUL byte
-  if (const void* nul = std::memchr(value.data(), '\0', value.size()))
-    value = value.substr(0, static_cast<const char*>(nul) - value.data());
+  if (has_nul_) {
+    if (const void* nul = std::memchr(value.data(), '\0', value.size()))
+      value = value.substr(0, static_cast<const char*>(nul) - value.data());
+  }
   while (!value.empty() && (value.back() == '\r' || value.back() == '\n')) value.remove_suffix(1);
   group.code = code;
   group.value = value;

@@ -76,6 +76,7 @@ class GroupSource {
   std::size_t value_line_ = 0;
   std::size_t group_start_ = 0;  // byte offset of the group being read (binary)
   bool binary_ = false;
+  bool has_nul_ = false;  // a NUL byte anywhere in a text file
   bool two_byte_codes_ = true;
   bool sections_ = false, in_section_ = false, entities_done_ = false, done_ = false;
   int pending_ = 0;  // groups still to give at a missing EOF: 2 ENDSEC + EOF, 1 EOF
