@@ -29,6 +29,7 @@
   X(bundle_reader) \
   X(load_render) \
   X(plot_style_table) \
+  X(proxy_graphic) \
   /* one X(<name>) line per target above */
 // clang-format on
 
