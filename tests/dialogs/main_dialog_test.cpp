@@ -188,7 +188,7 @@ TEST_F(MainDialogTest, AnAdministratorUsesOnlyTheSharedCopy) {
   EXPECT_TRUE(on("STORE-DXF-TB"));
   host::ui::press_button(id("STORE-KONFIG-PB"));
   EXPECT_EQ(read(user_copy()), "STORE-MI-TB|1\n");
-  EXPECT_EQ(lines_of(shared_copy()).size(), 19u);
+  EXPECT_EQ(lines_of(shared_copy()).size(), 22u);
 
   // Without an administrator the user copy wins, and without it the shared copy is read.
   g().tavrin_admin = false;

@@ -207,7 +207,7 @@ TEST_F(MiFormat, BadInputGivesOneErrorNamingFileAndLine) {
       {"\x7f"
        "ELF\x02\x01\x01\0\0\0binary"s,
        "bad.mi:1: not a tavrin drawing file (the header \"tavrin-mi\" is missing)"},
-      {"tavrin-mi 3\n", "bad.mi:1: unsupported version 3 (this host reads versions 1 to 2)"},
+      {"tavrin-mi 4\n", "bad.mi:1: unsupported version 4 (this host reads versions 1 to 3)"},
       {head + "group 1 1 1 \"S\" 0 3 0 0 1 0 0 1 1 0 0 1 0 0 0 \"\" 0\nend\n",
        "bad.mi:4: a group in a version 1 file"},
       {head2 + "group 1 1 1 \"S\" 0 3 0 0 1 0 0 1 1 0 0 1 0 0 2 \"\" 0\n  " + line + "end\n",

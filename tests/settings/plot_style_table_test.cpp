@@ -75,7 +75,10 @@ TEST(PlotStyleTable, StylesPrintAsTheirFieldsSay) {
     drawn.color_index = 1;
     drawn.pensize = 0.25;
     drawn.dashes = {2, -1};
-    EXPECT_EQ(apply_plot_style_table(t, drawn), drawn);
+    // the pen as drawn, but its dashes at the table's scale
+    Stroke own = drawn;
+    own.dashes = {4, -2};
+    EXPECT_EQ(apply_plot_style_table(t, drawn), own);
 
     drawn.color_index = 2;
     const Stroke blue = apply_plot_style_table(t, drawn);
