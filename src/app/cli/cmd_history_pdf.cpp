@@ -69,7 +69,7 @@ Runner add_history_pdf(CLI::App& history) {
       "pdf",
       host::translate_format("Write the revision PDF (\"{}\") of FILE into the current directory as "
       "<drawing number>_Änderungen.pdf.", G_("Änderungsmitteilung")));
-  cmd->add_option("FILE", *file, _("the drawing (.mi, .dxf or .bdl)"))->required();
+  cmd->add_option("FILE", *file, _("the drawing (.mi, .dxf, .dwg or .bdl)"))->required();
   return [file](const GlobalOptions& global) { return run_pdf(global, *file); };
 }
 

@@ -38,7 +38,7 @@ Runner add_now_command(CLI::App& app) {
       "now",
       host::translate_format("Current-drawing run (\"{}\"): load FILE into the host, then plot, print and save "
       "its selected sheets. Outputs go to the current directory.", G_("Zeichnung")));
-  cmd->add_option("FILE", options->file, _("the drawing (.mi, .dxf or .bdl)"))->required();
+  cmd->add_option("FILE", options->file, _("the drawing (.mi, .dxf, .dwg or .bdl)"))->required();
   add_job_options(*cmd, options->job);
   return [options](const GlobalOptions& global) { return run_now(global, *options); };
 }

@@ -183,7 +183,7 @@ void MainWindow::build_module_ui() {
 void MainWindow::open_dialog() {
   const QString name =
       QFileDialog::getOpenFileName(this, qtr("Open drawing"), QFileInfo(file_).absolutePath(),
-                                   qtr("Drawings (*.mi *.dxf *.bdl);;All files (*)"));
+                                   qtr("Drawings (*.mi *.dxf *.dwg *.bdl);;All files (*)"));
   if (!name.isEmpty()) open_drawing(name);
 }
 
@@ -222,7 +222,9 @@ bool MainWindow::save_drawing(const QString& file) {
 }
 
 void MainWindow::save() {
-  if (file_.isEmpty() || file_.endsWith(".bdl", Qt::CaseInsensitive)) {
+  // Bundles and DWG files are read, not written: their drawing is saved under a new name.
+  if (file_.isEmpty() || file_.endsWith(".bdl", Qt::CaseInsensitive) ||
+      file_.endsWith(".dwg", Qt::CaseInsensitive)) {
     save_as();
     return;
   }
@@ -230,8 +232,10 @@ void MainWindow::save() {
 }
 
 void MainWindow::save_as() {
-  const QString name =
-      QFileDialog::getSaveFileName(this, qtr("Save drawing as"), file_, qtr("Drawings (*.mi);;DXF (*.dxf)"));
+  QString suggested = file_;
+  if (suggested.endsWith(".dwg", Qt::CaseInsensitive)) suggested.chop(4), suggested += ".mi";
+  const QString name = QFileDialog::getSaveFileName(this, qtr("Save drawing as"), suggested,
+                                                    qtr("Drawings (*.mi);;DXF (*.dxf)"));
   if (!name.isEmpty()) save_drawing(name);
 }
 
