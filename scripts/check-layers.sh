@@ -9,28 +9,22 @@
 set -euo pipefail
 cd "$(dirname "$0")/../src"
 
-# Folders each layer may include, besides itself and the standard and system headers.
-declare -A allowed=(
-  [host/value]=""
-  [host/drawing]="host/value"
-  [host/files]="host/value host/drawing host/api"
-  [host/formats]="host/value host/drawing host/files host/api"
-  [host/commands]="host/value host/drawing host/formats host/api"
-  [host/settings]="host/value host/drawing host/commands host/api"
-  [host/plot]="host/value host/drawing host/settings host/files host/api"
-  [host/ui]="host/value host/drawing host/commands host/files host/api"
-  [host/ops]="host/value host/drawing host/formats host/files host/api"
-  [host/workers]="host/value host/drawing host/files host/plot host/ui host/api"
-  [host/api]="host/value host/drawing host/formats host/commands host/settings host/plot host/ui host/files"
-  [base]="host/api"
-  [config]="host/api base"
-  [engine]="host/api base config"
-  [history]="host/api base config"
-  [dialogs]="host/api base config engine history"
-  [startup]="host/api base config engine history dialogs"
-  [app/cli]="host/api"
-  [app/gui]="host/api"
-)
+# Folders each layer may include, besides itself and the standard and system headers: the table
+# between the "layers" markers of docs/architecture.md, so the page and the check cannot differ.
+declare -A allowed=()
+in_table=0
+while IFS= read -r row; do
+  case "$row" in
+    *'<!-- layers begin -->'*) in_table=1; continue ;;
+    *'<!-- layers end -->'*) in_table=0; continue ;;
+  esac
+  [[ $in_table -eq 1 && "$row" == '| `'* ]] || continue
+  IFS='|' read -r _ layer_cell may_cell _ <<<"$row"
+  layer=${layer_cell//[\` ]/}
+  may=${may_cell//\`/}
+  allowed[$layer]=$(xargs <<<"$may")
+done <../docs/architecture.md
+[[ ${#allowed[@]} -gt 0 ]] || { echo "docs/architecture.md: no layer table"; exit 1; }
 
 layer_of() {  # the layer a path (a file, or an include) belongs to
   case "$1" in
