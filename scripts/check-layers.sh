@@ -22,15 +22,18 @@ while IFS= read -r row; do
   IFS='|' read -r _ layer_cell may_cell _ <<<"$row"
   layer=${layer_cell//[\` ]/}
   may=${may_cell//\`/}
-  allowed[$layer]=$(xargs <<<"$may")
+  read -r -a words <<<"$may"
+  allowed[$layer]="${words[*]}"
 done <../docs/architecture.md
 [[ ${#allowed[@]} -gt 0 ]] || { echo "docs/architecture.md: no layer table"; exit 1; }
 
-layer_of() {  # the layer a path (a file, or an include) belongs to
+layer=""
+layer_of() {  # sets `layer` to the layer a path (a file, or an include) belongs to
+  local rest=${1#*/}
   case "$1" in
-    host/*/*) echo "${1%%/*}/$(cut -d/ -f2 <<<"$1")" ;;
-    app/*/*) echo "${1%%/*}/$(cut -d/ -f2 <<<"$1")" ;;
-    */*) echo "${1%%/*}" ;;
+    host/*/* | app/*/*) layer=${1%%/*}/${rest%%/*} ;;
+    */*) layer=${1%%/*} ;;
+    *) layer="" ;;
   esac
 }
 
@@ -39,9 +42,12 @@ while IFS= read -r hit; do
   file=${hit%%:*}
   rest=${hit#*:}
   line=${rest%%:*}
-  include=$(sed -E 's/.*#include "([^"]+)".*/\1/' <<<"$rest")
-  from=$(layer_of "$file")
-  to=$(layer_of "$include")
+  [[ $rest =~ \#[[:space:]]*include[[:space:]]+\"([^\"]+)\" ]] || continue
+  include=${BASH_REMATCH[1]}
+  layer_of "$file"
+  from=$layer
+  layer_of "$include"
+  to=$layer
   [[ -z "$to" || "$from" == "$to" ]] && continue
   [[ -v allowed[$from] ]] || { echo "src/$file:$line: folder $from has no place in the layers"; status=1; continue; }
   # An include without a folder is a file beside the includer (the front ends' own headers).
