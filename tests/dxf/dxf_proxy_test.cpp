@@ -4,12 +4,15 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
+#include <initializer_list>
 #include <fstream>
 #include <iterator>
 #include <string>
 
 #include "dxf_fixture.h"
 #include "host/formats/dxf.h"
+#include "host/formats/dxf_kept.h"
 #include "host/formats/dxf_proxy.h"
 
 namespace tavrin_test {
@@ -136,6 +139,79 @@ TEST_F(DxfProxyTest, BrokenGraphicsNeverReadPastTheirData) {
       for (Vec2 p : piece.element.points) ASSERT_TRUE(std::isfinite(p.x) && std::isfinite(p.y));
   }
   EXPECT_EQ(decode_proxy_graphic(data, entity, tables, decoder, 3).size(), 3u);
+}
+
+// Builds a graphic: primitives of 32-bit numbers and doubles, little-endian.
+class Graphic {
+ public:
+  Graphic& prim(std::uint32_t type, std::initializer_list<double> doubles,
+                std::initializer_list<std::uint32_t> tail = {}, std::string text = {}) {
+    std::string body;
+    for (double d : doubles) put(body, d);
+    for (std::uint32_t u : tail) put(body, u);
+    body += text;
+    put(data_, static_cast<std::uint32_t>(body.size() + 8));
+    put(data_, type);
+    data_ += body;
+    return *this;
+  }
+  Graphic& attribute(std::uint32_t type, std::uint32_t value) { return prim(type, {}, {value}); }
+  static std::string u32s(std::initializer_list<std::uint32_t> values) {
+    std::string out;
+    for (std::uint32_t v : values) put(out, v);
+    return out;
+  }
+  std::vector<host::dxf::ProxyPiece> decode() const {
+    static const host::dxf::ProxyTables tables{{"0"}, {}, "txt"};
+    static const host::dxf::TextDecoder decoder;
+    return decode_proxy_graphic(std::string(8, '\0') + data_, host::dxf::RawStroke{"0"}, tables,
+                                decoder);
+  }
+
+ private:
+  template <typename T>
+  static void put(std::string& out, T v) {
+    out.append(reinterpret_cast<const char*>(&v), sizeof v);
+  }
+  std::string data_;
+};
+
+TEST(ProxyGraphic, PrimitivesInTopView) {
+  const double pi = std::acos(-1.0);
+  static const double kGrid[] = {0, 0, 0, 1, 0, 0, 0, 1, 0, 1, 1, 0};
+  // a circle seen from below stays a circle; an arc swept clockwise is the same arc
+  // counter-clockwise from its end; a filled sector closes through its centre
+  auto round = Graphic()
+                   .prim(2, {10, 0, 0, 5, 0, 0, -1})
+                   .prim(4, {0, 0, 0, 10, 0, 0, 1, 1, 0, 0, -pi / 2}, {0})
+                   .attribute(20, 1)
+                   .prim(4, {0, 0, 0, 10, 0, 0, 1, 1, 0, 0, pi / 2}, {1})
+                   .decode();
+  ASSERT_EQ(round.size(), 3u);
+  EXPECT_EQ(round[0].element.kind, ElementKind::Circle);
+  EXPECT_TRUE(near(round[0].element.points[0], {10, 0}));
+  EXPECT_EQ(round[1].element.kind, ElementKind::Arc);
+  EXPECT_NEAR(std::fmod(round[1].element.start_angle + 360, 360), 270, 1e-9);
+  EXPECT_NEAR(std::fmod(round[1].element.end_angle + 360, 360), 0, 1e-9);
+  EXPECT_EQ(round[2].element.kind, ElementKind::Fill);
+  EXPECT_TRUE(near(round[2].element.points.back(), {0, 0}));
+
+  // a whole ellipse turned by 90 degrees, a 2 x 2 mesh as its four edges, an infinite line
+  auto other = Graphic()
+                   .prim(44, {0, 0, 0, 0, 0, 1, 10, 5, 0, 2 * pi, pi / 2})
+                   .prim(8, {}, {2, 2},
+                         std::string(reinterpret_cast<const char*>(kGrid), sizeof kGrid) +
+                             Graphic::u32s({0, 0}))
+                   .prim(12, {0, 0, 0, 1, 1, 0})
+                   .decode();
+  ASSERT_EQ(other.size(), 6u);
+  EXPECT_TRUE(other[0].element.closed);
+  double wide = 0, tall = 0;
+  for (Vec2 p : other[0].element.points) wide = std::max(wide, p.x), tall = std::max(tall, p.y);
+  EXPECT_NEAR(wide, 5, 1e-9);
+  EXPECT_NEAR(tall, 10, 1e-9);
+  for (int k = 1; k <= 4; ++k) EXPECT_EQ(other[k].element.kind, ElementKind::Line);
+  EXPECT_EQ(other[5].element.sketch, host::dxf::kXLineMark);
 }
 
 }  // namespace

@@ -24,6 +24,9 @@ int fuzz_proxy_graphic(const std::uint8_t* data, std::size_t size) {
     for (const host::Vec2& p : piece.element.points)
       if (!std::isfinite(p.x) || !std::isfinite(p.y))
         throw std::logic_error("a point that is not finite");
+    const host::Element& e = piece.element;
+    if (!std::isfinite(e.radius) || !std::isfinite(e.text.size) || !std::isfinite(e.text.angle))
+      throw std::logic_error("a size that is not finite");
     if (piece.element.kind == host::ElementKind::Fill && piece.element.rings.empty())
       throw std::logic_error("a fill without rings");
   }

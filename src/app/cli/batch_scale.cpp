@@ -14,6 +14,7 @@
 #include <sstream>
 #include <vector>
 
+#include "host/api/language.h"
 #include "host/api/error.h"
 #include "host/api/files.h"
 #include "host/api/ui_ops.h"
@@ -91,17 +92,17 @@ int available_cores() {
 void add_scale_options(CLI::App& command, ScaleOptions& options) {
   command
       .add_option("--jobs,-j", options.jobs,
-                  "worker processes (default: one per core; 1 runs every file in this process). "
-                  "Outputs, print jobs and output lines come in list order, as with 1")
+                  _("worker processes (default: one per core; 1 runs every file in this process). "
+                  "Outputs, print jobs and output lines come in list order, as with 1"))
       ->check(CLI::Range(1, 1024));
   command.add_option("--shard", options.shard,
-                     "process only part K of N (0 <= K < N) of the marked files, for a cluster "
-                     "scheduler; see docs/cluster.md");
+                     _("process only part K of N (0 <= K < N) of the marked files, for a cluster "
+                     "scheduler; see docs/cluster.md"));
   command.add_option("--shard-list", options.shard_list,
-                     "with --shard: the marked list all parts share; the first part writes it, "
-                     "every part takes its files from it (use one new name per run)");
+                     _("with --shard: the marked list all parts share; the first part writes it, "
+                     "every part takes its files from it (use one new name per run)"));
   command.add_option("--report", options.report,
-                     "write a JSON report of the run to FILE; see docs/report.md");
+                     _("write a JSON report of the run to FILE; see docs/report.md"));
 }
 
 Shard parse_shard(const std::string& text) {
@@ -114,7 +115,7 @@ Shard parse_shard(const std::string& text) {
   const std::string_view all(text);
   if (slash == std::string::npos || !read(all.substr(0, slash), s.index) ||
       !read(all.substr(slash + 1), s.count) || s.count < 1 || s.index < 0 || s.index >= s.count)
-    throw host::Error("--shard " + text + ": expected K/N with 0 <= K < N, for example 0/4");
+    throw host::Error(host::translate_format("--shard {}: expected K/N with 0 <= K < N, for example 0/4", text));
   return s;
 }
 

@@ -586,8 +586,13 @@ class Decoder {
 
   void emit(Element e) {
     if (out_.size() >= limit_) return;
+    // a transform of huge numbers can overflow what it places
     for (const Vec2& p : e.points)
       if (!std::isfinite(p.x) || !std::isfinite(p.y)) return;
+    for (const double v : {e.radius, e.start_angle, e.end_angle, e.text.size, e.text.angle})
+      if (!std::isfinite(v)) return;
+    for (const double b : e.bulges)
+      if (!std::isfinite(b)) return;
     out_.push_back({std::move(e), state_});
   }
 
