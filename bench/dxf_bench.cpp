@@ -1,6 +1,7 @@
-// DXF import speed: a generated drawing of 300,000 entities, parsed by dxflib alone (an
-// adapter that keeps nothing) and imported by read_dxf_file. The import should add no more
-// than half of the bare parse. Peak memory is printed at the end.
+// DXF import speed: a generated drawing of 300,000 entities and the shared corpus (when it
+// lies beside the repository), parsed by dxflib alone and by our reader alone (an adapter
+// that keeps nothing), our reader's groups without reports, and imported by read_dxf_file.
+// Peak memory is printed at the end.
 #include <benchmark/benchmark.h>
 #include <dxflib/dl_creationadapter.h>
 #include <dxflib/dl_dxf.h>
@@ -10,10 +11,15 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
+#include <string_view>
+#include <vector>
 #include <string>
 
 #include "host/drawing/model.h"
 #include "host/formats/dxf.h"
+#include "host/formats/dxf_events.h"
+#include "host/formats/dxf_source.h"
 
 namespace {
 
@@ -104,6 +110,108 @@ void BM_DxflibBareParse(benchmark::State& state) {
                           static_cast<int64_t>(std::filesystem::file_size(file)));
 }
 BENCHMARK(BM_DxflibBareParse)->Unit(benchmark::kMillisecond)->MinTime(3);
+
+// Our reader's groups alone: mapping, splitting into lines, the codes read.
+std::size_t our_groups(const std::string& file) {
+  const host::dxf::FileBytes bytes(file);
+  host::dxf::GroupSource source(file, bytes.view());
+  host::dxf::Group g;
+  std::size_t sum = 0;
+  while (source.next(g)) sum += static_cast<std::size_t>(g.code) + g.value.size();
+  return sum;
+}
+
+void our_bare_parse(const std::string& file) {
+  const host::dxf::FileBytes bytes(file);
+  host::dxf::GroupSource source(file, bytes.view());
+  DL_CreationAdapter adapter;
+  host::dxf::report_groups(source, adapter);
+}
+
+void BM_OurGroups(benchmark::State& state) {
+  const std::string& file = generated_file();
+  for (auto _ : state) benchmark::DoNotOptimize(our_groups(file));
+  state.SetBytesProcessed(state.iterations() *
+                          static_cast<int64_t>(std::filesystem::file_size(file)));
+}
+BENCHMARK(BM_OurGroups)->Unit(benchmark::kMillisecond)->MinTime(3);
+
+void BM_OurBareParse(benchmark::State& state) {
+  const std::string& file = generated_file();
+  for (auto _ : state) our_bare_parse(file);
+  state.SetBytesProcessed(state.iterations() *
+                          static_cast<int64_t>(std::filesystem::file_size(file)));
+}
+BENCHMARK(BM_OurBareParse)->Unit(benchmark::kMillisecond)->MinTime(3);
+
+// The shared corpus's text DXF files (dxflib reads no binary ones), with their total size.
+const std::vector<std::string>& corpus_files(std::int64_t* bytes = nullptr) {
+  static std::int64_t total = 0;
+  static const std::vector<std::string> files = [] {
+    std::vector<std::string> found;
+    // beside the repository, or where TAVRIN_DXF_CORPUS says (a worktree elsewhere)
+    const char* named = std::getenv("TAVRIN_DXF_CORPUS");
+    const std::filesystem::path dir =
+        named ? std::filesystem::path(named)
+              : std::filesystem::path(TAVRIN_SOURCE_DIR) / ".." / "shared" / "dxf-corpus";
+    std::error_code ec;
+    for (const auto& e : std::filesystem::recursive_directory_iterator(dir, ec)) {
+      std::string ext = e.path().extension().string();
+      if (!e.is_regular_file() || (ext != ".dxf" && ext != ".DXF")) continue;
+      std::ifstream in(e.path(), std::ios::binary);
+      char head[22] = {};
+      in.read(head, sizeof head);
+      if (std::string_view(head, sizeof head) == host::dxf::kBinarySentinel) continue;
+      found.push_back(e.path().string());
+      total += static_cast<std::int64_t>(e.file_size());
+    }
+    return found;
+  }();
+  if (bytes) *bytes = total;
+  return files;
+}
+
+template <typename Read>
+void corpus_run(benchmark::State& state, Read read) {
+  std::int64_t bytes = 0;
+  const auto& files = corpus_files(&bytes);
+  if (files.empty()) {
+    state.SkipWithError("no DXF corpus beside the repository");
+    return;
+  }
+  for (auto _ : state)
+    for (const std::string& f : files) read(f);
+  state.SetBytesProcessed(state.iterations() * bytes);
+}
+
+void BM_CorpusDxflibBareParse(benchmark::State& state) {
+  corpus_run(state, [](const std::string& f) {
+    DL_CreationAdapter adapter;
+    DL_Dxf dxf;
+    benchmark::DoNotOptimize(dxf.in(f, &adapter));
+  });
+}
+BENCHMARK(BM_CorpusDxflibBareParse)->Unit(benchmark::kMillisecond)->MinTime(3);
+
+void BM_CorpusOurBareParse(benchmark::State& state) {
+  corpus_run(state, [](const std::string& f) {
+    try {
+      our_bare_parse(f);
+    } catch (const std::exception&) {  // the corpus's broken files
+    }
+  });
+}
+BENCHMARK(BM_CorpusOurBareParse)->Unit(benchmark::kMillisecond)->MinTime(3);
+
+void BM_CorpusReadDxfFile(benchmark::State& state) {
+  corpus_run(state, [](const std::string& f) {
+    try {
+      benchmark::DoNotOptimize(host::read_dxf_file(f));
+    } catch (const std::exception&) {
+    }
+  });
+}
+BENCHMARK(BM_CorpusReadDxfFile)->Unit(benchmark::kMillisecond)->MinTime(3);
 
 void BM_ReadDxfFile(benchmark::State& state) {
   const std::string& file = generated_file();

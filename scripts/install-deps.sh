@@ -15,7 +15,10 @@ packages=(
   desktop-file-utils bash-completion man-db  # its checks: menu entry, completion, manual
   imagemagick openbox              # screenshots of the desktop program under Xvfb
   slurm-wlm munge parallel         # the cluster tests: a private Slurm cluster, GNU parallel
+  nodejs                           # runs the DWG converter (LibreDWG as WebAssembly)
 )
+# npm installs the converter's LibreDWG package; a Node from elsewhere may bring its own npm.
+command -v npm >/dev/null || packages+=(npm)
 
 missing=()
 for p in "${packages[@]}"; do
@@ -39,4 +42,18 @@ if ! locale -a 2>/dev/null | grep -qi '^de_DE\.utf-\?8$'; then
   $SUDO sed -i 's/^# *\(de_DE.UTF-8 UTF-8\)/\1/' /etc/locale.gen
   grep -q '^de_DE.UTF-8 UTF-8' /etc/locale.gen || echo 'de_DE.UTF-8 UTF-8' | $SUDO tee -a /etc/locale.gen >/dev/null
   $SUDO locale-gen >/dev/null
+fi
+
+# The DWG converter's LibreDWG package (WebAssembly), at the version its lock file pins, into
+# the converter's private folder of the installation tree (share/tavrin/dwg/node_modules, not
+# tracked); the build copies it beside the programs and `make package` ships it. After this,
+# nothing reaches the network.
+dwg_dir="$(cd "$(dirname "$0")/.." && pwd)/share/tavrin/dwg"
+pinned=$(sed -n 's/.*"@mlightcad\/libredwg-web": *"\([^"]*\)".*/\1/p' "$dwg_dir/package.json")
+installed=$(sed -n 's/^ *"version": *"\([^"]*\)".*/\1/p' \
+  "$dwg_dir/node_modules/@mlightcad/libredwg-web/package.json" 2>/dev/null | head -1 || true)
+if [ "$installed" != "$pinned" ] ||
+   [ ! -f "$dwg_dir/node_modules/@mlightcad/libredwg-web/wasm/libredwg-web.wasm" ]; then
+  echo "install-deps: installing LibreDWG for the DWG converter (@mlightcad/libredwg-web $pinned)"
+  (cd "$dwg_dir" && npm ci --no-audit --no-fund --ignore-scripts --loglevel=error)
 fi

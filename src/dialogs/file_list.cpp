@@ -43,6 +43,7 @@ std::string type_text(const std::string& name) {
   if (host::sd_string_match_pattern_p("*.mi", lowered)) return lang_text(17);
   if (host::sd_string_match_pattern_p("*.bdl", lowered)) return lang_text(18);
   if (host::sd_string_match_pattern_p("*.dxf", lowered)) return lang_text(19);
+  if (host::sd_string_match_pattern_p("*.dwg", lowered)) return lang_text(40);
   return "";
 }
 

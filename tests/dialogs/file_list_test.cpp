@@ -40,6 +40,8 @@ TEST_F(FileListTest, RowsCarryTypeAndSizeInThousandsRoundedHalfToEven) {
   file("a.mi", 1500);
   file("b.bdl", 2500);
   file("c.dxf", 499);
+  file("d.dwg", 700);
+  file("PLAN.DWG", 1200);
   file("leer.txt", 0);
   file("GROSS.MI", 3500);
   fs::create_directory(plot_dir() / "unter.mi");
@@ -49,6 +51,8 @@ TEST_F(FileListTest, RowsCarryTypeAndSizeInThousandsRoundedHalfToEven) {
   const std::map<std::string, R> expected = {{"a.mi", R{"", lang_text(17), "2"}},
                                              {"b.bdl", R{"", lang_text(18), "2"}},
                                              {"c.dxf", R{"", lang_text(19), "0"}},
+                                             {"d.dwg", R{"", "DWG", "1"}},
+                                             {"PLAN.DWG", R{"", "DWG", "1"}},
                                              {"leer.txt", R{"", "", "0"}},
                                              {"GROSS.MI", R{"", lang_text(17), "4"}}};
   EXPECT_EQ(rows(), expected);

@@ -44,7 +44,7 @@ TEST_F(Store, FileTypeProblemsNameTheFile) {
             "Cannot load " + empty + ": the file is empty");
   const std::string other = write("bild.png", "PNG");
   EXPECT_EQ(error_of([&] { host::read_drawing_file(other); }),
-            "Cannot load " + other + ": unknown drawing file type (expected .mi, .dxf or .bdl)");
+            "Cannot load " + other + ": unknown drawing file type (expected .mi, .dxf, .dwg or .bdl)");
   EXPECT_EQ(error_of([&] { host::read_drawing_file(dir_.string()); }),
             "Cannot load " + dir_.string() + ": it is not a file");
   // The extension is compared without regard to case.

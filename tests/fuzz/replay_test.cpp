@@ -25,6 +25,7 @@
   X(command_parser) \
   X(mi_reader) \
   X(dxf_import) \
+  X(dxf_reader) \
   X(bundle_reader) \
   X(load_render) \
   /* one X(<name>) line per target above */

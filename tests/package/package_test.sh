@@ -23,7 +23,8 @@ for f in usr/bin/tavrin usr/bin/tavrin-gui usr/lib/libtavrin.so usr/lib/libtavri
          usr/share/icons/hicolor/scalable/apps/tavrin-gui.svg \
          usr/share/man/man1/tavrin.1.gz usr/share/man/man1/tavrin-gui.1.gz \
          usr/share/bash-completion/completions/tavrin usr/share/doc/tavrin/copyright \
-         usr/share/doc/tavrin/examples/flansch.mi; do
+         usr/share/doc/tavrin/examples/flansch.mi usr/share/tavrin/dwg/dwg2dxf.mjs \
+         usr/share/tavrin/dwg/node_modules/@mlightcad/libredwg-web/wasm/libredwg-web.wasm; do
   [ -e "$root/$f" ] || fail "$f is missing from the package"
 done
 # Nothing of the test programs or the build tree.
@@ -35,6 +36,10 @@ for p in libc6 libcairo2 libcups2 libarchive13 libqt6widgets6 libdxflib fonts-de
          fonts-liberation qt6-qpa-plugins; do
   grep -q "$p" <<<"$depends" || fail "Depends lacks $p: $depends"
 done
+
+# The DWG converter runs on Node, which is recommended; LibreDWG's licence is named.
+grep -q nodejs <<<"$(dpkg-deb -f "$deb" Recommends)" || fail "Recommends lacks nodejs"
+grep -q 'LibreDWG' "$root/usr/share/doc/tavrin/copyright" || fail "copyright lacks LibreDWG"
 
 # (Checks read whole outputs: with pipefail, "cmd | grep -q" fails when grep stops reading.)
 # Every library the host names, linked or opened at run time (dlopen by soname), comes from
@@ -108,6 +113,19 @@ fi
   { cat "$work/run.log"; fail "tavrin now failed"; }
 pdfs=("$run"/*.pdf)
 [ -s "${pdfs[0]}" ] || { cat "$work/run.log"; fail "tavrin now wrote no PDF"; }
+# A DWG drawing through the packaged converter, where the shared corpus and Node are at hand.
+corpus=${TAVRIN_DWG_CORPUS:-$(dirname "$0")/../../../shared/dwg-corpus}
+dwg=$corpus/acadsharp/sample_AC1015.dwg
+if [ -f "$dwg" ] && [ -x /usr/bin/node ]; then
+  cp "$dwg" "$run/" && chown nobody "$run/sample_AC1015.dwg" 2>/dev/null || true
+  (cd "$run" && env -u TAVRIN_PATH -u TAVRIN_MODULE TAVRIN_PROFILE_DIR="$run/profile" \
+    "${as_user[@]}" "$root/usr/bin/tavrin" now sample_AC1015.dwg --pdf --yes) >"$work/dwg.log" 2>&1 ||
+    { cat "$work/dwg.log"; fail "tavrin now on a DWG failed"; }
+  [ -s "$run/sample_AC1015_1.pdf" ] || [ -n "$(ls "$run"/sample_AC1015_*.pdf 2>/dev/null)" ] ||
+    { cat "$work/dwg.log"; fail "the DWG gave no PDF"; }
+else
+  echo "package: no shared DWG corpus or no /usr/bin/node, the packaged converter not run"
+fi
 grep -q '^Page size' <<<"$(pdfinfo "${pdfs[0]}")" || fail "${pdfs[0]} is no PDF"
 # The libraries the run used are the unpacked ones.
 grep -qF "$root/usr/bin/../lib/libtavrin_host.so" <<<"$(ldd "$root/usr/bin/tavrin")" ||

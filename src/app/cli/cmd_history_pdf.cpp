@@ -68,7 +68,7 @@ Runner add_history_pdf(CLI::App& history) {
       "pdf",
       "Write the revision PDF (\"Änderungsmitteilung\") of FILE into the current directory as "
       "<drawing number>_Änderungen.pdf.");
-  cmd->add_option("FILE", *file, "the drawing (.mi, .dxf or .bdl)")->required();
+  cmd->add_option("FILE", *file, "the drawing (.mi, .dxf, .dwg or .bdl)")->required();
   return [file](const GlobalOptions& global) { return run_pdf(global, *file); };
 }
 

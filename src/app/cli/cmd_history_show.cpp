@@ -33,7 +33,7 @@ Runner add_history_show(CLI::App& history) {
   CLI::App* cmd = history.add_subcommand(
       "show",
       "Print the change history of FILE's current sheet: the first line, then the changes.");
-  cmd->add_option("FILE", *file, "the drawing (.mi, .dxf or .bdl)")->required();
+  cmd->add_option("FILE", *file, "the drawing (.mi, .dxf, .dwg or .bdl)")->required();
   return [file](const GlobalOptions& global) { return run_show(global, *file); };
 }
 

@@ -37,7 +37,7 @@ Runner add_now_command(CLI::App& app) {
       "now",
       "Current-drawing run (\"Zeichnung\"): load FILE into the host, then plot, print and save "
       "its selected sheets. Outputs go to the current directory.");
-  cmd->add_option("FILE", options->file, "the drawing (.mi, .dxf or .bdl)")->required();
+  cmd->add_option("FILE", options->file, "the drawing (.mi, .dxf, .dwg or .bdl)")->required();
   add_job_options(*cmd, options->job);
   return [options](const GlobalOptions& global) { return run_now(global, *options); };
 }

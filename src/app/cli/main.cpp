@@ -9,6 +9,7 @@
 #include <string>
 
 #include "commands.h"
+#include "host/api/dwg.h"
 #include "host/api/error.h"
 
 namespace {
@@ -45,6 +46,19 @@ int main(int argc, char** argv) {
   app.add_option("--host-version", global.host_version,
                  "major version the host reports (18 and later: ribbon; below: classic menu)");
   app.add_flag("--yes", global.yes, "answer the confirmation before a run with yes");
+  int dwg_seconds = host::dwg_time_limit();
+  int dwg_megabytes = host::dwg_memory_limit();
+  app.add_option("--dwg-timeout", dwg_seconds,
+                 "seconds a DWG file may take to convert before its converter is stopped")
+      ->capture_default_str()
+      ->check(CLI::Range(1, 86400));
+  app.add_option("--dwg-memory-limit", dwg_megabytes,
+                 "megabytes of memory the DWG converter may hold before it is stopped")
+      ->capture_default_str()
+      ->check(CLI::Range(64, 1 << 20));
+  app.set_version_flag("--version", [] {
+    return std::string("tavrin ") + TAVRIN_VERSION + "\n" + host::dwg_converter_description();
+  });
 
   std::map<std::string, cli::Runner> runners{
       {"batch", cli::add_batch_command(app)},       {"now", cli::add_now_command(app)},
@@ -59,6 +73,7 @@ int main(int argc, char** argv) {
     return code == 0 ? 0 : cli::kUsage;
   }
 
+  host::set_dwg_limits(dwg_seconds, dwg_megabytes);
   for (CLI::App* sub : app.get_subcommands()) {
     try {
       return runners.at(sub->get_name())(global);

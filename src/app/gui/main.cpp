@@ -7,6 +7,7 @@
 #include <iostream>
 
 #include "gui_session.h"
+#include "host/api/dwg.h"
 #include "main_window.h"
 
 namespace {
@@ -24,7 +25,8 @@ bool parse(QCommandLineParser& parser, const QStringList& args, gui::Options& op
   parser.addOption({"path", "Installation directory (TAVRIN_PATH).", "dir"});
   parser.addOption({"admin", "Run as administrator (TAVRIN_ADMIN)."});
   parser.addOption({"host-version", "Host major version: 18 and later show the ribbon.", "n"});
-  parser.addPositionalArgument("drawing", "Drawings to open (.mi, .dxf, .bdl).", "[drawing...]");
+  parser.addPositionalArgument("drawing", "Drawings to open (.mi, .dxf, .dwg, .bdl).",
+                               "[drawing...]");
   if (!parser.parse(args)) {
     std::cerr << parser.errorText().toStdString() << "\n";
     return false;
@@ -56,7 +58,8 @@ int main(int argc, char** argv) {
   QStringList files;
   const bool ok = parse(parser, args, options, files);
   if (args.contains("--version") || args.contains("-v")) {
-    std::cout << "tavrin-gui " << TAVRIN_VERSION << "\n";
+    std::cout << "tavrin-gui " << TAVRIN_VERSION << "\n"
+              << host::dwg_converter_description() << "\n";
     return 0;
   }
   if (args.contains("--help") || args.contains("-h")) {

@@ -182,7 +182,7 @@ void MainWindow::build_module_ui() {
 void MainWindow::open_dialog() {
   const QString name =
       QFileDialog::getOpenFileName(this, "Open drawing", QFileInfo(file_).absolutePath(),
-                                   "Drawings (*.mi *.dxf *.bdl);;All files (*)");
+                                   "Drawings (*.mi *.dxf *.dwg *.bdl);;All files (*)");
   if (!name.isEmpty()) open_drawing(name);
 }
 
@@ -221,7 +221,9 @@ bool MainWindow::save_drawing(const QString& file) {
 }
 
 void MainWindow::save() {
-  if (file_.isEmpty() || file_.endsWith(".bdl", Qt::CaseInsensitive)) {
+  // Bundles and DWG files are read, not written: their drawing is saved under a new name.
+  if (file_.isEmpty() || file_.endsWith(".bdl", Qt::CaseInsensitive) ||
+      file_.endsWith(".dwg", Qt::CaseInsensitive)) {
     save_as();
     return;
   }
@@ -229,8 +231,10 @@ void MainWindow::save() {
 }
 
 void MainWindow::save_as() {
-  const QString name =
-      QFileDialog::getSaveFileName(this, "Save drawing as", file_, "Drawings (*.mi);;DXF (*.dxf)");
+  QString suggested = file_;
+  if (suggested.endsWith(".dwg", Qt::CaseInsensitive)) suggested.chop(4), suggested += ".mi";
+  const QString name = QFileDialog::getSaveFileName(this, "Save drawing as", suggested,
+                                                    "Drawings (*.mi);;DXF (*.dxf)");
   if (!name.isEmpty()) save_drawing(name);
 }
 

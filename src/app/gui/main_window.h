@@ -39,7 +39,7 @@ class MainWindow : public QMainWindow {
   SheetView* sheet_view() const { return view_; }
   QPlainTextEdit* output_box() const { return output_; }
   QLineEdit* command_line() const { return command_; }
-  // Loads a .mi, .dxf or .bdl drawing; false (after a message) when it fails.
+  // Loads a .mi, .dxf, .dwg or .bdl drawing; false (after a message) when it fails.
   bool open_drawing(const QString& file);
   bool save_drawing(const QString& file);
   void run_command(const QString& line);

@@ -1,15 +1,13 @@
-// DXF import: dxflib parses, this adapter turns its callbacks into host elements.
+// DXF import: our reader reports the file's content through dxflib's creation interface,
+// and this adapter turns it into host elements.
 #include <dxflib/dl_creationadapter.h>
-#include <dxflib/dl_dxf.h>
 
 #include <algorithm>
 #include <array>
 #include <cctype>
 #include <cmath>
-#include <cstdio>
 #include <filesystem>
 #include <iterator>
-#include <locale>
 #include <map>
 #include <memory>
 #include <numbers>
@@ -23,12 +21,14 @@
 #include "host/formats/dxf_assembly.h"
 #include "host/formats/dxf_bands.h"
 #include "host/formats/dxf_entities.h"
+#include "host/formats/dxf_events.h"
 #include "host/formats/dxf_geometry.h"
+#include "host/formats/dxf_import.h"
 #include "host/formats/dxf_kept.h"
 #include "host/formats/dxf_layouts.h"
 #include "host/formats/dxf_names.h"
 #include "host/formats/dxf_raw.h"
-#include "host/formats/dxf_scan.h"
+#include "host/formats/dxf_source.h"
 #include "host/formats/dxf_style.h"
 #include "host/formats/dxf_text.h"
 #include "host/formats/pdf_page_size.h"
@@ -1021,48 +1021,39 @@ class Importer : public DL_CreationAdapter {
   std::vector<Vec2> attribute_copies_;
 };
 
-// dxflib reads the pre-pass's repaired text from memory. Its stream reader skips the raw
-// group callback we rely on, so the text goes through the same FILE reader as a file does,
-// with the C locale dxflib sets for its numbers.
-bool read_from_memory(DL_Dxf& dxf, std::string& text, DL_CreationInterface* importer) {
-  std::unique_ptr<FILE, decltype(&std::fclose)> fp(fmemopen(text.data(), text.size(), "r"),
-                                                   &std::fclose);
-  if (!fp) return false;
-  const std::locale old = std::locale::global(std::locale::classic());
-  try {
-    while (dxf.readDxfGroups(fp.get(), importer)) {
-    }
-  } catch (...) {
-    std::locale::global(old);
-    throw;
-  }
-  std::locale::global(old);
-  return true;
-}
+// The import as another parser can drive it (the equality check against dxflib's).
+class DrivenImport : public dxf::Import {
+ public:
+  DrivenImport(const std::string& path, std::uintmax_t size) : importer_(path, size) {}
+  DL_CreationInterface& events() override { return importer_; }
+  Drawing finish() override { return importer_.finish(); }
+
+ private:
+  Importer importer_;
+};
 
 }  // namespace
 
+namespace dxf {
+std::unique_ptr<Import> start_import(const std::string& path, std::uintmax_t size) {
+  return std::make_unique<DrivenImport>(path, size);
+}
+}  // namespace dxf
+
 Drawing read_dxf_file(const std::string& path) {
-  dxf::PreparedDxf prepared = dxf::prepare_dxf(path);
-  std::error_code ec;
-  Importer importer(
-      path, prepared.rewritten ? prepared.text.size() : std::filesystem::file_size(path, ec));
-  DL_Dxf dxf;
-  bool opened = false;
+  const dxf::FileBytes bytes(path);
+  dxf::GroupSource source(path, bytes.view());
+  Importer importer(path, bytes.view().size());
   try {
-    if (prepared.rewritten) {
-      opened = read_from_memory(dxf, prepared.text, &importer);
-    } else {
-      opened = dxf.in(path, &importer);
-    }
+    dxf::report_groups(source, importer);
   } catch (const Error&) {
     throw;
   } catch (const std::exception& e) {
     throw Error(path + ": not a readable DXF file: " + e.what());
   }
-  if (!opened) throw Error("Cannot open DXF file " + path);
   Drawing drawing = importer.finish();
-  drawing.notes.insert(drawing.notes.begin(), prepared.notes.begin(), prepared.notes.end());
+  std::vector<std::string> notes = source.take_notes();
+  drawing.notes.insert(drawing.notes.begin(), notes.begin(), notes.end());
   return drawing;
 }
 

@@ -7,6 +7,7 @@
 
 #include "host/api/error.h"
 #include "host/formats/bundle.h"
+#include "host/formats/dwg.h"
 #include "host/formats/dxf.h"
 #include "host/formats/mi.h"
 #include "host/value/text.h"
@@ -29,7 +30,9 @@ Drawing read_drawing_file(const std::string& path) {
   if (ext == ".mi") return read_mi_file(path);
   if (ext == ".dxf") return read_dxf_file(path);
   if (ext == ".bdl") return read_bundle_file(path);
-  throw Error("Cannot load " + path + ": unknown drawing file type (expected .mi, .dxf or .bdl)",
+  if (ext == ".dwg") return read_dwg_file(path);
+  throw Error("Cannot load " + path +
+                  ": unknown drawing file type (expected .mi, .dxf, .dwg or .bdl)",
               "UNKNOWN-FILE-TYPE");
 }
 

@@ -9,7 +9,7 @@ namespace host {
 
 // Throws host::Error naming the file when it is missing, not a file, or empty.
 void check_drawing_file(const std::string& path);
-// Reads a drawing file by its extension (.mi, .dxf, .bdl, case-insensitive). Throws
+// Reads a drawing file by its extension (.mi, .dxf, .dwg, .bdl, case-insensitive). Throws
 // host::Error naming the file (and line) when it is missing, empty, unknown or malformed.
 Drawing read_drawing_file(const std::string& path);
 

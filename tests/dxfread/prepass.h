@@ -1,11 +1,11 @@
-// The pre-pass over a DXF file before dxflib parses it: checks its structure and gives the
-// clean text dxflib can read.
+// The reference DXF reader our own is checked against: dxflib's parser behind the pre-pass
+// that gave it clean text (the import path before our reader). Only the checks build it.
 #pragma once
 
 #include <string>
 #include <vector>
 
-namespace host::dxf {
+namespace host::dxflib_path {
 
 struct PreparedDxf {
   bool rewritten = false;          // false: dxflib reads the file itself, it needs no repair
@@ -22,4 +22,4 @@ struct PreparedDxf {
 // empty drawing, or allocate what a garbled count asks for.
 PreparedDxf prepare_dxf(const std::string& path);
 
-}  // namespace host::dxf
+}  // namespace host::dxflib_path

@@ -1,5 +1,5 @@
-// The pre-pass over a DXF file before dxflib parses it.
-#include "host/formats/dxf_scan.h"
+// The reference reader's pre-pass over a DXF file before dxflib parses it.
+#include "prepass.h"
 
 #include <charconv>
 #include <filesystem>
@@ -7,11 +7,11 @@
 #include <string_view>
 
 #include "host/api/error.h"
-#include "host/formats/dxf_binary.h"
+#include "prepass_binary.h"
 #include "host/value/location.h"
 #include "host/value/text.h"
 
-namespace host::dxf {
+namespace host::dxflib_path {
 namespace {
 
 // dxflib reads lines with a 1024-byte buffer; a longer line would shift every later pair.
@@ -214,4 +214,4 @@ PreparedDxf prepare_dxf(const std::string& path) {
   return Scanner(path, std::move(text)).run();
 }
 
-}  // namespace host::dxf
+}  // namespace host::dxflib_path

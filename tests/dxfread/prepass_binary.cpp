@@ -2,7 +2,7 @@
 //
 // dxflib reads only text DXF and no Debian package reads binary DXF, so the pre-pass rewrites
 // a binary file as text and dxflib parses that: one parser for both forms.
-#include "host/formats/dxf_binary.h"
+#include "prepass_binary.h"
 
 #include <bit>
 #include <charconv>
@@ -11,7 +11,7 @@
 
 #include "host/api/error.h"
 
-namespace host::dxf {
+namespace host::dxflib_path {
 namespace {
 
 enum class Type { String, Double, Int16, Int32, Int64, Byte, Chunk };
@@ -169,4 +169,4 @@ std::string binary_to_text(const std::string& path, std::string_view data) {
   return Transcoder(path, data).run();
 }
 
-}  // namespace host::dxf
+}  // namespace host::dxflib_path

@@ -1,10 +1,10 @@
-// Binary DXF turned into the text form of the same groups.
+// The reference reader's binary DXF, turned into the text form of the same groups.
 #pragma once
 
 #include <string>
 #include <string_view>
 
-namespace host::dxf {
+namespace host::dxflib_path {
 
 inline constexpr std::string_view kBinarySentinel{"AutoCAD Binary DXF\r\n\x1a\0", 22};
 
@@ -16,4 +16,4 @@ bool is_binary_dxf(std::string_view data);
 // offset when the data end inside a group.
 std::string binary_to_text(const std::string& path, std::string_view data);
 
-}  // namespace host::dxf
+}  // namespace host::dxflib_path
