@@ -38,7 +38,7 @@ start=$SECONDS
 clean_time=$((SECONDS - start))
 echo "soak: clean run took ${clean_time}s"
 
-worker_kills=0 parent_kills=0 resumes=0 runs=0
+worker_kills=0 parent_kills=0 resumes=0 runs=0 unexpected=0
 # Kills a random worker of `parent` now; true when there was one.
 kill_a_worker() {
   local workers
@@ -54,7 +54,7 @@ nap() {
 
 # Three segments that end in a parent kill, each with some worker kills before it; then one
 # segment that runs to its end with the remaining worker kills.
-segment_time=$((clean_time / 5 + 1))
+segment_time=$((clean_time / 8 + 1))
 for segment in 0 1 2 3; do
   args=()
   ((runs > 0)) && args=(--resume) && resumes=$((resumes + 1))
@@ -67,11 +67,21 @@ for segment in 0 1 2 3; do
     kill -0 "$parent" 2>/dev/null || break
     kill_a_worker "$parent" && worker_kills=$((worker_kills + 1))
   done
+  killed_here=0
   if ((segment < 3)); then
     nap "$segment_time" "$parent"
-    if kill -9 "$parent" 2>/dev/null; then parent_kills=$((parent_kills + 1)); fi
+    if kill -9 "$parent" 2>/dev/null; then
+      parent_kills=$((parent_kills + 1))
+      killed_here=1
+    fi
   fi
-  wait "$parent" || true
+  status=0
+  wait "$parent" || status=$?
+  # A parent that ended other than with 0 or 1, and not by our kill, is a fault of its own.
+  if ((status > 1 && !killed_here)); then
+    unexpected=$((unexpected + 1))
+    echo "soak: run $((runs - 1)) ended with status $status by itself" >&2
+  fi
 done
 # The files a killed worker held were reported and not committed: a resume does them.
 while grep -q "the worker process was killed" "$work/run-$((runs - 1)).out" && ((runs < 20)); do
@@ -87,7 +97,8 @@ differences=$?
 set -e
 tail -n 20 "$work/compare.out"
 echo "soak: files $files, worker kills $worker_kills, parent kills $parent_kills," \
-  "resumes $resumes, runs $runs, stale stage directories $stale," \
+  "resumes $resumes, runs $runs, parents that died by themselves $unexpected," \
+  "stale stage directories $stale," \
   "differences $(tail -n 1 "$work/compare.out" | sed 's/.*, \([0-9]*\) differences/\1/')," \
   "clean run ${clean_time}s, killed runs $((SECONDS - start - clean_time))s"
-exit $((differences != 0 || stale != 0))
+exit $((differences != 0 || stale != 0 || unexpected != 0))

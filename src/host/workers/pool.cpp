@@ -492,6 +492,7 @@ std::optional<Worker> start_worker(const std::vector<Worker>& others, const std:
     // run finds no process still staging into the killed run's directories.
     ::prctl(PR_SET_PDEATHSIG, SIGKILL);
     if (::getppid() != parent) ::_exit(3);
+    ::signal(SIGPIPE, SIG_DFL);
     // The stage lock and the other workers' pipe ends stay with the parent only: a worker
     // that dies must close its pipe for good, or the parent would never see it go.
     ::close(stage.lock());
@@ -687,6 +688,15 @@ class Run {
       std::error_code ec;
       if (!skip_[i] && !fs::create_directory(stage_->item(i), ec) && ec) return run_here();
     }
+    // A worker killed while it waits for its next file has closed its pipe: handing it the
+    // file must fail with an error the loop sees, not end this process with SIGPIPE.
+    struct sigaction ignore {}, previous {};
+    ignore.sa_handler = SIG_IGN;
+    ::sigaction(SIGPIPE, &ignore, &previous);
+    struct RestoreSigpipe {
+      struct sigaction* previous;
+      ~RestoreSigpipe() { ::sigaction(SIGPIPE, previous, nullptr); }
+    } restore{&previous};
     std::vector<std::optional<int>> finished(n);  // the item's status, once known
     std::vector<std::optional<std::string>> journals(n);
     std::vector<workers::InputStamp> inputs(n);
