@@ -9,34 +9,31 @@
 set -euo pipefail
 cd "$(dirname "$0")/../src"
 
-# Folders each layer may include, besides itself and the standard and system headers.
-declare -A allowed=(
-  [host/value]=""
-  [host/drawing]="host/value"
-  [host/files]="host/value host/drawing host/api"
-  [host/formats]="host/value host/drawing host/files host/api"
-  [host/commands]="host/value host/drawing host/formats host/api"
-  [host/settings]="host/value host/drawing host/commands host/api"
-  [host/plot]="host/value host/drawing host/settings host/files host/api"
-  [host/ui]="host/value host/drawing host/commands host/files host/api"
-  [host/ops]="host/value host/drawing host/formats host/files host/api"
-  [host/workers]="host/value host/drawing host/files host/plot host/ui host/api"
-  [host/api]="host/value host/drawing host/formats host/commands host/settings host/plot host/ui host/files"
-  [base]="host/api"
-  [config]="host/api base"
-  [engine]="host/api base config"
-  [history]="host/api base config"
-  [dialogs]="host/api base config engine history"
-  [startup]="host/api base config engine history dialogs"
-  [app/cli]="host/api"
-  [app/gui]="host/api"
-)
+# Folders each layer may include, besides itself and the standard and system headers: the table
+# between the "layers" markers of docs/architecture.md, so the page and the check cannot differ.
+declare -A allowed=()
+in_table=0
+while IFS= read -r row; do
+  case "$row" in
+    *'<!-- layers begin -->'*) in_table=1; continue ;;
+    *'<!-- layers end -->'*) in_table=0; continue ;;
+  esac
+  [[ $in_table -eq 1 && "$row" == '| `'* ]] || continue
+  IFS='|' read -r _ layer_cell may_cell _ <<<"$row"
+  layer=${layer_cell//[\` ]/}
+  may=${may_cell//\`/}
+  read -r -a words <<<"$may"
+  allowed[$layer]="${words[*]}"
+done <../docs/architecture.md
+[[ ${#allowed[@]} -gt 0 ]] || { echo "docs/architecture.md: no layer table"; exit 1; }
 
-layer_of() {  # the layer a path (a file, or an include) belongs to
+layer=""
+layer_of() {  # sets `layer` to the layer a path (a file, or an include) belongs to
+  local rest=${1#*/}
   case "$1" in
-    host/*/*) echo "${1%%/*}/$(cut -d/ -f2 <<<"$1")" ;;
-    app/*/*) echo "${1%%/*}/$(cut -d/ -f2 <<<"$1")" ;;
-    */*) echo "${1%%/*}" ;;
+    host/*/* | app/*/*) layer=${1%%/*}/${rest%%/*} ;;
+    */*) layer=${1%%/*} ;;
+    *) layer="" ;;
   esac
 }
 
@@ -45,9 +42,12 @@ while IFS= read -r hit; do
   file=${hit%%:*}
   rest=${hit#*:}
   line=${rest%%:*}
-  include=$(sed -E 's/.*#include "([^"]+)".*/\1/' <<<"$rest")
-  from=$(layer_of "$file")
-  to=$(layer_of "$include")
+  [[ $rest =~ \#[[:space:]]*include[[:space:]]+\"([^\"]+)\" ]] || continue
+  include=${BASH_REMATCH[1]}
+  layer_of "$file"
+  from=$layer
+  layer_of "$include"
+  to=$layer
   [[ -z "$to" || "$from" == "$to" ]] && continue
   [[ -v allowed[$from] ]] || { echo "src/$file:$line: folder $from has no place in the layers"; status=1; continue; }
   # An include without a folder is a file beside the includer (the front ends' own headers).

@@ -28,6 +28,7 @@
   X(dxf_reader) \
   X(bundle_reader) \
   X(load_render) \
+  X(proxy_graphic) \
   /* one X(<name>) line per target above */
 // clang-format on
 

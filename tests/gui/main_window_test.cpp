@@ -282,6 +282,33 @@ class MainWindowTest : public QObject {
     }
   }
 
+  // A DWG opens like any drawing, through a stand-in converter that writes one line as DXF,
+  // and joins the recent files.
+  void dwgOpensThroughTheConverterAndJoinsTheRecentFiles() {
+    const fs::path root = fs::path(scratch_.path().toStdString()) / "dwg";
+    fs::create_directories(root / "conv/node_modules/@mlightcad/libredwg-web/wasm");
+    std::ofstream(root / "conv/dwg2dxf.mjs") << "// stand-in\n";
+    std::ofstream(root / "conv/node_modules/@mlightcad/libredwg-web/wasm/libredwg-web.wasm");
+    std::ofstream(root / "node")
+        << "#!/usr/bin/python3\nimport json, sys\nprint(json.dumps({'status': 'ready'}), "
+           "flush=True)\nfor line in sys.stdin:\n    out = json.loads(line)['out']\n"
+           "    open(out, 'w').write('0\\nSECTION\\n2\\nENTITIES\\n0\\nLINE\\n8\\n0\\n"
+           "10\\n0\\n20\\n0\\n11\\n80\\n21\\n40\\n0\\nENDSEC\\n0\\nEOF\\n')\n"
+           "    print(json.dumps({'status': 'done', 'code': 0}), flush=True)\n";
+    fs::permissions(root / "node", fs::perms::owner_all);
+    const fs::path file = root / "PLAN.DWG";
+    std::ofstream(file) << "stand-in drawing\n";
+    qputenv("TAVRIN_NODE", QByteArray::fromStdString((root / "node").string()));
+    qputenv("TAVRIN_DWG_CONVERTER", QByteArray::fromStdString((root / "conv").string()));
+    const QString name = QString::fromStdString(file.string());
+    const bool opened = window_->open_drawing(name);
+    qunsetenv("TAVRIN_NODE");
+    qunsetenv("TAVRIN_DWG_CONVERTER");
+    QVERIFY(opened);
+    QCOMPARE(host::current_drawing().current_sheet().elements.size(), std::size_t{1});
+    QCOMPARE(window_->recent_files().value(0), name);
+  }
+
   void editDokuShowsTheHistoryAndStoresTheResult() {
     if (host_version() < 18 && !admin_on()) QSKIP("Edit-Doku is in the administrator's menu");
     const fs::path file = plots_ / "historie.mi";

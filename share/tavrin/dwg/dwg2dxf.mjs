@@ -82,6 +82,46 @@ function keepValuesOnTheirLines(dxf) {
   return repaired === 0 && !touched ? { dxf, repaired: 0 } : { dxf: out.subarray(0, n), repaired };
 }
 
+// A code line is an integer between blanks.
+function isCodeLine(buf, start, end) {
+  let i = start;
+  while (i < end && buf[i] === 32) ++i;
+  if (i < end && buf[i] === 45) ++i;
+  const digits = i;
+  while (i < end && buf[i] >= 48 && buf[i] <= 57) ++i;
+  if (i === digits || i - digits > 9) return false;
+  while (i < end && buf[i] === 32) ++i;
+  return i === end;
+}
+
+// A damaged text may also hold a whole CR LF: the line after it is no group code. Such a
+// line joins the value before it (after a blank), so the groups after it stay in step.
+function joinStrayLines(buf) {
+  const pieces = [];
+  let copied = 0;
+  let at = 0;
+  let expectCode = true;
+  let valueEnd = -1;
+  let repaired = 0;
+  while (at < buf.length) {
+    let end = buf.indexOf('\r\n', at);
+    if (end < 0) end = buf.length;
+    if (expectCode && valueEnd >= 0 && end > at && !isCodeLine(buf, at, end)) {
+      pieces.push(buf.subarray(copied, valueEnd), Buffer.from(' '));
+      copied = at;
+      valueEnd = end;
+      ++repaired;
+    } else {
+      if (!expectCode) valueEnd = end;
+      expectCode = !expectCode;
+    }
+    at = end + 2;
+  }
+  if (repaired === 0) return { dxf: buf, repaired };
+  pieces.push(buf.subarray(copied));
+  return { dxf: Buffer.concat(pieces), repaired };
+}
+
 // LibreDWG's DXF output marks every layer as switched off (a negative colour), whatever the
 // drawing says; what it read from the DWG is right. The layers' states, by handle.
 const LAYER_TYPE = 51;
@@ -165,11 +205,12 @@ function convert(request) {
       // the layers stay as the DXF writer left them
     }
     const kept = keepValuesOnTheirLines(setLayerStates(dxf, off).dxf);
-    fs.writeFileSync(request.out, kept.dxf);
+    const joined = joinStrayLines(Buffer.from(kept.dxf.buffer, kept.dxf.byteOffset, kept.dxf.length));
+    fs.writeFileSync(request.out, joined.dxf);
     return {
       status: 'done',
       code,
-      repaired: kept.repaired,
+      repaired: kept.repaired + joined.repaired,
       peak_kb: process.resourceUsage().maxRSS,
     };
   } finally {

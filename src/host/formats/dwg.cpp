@@ -98,11 +98,6 @@ Drawing convert_and_read(const std::string& path) {
     throw Error(naming_the_dwg(e.what(), dxf, path + " (converted to DXF)"), e.keyword());
   }
   for (std::string& note : drawing.notes) note = naming_the_dwg(note, dxf, path);
-  if (result.repaired != 0)
-    drawing.notes.insert(drawing.notes.begin(),
-                         path + ": " + std::to_string(result.repaired) +
-                             " values held line breaks or control characters as LibreDWG "
-                             "wrote them; they were kept on their lines");
   if (result.code != 0)
     drawing.notes.insert(drawing.notes.begin(), path + ": LibreDWG reported " +
                                                     dwg::describe_code(result.code) + " (code " +

@@ -156,7 +156,7 @@ class Converter {
         std::cerr << "dwg-stats: converter peak " << answer.value("peak_kb", 0L) << " KB\n";
       // The module never gives memory back: a converter that grew large starts afresh.
       if (resident_megabytes(pid_) > memory_limit() / 2) stop();
-      return {code, answer.value("repaired", 0)};
+      return {code};
     } catch (const Failure&) {
       // What went wrong may have left the module in any state: the next file gets a new one.
       stop();

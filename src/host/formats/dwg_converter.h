@@ -17,8 +17,7 @@ Setup find_setup();
 
 // What the converter answered for one file.
 struct Result {
-  int code = 0;      // LibreDWG's warning bits (below 128)
-  int repaired = 0;  // values the converter put back on their lines (raw line breaks)
+  int code = 0;  // LibreDWG's warning bits (below 128)
 };
 
 // Converts `dwg` into the DXF file `dxf`. Throws Failure with the reason when the converter

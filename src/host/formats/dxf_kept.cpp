@@ -84,6 +84,7 @@ RawStroke stroke_of(const Groups& groups) {
     if (code == 420 && !got[2]) s.color24 = static_cast<int>(to_real(value, -1)), got[2] = true;
     if (code == 370 && !got[3]) s.lineweight = static_cast<int>(to_real(value, -1)), got[3] = true;
     if (code == 6 && !got[4]) s.linetype = value, got[4] = true;
+    if (code == 60) s.invisible = to_real(value) == 1;
   }
   return s;
 }
@@ -159,6 +160,21 @@ void KeptEntities::add(const RawGroups& raw, bool in_block) {
     bool closed = false;
     for (auto& line : mline_lines(raw.groups, closed))
       polyline(std::move(line), closed, stroke, paper);
+  } else if (draws_proxy_graphic(kind)) {
+    proxy(raw, stroke, paper);
+  }
+}
+
+// A custom entity as its proxy graphic draws it; one without a graphic shows nothing, as in
+// the CAD programs that do not know its kind.
+void KeptEntities::proxy(const RawGroups& raw, const RawStroke& stroke, bool paper) {
+  if (stroke.invisible) return;
+  const std::string data = proxy_graphic_bytes(raw.groups);
+  if (data.empty()) return;
+  for (ProxyPiece& piece : decode_proxy_graphic(data, stroke, proxy_tables_, decoder_)) {
+    if (piece.element.sketch == kXLineMark || piece.element.sketch == kRayMark)
+      has_construction_ = true;
+    assembly_.add(std::move(piece.element), std::move(piece.stroke), paper);
   }
 }
 

@@ -1,5 +1,6 @@
 // Drawing the entities whose groups the capture kept whole (hatches, multileaders, tables,
-// wipeouts, images, multilines, helices, tolerances, arc dimensions, attribute definitions).
+// wipeouts, images, multilines, helices, tolerances, arc dimensions, attribute definitions),
+// and the custom entities drawn from their proxy graphic.
 #pragma once
 
 #include <map>
@@ -8,6 +9,7 @@
 #include "host/formats/dxf_assembly.h"
 #include "host/formats/dxf_groups.h"
 #include "host/formats/dxf_hatch.h"
+#include "host/formats/dxf_proxy.h"
 #include "host/formats/dxf_raw.h"
 #include "host/formats/dxf_style.h"
 #include "host/formats/dxf_text.h"
@@ -53,6 +55,12 @@ class KeptEntities {
   // 1 shown and plotted, 2 shown on screen only); shown when the drawing says nothing.
   bool image_frames() const { return image_frames_ == 1; }
 
+  // The layer and line type names and the default font that proxy graphics refer to, filled
+  // by the reader as the tables come.
+  ProxyTables& proxy_tables() { return proxy_tables_; }
+  // Whether a proxy graphic drew infinite lines (marked kXLineMark or kRayMark).
+  bool has_construction() const { return has_construction_; }
+
   const UnderlayFile* underlay_file(const std::string& handle) const {
     auto it = underlay_files_.find(handle);
     return it == underlay_files_.end() ? nullptr : &it->second;
@@ -67,6 +75,7 @@ class KeptEntities {
   void table(const RawGroups& raw, const RawStroke& stroke, bool paper, bool world);
   void attdef(const RawGroups& raw, const RawStroke& stroke, bool paper, bool in_block);
   void tolerance(const RawGroups& raw, const RawStroke& stroke, bool paper);
+  void proxy(const RawGroups& raw, const RawStroke& stroke, bool paper);
   struct DimStyle;
   static void set_dim_variable(DimStyle& style, int code, const std::string& value);
   static void set_dim_style(DimStyle& style, const Groups& groups);
@@ -86,6 +95,8 @@ class KeptEntities {
   bool wipeout_frames_ = false;
   int image_frames_ = 1;
   std::map<std::string, UnderlayFile> underlay_files_;  // definition handle to its file
+  ProxyTables proxy_tables_;
+  bool has_construction_ = false;
   // What a tolerance frame takes from its dimension style: the text height and overall
   // scale, the colours of frame and text (0: the entity's own) and the text style's handle.
   struct DimStyle {

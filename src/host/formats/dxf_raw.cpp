@@ -5,6 +5,7 @@
 #include <charconv>
 
 #include "host/formats/dxf_names.h"
+#include "host/formats/dxf_proxy.h"
 
 namespace host::dxf {
 namespace {
@@ -133,13 +134,16 @@ void RawCapture::take(unsigned code, const std::string& value) {
     our_app_ = false;
     in_xdict_ = false;
     depth_ = 0;
-    keep_all_ = code == 0 && keeps_groups(value);
+    // custom entities are kept for their proxy graphic; objects of unknown kinds are not
+    keep_all_ = code == 0 && (keeps_groups(value) ||
+                              (drawing_section_ && draws_proxy_graphic(value)));
     lwpolyline_ = code == 0 && value == "LWPOLYLINE";
     return;
   }
   if (keep_all_) current_.groups.emplace_back(static_cast<int>(code), value);
   if (lwpolyline_) take_width(code, value);
   if (code == 2) {
+    if (current_.entity == "SECTION") drawing_section_ = value == "ENTITIES" || value == "BLOCKS";
     current_.name = value;
     return;
   }

@@ -84,6 +84,7 @@ class RawCapture {
   int depth_ = 0;
   std::string group_;
   bool keep_all_ = false;
+  bool drawing_section_ = false;  // in the ENTITIES or BLOCKS section
   bool lwpolyline_ = false;
 };
 

@@ -98,7 +98,11 @@ class Importer : public DL_CreationAdapter {
     if (key == "$PDMODE") point_mode_ = value;
     if (key == "$PSLTSCALE") layouts_.set_paper_linetypes(value != 0);
   }
-  void addLinetype(const DL_LinetypeData& d) override { assembly_.add_linetype(d.name); }
+  void addLinetype(const DL_LinetypeData& d) override {
+    assembly_.add_linetype(d.name);
+    const std::string name = upper(d.name);
+    if (name != "BYLAYER" && name != "BYBLOCK") kept_.proxy_tables().linetypes.push_back(d.name);
+  }
   void addLinetypeDash(double length) override { assembly_.add_linetype_dash(length); }
   void addTextStyle(const DL_StyleData& d) override {
     // TrueType styles name their family in the ACAD XDATA, beside (or instead of) the file
@@ -106,6 +110,7 @@ class Importer : public DL_CreationAdapter {
     const std::string& family = r.acad_text;
     styles_.add(d.name, decoder_.to_utf8(family.empty() ? d.primaryFontFile : family),
                 d.widthFactor, d.obliqueAngle, r.handle);
+    if (upper(d.name) == "STANDARD") kept_.proxy_tables().font = styles_.find(d.name).font;
   }
 
   void addLayer(const DL_LayerData& data) override {
@@ -124,6 +129,7 @@ class Importer : public DL_CreationAdapter {
     p.hidden = data.off || a.getColor() < 0 || (data.flags & 1) ||
                raw_.flushed().integer(290, 1) == 0 || upper(data.name) == "DEFPOINTS";
     assembly_.add_layer(data.name, p);
+    kept_.proxy_tables().layers.push_back(data.name);
   }
 
   // -- blocks
@@ -231,8 +237,10 @@ class Importer : public DL_CreationAdapter {
   // Ellipses as polylines, parameter angles in radians.
   void addEllipse(const DL_EllipseData& d) override {
     Element e = start(ElementKind::Polyline);
-    double from = d.angle1, sweep = d.angle2 - d.angle1;
-    while (sweep <= 1e-12) sweep += 2 * std::numbers::pi;
+    // parameters however far apart (a counted loop would never end) make at most one turn
+    double from = d.angle1, sweep = std::fmod(d.angle2 - d.angle1, 2 * std::numbers::pi);
+    if (!std::isfinite(sweep) || !std::isfinite(from)) return;
+    if (sweep <= 1e-12) sweep += 2 * std::numbers::pi;
     bool full = sweep >= 2 * std::numbers::pi - 1e-9;
     int n = std::max(8, static_cast<int>(std::ceil(sweep / (std::numbers::pi / 36))));
     const double* dir = getExtrusion()->getDirection();
@@ -513,7 +521,7 @@ class Importer : public DL_CreationAdapter {
     // what the kept entities leave to the end: construction lines reach the other content,
     // pictures are looked up, points get the drawing's point symbol
     auto complete = [this](std::vector<Element>& elements) {
-      if (has_construction_) place_construction_lines(elements);
+      if (has_construction_ || kept_.has_construction()) place_construction_lines(elements);
       find_pictures(elements);
       show_image_frames(elements);
       find_underlays(elements);

@@ -26,8 +26,13 @@
 namespace host {
 namespace {
 
-// zlib's level 6 (what cairo uses) compresses our streams to about the same size at a
-// fraction of the time with libdeflate; its level 6 is a little smaller still.
+// libdeflate's level 6, kept by measurement. A directory run over the 165 shared corpus
+// drawings wrote 2.60 MB of PDF at level 1, 2.51 MB at 2, 2.50 MB at 4, 2.43 MB at 6 and
+// 2.37 MB at 9; level 2 took about 0.15 s less CPU than 6 in a run of 1 s, level 9 0.3 s more.
+// But below level 5 our streams grow by 6 to 8 % (the largest content stream of the corpus,
+// 1.1 MB: 253 KB at level 2 in 8 ms, 244 KB at 5 in 16 ms, 238 KB at 6 in 21 ms) and some of
+// our files get larger than cairo's own PDF of the same sheet, which our writer must never be;
+// level 5 saves a quarter of the compression time of large pages only.
 constexpr int kDeflateLevel = 6;
 
 std::string deflated(const std::string& data) {
