@@ -102,17 +102,24 @@ void RunJournal::open(const std::string& path, bool resume,
       }
     }
     fd_ = ::open(path.c_str(), O_WRONLY | O_APPEND | O_CLOEXEC);
-    if (fd_ < 0) throw Error("Cannot continue the run journal " + path + ": " + reason());
+    if (fd_ < 0) give_up(reason());
     return;
   }
   fd_ = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_APPEND | O_CLOEXEC, 0644);
-  if (fd_ < 0) throw Error("Cannot write the run journal " + path + ": " + reason());
+  if (fd_ < 0) return give_up(reason());
   append({static_cast<Event::Kind>('H'), {kMagic}}, false);
   append({static_cast<Event::Kind>('L'), files}, true);
   sync_directory(dir.string());
 }
 
+void RunJournal::give_up(const std::string& why) {
+  if (failure_.empty()) failure_ = "Cannot write the run journal " + path_ + ": " + why;
+  if (fd_ >= 0) ::close(fd_);
+  fd_ = -1;
+}
+
 void RunJournal::append(const Event& record, bool sync) {
+  if (fd_ < 0) return;
   const std::string text = encode_record(record);
   // One write per record: a process killed meanwhile leaves it whole or cut short at the
   // end, which the reader leaves out.
@@ -120,11 +127,10 @@ void RunJournal::append(const Event& record, bool sync) {
   while (written < text.size()) {
     const ssize_t n = ::write(fd_, text.data() + written, text.size() - written);
     if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) throw Error("Cannot write the run journal " + path_ + ": " + reason());
+    if (n <= 0) return give_up(reason());
     written += static_cast<std::size_t>(n);
   }
-  if (sync && ::fdatasync(fd_) != 0)
-    throw Error("Cannot write the run journal " + path_ + ": " + reason());
+  if (sync && ::fdatasync(fd_) != 0) give_up(reason());
 }
 
 void RunJournal::begin(const std::string& label, const InputStamp& input,

@@ -42,9 +42,14 @@ class RunJournal {
 
   // Opens the journal at `path` (its directory is created). With `resume` what it holds is
   // read first and the run appends to it; without, the journal starts anew with the run's
-  // list of files. Throws host::Error naming the path.
+  // list of files. Throws host::Error naming the path when an existing journal cannot be
+  // read; a journal that cannot be written is given up (failure()).
   void open(const std::string& path, bool resume, const std::vector<std::string>& files);
   bool is_open() const { return fd_ >= 0; }
+  // Why the journal could not be written (a full disk, a read-only directory); empty while
+  // it can. A journal that fails is given up, and the run goes on without one: its outputs
+  // matter more than the means to resume it.
+  const std::string& failure() const { return failure_; }
 
   const std::map<std::string, CommittedFile>& committed() const { return committed_; }
   const std::vector<CutCommit>& cut_commits() const { return cut_; }
@@ -59,9 +64,11 @@ class RunJournal {
 
  private:
   void append(const Event& record, bool sync);
+  void give_up(const std::string& why);
 
   int fd_ = -1;
   std::string path_;
+  std::string failure_;
   std::map<std::string, CommittedFile> committed_;
   std::vector<CutCommit> cut_;
 };

@@ -546,6 +546,7 @@ class Run {
       set_run_report_for_journal();
       finish_cut_commits();
     }
+    journal();  // tells now when the journal cannot be written
     StageRoot::remove_stale(output_dir_);
     skip_.assign(labels_.size(), false);
     if (settings.resume) choose_skipped();
@@ -578,7 +579,13 @@ class Run {
   }
 
  private:
-  workers::RunJournal* journal() { return journal_.is_open() ? &journal_ : nullptr; }
+  workers::RunJournal* journal() {
+    if (!journal_.failure().empty() && !journal_failure_shown_) {
+      journal_failure_shown_ = true;
+      ui::front_end().output_line(journal_.failure() + "; this run cannot be resumed");
+    }
+    return journal_.is_open() ? &journal_ : nullptr;
+  }
 
   void set_run_report_for_journal() {
     if (!workers::report::active()) {
@@ -778,6 +785,7 @@ class Run {
   std::unique_ptr<StageRoot> stage_;
   std::vector<bool> skip_;
   bool report_only_for_journal_ = false;
+  bool journal_failure_shown_ = false;
 };
 
 }  // namespace
