@@ -10,11 +10,12 @@ packages=(
   libdxflib-dev libpolyclipping-dev libarchive-dev libjpeg-dev libcli11-dev libfmt-dev nlohmann-json3-dev
   qt6-base-dev libgl-dev xvfb xauth
   libgtest-dev libgmock-dev libbenchmark-dev
-  libqpdf-dev libdeflate-dev poppler-utils qpdf python3-ezdxf python3-numpy python3-jsonschema zip unzip locales
+  libqpdf-dev libdeflate-dev poppler-utils qpdf python3-ezdxf python3-numpy python3-jsonschema zip unzip locales gettext
   help2man dpkg-dev fakeroot file  # the Debian package (make package)
   desktop-file-utils bash-completion man-db  # its checks: menu entry, completion, manual
   imagemagick openbox              # screenshots of the desktop program under Xvfb
   slurm-wlm munge parallel         # the cluster tests: a private Slurm cluster, GNU parallel
+  qt6-translations-l10n            # the desktop program's standard dialogs in German
   nodejs                           # runs the DWG converter (LibreDWG as WebAssembly)
 )
 # npm installs the converter's LibreDWG package; a Node from elsewhere may bring its own npm.

@@ -9,6 +9,8 @@
 #include <string>
 #include <string_view>
 
+#include "host/api/language.h"
+
 namespace tavrin {
 
 enum class Control { Check, Radio, Choice, SheetField };
@@ -61,30 +63,30 @@ struct JobRow {
 // clang-format off
 inline constexpr std::array kJobTable = {
   JobRow{Job::StoreMi, "STORE-MI-TB", Control::Check, 0, "MI", 1, Shown::Always,
-         "mi", "saving each selected sheet as an MI file", nullptr, false},
+         "mi", N_("saving each selected sheet as an MI file"), nullptr, false},
   JobRow{Job::StoreDxf, "STORE-DXF-TB", Control::Check, 0, "DXF", 2, Shown::Always,
-         "dxf", "saving each selected sheet as a DXF file", nullptr, false},
+         "dxf", N_("saving each selected sheet as a DXF file"), nullptr, false},
   JobRow{Job::StorePdf, "STORE-PDF-TB", Control::Check, 0, "PDF", 3, Shown::Always,
-         "pdf", "writing a PDF file per selected sheet", nullptr, false},
+         "pdf", N_("writing a PDF file per selected sheet"), nullptr, false},
   JobRow{Job::StoreAenderung, "STORE-AENDERUNG-TB", Control::Check, 0,
-         "Änderungshistorie als PDF speichern", 0, Shown::Always,
-         "history-pdf", "writing the change history of each drawing as a revision PDF",
+         GN_("Änderungshistorie als PDF speichern"), 0, Shown::Always,
+         "history-pdf", N_("writing the change history of each drawing as a revision PDF"),
          nullptr, false},
   JobRow{Job::AutoPlotter, "AUTO-PLOTTER-SELECT-TB", Control::Check, 29, "", 4, Shown::Printing,
-         "auto-plotter", "choosing the printer per sheet from the printer table by its format",
+         "auto-plotter", N_("choosing the printer per sheet from the printer table by its format"),
          nullptr, false},
   JobRow{Job::Drucker, "DRUCKER-TX", Control::Choice, 0, "", 14, Shown::ManualPrinter,
-         "plotter", "print on this printer (switches automatic printer selection off)",
+         "plotter", N_("print on this printer (switches automatic printer selection off)"),
          "AUTO-PLOTTER-SELECT-TB", false},
   JobRow{Job::Drucken, "DRUCKEN-TB", Control::Check, 0, "", 10, Shown::Always,
-         "print", "printing each selected sheet", nullptr, false},
+         "print", N_("printing each selected sheet"), nullptr, false},
   JobRow{Job::Einpassen, "EINPASSEN-TB", Control::Check, 6, "", 5, Shown::Printing,
-         "fitting", "fitting each printed sheet into the fit format (--fit, or the standard's)",
+         "fitting", N_("fitting each printed sheet into the fit format (--fit, or the standard's)"),
          nullptr, false},
   JobRow{Job::Format, "FORMAT-TX", Control::Choice, 0, "", 15, Shown::Fitting,
-         "fit", "fit every printed sheet into this paper format", "EINPASSEN-TB", true},
+         "fit", N_("fit every printed sheet into this paper format"), "EINPASSEN-TB", true},
   JobRow{Job::Firma, "FIRMA-TX", Control::Choice, 0, "", 16, Shown::PrintingOrPdf,
-         "style", "pen style (plot style) for printing and PDF", nullptr, false},
+         "style", N_("pen style (plot style) for printing and PDF"), nullptr, false},
   JobRow{Job::BlattAlle, "BLATT-ALLE-TB", Control::Radio, 8, "", 6, Shown::Always,
          nullptr, nullptr, nullptr, false},
   JobRow{Job::BlattGroesser, "BLATT-GROESSER-TB", Control::Radio, 9, "", 7, Shown::Always,
@@ -136,15 +138,15 @@ constexpr const char* shown_reason(Shown shown) {
     case Shown::Always:
       return "";
     case Shown::Batch:
-      return "only a directory run has the file filter";
+      return N_("only a directory run has the file filter");
     case Shown::Printing:
-      return "it applies to printing only (--print)";
+      return N_("it applies to printing only (--print)");
     case Shown::PrintingOrPdf:
-      return "it is used only for printing or PDF (--print or --pdf)";
+      return N_("it is used only for printing or PDF (--print or --pdf)");
     case Shown::Fitting:
-      return "fitting applies to printing only (--print)";
+      return N_("fitting applies to printing only (--print)");
     case Shown::ManualPrinter:
-      return "the printer is chosen only while printing is on (--print)";
+      return N_("the printer is chosen only while printing is on (--print)");
   }
   return "";
 }

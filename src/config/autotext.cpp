@@ -8,6 +8,7 @@
 #include "config/language.h"
 #include "config/tables.h"
 #include "host/api/host.h"
+#include "host/api/language.h"
 #include "host/api/text.h"
 
 namespace tavrin {
@@ -103,7 +104,14 @@ void create_row(const Row& row, int y) {
 }  // namespace
 
 std::vector<Row> tv_load_autotext() {
-  const std::string path = host::format("~A/TABELLEN/TavrinAutotext.dat", g().tavrin_path);
+  std::string path = host::format("~A/TABELLEN/TavrinAutotext.dat", g().tavrin_path);
+  // An English run reads the English labels beside the German file when the installation has
+  // them; the INFO names, which the drawings carry, are the same in both.
+  const std::string english = host::format("~A/TABELLEN/TavrinAutotext_en.dat", g().tavrin_path);
+  if (host::run_language() == host::Language::en &&
+      host::sd_inq_file_status(english, kw("existence")).truthy()) {
+    path = english;
+  }
   if (!host::sd_inq_file_status(path, kw("existence")).truthy()) return {};
   const std::string content = host::read_file(path);
   std::vector<Row> rows;

@@ -3,6 +3,7 @@
 
 #include "config/tables.h"
 #include "host/api/host.h"
+#include "host/api/language.h"
 
 namespace tavrin {
 
@@ -18,11 +19,21 @@ host::Value language_row(const std::string& line) {
   return host::Value(host::List{nr, host::Value(text)});
 }
 
+// The language file of the run's language: "TavrinLanguage_en.dat" in an English run when the
+// installation has it, else "TavrinLanguage.dat".
+std::string language_file_path() {
+  const std::string german = tabellen_path("TavrinLanguage.dat");
+  if (host::run_language() != host::Language::en) return german;
+  // An installation tree from before the English file keeps working, in German.
+  const std::string english = tabellen_path("TavrinLanguage_en.dat");
+  return host::sd_inq_file_status(english, host::kw("existence")).truthy() ? english : german;
+}
+
 }  // namespace
 
 void language_file_to_ltab() {
   host::List rows;
-  for (const NumberedLine& line : read_numbered_lines(tabellen_path("TavrinLanguage.dat"))) {
+  for (const NumberedLine& line : read_numbered_lines(language_file_path())) {
     rows.push_back(language_row(line.text));
   }
   using host::kw;

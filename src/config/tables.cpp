@@ -12,6 +12,7 @@
 #include "host/api/host.h"
 #include "host/api/location.h"
 #include "host/api/text.h"
+#include "host/api/language.h"
 
 namespace tavrin {
 
@@ -61,7 +62,7 @@ void write_made_table(const std::vector<std::string>& rows, const std::string& p
     unwritten_tables()[path] = rows;
     if (!told)
       host::sd_display_message(
-          host::format("~A~%Die Tabelle gilt nur bis zum Ende dieses Programms.", e.what()));
+          host::format(G_("~A~%Die Tabelle gilt nur bis zum Ende dieses Programms."), e.what()));
   }
 }
 
@@ -82,14 +83,14 @@ struct FormatLine {
 
 FormatLine parse_format_line(const std::string& line) {
   const std::vector<std::string> fields = split_fields(line);
-  if (fields.size() < 3) return {std::nullopt, false, "weniger als drei Felder (Name|lang|kurz)"};
+  if (fields.size() < 3) return {std::nullopt, false, G_("weniger als drei Felder (Name|lang|kurz)")};
   const std::optional<host::Value> long_side = parse_table_number(fields[1]);
   const std::optional<host::Value> short_side = parse_table_number(fields[2]);
   const auto positive = [](const std::optional<host::Value>& side) {
     return side && side->as_double() > 0;
   };
   if (!positive(long_side) || !positive(short_side)) {
-    return {std::nullopt, false, "die Seitenlängen müssen positive Zahlen sein (Dezimalpunkt)"};
+    return {std::nullopt, false, G_("die Seitenlängen müssen positive Zahlen sein (Dezimalpunkt)")};
   }
   const bool fit = fields.size() >= 4 && host::trim_blanks(fields[3]) == "E";
   return {FormatRow{fields[0], *long_side, *short_side}, fit, ""};
@@ -178,14 +179,14 @@ void read_format_data() {
     FormatLine parsed = parse_format_line(line.text);
     if (!parsed.row) {
       if (!problems.empty()) problems += "\n";
-      problems += host::located(path, line.number, parsed.problem + ", die Zeile wird übergangen",
+      problems += host::located(path, line.number, parsed.problem + G_(", die Zeile wird übergangen"),
                                 line.text);
       continue;
     }
     if (parsed.fit) vars.plot_fit_formats.push_back(parsed.row->name);
     vars.plot_format_data.push_back(std::move(*parsed.row));
   }
-  if (!problems.empty()) host::sd_display_message("Fehler in der Formattabelle:\n" + problems);
+  if (!problems.empty()) host::sd_display_message(G_("Fehler in der Formattabelle:\n") + problems);
 }
 
 void read_plotter_data() {

@@ -14,6 +14,7 @@
 #include "host/api/host.h"
 #include "host/api/location.h"
 #include "host/api/text.h"
+#include "host/api/language.h"
 
 namespace tavrin {
 
@@ -65,7 +66,7 @@ void load_line(const std::string& path, int number, std::string_view line) {
   if (pieces.size() < 2) {
     host::display(
         host::located(path, number,
-                      host::format("kein \"|\" in der Zeile \"~A\", die Zeile wird übergangen",
+                      host::format(G_("kein \"|\" in der Zeile \"~A\", die Zeile wird übergangen"),
                                    std::string(line)),
                       line));
     return;
@@ -73,7 +74,7 @@ void load_line(const std::string& path, int number, std::string_view line) {
   const std::string key = host::trim_blanks(pieces[0]);
   if (!names_setting(key)) {
     host::display(host::located(
-        path, number, host::format("unbekannte Einstellung \"~A\", die Zeile wird übergangen", key),
+        path, number, host::format(G_("unbekannte Einstellung \"~A\", die Zeile wird übergangen"), key),
         line));
     return;
   }
@@ -140,8 +141,8 @@ void tv_load_standard() {
   if (!content) {
     host::sd_display_message(
         host::format(
-            "Keine Standardeinstellungen: ~A kann nicht gelesen werden.~%Bitte die Einstellungen "
-            "wählen und als Standard speichern.",
+            G_("Keine Standardeinstellungen: ~A kann nicht gelesen werden.~%Bitte die "
+               "Einstellungen wählen und als Standard speichern."),
             path),
         host::Severity::Warning);
     return;

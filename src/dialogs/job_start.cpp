@@ -9,6 +9,7 @@
 #include "engine/engine.h"
 #include "history/revision_pdf.h"
 #include "host/api/host.h"
+#include "host/api/language.h"
 
 namespace tavrin {
 
@@ -41,8 +42,8 @@ void build_selection(const SettingReader& read, JobSettings& s) {
   if (!s.blatt_groesser && !s.blatt_kleiner && !s.blatt_x) {
     // No stored standard chose a selection: say which choice is missing, not which field.
     s.selection_problem = host::format(
-        "Blattauswahl: Es ist keine Auswahl getroffen. Bitte \"~A\", \"~A\", \"~A\" oder "
-        "\"~A\" wählen.~%Der Auftrag wurde nicht gestartet.",
+        G_("Blattauswahl: Es ist keine Auswahl getroffen. Bitte \"~A\", \"~A\", \"~A\" oder "
+           "\"~A\" wählen.~%Der Auftrag wurde nicht gestartet."),
         lang_text(job_row(Job::BlattAlle).lang_text),
         lang_text(job_row(Job::BlattGroesser).lang_text),
         lang_text(job_row(Job::BlattKleiner).lang_text), lang_text(job_row(Job::BlattX).lang_text));
@@ -61,8 +62,8 @@ void build_selection(const SettingReader& read, JobSettings& s) {
   const Value limit = read_quietly(text);
   if (!is_real(limit)) {
     s.selection_problem = host::format(
-        "Blattauswahl: Im Feld ~A steht keine Blattnummer: \"~A\".~%Der Auftrag wurde nicht "
-        "gestartet.",
+        G_("Blattauswahl: Im Feld ~A steht keine Blattnummer: \"~A\".~%Der Auftrag wurde nicht "
+           "gestartet."),
         job_key(field), text);
     return;
   }

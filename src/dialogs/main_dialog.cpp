@@ -10,6 +10,7 @@
 #include "dialogs/job_settings.h"
 #include "dialogs/job_start.h"
 #include "host/api/host.h"
+#include "host/api/language.h"
 
 namespace tavrin {
 
@@ -39,7 +40,7 @@ List placed(const Cell& c, List more) {
 // A setting's title: its language text, or the title the table gives.
 std::string title_of(Job job) {
   const JobRow& row = job_row(job);
-  return row.lang_text != 0 ? lang_text(row.lang_text) : row.title;
+  return row.lang_text != 0 ? lang_text(row.lang_text) : G_(row.title);
 }
 
 void label(const std::string& key, const std::string& title, const Cell& c) {

@@ -9,6 +9,7 @@
 #include "host/api/runs.h"
 #include "host/api/host.h"
 #include "host/api/text.h"
+#include "host/api/language.h"
 
 namespace tavrin {
 
@@ -57,7 +58,7 @@ bool load_job_file(const std::string& path, const DrawingSteps& steps) {
   }
   const Value size = host::sd_inq_file_size(path);
   if (!is_real(size) || host::numeric_compare(size, Value::integer(1)) <= 0) {
-    host::display(host::format("~A konnte nicht geladen werden", host::trim_blanks(path)));
+    host::display(host::format(G_("~A konnte nicht geladen werden"), host::trim_blanks(path)));
     host::count_problem();
     return false;
   }
@@ -94,7 +95,7 @@ void make_sheet_current(const Value& sheet) {
   host::guarded(
       [&] {
         const List record = host::sd_am_inq_sheet(sheet);
-        if (record.empty()) throw host::Error("The sheet current after loading no longer exists");
+        if (record.empty()) throw host::Error(_("The sheet current after loading no longer exists"));
         return host::am_current_sheet(host::print_text(record.front()));
       },
       host::OnError::Warn);
@@ -161,7 +162,7 @@ Value run_batch_job(const std::vector<std::string>& files, const JobSettings& s,
   });
   host::sd_show_progress(total, total, "");
   if (stopped) {
-    host::display(host::format("Abgebrochen: ~A von ~A Zeichnungen bearbeitet", done, total));
+    host::display(host::format(G_("Abgebrochen: ~A von ~A Zeichnungen bearbeitet"), done, total));
   }
   return finish_job(kBatchClosingLine);
 }

@@ -7,6 +7,7 @@
 #include "config/tables.h"
 #include "history/info_record.h"
 #include "host/api/host.h"
+#include "host/api/language.h"
 
 namespace tavrin {
 
@@ -39,8 +40,8 @@ void define(const std::string& name, std::function<void()> action) {
 }
 
 constexpr const char* kWorkingSheetGone =
-    "Das Blatt mit der INFO-Vorlage ist in der aktuellen Zeichnung nicht mehr vorhanden; die "
-    "Vorlage wurde nicht gespeichert";
+    GN_("Das Blatt mit der INFO-Vorlage ist in der aktuellen Zeichnung nicht mehr vorhanden; "
+        "die Vorlage wurde nicht gespeichert");
 
 // The sheet that holds the INFO sketch being edited ("<sheet>/INFO" names it), while it is a
 // sheet of the current drawing: after another drawing was loaded, or the sheet deleted, the
@@ -76,7 +77,7 @@ void load_info_template(const std::string& path) {
 }
 
 void create_info_window() {
-  host::sd_create_dialog_shell(kInfoShell, {kw("title"), "ÄnderungsFeld", kw("bottomline"), Value(),
+  host::sd_create_dialog_shell(kInfoShell, {kw("title"), G_("ÄnderungsFeld"), kw("bottomline"), Value(),
                                             kw("closeaction"), "TV-ADMIN-INFO-CANCEL-DIALOG"});
   host::sd_append_area("TAVRIN-INFO-DIALOG-1-AA",
                        {kw("parent"), kInfoShell, kw("margin"), 1, kw("titlecolor"), "#ffff00"});
@@ -188,12 +189,12 @@ void tv_admin_info_finish() {
   // Only a text found on the working sheet now is changed: an element remembered from an
   // earlier search may belong to another drawing or sheet, and so may a sheet of that name.
   if (!working_sheet_made_current()) {
-    host::sd_display_message(kWorkingSheetGone);
+    host::sd_display_message(G_(kWorkingSheetGone));
     tv_admin_info_cancel();
     return;
   }
   if (!found(am_info_findinfo(1))) {
-    host::sd_display_message(kInfoNotFound);
+    host::sd_display_message(G_(kInfoNotFound));
     tv_admin_info_cancel();
     return;
   }

@@ -9,8 +9,12 @@
 #include "config/tables.h"
 #include "host/api/host.h"
 #include "host/api/text.h"
+#include "host/api/language.h"
 
 namespace tavrin {
+
+// kInfoNotFound is shown in the run's language; this marks it for the catalogue.
+[[maybe_unused]] constexpr const char* kInfoNotFoundText = GN_("INFO-Feld nicht gefunden");
 
 namespace {
 
@@ -53,7 +57,7 @@ Value open_text_editor(const List& args) {
   const Value so_far = args.empty() ? Value() : args.front();
   const Value initial = info_text_from_element(so_far);
   const Value edited = host::sd_show_general_text_editor(
-      {kw("title"), "Änderungstext", kw("initialtext"), initial.is_string() ? initial : Value("")});
+      {kw("title"), G_("Änderungstext"), kw("initialtext"), initial.is_string() ? initial : Value("")});
   host::sd_hide_general_text_editor();
   // A cancelled editor ends the command: nothing is entered and nothing stored.
   if (edited.is_string())
@@ -68,7 +72,7 @@ void define_info_edit() {
   text.name = "INFO-TEXT";
   text.type = "text";
   text.title = "Text";
-  text.prompt = "Bitte Änderungstext eingeben oder ergänzen";
+  text.prompt = G_("Bitte Änderungstext eingeben oder ergänzen");
   text.input_tool = open_text_editor;
   text.after_input = [](const List& args) {
     if (!args.empty() && args.front().is_string()) check_doppelte_zeile(args.front().as_string());
@@ -123,7 +127,7 @@ List am_info_findinfo(int mode) {
   for (const Value& element : docu_texts_of(host::sd_am_inq_curr_sheet_name())) {
     if (carries_marker(element, marker)) match = element;
   }
-  if (match.is_nil()) return {kw("error"), Value(kInfoNotFound)};
+  if (match.is_nil()) return {kw("error"), Value(G_(kInfoNotFound))};
   g().info_element = match;
   return {kw("ok")};
 }
@@ -172,7 +176,7 @@ void check_doppelte_zeile(const std::string& text) {
   }
   if (x == 0) return;
   host::sd_display_message(
-      host::format("Zeile ~A ist identisch mit Zeile ~A und wird nicht eingetragen",
+      host::format(G_("Zeile ~A ist identisch mit Zeile ~A und wird nicht eingetragen"),
                    static_cast<long long>(wo), static_cast<long long>(x)),
       host::Severity::Warning);
 }
@@ -195,9 +199,9 @@ void tv_info_drop() {
   const std::string line =
       host::format("AM_LOAD_SKETCH :owner :current_sheet :adjust 5 :FILENAME ~s", path);
   if (!drawing_loaded()) {
-    host::sd_display_message("Keine Zeichnung vorhanden");
+    host::sd_display_message(G_("Keine Zeichnung vorhanden"));
   } else if (found(result)) {
-    host::sd_display_message("Es ist schon ein INFO-Feld vorhanden");
+    host::sd_display_message(G_("Es ist schon ein INFO-Feld vorhanden"));
   } else {
     host::sd_put_buffer(line);
   }
@@ -210,7 +214,7 @@ void tv_info_edit_ok(const Value& info_text) {
     return matches_marker(line, g().header_info);
   });
   if (!has_marker) {
-    host::sd_display_message("Kennzeichen für den HEADER fehlt");
+    host::sd_display_message(G_("Kennzeichen für den HEADER fehlt"));
     return;
   }
   List attributes(lines.begin(), lines.end());

@@ -10,6 +10,7 @@
 #include "base/output_name.h"
 #include "history/info_record.h"
 #include "host/api/host.h"
+#include "host/api/language.h"
 
 namespace tavrin {
 
@@ -52,8 +53,8 @@ struct Pages {
 };
 
 std::string page_header(const Pages& p, long long page, const std::string& line) {
-  return host::format("~A ~A von ~A~%~A~%~A~A~%~A~%~A", p.first, page, p.total,
-                      "Änderungsmitteilung", "Zeichnungsnummer: ", p.number, kRule, line);
+  return host::format(G_("~A ~A von ~A~%~A~%~A~A~%~A~%~A"), p.first, page, p.total,
+                      G_("Änderungsmitteilung"), G_("Zeichnungsnummer: "), p.number, kRule, line);
 }
 
 void draw_frame() {

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "host/api/host.h"
+#include "host/api/language.h"
 #include "base/globals.h"
 
 namespace tavrin {
@@ -71,7 +72,7 @@ void tavrin_ribbon_menu() {
                    {{"TAVRIN-BATCH-START-DIALOG", "~A/ICONS/TavrinDir24.bmp"},
                     {"TAVRIN-NOW-START-DIALOG", "~A/ICONS/TavrinNow24.bmp"}},
                    true);
-  add_ribbon_group("TavrinHistory", "Änderungen",
+  add_ribbon_group("TavrinHistory", G_("Änderungen"),
                    {{"TV_INFO_EDIT", "~A/ICONS/AddHistory.bmp"},
                     {"TV_INFO_DROP", "~A/ICONS/TV_INFO_DROP.bmp"}},
                    true);
@@ -91,13 +92,13 @@ void tavrin_ribbon_menu() {
 void tavrin_wui_menu() {
   add_task_menu_entry();
   List boxes{button_box("Start", "Start",
-                        {button("TAVRIN-BATCH-START-DIALOG", "Verzeichnis", "~A/ICONS/TavrinDir24.bmp"),
-                         button("TAVRIN-NOW-START-DIALOG", "Zeichnung", "~A/ICONS/TavrinNow24.bmp")})};
+                        {button("TAVRIN-BATCH-START-DIALOG", G_("Verzeichnis"), "~A/ICONS/TavrinDir24.bmp"),
+                         button("TAVRIN-NOW-START-DIALOG", G_("Zeichnung"), "~A/ICONS/TavrinNow24.bmp")})};
   if (g().tavrin_admin) {
     boxes.push_back(button_box(
-        "History", "Änderungen",
-        {button("TV_INFO_DROP", "INFO neu", "~A/ICONS/TV_INFO_DROP.bmp"),
-         button("TV_INFO_EDIT", "Edit-Doku", "~A/ICONS/AddHistory.bmp")}));
+        "History", G_("Änderungen"),
+        {button("TV_INFO_DROP", G_("INFO neu"), "~A/ICONS/TV_INFO_DROP.bmp"),
+         button("TV_INFO_EDIT", G_("Edit-Doku"), "~A/ICONS/AddHistory.bmp")}));
     boxes.push_back(button_box(
         "Admin", "Admin",
         {button("TV-ADMIN-DIALOG", "Admin", "~A/ICONS/TavrinAdmin.bmp"),

@@ -19,6 +19,8 @@ root=$work/root
 dpkg-deb -x "$deb" "$root"
 for f in usr/bin/tavrin usr/bin/tavrin-gui usr/lib/libtavrin.so usr/lib/libtavrin_host.so \
          usr/share/tavrin/TABELLEN/TavrinFormat.dat usr/share/tavrin/Tavrin_avail_cmds.cmd \
+         usr/share/tavrin/TABELLEN/TavrinLanguage.dat usr/share/tavrin/TABELLEN/TavrinLanguage_en.dat \
+         usr/share/locale/de/LC_MESSAGES/tavrin.mo usr/share/locale/en/LC_MESSAGES/tavrin.mo \
          usr/share/applications/tavrin-gui.desktop \
          usr/share/icons/hicolor/scalable/apps/tavrin-gui.svg \
          usr/share/man/man1/tavrin.1.gz usr/share/man/man1/tavrin-gui.1.gz \
@@ -111,6 +113,14 @@ fi
 (cd "$run" && env -u TAVRIN_PATH -u TAVRIN_MODULE TAVRIN_PROFILE_DIR="$run/profile" \
   "${as_user[@]}" "$root/usr/bin/tavrin" now flansch.mi --pdf --yes) >"$work/run.log" 2>&1 ||
   { cat "$work/run.log"; fail "tavrin now failed"; }
+# The installed catalogues are found beside the installed program: an English run of the same
+# drawing speaks English, a German one German.
+for pair in "en_US.UTF-8|The output is complete." "de_DE.UTF-8|Die Ausgabe ist abgeschlossen."; do
+  (cd "$run" && env -u TAVRIN_PATH -u TAVRIN_MODULE -u TAVRIN_LANGUAGE -u LC_ALL -u LC_MESSAGES \
+    LANG="${pair%%|*}" TAVRIN_PROFILE_DIR="$run/profile" "${as_user[@]}" "$root/usr/bin/tavrin" \
+    now flansch.mi --no-pdf --no-dxf --no-mi --no-print --yes) >"$work/lang.log" 2>&1 || true
+  grep -qF "${pair#*|}" "$work/lang.log" || { cat "$work/lang.log"; fail "no ${pair%%|*} run"; }
+done
 pdfs=("$run"/*.pdf)
 [ -s "${pdfs[0]}" ] || { cat "$work/run.log"; fail "tavrin now wrote no PDF"; }
 # A DWG drawing through the packaged converter, where the shared corpus and Node are at hand.

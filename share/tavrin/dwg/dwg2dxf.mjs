@@ -106,7 +106,7 @@ function joinStrayLines(buf) {
   while (at < buf.length) {
     let end = buf.indexOf('\r\n', at);
     if (end < 0) end = buf.length;
-    if (expectCode && valueEnd >= 0 && end > at && !isCodeLine(buf, at, end)) {
+    if (expectCode && valueEnd >= 0 && !isCodeLine(buf, at, end)) {
       pieces.push(buf.subarray(copied, valueEnd), Buffer.from(' '));
       copied = at;
       valueEnd = end;

@@ -16,6 +16,7 @@
 #include <sstream>
 #include <vector>
 
+#include "host/api/language.h"
 #include "host/api/runs.h"
 #include "host/api/error.h"
 #include "host/api/files.h"
@@ -97,28 +98,28 @@ int available_cores() {
 void add_scale_options(CLI::App& command, ScaleOptions& options) {
   command
       .add_option("--jobs,-j", options.jobs,
-                  "worker processes (default: one per core; 1 runs every file in this process). "
-                  "Outputs, print jobs and output lines come in list order, as with 1")
+                  _("worker processes (default: one per core; 1 runs every file in this process). "
+                  "Outputs, print jobs and output lines come in list order, as with 1"))
       ->check(CLI::Range(1, 1024));
   command.add_option("--shard", options.shard,
-                     "process only part K of N (0 <= K < N) of the marked files, for a cluster "
-                     "scheduler; see docs/cluster.md");
+                     _("process only part K of N (0 <= K < N) of the marked files, for a cluster "
+                     "scheduler; see docs/cluster.md"));
   command.add_option("--shard-list", options.shard_list,
-                     "with --shard: the marked list all parts share; the first part writes it, "
-                     "every part takes its files from it (use one new name per run)");
+                     _("with --shard: the marked list all parts share; the first part writes it, "
+                     "every part takes its files from it (use one new name per run)"));
   command.add_option("--report", options.report,
-                     "write a JSON report of the run to FILE; see docs/report.md");
+                     _("write a JSON report of the run to FILE; see docs/report.md"));
   command.add_flag("--resume", options.resume,
-                   "continue an interrupted run: skip the files it committed whose input is "
-                   "unchanged, do the rest; the directory ends as after an uninterrupted run");
+                   _("continue an interrupted run: skip the files it committed whose input is "
+                     "unchanged, do the rest; the directory ends as after an uninterrupted run"));
   command.add_option("--state", options.state,
-                     "the run's journal (default: .tavrin-state/ in the plot directory, one per "
-                     "--shard part)");
+                     _("the run's journal (default: .tavrin-state/ in the plot directory, one per "
+                       "--shard part)"));
   command.add_option("--memory-limit", options.memory_limit,
-                     "memory one drawing may take, such as 200M or 3G (default: three quarters "
-                     "of the machine's memory shared by the workers); a drawing that needs more "
-                     "is reported and not plotted");
-  command.add_flag("--quiet,-q", options.quiet, "no progress line on the terminal");
+                     _("memory one drawing may take, such as 200M or 3G (default: three quarters "
+                       "of the machine's memory shared by the workers); a drawing that needs "
+                       "more is reported and not plotted"));
+  command.add_flag("--quiet,-q", options.quiet, _("no progress line on the terminal"));
 }
 
 Shard parse_shard(const std::string& text) {
@@ -131,7 +132,7 @@ Shard parse_shard(const std::string& text) {
   const std::string_view all(text);
   if (slash == std::string::npos || !read(all.substr(0, slash), s.index) ||
       !read(all.substr(slash + 1), s.count) || s.count < 1 || s.index < 0 || s.index >= s.count)
-    throw host::Error("--shard " + text + ": expected K/N with 0 <= K < N, for example 0/4");
+    throw host::Error(host::translate_format("--shard {}: expected K/N with 0 <= K < N, for example 0/4", text));
   return s;
 }
 

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "commands.h"
+#include "host/api/language.h"
 #include "host/api/commands.h"
 #include "host/api/error.h"
 #include "host/api/front_end.h"
@@ -13,7 +14,7 @@ namespace cli {
 
 Runner add_admin_command(CLI::App& app) {
   CLI::App* cmd = app.add_subcommand(
-      "admin", "Administrator commands (\"Admin\"): the table files and the INFO template.");
+      "admin", _("Administrator commands (\"Admin\"): the table files and the INFO template."));
   cmd->require_subcommand(1);
   std::map<std::string, Runner> runners{{"regenerate", add_admin_regenerate(*cmd)},
                                         {"edit", add_admin_edit(*cmd)},
@@ -28,7 +29,7 @@ Runner add_admin_command(CLI::App& app) {
 
 void run_available_command(const std::string& command) {
   const auto declaration = host::ui::find_declaration({"Annotation", "Tavrin", command});
-  if (!declaration) throw host::Error("admin: the host offers no command " + command);
+  if (!declaration) throw host::Error(host::translate_format("admin: the host offers no command {}", command));
   host::run_command_line(declaration->run);
 }
 

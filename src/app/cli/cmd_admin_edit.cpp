@@ -6,6 +6,7 @@
 #include <string>
 
 #include "commands.h"
+#include "host/api/language.h"
 
 namespace cli {
 
@@ -30,10 +31,10 @@ int run_edit(const GlobalOptions& global, const std::string& table) {
 
 Runner add_admin_edit(CLI::App& admin) {
   auto table = std::make_shared<std::string>();
-  CLI::App* cmd = admin.add_subcommand("edit", "Open a table file in $VISUAL or $EDITOR.");
+  CLI::App* cmd = admin.add_subcommand("edit", _("Open a table file in $VISUAL or $EDITOR."));
   cmd->add_option("TABLE", *table,
-                  "format: TavrinFormat.dat, plotter: TavrinPlotter.dat, transform: "
-                  "TavrinPlotSyles.dat, formatname: TavrinPlotterFormatNames.dat")
+                  _("format: TavrinFormat.dat, plotter: TavrinPlotter.dat, transform: "
+                  "TavrinPlotSyles.dat, formatname: TavrinPlotterFormatNames.dat"))
       ->required()
       ->check(CLI::IsMember({"format", "plotter", "transform", "formatname"}));
   return [table](const GlobalOptions& global) { return run_edit(global, *table); };

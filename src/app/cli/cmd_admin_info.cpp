@@ -5,6 +5,7 @@
 #include <string>
 
 #include "commands.h"
+#include "host/api/language.h"
 #include "host/api/front_end.h"
 #include "host/api/ui_ops.h"
 
@@ -32,9 +33,9 @@ Runner add_admin_info(CLI::App& admin) {
   auto marker = std::make_shared<std::string>();
   CLI::App* cmd = admin.add_subcommand(
       "info",
-      "Store TEXT as the marker line of the INFO template (INFO.mi) and as the marker that "
-      "finds INFO fields (TavrinInfo.dat).");
-  cmd->add_option("--marker", *marker, "the template's first line")->required();
+      _("Store TEXT as the marker line of the INFO template (INFO.mi) and as the marker that "
+      "finds INFO fields (TavrinInfo.dat)."));
+  cmd->add_option("--marker", *marker, _("the template's first line"))->required();
   return [marker](const GlobalOptions& global) { return run_info(global, *marker); };
 }
 

@@ -3,6 +3,7 @@
 #include <CLI/CLI.hpp>
 
 #include "commands.h"
+#include "host/api/language.h"
 
 namespace cli {
 
@@ -22,8 +23,8 @@ int run_regenerate(const GlobalOptions& global) {
 
 Runner add_admin_regenerate(CLI::App& admin) {
   admin.add_subcommand("regenerate",
-                       "Regenerate TavrinPlotter.dat and TavrinPlotSyles.dat from the installed "
-                       "printers and plot styles (the plotters' format assignments are lost).");
+                       _("Regenerate TavrinPlotter.dat and TavrinPlotSyles.dat from the installed "
+                       "printers and plot styles (the plotters' format assignments are lost)."));
   return run_regenerate;
 }
 

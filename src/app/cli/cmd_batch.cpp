@@ -8,6 +8,7 @@
 
 #include "batch_scale.h"
 #include "commands.h"
+#include "host/api/language.h"
 #include "host/api/error.h"
 #include "host/api/files.h"
 #include "host/api/ui_ops.h"
@@ -57,7 +58,7 @@ int run_batch(const GlobalOptions& global, BatchOptions o) {
                               .lexically_normal()
                               .string();
   if (!std::filesystem::is_directory(dir)) {
-    throw host::Error("batch: " + dir + " is not a directory");
+    throw host::Error(host::translate_format("batch: {} is not a directory", dir));
   }
   if (!o.scale.shard.empty()) parse_shard(o.scale.shard);
   // The run changes into the plot directory; the report is named from where we started.
@@ -89,14 +90,14 @@ Runner add_batch_command(CLI::App& app) {
   auto options = std::make_shared<BatchOptions>();
   CLI::App* cmd = app.add_subcommand(
       "batch",
-      "Directory run (\"Verzeichnis\"): plot, print and save every marked drawing file of DIR.\n"
+      host::translate_format("Directory run (\"{}\"): plot, print and save every marked drawing file of DIR.\n"
       "The stored standard settings are loaded first; the options below change them as clicks "
-      "in the main dialog would. Without --select every listed file is marked.");
-  cmd->add_option("DIR", options->directory, "the plot directory (default: the current directory)");
-  cmd->add_option("--filter", options->filter, "list only MI files, only bundles, or all files")
+      "in the main dialog would. Without --select every listed file is marked.", G_("Verzeichnis")));
+  cmd->add_option("DIR", options->directory, _("the plot directory (default: the current directory)"));
+  cmd->add_option("--filter", options->filter, _("list only MI files, only bundles, or all files"))
       ->check(CLI::IsMember({"mi", "bdl", "all"}));
   cmd->add_option("--select", options->select,
-                  "mark only files whose names match this wildcard pattern (repeatable)");
+                  _("mark only files whose names match this wildcard pattern (repeatable)"));
   add_job_options(*cmd, options->job);
   add_scale_options(*cmd, options->scale);
   return [options](const GlobalOptions& global) { return run_batch(global, *options); };

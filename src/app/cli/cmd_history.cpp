@@ -9,6 +9,7 @@
 #include <string>
 
 #include "commands.h"
+#include "host/api/language.h"
 #include "host/api/drawing_ops.h"
 #include "host/api/error.h"
 #include "host/api/files.h"
@@ -30,7 +31,7 @@ Runner dispatch(CLI::App* parent, std::map<std::string, Runner> runners) {
 Runner add_history_command(CLI::App& app) {
   CLI::App* cmd = app.add_subcommand(
       "history",
-      "The change history (\"Änderungen\") of a drawing: its INFO field and revision PDF.");
+      host::translate_format("The change history (\"{}\") of a drawing: its INFO field and revision PDF.", G_("Änderungen")));
   cmd->require_subcommand(1);
   return dispatch(cmd, {{"show", add_history_show(*cmd)},
                         {"edit", add_history_edit(*cmd)},
@@ -39,7 +40,7 @@ Runner add_history_command(CLI::App& app) {
 }
 
 void load_drawing_file(const std::string& file) {
-  if (!std::filesystem::is_regular_file(file)) throw host::Error(file + " is not a file");
+  if (!std::filesystem::is_regular_file(file)) throw host::Error(host::translate_format("{} is not a file", file));
   host::am_load_drawing({host::kw("filename"), file});
 }
 

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "commands.h"
+#include "host/api/language.h"
 #include "host/api/commands.h"
 #include "host/api/error.h"
 #include "host/api/files.h"
@@ -33,13 +34,13 @@ std::optional<std::string> current_history(Session& session) {
 // The new text from the user's editor, started on the stored history.
 std::optional<std::string> text_from_editor(Session& session) {
   const std::string editor = host::ui::editor_from_environment();
-  if (editor.empty()) throw host::Error("history edit: give --text-file, or set VISUAL or EDITOR");
+  if (editor.empty()) throw host::Error(_("history edit: give --text-file, or set VISUAL or EDITOR"));
   const auto history = current_history(session);
   if (!history) return std::nullopt;
   const std::string path = host::sd_inq_temp_dir() + "Aenderungstext.txt";
   host::write_file_atomically(path, *history + "\n");
   if (!host::ui::run_editor(editor, path)) {
-    session.front_end().message("Der Editor wurde nicht normal beendet; nichts wurde eingetragen",
+    session.front_end().message(G_("Der Editor wurde nicht normal beendet; nichts wurde eingetragen"),
                                 host::Severity::Problem);
     return std::nullopt;
   }
@@ -71,12 +72,12 @@ Runner add_history_edit(CLI::App& history) {
   auto options = std::make_shared<EditOptions>();
   CLI::App* cmd = history.add_subcommand(
       "edit",
-      "Edit the change history of FILE (\"Edit-Doku\") and save FILE in place; the previous "
-      "file is kept as FILE.org.");
-  cmd->add_option("FILE", options->file, "the drawing (.mi or .dxf)")->required();
+      host::translate_format("Edit the change history of FILE (\"{}\") and save FILE in place; the previous "
+      "file is kept as FILE.org.", G_("Edit-Doku")));
+  cmd->add_option("FILE", options->file, _("the drawing (.mi or .dxf)"))->required();
   cmd->add_option("--text-file", options->text_file,
-                  "the whole new history text (\"-\" for standard input); without it $VISUAL or "
-                  "$EDITOR opens the stored history");
+                  _("the whole new history text (\"-\" for standard input); without it $VISUAL or "
+                  "$EDITOR opens the stored history"));
   return [options](const GlobalOptions& global) { return run_edit(global, *options); };
 }
 

@@ -7,6 +7,7 @@
 #include <string_view>
 
 #include "commands.h"
+#include "host/api/language.h"
 #include "host/api/commands.h"
 #include "host/api/error.h"
 
@@ -26,14 +27,14 @@ double coordinate(std::string_view text, const std::string& whole) {
   double value = 0;
   const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
   if (text.empty() || ec != std::errc() || end != text.data() + text.size())
-    throw host::Error("history new: --at expects X,Y in drawing units, not \"" + whole + "\"");
+    throw host::Error(host::translate_format("history new: --at expects X,Y in drawing units, not \"{}\"", whole));
   return value;
 }
 
 host::Point2 parse_point(const std::string& at) {
   const auto comma = at.find(',');
   if (comma == std::string::npos)
-    throw host::Error("history new: --at expects X,Y in drawing units, not \"" + at + "\"");
+    throw host::Error(host::translate_format("history new: --at expects X,Y in drawing units, not \"{}\"", at));
   return {coordinate(std::string_view(at).substr(0, comma), at),
           coordinate(std::string_view(at).substr(comma + 1), at)};
 }
@@ -59,10 +60,10 @@ Runner add_history_new(CLI::App& history) {
   auto options = std::make_shared<NewOptions>();
   CLI::App* cmd = history.add_subcommand(
       "new",
-      "Place a new INFO field (\"INFO neu\") from the template on FILE's current sheet and save "
-      "FILE in place; the previous file is kept as FILE.org.");
-  cmd->add_option("FILE", options->file, "the drawing (.mi or .dxf)")->required();
-  cmd->add_option("--at", options->at, "the placement point X,Y (the template's centre)")
+      host::translate_format("Place a new INFO field (\"{}\") from the template on FILE's current sheet and save "
+      "FILE in place; the previous file is kept as FILE.org.", G_("INFO neu")));
+  cmd->add_option("FILE", options->file, _("the drawing (.mi or .dxf)"))->required();
+  cmd->add_option("--at", options->at, _("the placement point X,Y (the template's centre)"))
       ->required();
   return [options](const GlobalOptions& global) { return run_new(global, *options); };
 }

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "commands.h"
+#include "host/api/language.h"
 #include "host/api/error.h"
 #include "host/api/files.h"
 #include "host/api/front_end.h"
@@ -19,7 +20,7 @@ namespace fs = std::filesystem;
 namespace {
 
 int run_pdf(const GlobalOptions& global, const std::string& file) {
-  if (!fs::is_regular_file(file)) throw host::Error("history pdf: " + file + " is not a file");
+  if (!fs::is_regular_file(file)) throw host::Error(host::translate_format("history pdf: {} is not a file", file));
   const fs::path source = fs::absolute(file);
   const fs::path target_dir = fs::current_path();
   Session session(global);
@@ -53,7 +54,7 @@ int run_pdf(const GlobalOptions& global, const std::string& file) {
     ++written;
   }
   if (written == 0) {
-    session.front_end().message(host::format("~A: INFO-Feld nicht gefunden", file),
+    session.front_end().message(host::format(G_("~A: INFO-Feld nicht gefunden"), file),
                                 host::Severity::Problem);
     status = kProblems;
   }
@@ -66,9 +67,9 @@ Runner add_history_pdf(CLI::App& history) {
   auto file = std::make_shared<std::string>();
   CLI::App* cmd = history.add_subcommand(
       "pdf",
-      "Write the revision PDF (\"Änderungsmitteilung\") of FILE into the current directory as "
-      "<drawing number>_Änderungen.pdf.");
-  cmd->add_option("FILE", *file, "the drawing (.mi, .dxf, .dwg or .bdl)")->required();
+      host::translate_format("Write the revision PDF (\"{}\") of FILE into the current directory as "
+      "<drawing number>_Änderungen.pdf.", G_("Änderungsmitteilung")));
+  cmd->add_option("FILE", *file, _("the drawing (.mi, .dxf, .dwg or .bdl)"))->required();
   return [file](const GlobalOptions& global) { return run_pdf(global, *file); };
 }
 

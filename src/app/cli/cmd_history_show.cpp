@@ -6,6 +6,7 @@
 #include <string>
 
 #include "commands.h"
+#include "host/api/language.h"
 #include "host/api/commands.h"
 
 namespace cli {
@@ -32,8 +33,8 @@ Runner add_history_show(CLI::App& history) {
   auto file = std::make_shared<std::string>();
   CLI::App* cmd = history.add_subcommand(
       "show",
-      "Print the change history of FILE's current sheet: the first line, then the changes.");
-  cmd->add_option("FILE", *file, "the drawing (.mi, .dxf, .dwg or .bdl)")->required();
+      _("Print the change history of FILE's current sheet: the first line, then the changes."));
+  cmd->add_option("FILE", *file, _("the drawing (.mi, .dxf, .dwg or .bdl)"))->required();
   return [file](const GlobalOptions& global) { return run_show(global, *file); };
 }
 

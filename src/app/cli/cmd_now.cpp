@@ -5,6 +5,7 @@
 #include <string>
 
 #include "commands.h"
+#include "host/api/language.h"
 #include "host/api/drawing_ops.h"
 #include "host/api/error.h"
 
@@ -19,7 +20,7 @@ struct NowOptions {
 
 int run_now(const GlobalOptions& global, const NowOptions& o) {
   if (!std::filesystem::is_regular_file(o.file)) {
-    throw host::Error("now: " + o.file + " is not a file");
+    throw host::Error(host::translate_format("now: {} is not a file", o.file));
   }
   Session session(global);
   session.load_module();
@@ -35,9 +36,9 @@ Runner add_now_command(CLI::App& app) {
   auto options = std::make_shared<NowOptions>();
   CLI::App* cmd = app.add_subcommand(
       "now",
-      "Current-drawing run (\"Zeichnung\"): load FILE into the host, then plot, print and save "
-      "its selected sheets. Outputs go to the current directory.");
-  cmd->add_option("FILE", options->file, "the drawing (.mi, .dxf, .dwg or .bdl)")->required();
+      host::translate_format("Current-drawing run (\"{}\"): load FILE into the host, then plot, print and save "
+      "its selected sheets. Outputs go to the current directory.", G_("Zeichnung")));
+  cmd->add_option("FILE", options->file, _("the drawing (.mi, .dxf, .dwg or .bdl)"))->required();
   add_job_options(*cmd, options->job);
   return [options](const GlobalOptions& global) { return run_now(global, *options); };
 }

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "commands.h"
+#include "host/api/language.h"
 #include "host/api/files.h"
 #include "run_report.h"
 
@@ -41,16 +42,16 @@ int run_merge(const MergeOptions& o) {
 }  // namespace
 
 Runner add_report_command(CLI::App& app) {
-  CLI::App* report = app.add_subcommand("report", "Work with the JSON reports of `batch --report`");
+  CLI::App* report = app.add_subcommand("report", _("Work with the JSON reports of `batch --report`"));
   report->require_subcommand(1);
   auto options = std::make_shared<MergeOptions>();
   CLI::App* merge = report->add_subcommand(
       "merge",
-      "Merge the reports of the parts of a sharded run into one: their file lists one after "
-      "another in the order given, the totals counted again, the worst exit status.");
-  merge->add_option("REPORT", options->inputs, "the parts' reports, in part order")->required();
+      _("Merge the reports of the parts of a sharded run into one: their file lists one after "
+      "another in the order given, the totals counted again, the worst exit status."));
+  merge->add_option("REPORT", options->inputs, _("the parts' reports, in part order"))->required();
   merge->add_option("--output,-o", options->output,
-                    "write the merged report here (default: stdout)");
+                    _("write the merged report here (default: stdout)"));
   return [options](const GlobalOptions&) { return run_merge(*options); };
 }
 

@@ -4,6 +4,7 @@
 #include <CLI/CLI.hpp>
 #include <string>
 
+#include "host/api/language.h"
 #include "host/api/error.h"
 #include "host/api/front_end.h"
 #include "host/api/ui_ops.h"
@@ -39,7 +40,7 @@ std::string control_of(const char* key) {
 // The option's control (or the check it goes with) must be one a person could reach now.
 void require_visible(const JobRow& row, const std::string& control) {
   if (!host::sd_control_visible_p(control)) {
-    throw host::Error("--" + std::string(row.option) + ": " + tavrin::shown_reason(row.shown));
+    throw host::Error("--" + std::string(row.option) + ": " + _(tavrin::shown_reason(row.shown)));
   }
 }
 
@@ -59,7 +60,7 @@ void apply_sheets(const std::string& spec) {
     op = spec[0];
     number = spec.substr(1);
   }
-  if (number.empty()) throw host::Error("--sheets " + spec + ": a sheet number is missing");
+  if (number.empty()) throw host::Error(host::translate_format("--sheets {}: a sheet number is missing", spec));
   const auto [radio, field] = op == '>'   ? std::pair{Job::BlattGroesser, Job::BlattGroesserTx}
                               : op == '<' ? std::pair{Job::BlattKleiner, Job::BlattKleinerTx}
                                           : std::pair{Job::BlattX, Job::BlattXTx};
@@ -84,14 +85,15 @@ void apply_autotext(const std::vector<std::string>& entries) {
   for (const std::string& entry : entries) {
     const auto eq = entry.find('=');
     if (eq == std::string::npos || eq == 0) {
-      throw host::Error("--autotext " + entry + ": expected INFO=VALUE");
+      throw host::Error(host::translate_format("--autotext {}: expected INFO=VALUE", entry));
     }
     const std::string info = entry.substr(0, eq);
     std::string known;
     const int y = autotext_row(info, known);
     if (y < 0) {
-      throw host::Error("--autotext: no title-block field carries the INFO name " + info +
-                        " (offered: " + (known.empty() ? "none" : known) + ")");
+      throw host::Error(host::translate_format(
+          "--autotext: no title-block field carries the INFO name {} (offered: {})", info,
+          known.empty() ? _("none") : known));
     }
     set_check(tavrin::autotext_control(y, "TB"), true);
     host::ui::pick_entry(tavrin::autotext_control(y, "TX"), entry.substr(eq + 1));
@@ -105,8 +107,8 @@ void require_sheet_selection() {
     if (host::sd_togglebutton_set_p(job_control(job))) return;
   }
   throw host::Error(
-      "no sheet selection: no standard settings choose which sheets to take; give --sheets "
-      "(all, >N, <N or N)");
+      _("no sheet selection: no standard settings choose which sheets to take; give --sheets "
+        "(all, >N, <N or N)"));
 }
 
 }  // namespace
@@ -121,10 +123,10 @@ void add_job_options(CLI::App& cmd, JobOptions& o) {
     if (row.control == Control::Check) {
       auto& target = o.checks[i];
       CLI::Option* on = cmd.add_flag_callback(
-          "--" + name, [&target] { target = true; }, "switch " + std::string(row.help) + " on");
+          "--" + name, [&target] { target = true; }, host::translate_format("switch {} on", _(row.help)));
       CLI::Option* off = cmd.add_flag_callback(
           "--no-" + name, [&target] { target = false; },
-          "switch " + std::string(row.help) + " off");
+          host::translate_format("switch {} off", _(row.help)));
       on->excludes(off);
       if (row.job == Job::Drucken) no_print = off;
       if (needs_printing(row)) printing_only.push_back(on);
@@ -146,12 +148,12 @@ void add_job_options(CLI::App& cmd, JobOptions& o) {
     for (CLI::Option* opt : printing_only) opt->excludes(no_print);
   }
   cmd.add_option("--sheets", o.sheets,
-                 "which sheets: all, >N (numbers greater than N), <N, =N or N (exactly N)");
+                 _("which sheets: all, >N (numbers greater than N), <N, =N or N (exactly N)"));
   cmd.add_option("--autotext", o.autotext,
-                 "stamp VALUE into the title-block texts carrying the INFO name (INFO=VALUE; "
-                 "repeatable)");
+                 _("stamp VALUE into the title-block texts carrying the INFO name (INFO=VALUE; "
+                 "repeatable)"));
   cmd.add_flag("--store-standard", o.store_standard,
-               "store the resulting settings as the standard (the shared copy with --admin)");
+               _("store the resulting settings as the standard (the shared copy with --admin)"));
 }
 
 void apply_job_options(const JobOptions& o) {

@@ -10,6 +10,7 @@
 
 #include "commands.h"
 #include "host/api/dwg.h"
+#include "host/api/language.h"
 #include "host/api/error.h"
 
 namespace {
@@ -25,35 +26,58 @@ void keep_freed_memory() {
   mallopt(M_TOP_PAD, 64 << 20);
 }
 
+// CLI11 writes its own headings and the help flag's text; they follow the run's language too.
+void speak_the_run_language(CLI::App& app) {
+  static constexpr const char* kLabels[] = {
+      N_("Usage"), N_("OPTIONS"), N_("SUBCOMMAND"), N_("SUBCOMMANDS"), N_("REQUIRED"),
+      N_("Positionals"), N_("Env"), N_("Needs"), N_("Excludes")};
+  for (const char* label : kLabels) app.get_formatter()->label(label, _(label));
+  app.option_defaults()->group(_("Options"));
+  app.set_help_flag("-h,--help", _("Print this help message and exit"));
+}
+
+// Subcommands get the heading of their group in the run's language.
+void name_subcommand_groups(CLI::App& app) {
+  for (CLI::App* sub : app.get_subcommands({})) {
+    if (sub->get_group() == "Subcommands") sub->group(_("Subcommands"));
+    name_subcommand_groups(*sub);
+  }
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
   keep_freed_memory();
   CLI::App app{
-      "tavrin: plots, PDF files and exchange files from 2D drawings in one run.\n"
+      _("tavrin: plots, PDF files and exchange files from 2D drawings in one run.\n"
       "Exit status: 0 finished without a reported problem, 1 finished but reported problems\n"
       "(a file that could not be loaded, a failed save, plot or PDF), 2 bad usage or a\n"
-      "configuration that stops the command (for example a missing format table)."};
+      "configuration that stops the command (for example a missing format table).")};
+  speak_the_run_language(app);
+  app.footer(
+      _("Language: TAVRIN_LANGUAGE (de, en, or C for the texts as written) chooses the language\n"
+        "of every text; without it the locale does (LC_ALL, LC_MESSAGES, LANG): German for a\n"
+        "German locale, English for any other, the texts as written without a locale."));
   app.require_subcommand(1);
   // Global options may also follow the command: `tavrin batch DIR --pdf --yes`.
   app.fallthrough();
   cli::GlobalOptions global;
   app.add_option("--path", global.path,
-                 "installation directory with TABELLEN/ and ICONS/ (default: $TAVRIN_PATH, else "
-                 "the installed share/tavrin)");
+                 _("installation directory with TABELLEN/ and ICONS/ (default: $TAVRIN_PATH, else "
+                 "the installed share/tavrin)"));
   app.add_flag("--admin", global.admin,
-               "administrator mode: the Admin commands, and the shared standard settings");
+               _("administrator mode: the Admin commands, and the shared standard settings"));
   app.add_option("--host-version", global.host_version,
-                 "major version the host reports (18 and later: ribbon; below: classic menu)");
-  app.add_flag("--yes", global.yes, "answer the confirmation before a run with yes");
+                 _("major version the host reports (18 and later: ribbon; below: classic menu)"));
+  app.add_flag("--yes", global.yes, _("answer the confirmation before a run with yes"));
   int dwg_seconds = host::dwg_time_limit();
   int dwg_megabytes = host::dwg_memory_limit();
   app.add_option("--dwg-timeout", dwg_seconds,
-                 "seconds a DWG file may take to convert before its converter is stopped")
+                 _("seconds a DWG file may take to convert before its converter is stopped"))
       ->capture_default_str()
       ->check(CLI::Range(1, 86400));
   app.add_option("--dwg-memory-limit", dwg_megabytes,
-                 "megabytes of memory the DWG converter may hold before it is stopped")
+                 _("megabytes of memory the DWG converter may hold before it is stopped"))
       ->capture_default_str()
       ->check(CLI::Range(64, 1 << 20));
   app.set_version_flag("--version", [] {
@@ -66,6 +90,7 @@ int main(int argc, char** argv) {
       {"admin", cli::add_admin_command(app)},       {"report", cli::add_report_command(app)},
   };
 
+  name_subcommand_groups(app);
   try {
     app.parse(argc, argv);
   } catch (const CLI::ParseError& e) {

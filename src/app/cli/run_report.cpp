@@ -4,6 +4,8 @@
 #include <algorithm>
 #include <stdexcept>
 
+#include "host/api/language.h"
+
 namespace cli {
 
 namespace {
@@ -32,7 +34,7 @@ json totals_of(const json& files) {
 }
 
 void require(bool ok, const std::string& what) {
-  if (!ok) throw std::runtime_error("not a tavrin run report: " + what);
+  if (!ok) throw std::runtime_error(host::translate_format("not a tavrin run report: {}", what));
 }
 
 }  // namespace
@@ -45,18 +47,18 @@ json make_run_report(const std::string& directory, json shard, json files, int e
 }
 
 void check_run_report(const json& r) {
-  require(r.is_object(), "the text is no JSON object");
+  require(r.is_object(), _("the text is no JSON object"));
   require(r.contains("report_version") && r["report_version"] == kReportVersion,
-          "\"report_version\" is not " + std::to_string(kReportVersion));
-  require(r.contains("files") && r["files"].is_array(), "\"files\" is missing");
+          host::translate_format("\"report_version\" is not {}", kReportVersion));
+  require(r.contains("files") && r["files"].is_array(), _("\"files\" is missing"));
   require(r.contains("exit_status") && r["exit_status"].is_number_integer(),
-          "\"exit_status\" is missing");
+          _("\"exit_status\" is missing"));
   for (const json& f : r["files"]) {
     require(f.is_object() && f.contains("file") && f["file"].is_string(),
-            "a file entry has no \"file\"");
+            _("a file entry has no \"file\""));
     for (const char* key : {"load", "problems", "sheets", "outputs"})
       require(f.contains(key),
-              "the entry of " + f["file"].get<std::string>() + " has no \"" + key + "\"");
+              host::translate_format("the entry of {} has no \"{}\"", f["file"].get<std::string>(), key));
   }
 }
 

@@ -30,6 +30,7 @@
 #include "ribbon_bar.h"
 #include "sheet_view.h"
 #include "shell_window.h"
+#include "gui_text.h"
 
 namespace gui {
 
@@ -76,13 +77,13 @@ MainWindow::MainWindow() : front_end_(this) {
   column->addWidget(view_, 1);
   command_ = new QLineEdit(central);
   command_->setObjectName("command-line");
-  command_->setPlaceholderText("Command");
+  command_->setPlaceholderText(qtr("Command"));
   column->addWidget(command_);
   setCentralWidget(central);
 
   sheets_ = new QListWidget(this);
   sheets_->setObjectName("sheet-list");
-  auto* sheet_dock = new QDockWidget("Sheets", this);
+  auto* sheet_dock = new QDockWidget(qtr("Sheets"), this);
   sheet_dock->setObjectName("sheets-dock");
   sheet_dock->setWidget(sheets_);
   addDockWidget(Qt::LeftDockWidgetArea, sheet_dock);
@@ -91,7 +92,7 @@ MainWindow::MainWindow() : front_end_(this) {
   output_->setObjectName("output-box");
   output_->setReadOnly(true);
   output_->setMaximumBlockCount(0);  // the output box keeps every line
-  auto* output_dock = new QDockWidget("Output", this);
+  auto* output_dock = new QDockWidget(qtr("Output"), this);
   output_dock->setObjectName("output-dock");
   output_dock->setWidget(output_);
   addDockWidget(Qt::BottomDockWidgetArea, output_dock);
@@ -132,11 +133,11 @@ MainWindow::MainWindow() : front_end_(this) {
             progress_->setValue(done);
             progress_label_->setText(
                 total > 0 && done < total
-                    ? QString("Drawing %1 of %2: %3").arg(done + 1).arg(total).arg(label)
+                    ? qtr("Drawing %1 of %2: %3").arg(done + 1).arg(total).arg(label)
                     : QString());
           });
   connect(&front_end_, &QtFrontEnd::point_requested, this, [this](const QString& prompt) {
-    progress_label_->setText(prompt + "  (click in the sheet or type x,y)");
+    progress_label_->setText(prompt + qtr("  (click in the sheet or type x,y)"));
   });
   // Model changes arrive in bursts while an action runs; one refresh afterwards is enough.
   connect(&front_end_, &QtFrontEnd::changed, this, [this] {
@@ -181,8 +182,8 @@ void MainWindow::build_module_ui() {
 
 void MainWindow::open_dialog() {
   const QString name =
-      QFileDialog::getOpenFileName(this, "Open drawing", QFileInfo(file_).absolutePath(),
-                                   "Drawings (*.mi *.dxf *.dwg *.bdl);;All files (*)");
+      QFileDialog::getOpenFileName(this, qtr("Open drawing"), QFileInfo(file_).absolutePath(),
+                                   qtr("Drawings (*.mi *.dxf *.dwg *.bdl);;All files (*)"));
   if (!name.isEmpty()) open_drawing(name);
 }
 
@@ -215,7 +216,7 @@ bool MainWindow::save_drawing(const QString& file) {
   });
   if (ok) {
     file_ = file;
-    statusBar()->showMessage("Saved " + file, 4000);
+    statusBar()->showMessage(qtr("Saved %1").arg(file), 4000);
   }
   return ok;
 }
@@ -233,8 +234,8 @@ void MainWindow::save() {
 void MainWindow::save_as() {
   QString suggested = file_;
   if (suggested.endsWith(".dwg", Qt::CaseInsensitive)) suggested.chop(4), suggested += ".mi";
-  const QString name = QFileDialog::getSaveFileName(this, "Save drawing as", suggested,
-                                                    "Drawings (*.mi);;DXF (*.dxf)");
+  const QString name = QFileDialog::getSaveFileName(this, qtr("Save drawing as"), suggested,
+                                                    qtr("Drawings (*.mi);;DXF (*.dxf)"));
   if (!name.isEmpty()) save_drawing(name);
 }
 
@@ -246,7 +247,7 @@ void MainWindow::run_command(const QString& text) {
       front_end_.supply_point(p->first, p->second);
       return;
     }
-    output_->appendPlainText("Point wanted as x,y: " + text);
+    output_->appendPlainText(qtr("Point wanted as x,y: ") + text);
     return;
   }
   // A running command dialog asks for its current input: the typed line is the answer.

@@ -19,6 +19,7 @@
 #include "main_window.h"
 #include "sheet_view.h"
 #include "shell_window.h"
+#include "gui_text.h"
 
 namespace gui {
 
@@ -41,34 +42,34 @@ QString readme_path() {
 }  // namespace
 
 void MainWindow::build_file_menu() {
-  QMenu* file = menuBar()->addMenu("&File");
+  QMenu* file = menuBar()->addMenu(qtr("&File"));
   file->setObjectName("file-menu");
-  file->addAction("&Open...", QKeySequence::Open, this, [this] { open_dialog(); });
-  recent_menu_ = file->addMenu("Open &recent");
+  file->addAction(qtr("&Open..."), QKeySequence::Open, this, [this] { open_dialog(); });
+  recent_menu_ = file->addMenu(qtr("Open &recent"));
   recent_menu_->setObjectName("recent-menu");
-  file->addAction("Open &folder for a directory run...", this, [this] {
-    const QString dir = QFileDialog::getExistingDirectory(this, "Folder for a directory run");
+  file->addAction(qtr("Open &folder for a directory run..."), this, [this] {
+    const QString dir = QFileDialog::getExistingDirectory(this, qtr("Folder for a directory run"));
     if (!dir.isEmpty()) start_directory_run(dir);
   });
-  file->addAction("&Save", QKeySequence::Save, this, [this] { save(); });
-  file->addAction("Save &as...", QKeySequence::SaveAs, this, [this] { save_as(); });
+  file->addAction(qtr("&Save"), QKeySequence::Save, this, [this] { save(); });
+  file->addAction(qtr("Save &as..."), QKeySequence::SaveAs, this, [this] { save_as(); });
   file->addSeparator();
-  file->addAction("Save &output box as...", this, [this] {
+  file->addAction(qtr("Save &output box as..."), this, [this] {
     const QString name =
-        QFileDialog::getSaveFileName(this, "Save the output box", "output.txt", "Text (*.txt)");
+        QFileDialog::getSaveFileName(this, qtr("Save the output box"), "output.txt", qtr("Text (*.txt)"));
     if (!name.isEmpty()) save_output(name);
   });
   file->addSeparator();
-  file->addAction("&Quit", QKeySequence::Quit, this, [this] { close(); });
+  file->addAction(qtr("&Quit"), QKeySequence::Quit, this, [this] { close(); });
   fill_recent_menu();
 }
 
 void MainWindow::build_view_menu() {
-  QMenu* view = menuBar()->addMenu("&View");
+  QMenu* view = menuBar()->addMenu(qtr("&View"));
   view->setObjectName("view-menu");
-  QAction* fit = view->addAction("&Zoom to extent", view_, [this] { view_->fit(); });
+  QAction* fit = view->addAction(qtr("&Zoom to extent"), view_, [this] { view_->fit(); });
   fit->setShortcuts({QKeySequence(Qt::Key_F), QKeySequence(Qt::Key_Home)});
-  QAction* light = view->addAction("&Light background");
+  QAction* light = view->addAction(qtr("&Light background"));
   light->setObjectName("light-background");
   light->setCheckable(true);
   light->setChecked(QSettings().value("view/light", false).toBool());
@@ -78,29 +79,29 @@ void MainWindow::build_view_menu() {
     QSettings().setValue("view/light", on);
   });
   view->addSeparator();
-  view->addAction("Plot &preview", QKeySequence(Qt::CTRL | Qt::Key_P), this,
+  view->addAction(qtr("Plot &preview"), QKeySequence(Qt::CTRL | Qt::Key_P), this,
                   [this] { show_plot_preview(); });
 }
 
 void MainWindow::build_help_menu() {
-  QMenu* help = menuBar()->addMenu("&Help");
+  QMenu* help = menuBar()->addMenu(qtr("&Help"));
   help->setObjectName("help-menu");
   help->addAction("&README", this, [this] {
     const QString readme = readme_path();
     if (readme.isEmpty() || !QDesktopServices::openUrl(QUrl::fromLocalFile(readme))) {
       QMessageBox::information(this, "README",
-                               readme.isEmpty() ? "The README is not installed."
-                                                : "No program to show " + readme + " was found.");
+                               readme.isEmpty() ? qtr("The README is not installed.")
+                                                : qtr("No program to show %1 was found.").arg(readme));
     }
   });
-  help->addAction("&About tavrin-gui", this, [this] { show_about(); });
+  help->addAction(qtr("&About tavrin-gui"), this, [this] { show_about(); });
 }
 
 void MainWindow::show_about() {
   QMessageBox::about(
-      this, "About tavrin-gui",
-      QString("<b>tavrin-gui %1</b><p>Plots, PDF files and exchange files from 2D drawings.</p>"
-              "<p>Licence: GPL-2.0-or-later.</p><p>README: %2</p>")
+      this, qtr("About tavrin-gui"),
+      qtr("<b>tavrin-gui %1</b><p>Plots, PDF files and exchange files from 2D drawings.</p>"
+          "<p>Licence: GPL-2.0-or-later.</p><p>README: %2</p>")
           .arg(QCoreApplication::applicationVersion(), readme_path().toHtmlEscaped()));
 }
 
@@ -108,10 +109,11 @@ void MainWindow::show_about() {
 bool MainWindow::show_plot_preview() {
   ShellWindow* dialog = shell_window("TAVRIN-DIALOG");
   if (dialog == nullptr || !dialog->isVisible()) {
-    QMessageBox::information(this, "Plot preview",
-                             "The preview shows the print or PDF of the current sheet with the "
-                             "settings of the main dialog: open it first (Verzeichnis or "
-                             "Zeichnung).");
+    QMessageBox::information(this, qtr("Plot preview"),
+                             qtr("The preview shows the print or PDF of the current sheet with "
+                                 "the settings of the main dialog: open it first (%1 or %2).")
+                                 .arg(QString::fromUtf8(G_("Verzeichnis")),
+                                      QString::fromUtf8(G_("Zeichnung"))));
     return false;
   }
   // Run as a command of its own, not as an answer to a dialog waiting for input.
@@ -154,7 +156,7 @@ bool MainWindow::save_output(const QString& file) {
   QSaveFile out(file);
   const QByteArray text = output_box()->toPlainText().toUtf8() + "\n";
   if (!out.open(QIODevice::WriteOnly) || out.write(text) != text.size() || !out.commit()) {
-    QMessageBox::warning(this, "Save output", "Cannot write " + file + ": " + out.errorString());
+    QMessageBox::warning(this, qtr("Save output"), qtr("Cannot write %1: %2").arg(file, out.errorString()));
     return false;
   }
   return true;

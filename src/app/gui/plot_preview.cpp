@@ -10,6 +10,7 @@
 #include <QVBoxLayout>
 
 #include "host/api/front_end_render.h"
+#include "gui_text.h"
 
 namespace gui {
 
@@ -77,7 +78,7 @@ void PaperView::paintEvent(QPaintEvent*) {
 
 PlotPreviewWindow::PlotPreviewWindow(QWidget* parent) : QDialog(parent) {
   setObjectName("plot-preview");
-  setWindowTitle("Plot preview");
+  setWindowTitle(qtr("Plot preview"));
   auto* column = new QVBoxLayout(this);
   description_ = new QLabel(this);
   description_->setObjectName("description");

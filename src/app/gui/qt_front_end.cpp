@@ -15,6 +15,7 @@
 
 #include "plot_preview.h"
 #include "run_progress.h"
+#include "gui_text.h"
 
 namespace gui {
 
@@ -87,13 +88,13 @@ bool QtFrontEnd::edit_file(const std::string& path) {
   // Written beside the file and renamed: a failed save never leaves half a table.
   QSaveFile out(name);
   if (!out.open(QIODevice::WriteOnly)) {
-    message("Cannot write " + path + ": " + out.errorString().toStdString(),
+    message(host::translate_format("Cannot write {}: {}", path, out.errorString().toStdString()),
             host::Severity::Problem);
     return false;
   }
   out.write(edited->toUtf8());
   if (!out.commit()) {
-    message("Cannot write " + path + ": " + out.errorString().toStdString(),
+    message(host::translate_format("Cannot write {}: {}", path, out.errorString().toStdString()),
             host::Severity::Problem);
     return false;
   }

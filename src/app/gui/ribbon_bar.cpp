@@ -11,6 +11,7 @@
 
 #include "act.h"
 #include "host/api/front_end.h"
+#include "gui_text.h"
 
 namespace gui {
 
@@ -69,7 +70,13 @@ void RibbonBar::rebuild() {
     auto* page = new QWidget(this);
     page->setObjectName(qs(tab.name));
     auto* row = new QHBoxLayout(page);
-    QString taken = "fvh";  // the File, View and Help menus
+    // the mnemonics of the File, View and Help menus
+    QString taken;
+    for (const char* menu : {N_("&File"), N_("&View"), N_("&Help")}) {
+      const QString title = qtr(menu);
+      const qsizetype amp = title.indexOf('&');
+      if (amp >= 0 && amp + 1 < title.size()) taken += title[amp + 1].toLower();
+    }
     row->setContentsMargins(2, 2, 2, 2);
     for (const auto& group : tab.groups) {
       auto* box = new QGroupBox(qs(group.title), page);
@@ -129,7 +136,7 @@ void add_classic_menus(QMenuBar* bar, QObject* receiver, const std::function<voi
   }
   const auto entries = host::ui::menu_entries();
   if (entries.empty()) return;
-  QMenu* task = bar->addMenu("Task");
+  QMenu* task = bar->addMenu(qtr("Task"));
   task->setObjectName("TASK");
   for (const auto& e : entries) {
     QAction* a = task->addAction(icon_of(e.image), qs(e.label));

@@ -1,6 +1,7 @@
 // A run happens inside one click; this window is repainted whenever the run reports progress,
 // and the Cancel it receives meanwhile is read back by the run before its next drawing.
 #include "run_progress.h"
+#include "gui_text.h"
 
 #include <QDialogButtonBox>
 #include <QFileInfo>
@@ -15,7 +16,7 @@ namespace gui {
 
 RunProgress::RunProgress(QWidget* parent) : QDialog(parent) {
   setObjectName("run-progress");
-  setWindowTitle("Directory run");
+  setWindowTitle(qtr("Directory run"));
   // Clicks elsewhere would start a second run inside the first one.
   setModal(true);
   auto* column = new QVBoxLayout(this);
@@ -49,18 +50,18 @@ void RunProgress::show_progress(int done, int total, const QString& file) {
   if (done == 0 || !isVisible()) {
     cancelled_ = false;
     cancel_button_->setEnabled(true);
-    cancel_button_->setText("Cancel");
+    cancel_button_->setText(qtr("Cancel"));
     clock_.start();
     first_done_ = done;
     show();
   }
-  count_->setText(QString("Drawing %1 of %2").arg(done + 1).arg(total));
+  count_->setText(qtr("Drawing %1 of %2").arg(done + 1).arg(total));
   file_->setText(QFileInfo(file).fileName());
   file_->setToolTip(file);
   bar_->setRange(0, total);
   bar_->setValue(done);
   const qint64 s = clock_.elapsed() / 1000;
-  elapsed_->setText(QString("Elapsed %1:%2").arg(s / 60).arg(s % 60, 2, 10, QChar('0')));
+  elapsed_->setText(qtr("Elapsed %1:%2").arg(s / 60).arg(s % 60, 2, 10, QChar('0')));
   // The same pace and remaining time as the command line's progress line.
   pace_->setText(QString::fromStdString(
       host::progress_pace_text(done - first_done_, total - done, clock_.elapsed() / 1000.0)));
@@ -73,7 +74,7 @@ void RunProgress::reject() {
 void RunProgress::cancel() {
   cancelled_ = true;
   cancel_button_->setEnabled(false);
-  cancel_button_->setText("Stopping after this drawing...");
+  cancel_button_->setText(qtr("Stopping after this drawing..."));
 }
 
 }  // namespace gui

@@ -1,5 +1,6 @@
 // Placing the content of DXF blocks: affine transforms applied to host elements.
 #include "host/formats/dxf_geometry.h"
+#include "host/value/language.h"
 
 #include <algorithm>
 #include <cmath>
@@ -258,30 +259,30 @@ std::optional<double> insunits_to_mm(int code, std::string* name) {
   };
   static constexpr Unit kUnits[] = {
       {"", 0},
-      {"inches", 25.4},
-      {"feet", 304.8},
-      {"miles", 1609344},
-      {"millimetres", 1},
-      {"centimetres", 10},
-      {"metres", 1000},
-      {"kilometres", 1e6},
-      {"microinches", 25.4e-6},
-      {"mils", 0.0254},
-      {"yards", 914.4},
-      {"angstroms", 1e-7},
-      {"nanometres", 1e-6},
-      {"microns", 1e-3},
-      {"decimetres", 100},
-      {"decametres", 1e4},
-      {"hectometres", 1e5},
-      {"gigametres", 1e12},
-      {"astronomical units", 1.495978707e14},
-      {"light years", 9.4607304725808e18},
-      {"parsecs", 3.0856775814913673e19},
-      {"US survey feet", 1200.0 / 3937 * 1000},
-      {"US survey inches", 100.0 / 3937 * 1000},
-      {"US survey yards", 3600.0 / 3937 * 1000},
-      {"US survey miles", 6336000.0 / 3937 * 1000},
+      {N_("inches"), 25.4},
+      {N_("feet"), 304.8},
+      {N_("miles"), 1609344},
+      {N_("millimetres"), 1},
+      {N_("centimetres"), 10},
+      {N_("metres"), 1000},
+      {N_("kilometres"), 1e6},
+      {N_("microinches"), 25.4e-6},
+      {N_("mils"), 0.0254},
+      {N_("yards"), 914.4},
+      {N_("angstroms"), 1e-7},
+      {N_("nanometres"), 1e-6},
+      {N_("microns"), 1e-3},
+      {N_("decimetres"), 100},
+      {N_("decametres"), 1e4},
+      {N_("hectometres"), 1e5},
+      {N_("gigametres"), 1e12},
+      {N_("astronomical units"), 1.495978707e14},
+      {N_("light years"), 9.4607304725808e18},
+      {N_("parsecs"), 3.0856775814913673e19},
+      {N_("US survey feet"), 1200.0 / 3937 * 1000},
+      {N_("US survey inches"), 100.0 / 3937 * 1000},
+      {N_("US survey yards"), 3600.0 / 3937 * 1000},
+      {N_("US survey miles"), 6336000.0 / 3937 * 1000},
   };
   if (code <= 0 || code >= static_cast<int>(std::size(kUnits))) return std::nullopt;
   if (name) *name = kUnits[code].name;

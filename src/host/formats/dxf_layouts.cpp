@@ -11,6 +11,7 @@
 #include <numbers>
 #include <set>
 
+#include "host/value/language.h"
 #include "host/formats/dxf_clip.h"
 
 namespace host::dxf {
@@ -37,14 +38,15 @@ class LayoutBuilder {
       sheet.name = to_utf8(layout.name);
       if (layout.paper_units == 0) {
         sheet.mm_per_unit = 25.4;
-        sheet.units = "inches";
+        sheet.units = _("inches");
       }
       // a plot scale other than 1:1 enlarges or shrinks the paper
       if (layout.numerator > 0 && layout.denominator > 0 &&
           layout.numerator / layout.denominator > 1e-3 &&
           layout.numerator / layout.denominator < 1e3 && layout.numerator != layout.denominator) {
         sheet.mm_per_unit *= layout.numerator / layout.denominator;
-        sheet.units += fmt::format(" plotted at {:g}:{:g}", layout.numerator, layout.denominator);
+        sheet.units += host::translate_format(" plotted at {:g}:{:g}", layout.numerator,
+                                               layout.denominator);
       }
       // names are unique in a valid file; a broken one must not give two sheets one name
       for (int n = 2; !names.insert(sheet.name).second; ++n)

@@ -32,6 +32,7 @@
 #include "host/formats/dxf_style.h"
 #include "host/formats/dxf_text.h"
 #include "host/formats/pdf_page_size.h"
+#include "host/value/language.h"
 #include "host/value/text.h"
 
 namespace host {
@@ -548,7 +549,7 @@ class Importer : public DL_CreationAdapter {
       if (auto mm = dxf::insunits_to_mm(insunits_, &unit);
           mm && *mm != 1 && !assembly_.from_paper()) {
         for (Element& e : elements) dxf::scale_element(e, *mm);
-        drawing.notes.push_back(path_ + ": drawing units are " + unit + "; scaled to millimetres");
+        drawing.notes.push_back(host::translate_format("{}: drawing units are {}; scaled to millimetres", path_, _(unit.c_str())));
       }
       layouts.push_back({"1", std::move(elements)});
     } else {
@@ -560,8 +561,7 @@ class Importer : public DL_CreationAdapter {
       if (layout.mm_per_unit == 1) continue;
       for (Element& e : layout.elements) dxf::scale_element(e, layout.mm_per_unit);
       if (!scaled)
-        drawing.notes.push_back(path_ + ": paper units are " + layout.units +
-                                "; scaled to millimetres");
+        drawing.notes.push_back(host::translate_format("{}: paper units are {}; scaled to millimetres", path_, layout.units));
       scaled = true;
     }
     for (auto& layout : layouts) {
@@ -575,14 +575,17 @@ class Importer : public DL_CreationAdapter {
     if (!frameless_underlays_.empty()) {
       std::string files;
       for (const std::string& f : frameless_underlays_) files += (files.empty() ? "" : ", ") + f;
-      drawing.notes.push_back(path_ +
-                              ": underlay frame not drawn (file missing or not a PDF): " + files);
+      drawing.notes.push_back(host::translate_format("{}: underlay frame not drawn (file missing or not a PDF): {}", path_, files));
     }
     if (solid_models_ > 0)
-      drawing.notes.push_back(path_ + ": " + std::to_string(solid_models_) +
-                              (solid_models_ == 1 ? " solid model" : " solid models") +
-                              " (3DSOLID, REGION, BODY, SURFACE) left out: drawing them "
-                              "needs a modelling kernel");
+      drawing.notes.push_back(fmt::format(
+          fmt::runtime(host::translate_plural(
+              "{}: {} solid model (3DSOLID, REGION, BODY, SURFACE) left out: drawing them needs a "
+              "modelling kernel",
+              "{}: {} solid models (3DSOLID, REGION, BODY, SURFACE) left out: drawing them "
+              "needs a modelling kernel",
+              static_cast<unsigned long>(solid_models_))),
+          path_, solid_models_));
     return drawing;
   }
 
@@ -1057,7 +1060,7 @@ Drawing read_dxf_file(const std::string& path) {
   } catch (const Error&) {
     throw;
   } catch (const std::exception& e) {
-    throw Error(path + ": not a readable DXF file: " + e.what());
+    throw Error(translate_format("{}: not a readable DXF file: {}", path, e.what()));
   }
   Drawing drawing = importer.finish();
   std::vector<std::string> notes = source.take_notes();

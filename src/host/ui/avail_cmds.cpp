@@ -10,6 +10,7 @@
 #include "host/ui/menus.h"
 #include "host/ui/model.h"
 #include "host/value/format.h"
+#include "host/value/language.h"
 #include "host/value/location.h"
 
 namespace host::ui {
@@ -47,16 +48,17 @@ CommandDeclaration parse_line(const std::string& path, int number, const std::st
   if (f.size() < 4 || f.size() > 5) {
     throw Error(located(
         path, number,
-        format("expected application|group|command|registered command|description, got \"~A\"",
+        format(_("expected application|group|command|registered command|description, got \"~A\""),
                line),
         line));
   }
   static const char* const kNames[] = {"application", "group", "command", "registered command"};
   for (int i = 0; i < 4; ++i) {
     if (f[i].empty())
-      throw Error(located(path, number, format("the ~A is empty", kNames[i]), line));
+      throw Error(located(path, number, format(_("the ~A is empty"), kNames[i]), line));
   }
-  return {{f[0], f[1], f[2]}, upper(f[3]), f.size() == 5 ? f[4] : "", path, number};
+  // The description is shown to people, so it is shown in the run's language.
+  return {{f[0], f[1], f[2]}, upper(f[3]), f.size() == 5 ? translate(f[4].c_str()) : "", path, number};
 }
 
 }  // namespace
@@ -80,7 +82,7 @@ void sd_load_additional_available_commands_file(const std::string& path) {
   std::error_code ec;
   std::ifstream in(path, std::ios::binary);
   if (!in || std::filesystem::is_directory(path, ec)) {
-    throw Error("sd_load_additional_available_commands_file: cannot read " + path);
+    throw Error(translate_format("sd_load_additional_available_commands_file: cannot read {}", path));
   }
   // The whole file is read before anything is declared: a bad line leaves nothing half-loaded.
   std::vector<ui::CommandDeclaration> read;
@@ -91,7 +93,7 @@ void sd_load_additional_available_commands_file(const std::string& path) {
     if (text.empty() || text[0] == '#') continue;
     read.push_back(ui::parse_line(path, number, text));
   }
-  if (in.bad()) throw Error("sd_load_additional_available_commands_file: cannot read " + path);
+  if (in.bad()) throw Error(translate_format("sd_load_additional_available_commands_file: cannot read {}", path));
   auto& list = ui::declarations();
   for (ui::CommandDeclaration& d : read) {
     auto it = std::find_if(list.begin(), list.end(), [&](const ui::CommandDeclaration& old) {
