@@ -15,6 +15,7 @@
 #include "host/files/report.h"
 #include "host/files/staging.h"
 #include "host/value/error.h"
+#include "host/value/language.h"
 
 namespace fs = std::filesystem;
 
@@ -71,7 +72,7 @@ bool is_unfinished_write(const std::string& name) {
 }
 
 void write_file_atomically(const std::string& path, const std::string& content) {
-  if (path.empty()) throw Error("Cannot write a file without a name");
+  if (path.empty()) throw Error(_("Cannot write a file without a name"));
   // A worker of a directory run leaves its outputs to the parent, which commits them in list order.
   if (workers::stage_write(path, content)) {
     workers::report::note_output(path, content.size());
@@ -82,17 +83,17 @@ void write_file_atomically(const std::string& path, const std::string& content) 
   const std::string& target = path;
   std::string temp = temp_pattern(target);
   const int fd = ::mkstemp(temp.data());
-  if (fd < 0) throw Error("Cannot write " + path + ": " + reason());
+  if (fd < 0) throw Error(translate_format("Cannot write {}: {}", path, reason()));
   const bool ok = ::fchmod(fd, mode_for(target)) == 0 && write_all(fd, content) && ::fsync(fd) == 0;
   const std::string why = ok ? std::string() : reason();
   if (::close(fd) != 0 || !ok) {
     ::unlink(temp.c_str());
-    throw Error("Cannot write " + path + ": " + (ok ? reason() : why));
+    throw Error(translate_format("Cannot write {}: {}", path, (ok ? reason() : why)));
   }
   if (::rename(temp.c_str(), target.c_str()) != 0) {
     const std::string rename_why = reason();
     ::unlink(temp.c_str());
-    throw Error("Cannot write " + path + ": " + rename_why);
+    throw Error(translate_format("Cannot write {}: {}", path, rename_why));
   }
   workers::report::note_output(path, content.size());
   // The directory is not synced after the rename: the guarantee is that the target is
@@ -107,7 +108,7 @@ void commit_staged_file(const std::string& staged, const std::string& path) {
   const std::string& target = path;
   if (::chmod(staged.c_str(), mode_for(target)) != 0 ||
       ::rename(staged.c_str(), target.c_str()) != 0)
-    throw Error("Cannot write " + path + ": " + reason());
+    throw Error(translate_format("Cannot write {}: {}", path, reason()));
 }
 
 bool keep_backup_copy(const std::string& path, const std::string& backup) {
@@ -124,32 +125,32 @@ bool keep_backup_copy(const std::string& path, const std::string& backup) {
   // replacement of `path` that usually follows leaves the backup holding the old content.
   std::string temp = temp_pattern(backup);
   const int fd = ::mkstemp(temp.data());
-  if (fd < 0) throw Error("Cannot keep " + path + " as " + backup + ": " + reason());
+  if (fd < 0) throw Error(translate_format("Cannot keep {} as {}: {}", path, backup, reason()));
   ::close(fd);
   ::unlink(temp.c_str());
   if (::link(path.c_str(), temp.c_str()) == 0) {
     if (::rename(temp.c_str(), backup.c_str()) == 0) return true;
     const std::string why = reason();
     ::unlink(temp.c_str());
-    throw Error("Cannot keep " + path + " as " + backup + ": " + why);
+    throw Error(translate_format("Cannot keep {} as {}: {}", path, backup, why));
   }
   // File systems without hard links get a copy.
   try {
     write_file_atomically(backup, read_file(path));
   } catch (const Error& e) {
-    throw Error("Cannot keep " + path + " as " + backup + ": " + e.what());
+    throw Error(translate_format("Cannot keep {} as {}: {}", path, backup, e.what()));
   }
   return true;
 }
 
 std::string read_file(const std::string& path) {
   const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) throw Error("Cannot open " + path + ": " + reason());
+  if (fd < 0) throw Error(translate_format("Cannot open {}: {}", path, reason()));
   struct stat st;
   if (::fstat(fd, &st) != 0 || S_ISDIR(st.st_mode)) {
-    const std::string why = S_ISDIR(st.st_mode) ? "it is a directory" : reason();
+    const std::string why = S_ISDIR(st.st_mode) ? std::string(_("it is a directory")) : reason();
     ::close(fd);
-    throw Error("Cannot read " + path + ": " + why);
+    throw Error(translate_format("Cannot read {}: {}", path, why));
   }
   std::string content;
   if (st.st_size > 0) content.reserve(static_cast<std::size_t>(st.st_size));
@@ -160,7 +161,7 @@ std::string read_file(const std::string& path) {
     if (n < 0) {
       const std::string why = reason();
       ::close(fd);
-      throw Error("Cannot read " + path + ": " + why);
+      throw Error(translate_format("Cannot read {}: {}", path, why));
     }
     if (n == 0) break;
     content.append(buffer, static_cast<std::size_t>(n));

@@ -15,6 +15,7 @@
 #include "host/formats/dxf.h"
 #include "host/formats/mi.h"
 #include "host/value/text.h"
+#include "host/value/language.h"
 
 namespace host {
 
@@ -61,7 +62,7 @@ bool is_drawing_name(const std::string& name) {
 // libarchive may have no text for an error (a damaged header of some kinds): never null.
 std::string why(archive* a) {
   const char* text = libarchive().archive_error_string(a);
-  return text ? text : "unknown damage";
+  return text ? text : _("unknown damage");
 }
 
 std::string read_member(archive* a, const std::string& bundle, const std::string& member) {
@@ -70,10 +71,10 @@ std::string read_member(archive* a, const std::string& bundle, const std::string
   for (;;) {
     const la_ssize_t n = libarchive().archive_read_data(a, buffer, sizeof buffer);
     if (n < 0)
-      throw Error("Cannot load " + bundle + ": member " + member + " is damaged (" + why(a) + ")");
+      throw Error(translate_format("Cannot load {}: member {} is damaged ({})", bundle, member, why(a)));
     if (n == 0) return content;
     if (static_cast<std::int64_t>(content.size()) + n > kMaxMemberSize)
-      throw Error("Cannot load " + bundle + ": member " + member + " is too large");
+      throw Error(translate_format("Cannot load {}: member {} is too large", bundle, member));
     content.append(buffer, static_cast<std::size_t>(n));
   }
 }
@@ -81,7 +82,7 @@ std::string read_member(archive* a, const std::string& bundle, const std::string
 Drawing read_member_drawing(const std::string& bundle, const std::string& member,
                             const std::string& content) {
   const std::string source = bundle + "(" + member + ")";
-  if (content.empty()) throw Error("Cannot load " + source + ": the drawing file is empty");
+  if (content.empty()) throw Error(translate_format("Cannot load {}: the drawing file is empty", source));
   // The text of an .mi member is read where it is; DXF is read by dxflib from a file.
   if (lower_extension(member) == ".mi") return read_mi_text(content, source);
   const std::string dir = sd_gen_unique_filename(sd_inq_temp_dir());
@@ -106,22 +107,22 @@ Drawing read_member_drawing(const std::string& bundle, const std::string& member
 
 Drawing read_bundle_file(const std::string& path) {
   ArchivePtr a(libarchive().archive_read_new(), libarchive().archive_read_free);
-  if (!a) throw Error("Cannot load " + path + ": out of memory");
+  if (!a) throw Error(translate_format("Cannot load {}: out of memory", path));
   libarchive().archive_read_support_format_zip(a.get());
   if (libarchive().archive_read_open_filename(a.get(), path.c_str(), 1 << 16) != ARCHIVE_OK)
-    throw Error("Cannot load " + path + ": not a readable bundle (" + why(a.get()) + ")");
+    throw Error(translate_format("Cannot load {}: not a readable bundle ({})", path, why(a.get())));
   archive_entry* entry = nullptr;
   for (;;) {
     const int status = libarchive().archive_read_next_header(a.get(), &entry);
     if (status == ARCHIVE_EOF) break;
     if (status != ARCHIVE_OK && status != ARCHIVE_WARN)
-      throw Error("Cannot load " + path + ": not a readable bundle (" + why(a.get()) + ")");
+      throw Error(translate_format("Cannot load {}: not a readable bundle ({})", path, why(a.get())));
     if (libarchive().archive_entry_filetype(entry) != AE_IFREG) continue;
     const std::string member = base_name(libarchive().archive_entry_pathname(entry));
     if (!is_drawing_name(member)) continue;
     return read_member_drawing(path, member, read_member(a.get(), path, member));
   }
-  throw Error("Cannot load " + path + ": the bundle holds no drawing (.mi or .dxf)");
+  throw Error(translate_format("Cannot load {}: the bundle holds no drawing (.mi or .dxf)", path));
 }
 
 }  // namespace host

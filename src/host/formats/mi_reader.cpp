@@ -10,6 +10,7 @@
 #include "host/api/error.h"
 #include "host/api/files.h"
 #include "host/formats/mi.h"
+#include "host/value/language.h"
 #include "host/formats/mi_syntax.h"
 #include "host/value/location.h"
 
@@ -31,17 +32,17 @@ class MiReader {
       : text_(text), p_(text.data()), end_(text.data() + text.size()), source_(source) {}
 
   Drawing read() {
-    if (p_ == end_) fail("the file is empty");
+    if (p_ == end_) fail(_("the file is empty"));
     if (end_ - p_ >= 3 && std::memcmp(p_, "\xEF\xBB\xBF", 3) == 0) p_ += 3;
-    if (!next_line()) fail("the file is empty");
+    if (!next_line()) fail(_("the file is empty"));
     read_header();
-    if (!next_line()) fail("the file ends after its header (truncated)");
+    if (!next_line()) fail(_("the file ends after its header (truncated)"));
     read_drawing_line();
     const std::size_t drawing_line = line_;
     bool ended = false;
     while (next_line()) {
-      if (ended) fail("text after \"end\"");
-      const std::string_view word = this->word("a line kind");
+      if (ended) fail(_("text after \"end\""));
+      const std::string_view word = this->word(N_("a line kind"));
       if (word == "end" || word == "sheet") close_group_early();
       if (word == "end") {
         expect_line_end();
@@ -53,8 +54,8 @@ class MiReader {
       }
     }
     close_group_early();
-    if (!ended) fail("the file ends without \"end\" (truncated)");
-    if (drawing_.sheets.empty()) fail_at(drawing_line, "the drawing has no sheet");
+    if (!ended) fail(_("the file ends without \"end\" (truncated)"));
+    if (drawing_.sheets.empty()) fail_at(drawing_line, _("the drawing has no sheet"));
     if (drawing_.current >= drawing_.sheets.size())
       fail_at(drawing_line,
               "the current sheet " + std::to_string(drawing_.current) + " does not exist");
@@ -99,12 +100,12 @@ class MiReader {
   // After a token: a blank or the end of the line must follow.
   void token_done(const char* what) {
     if (cur_ < lend_ && *cur_ != ' ' && *cur_ != '\t')
-      fail(std::string("unexpected character after ") + what);
+      fail(translate_format("unexpected character after {}", _(what)));
     skip_blanks();
   }
 
   void need(const char* what) {
-    if (cur_ == lend_) fail(std::string("line ends before ") + what);
+    if (cur_ == lend_) fail(translate_format("line ends before {}", _(what)));
   }
 
   std::string_view word(const char* what) {
@@ -123,8 +124,8 @@ class MiReader {
     if (ec != std::errc() || (ptr < lend_ && *ptr != ' ' && *ptr != '\t') || !std::isfinite(v)) {
       const char* stop = cur_;
       while (stop < lend_ && *stop != ' ' && *stop != '\t') ++stop;
-      fail(std::string("bad number \"") + shown({cur_, static_cast<std::size_t>(stop - cur_)}) +
-           "\" for " + what);
+      fail(translate_format("bad number \"{}\" for {}",
+                            shown({cur_, static_cast<std::size_t>(stop - cur_)}), _(what)));
     }
     cur_ = ptr;
     skip_blanks();
@@ -138,8 +139,8 @@ class MiReader {
     if (ec != std::errc() || (ptr < lend_ && *ptr != ' ' && *ptr != '\t') || v < lo || v > hi) {
       const char* stop = cur_;
       while (stop < lend_ && *stop != ' ' && *stop != '\t') ++stop;
-      fail(std::string("bad ") + what + " \"" +
-           shown({cur_, static_cast<std::size_t>(stop - cur_)}) + "\"");
+      fail(translate_format("bad {} \"{}\"", _(what),
+                            shown({cur_, static_cast<std::size_t>(stop - cur_)})));
     }
     cur_ = ptr;
     skip_blanks();
@@ -156,7 +157,7 @@ class MiReader {
 
   void text(std::string& out, const char* what) {
     need(what);
-    if (*cur_ != '"') fail(std::string("expected a quoted text for ") + what);
+    if (*cur_ != '"') fail(translate_format("expected a quoted text for {}", _(what)));
     ++cur_;
     out.clear();
     for (;;) {
@@ -169,21 +170,21 @@ class MiReader {
           continue;
         }
         const std::size_t n = mi::utf8_length(cur_, lend_);
-        if (n == 0) fail(std::string("invalid UTF-8 in ") + what);
+        if (n == 0) fail(translate_format("invalid UTF-8 in {}", _(what)));
         cur_ += n;
       }
       out.append(run, cur_);
-      if (cur_ == lend_) fail(std::string("unterminated text for ") + what);
+      if (cur_ == lend_) fail(translate_format("unterminated text for {}", _(what)));
       const char c = *cur_++;
       if (c == '"') break;
-      if (c != '\\') fail(std::string("control character in ") + what);
+      if (c != '\\') fail(translate_format("control character in {}", _(what)));
       out += escaped(what);
     }
     token_done(what);
   }
 
   char escaped(const char* what) {
-    if (cur_ == lend_) fail(std::string("unterminated text for ") + what);
+    if (cur_ == lend_) fail(translate_format("unterminated text for {}", _(what)));
     switch (*cur_++) {
       case '"':
         return '"';
@@ -197,68 +198,68 @@ class MiReader {
         return '\t';
       case 'x': {
         unsigned value = 0;
-        if (lend_ - cur_ < 2) fail(std::string("bad \\x escape in ") + what);
+        if (lend_ - cur_ < 2) fail(translate_format("bad \\x escape in {}", _(what)));
         const auto [ptr, ec] = std::from_chars(cur_, cur_ + 2, value, 16);
-        if (ec != std::errc() || ptr != cur_ + 2) fail(std::string("bad \\x escape in ") + what);
+        if (ec != std::errc() || ptr != cur_ + 2) fail(translate_format("bad \\x escape in {}", _(what)));
         cur_ += 2;
         return static_cast<char>(value);
       }
       default:
-        fail(std::string("unknown escape \\") + shown({cur_ - 1, 1}) + " in " + what);
+        fail(translate_format("unknown escape \\{} in {}", shown({cur_ - 1, 1}), _(what)));
     }
   }
 
   void expect_line_end() {
     if (cur_ != lend_)
-      fail("unexpected \"" + shown({cur_, static_cast<std::size_t>(lend_ - cur_)}) +
-           "\" at the end of the line");
+      fail(translate_format("unexpected \"{}\" at the end of the line",
+                            shown({cur_, static_cast<std::size_t>(lend_ - cur_)})));
   }
 
   void read_header() {
-    if (word("the header") != mi::kMagic)
-      fail("not a tavrin drawing file (the header \"tavrin-mi\" is missing)");
-    const long long version = integer("version", 0, 1'000'000);
+    if (word(N_("the header")) != mi::kMagic)
+      fail(_("not a tavrin drawing file (the header \"tavrin-mi\" is missing)"));
+    const long long version = integer(N_("version"), 0, 1'000'000);
     expect_line_end();
     if (version < mi::kOldestVersion || version > mi::kVersion)
-      fail("unsupported version " + std::to_string(version) + " (this host reads versions " +
-           std::to_string(mi::kOldestVersion) + " to " + std::to_string(mi::kVersion) + ")");
+      fail(translate_format("unsupported version {} (this host reads versions {} to {})", version,
+                            mi::kOldestVersion, mi::kVersion));
     version_ = static_cast<int>(version);
   }
 
   void read_drawing_line() {
-    if (word("the drawing line") != "drawing") fail("expected the drawing line after the header");
-    need("the drawing number");
+    if (word(N_("the drawing line")) != "drawing") fail(_("expected the drawing line after the header"));
+    need(N_("the drawing number"));
     if (*cur_ == '"') {
       drawing_.number.emplace();
-      text(*drawing_.number, "the drawing number");
-    } else if (word("the drawing number") != mi::kNone) {
-      fail("expected a quoted drawing number or ~");
+      text(*drawing_.number, N_("the drawing number"));
+    } else if (word(N_("the drawing number")) != mi::kNone) {
+      fail(_("expected a quoted drawing number or ~"));
     }
-    text(drawing_.drawing_type, "the drawing type");
-    drawing_.current = static_cast<std::size_t>(integer("current sheet", 0, 1'000'000'000));
+    text(drawing_.drawing_type, N_("the drawing type"));
+    drawing_.current = static_cast<std::size_t>(integer(N_("current sheet"), 0, 1'000'000'000));
     expect_line_end();
   }
 
   // A group whose content records have not all come yet when the sheet or file ends.
   void close_group_early() {
     if (group_left_ > 0)
-      fail_at(group_line_, "the group lacks " + std::to_string(group_left_) + " of its " +
-                               std::to_string(group_total_) + " content records");
+      fail_at(group_line_, translate_format("the group lacks {} of its {} content records",
+                                                  group_left_, group_total_));
   }
 
   void read_sheet() {
     last_content_.reset();
     Sheet sheet;
     sheet.id = next_id();
-    text(sheet.name, "the sheet name");
-    text(sheet.unique_name, "the unique sheet name");
-    text(sheet.scale, "the sheet scale");
-    text(sheet.frame_type, "the frame type");
+    text(sheet.name, N_("the sheet name"));
+    text(sheet.unique_name, N_("the unique sheet name"));
+    text(sheet.scale, N_("the sheet scale"));
+    text(sheet.frame_type, N_("the frame type"));
     expect_line_end();
     for (const auto& other : drawing_.sheets) {
-      if (other.name == sheet.name) fail("a second sheet named \"" + shown(sheet.name) + "\"");
+      if (other.name == sheet.name) fail(translate_format("a second sheet named \"{}\"", shown(sheet.name)));
       if (other.unique_name == sheet.unique_name)
-        fail("a second sheet with unique name \"" + shown(sheet.unique_name) + "\"");
+        fail(translate_format("a second sheet with unique name \"{}\"", shown(sheet.unique_name)));
     }
     sheet.elements.reserve(lines_of_sheet());
     drawing_.sheets.push_back(std::move(sheet));
@@ -282,71 +283,72 @@ class MiReader {
 
   void read_element(std::string_view word) {
     ElementKind kind;
-    if (!mi::kind_from_word(word, kind)) fail("unknown line kind \"" + shown(word) + "\"", word);
-    if (drawing_.sheets.empty()) fail("an element before the first sheet");
+    if (!mi::kind_from_word(word, kind)) fail(translate_format("unknown line kind \"{}\"", shown(word)), word);
+    if (drawing_.sheets.empty()) fail(_("an element before the first sheet"));
     if (mi::kind_since(kind) > version_)
-      fail("a " + std::string(word) + " in a version " + std::to_string(version_) + " file");
+      fail(translate_format("a {} in a version {} file", word, version_));
     const bool in_group = group_left_ > 0;
-    if (in_group && kind == ElementKind::Group) fail("a group inside a group");
+    if (in_group && kind == ElementKind::Group) fail(_("a group inside a group"));
     Element& e = (in_group ? *content_ : drawing_.sheets.back().elements).emplace_back();
     if (in_group) --group_left_;
     e.id = next_id();
     e.kind = kind;
-    e.stroke.color = {number("red"), number("green"), number("blue")};
-    text(e.stroke.linetype, "the line type");
-    e.stroke.pensize = number("pen size");
-    const std::size_t n = count("point count");
+    e.stroke.color = {number(N_("red")), number(N_("green")), number(N_("blue"))};
+    text(e.stroke.linetype, N_("the line type"));
+    e.stroke.pensize = number(N_("pen size"));
+    const std::size_t n = count(N_("point count"));
     e.points.reserve(n);
-    for (std::size_t i = 0; i < n; ++i) e.points.push_back({number("x"), number("y")});
+    for (std::size_t i = 0; i < n; ++i) e.points.push_back({number(N_("x")), number(N_("y"))});
     read_kind_fields(e);
     read_optional_fields(e);
-    text(e.sketch, "the sketch name");
-    const std::size_t infos = count("INFO count");
+    text(e.sketch, N_("the sketch name"));
+    const std::size_t infos = count(N_("INFO count"));
     e.info.resize(infos);
-    for (auto& attribute : e.info) text(attribute, "an INFO attribute");
+    for (auto& attribute : e.info) text(attribute, N_("an INFO attribute"));
     expect_line_end();
     if (const char* problem = mi::element_problem(e))
-      fail((word == "image" ? "an " : "a ") + std::string(word) + " that " + problem);
+      fail(translate_format(word == "image" ? N_("an {} that {}") : N_("a {} that {}"), word,
+                            _(problem)));
   }
 
   void read_kind_fields(Element& e) {
     switch (e.kind) {
       case ElementKind::Polyline: {
-        e.closed = flag("closed flag");
-        e.bulges.resize(count("bulge count"));
-        for (double& b : e.bulges) b = number("bulge");
+        e.closed = flag(N_("closed flag"));
+        e.bulges.resize(count(N_("bulge count")));
+        for (double& b : e.bulges) b = number(N_("bulge"));
         break;
       }
       case ElementKind::Circle:
-        e.radius = number("radius");
+        e.radius = number(N_("radius"));
         break;
       case ElementKind::Arc:
-        e.radius = number("radius");
-        e.start_angle = number("start angle");
-        e.end_angle = number("end angle");
+        e.radius = number(N_("radius"));
+        e.start_angle = number(N_("start angle"));
+        e.end_angle = number(N_("end angle"));
         break;
       case ElementKind::Text: {
         TextProps& t = e.text;
-        t.size = number("text size");
-        t.angle = number("text angle");
-        t.adjust = static_cast<int>(integer("adjust point", 1, 9));
-        text(t.font, "the font");
-        t.ratio = number("text ratio");
-        t.slant = number("text slant");
-        t.linespace = number("line spacing");
-        t.frame = flag("frame flag");
-        t.lines.resize(count("text line count"));
-        for (auto& line : t.lines) text(line, "a text line");
+        t.size = number(N_("text size"));
+        t.angle = number(N_("text angle"));
+        t.adjust = static_cast<int>(integer(N_("adjust point"), 1, 9));
+        text(t.font, N_("the font"));
+        t.ratio = number(N_("text ratio"));
+        t.slant = number(N_("text slant"));
+        t.linespace = number(N_("line spacing"));
+        t.frame = flag(N_("frame flag"));
+        t.lines.resize(count(N_("text line count")));
+        for (auto& line : t.lines) text(line, N_("a text line"));
         break;
       }
       case ElementKind::Fill:
       case ElementKind::Mask:
-        e.rings.resize(count("ring count"));
+        e.rings.resize(count(N_("ring count")));
         for (std::uint32_t& r : e.rings)
-          r = static_cast<std::uint32_t>(integer("ring size", 0, 1'000'000'000));
+          r = static_cast<std::uint32_t>(integer(N_("ring size"), 0, 1'000'000'000));
         break;
       case ElementKind::Image:
-        text(e.source, "the image file");
+        text(e.source, N_("the image file"));
         break;
       case ElementKind::Group:
         read_group_fields(e);
@@ -363,17 +365,17 @@ class MiReader {
   void read_group_fields(Element& e) {
     auto group = std::make_shared<Group>();
     Transform& m = group->placement;
-    m = {number("placement a"), number("placement b"), number("placement c"),
-         number("placement d"), number("placement e"), number("placement f")};
-    need("the content count");
+    m = {number(N_("placement a")), number(N_("placement b")), number(N_("placement c")),
+         number(N_("placement d")), number(N_("placement e")), number(N_("placement f"))};
+    need(N_("the content count"));
     if (*cur_ == '=') {
       ++cur_;
       token_done("\"=\"");
-      if (!last_content_) fail("\"=\" for the content of a group, but no group before it");
+      if (!last_content_) fail(_("\"=\" for the content of a group, but no group before it"));
       group->elements = last_content_;
     } else {
       content_ = std::make_shared<std::vector<Element>>();
-      group_left_ = static_cast<std::size_t>(integer("content count", 0, 100'000'000));
+      group_left_ = static_cast<std::size_t>(integer(N_("content count"), 0, 100'000'000));
       group_line_ = line_;
       group_total_ = group_left_;
       content_->reserve(std::min<std::size_t>(group_left_, 1'000'000));
@@ -387,37 +389,37 @@ class MiReader {
   // differs from its default.
   void read_optional_fields(Element& e) {
     while (cur_ != lend_ && *cur_ != '"') {
-      const std::string_view name = word("a field name");
-      if (version_ < 2) fail("a named field in a version 1 file");
+      const std::string_view name = word(N_("a field name"));
+      if (version_ < 2) fail(_("a named field in a version 1 file"));
       TextProps& t = e.text;
       if (name == "dashes") {
-        e.stroke.dashes.resize(count("dash count"));
-        for (double& d : e.stroke.dashes) d = number("dash length");
+        e.stroke.dashes.resize(count(N_("dash count")));
+        for (double& d : e.stroke.dashes) d = number(N_("dash length"));
       } else if (name == "model-dashes" && e.kind == ElementKind::Group && e.group) {
         auto group = std::make_shared<Group>(*e.group);
-        group->paper_dashes = !flag("model-dashes flag");
+        group->paper_dashes = !flag(N_("model-dashes flag"));
         e.group = std::move(group);
       } else if (name == "formatted" && e.kind == ElementKind::Text) {
-        text(t.formatted, "the formatted text");
+        text(t.formatted, N_("the formatted text"));
       } else if (name == "wrap" && e.kind == ElementKind::Text) {
-        t.wrap_width = number("wrap width");
+        t.wrap_width = number(N_("wrap width"));
       } else if (name == "background" && e.kind == ElementKind::Text) {
-        t.background = static_cast<int>(integer("background kind", 0, 2));
-        t.background_color = {number("red"), number("green"), number("blue")};
-        t.background_margin = number("background margin");
+        t.background = static_cast<int>(integer(N_("background kind"), 0, 2));
+        t.background_color = {number(N_("red")), number(N_("green")), number(N_("blue"))};
+        t.background_margin = number(N_("background margin"));
       } else if (name == "columns" && e.kind == ElementKind::Text) {
-        t.column_count = static_cast<int>(integer("column count", 0, 1000));
-        t.column_gutter = number("column gutter");
-        t.column_heights.resize(count("column height count"));
-        for (double& h : t.column_heights) h = number("column height");
+        t.column_count = static_cast<int>(integer(N_("column count"), 0, 1000));
+        t.column_gutter = number(N_("column gutter"));
+        t.column_heights.resize(count(N_("column height count")));
+        for (double& h : t.column_heights) h = number(N_("column height"));
       } else if (name == "fit" && e.kind == ElementKind::Text) {
-        t.fit_width = number("fit width");
-        t.fit_scales_height = flag("height flag");
+        t.fit_width = number(N_("fit width"));
+        t.fit_scales_height = flag(N_("height flag"));
       } else if (name == "mirror" && e.kind == ElementKind::Text) {
-        t.backward = flag("backward flag");
-        t.upside_down = flag("upside-down flag");
+        t.backward = flag(N_("backward flag"));
+        t.upside_down = flag(N_("upside-down flag"));
       } else {
-        fail("unknown field \"" + shown(name) + "\" for a " + std::string(mi::kind_word(e.kind)));
+        fail(translate_format("unknown field \"{}\" for a {}", shown(name), mi::kind_word(e.kind)));
       }
     }
   }

@@ -6,6 +6,7 @@
 #include <iterator>
 
 #include "host/api/error.h"
+#include "host/value/language.h"
 
 namespace host::mi {
 
@@ -32,7 +33,7 @@ constexpr KindSpelling kKinds[] = {
 const KindSpelling& spelling(ElementKind kind) {
   for (const auto& k : kKinds)
     if (k.kind == kind) return k;
-  throw Error("an element kind without a spelling in .mi files");
+  throw Error(_("an element kind without a spelling in .mi files"));
 }
 }  // namespace
 
@@ -124,7 +125,7 @@ void append_quoted(std::string& out, std::string_view s) {
 
 void append_number(std::string& out, double v) {
   if (!std::isfinite(v))
-    throw Error("A drawing holds a number that is not finite; it cannot be written");
+    throw Error(_("A drawing holds a number that is not finite; it cannot be written"));
   char buffer[32];
   const auto result = std::to_chars(buffer, buffer + sizeof buffer, v);
   out.append(buffer, result.ptr);
@@ -141,50 +142,50 @@ const char* element_problem(const Element& e) {
   switch (e.kind) {
     case ElementKind::Line:
     case ElementKind::Rectangle:
-      if (n != 2) return "needs exactly 2 points";
+      if (n != 2) return N_("needs exactly 2 points");
       break;
     case ElementKind::Polyline:
-      if (n < 2) return "needs at least 2 points";
-      if (e.bulges.size() > n) return "has more bulges than points";
+      if (n < 2) return N_("needs at least 2 points");
+      if (e.bulges.size() > n) return N_("has more bulges than points");
       break;
     case ElementKind::Circle:
     case ElementKind::Arc:
-      if (n != 1) return "needs exactly 1 point (the centre)";
-      if (!(e.radius >= 0)) return "has a negative radius";
+      if (n != 1) return N_("needs exactly 1 point (the centre)");
+      if (!(e.radius >= 0)) return N_("has a negative radius");
       break;
     case ElementKind::Text:
-      if (n != 1) return "needs exactly 1 point (the insertion point)";
-      if (e.text.adjust < 1 || e.text.adjust > 9) return "has an adjust point outside 1..9";
-      if (e.text.background < 0 || e.text.background > 2) return "has an unknown background";
-      if (!(e.text.wrap_width >= 0)) return "has a negative wrap width";
-      if (!(e.text.fit_width >= 0)) return "has a negative fit width";
+      if (n != 1) return N_("needs exactly 1 point (the insertion point)");
+      if (e.text.adjust < 1 || e.text.adjust > 9) return N_("has an adjust point outside 1..9");
+      if (e.text.background < 0 || e.text.background > 2) return N_("has an unknown background");
+      if (!(e.text.wrap_width >= 0)) return N_("has a negative wrap width");
+      if (!(e.text.fit_width >= 0)) return N_("has a negative fit width");
       if (e.text.column_count < 0 || e.text.column_count > 1000)
-        return "has a column count outside 0..1000";
+        return N_("has a column count outside 0..1000");
       break;
     case ElementKind::Point:
-      if (n != 1) return "needs exactly 1 point";
+      if (n != 1) return N_("needs exactly 1 point");
       break;
     case ElementKind::Image:
       if (n != 3 && n < 6)
-        return "needs 3 points (lower left, lower right, upper left), then none or at least 3 "
-               "(its clipping boundary)";
+        return N_("needs 3 points (lower left, lower right, upper left), then none or at least 3 "
+               "(its clipping boundary)");
       break;
     case ElementKind::Fill:
     case ElementKind::Mask: {
-      if (e.rings.empty()) return "has no ring";
+      if (e.rings.empty()) return N_("has no ring");
       std::size_t total = 0;
       for (std::uint32_t r : e.rings) {
-        if (r < 3) return "has a ring of fewer than 3 points";
+        if (r < 3) return N_("has a ring of fewer than 3 points");
         total += r;
       }
-      if (total != n) return "has rings that do not add up to its points";
+      if (total != n) return N_("has rings that do not add up to its points");
       break;
     }
     case ElementKind::Group:
-      if (n < 3) return "needs at least 3 points (its outline)";
-      if (!e.group) return "has no content";
+      if (n < 3) return N_("needs at least 3 points (its outline)");
+      if (!e.group) return N_("has no content");
       for (const auto& child : e.group->content())
-        if (child.kind == ElementKind::Group) return "holds another group";
+        if (child.kind == ElementKind::Group) return N_("holds another group");
       break;
   }
   return nullptr;

@@ -11,17 +11,18 @@
 #include "host/formats/dxf.h"
 #include "host/formats/mi.h"
 #include "host/value/text.h"
+#include "host/value/language.h"
 
 namespace host {
 
 void check_drawing_file(const std::string& path) {
   std::error_code ec;
   if (!std::filesystem::exists(path, ec))
-    throw Error("Cannot load " + path + ": the file does not exist");
+    throw Error(translate_format("Cannot load {}: the file does not exist", path));
   if (!std::filesystem::is_regular_file(path, ec))
-    throw Error("Cannot load " + path + ": it is not a file");
+    throw Error(translate_format("Cannot load {}: it is not a file", path));
   if (std::filesystem::file_size(path, ec) == 0 && !ec)
-    throw Error("Cannot load " + path + ": the file is empty");
+    throw Error(translate_format("Cannot load {}: the file is empty", path));
 }
 
 Drawing read_drawing_file(const std::string& path) {
@@ -31,8 +32,7 @@ Drawing read_drawing_file(const std::string& path) {
   if (ext == ".dxf") return read_dxf_file(path);
   if (ext == ".bdl") return read_bundle_file(path);
   if (ext == ".dwg") return read_dwg_file(path);
-  throw Error("Cannot load " + path +
-                  ": unknown drawing file type (expected .mi, .dxf, .dwg or .bdl)",
+  throw Error(translate_format("Cannot load {}: unknown drawing file type (expected .mi, .dxf, .dwg or .bdl)", path),
               "UNKNOWN-FILE-TYPE");
 }
 

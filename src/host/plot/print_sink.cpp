@@ -6,6 +6,7 @@
 #include "host/api/error.h"
 #include "host/api/testing.h"
 #include "host/plot/paper.h"
+#include "host/value/language.h"
 
 namespace host {
 namespace {
@@ -71,17 +72,17 @@ std::vector<std::string> RecordingPrintSink::printers() {
 PrinterMedia RecordingPrintSink::media(const std::string& printer, const std::string& paper) {
   const auto it = offered.find(printer);
   if (it == offered.end())
-    throw Error("printing: printer \"" + printer + "\" is not installed", "UNKNOWN-PRINTER");
+    throw Error(translate_format("printing: printer \"{}\" is not installed", printer), "UNKNOWN-PRINTER");
   const std::optional<PaperSize> known = find_paper(paper);
   if (!known)
-    throw Error("printing: unknown paper \"" + paper + "\" for printer \"" + printer + "\"",
+    throw Error(translate_format("printing: unknown paper \"{}\" for printer \"{}\"", paper, printer),
                 "UNKNOWN-PAPER");
   const bool offers = std::any_of(it->second.begin(), it->second.end(), [&](const auto& name) {
     const std::optional<PaperSize> p = find_paper(name);
     return p && p->name == known->name;
   });
   if (!offers)
-    throw Error("printing: printer \"" + printer + "\" does not offer the paper \"" + paper + "\"",
+    throw Error(translate_format("printing: printer \"{}\" does not offer the paper \"{}\"", printer, paper),
                 "UNSUPPORTED-PAPER");
   return {{known->width_mm, known->height_mm}, known->pwg};
 }
@@ -89,7 +90,7 @@ PrinterMedia RecordingPrintSink::media(const std::string& printer, const std::st
 void RecordingPrintSink::submit(const std::string& pdf, const PrintOptions& options,
                                 const PrinterMedia& media) {
   if (!offered.count(options.printer))
-    throw Error("printing: printer \"" + options.printer + "\" is not installed",
+    throw Error(translate_format("printing: printer \"{}\" is not installed", options.printer),
                 "UNKNOWN-PRINTER");
   jobs.push_back({pdf, options, media});
 }

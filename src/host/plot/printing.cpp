@@ -16,6 +16,7 @@
 #include "host/files/staging.h"
 #include "host/plot/paper.h"
 #include "host/plot/print_sink.h"
+#include "host/value/language.h"
 
 namespace host {
 namespace {
@@ -69,8 +70,7 @@ http_t* connect_server() {
   http_t* http = cups().httpConnect2(cups().cupsServer(), cups().ippPort(), nullptr, AF_UNSPEC,
                                      cups().cupsEncryption(), 1, kConnectTimeoutMs, nullptr);
   if (!http) {
-    throw Error("printing: no print server reachable at " + server_name() + " (" +
-                    cups().cupsLastErrorString() + ")",
+    throw Error(translate_format("printing: no print server reachable at {} ({})", server_name(), cups().cupsLastErrorString()),
                 "NO-PRINT-SERVER");
   }
   cups().httpSetTimeout(http, kReplyTimeoutS, stop_waiting, nullptr);
@@ -115,21 +115,19 @@ struct PrintSession::Impl {
 PrintSession::PrintSession(const std::string& printer) : impl_(new Impl) {
   try {
     impl_->printer = printer;
-    if (printer.empty()) throw Error("printing: no printer named", "UNKNOWN-PRINTER");
+    if (printer.empty()) throw Error(_("printing: no printer named"), "UNKNOWN-PRINTER");
     impl_->http = connect_server();
     impl_->dest = cups().cupsGetNamedDest(impl_->http, printer.c_str(), nullptr);
     if (!impl_->dest) {
       if (server_unreachable(cups().cupsLastError())) {
-        throw Error("printing: the print server at " + server_name() + " does not answer (" +
-                        cups().cupsLastErrorString() + ")",
+        throw Error(translate_format("printing: the print server at {} does not answer ({})", server_name(), cups().cupsLastErrorString()),
                     "NO-PRINT-SERVER");
       }
-      throw Error("printing: printer \"" + printer + "\" is not installed", "UNKNOWN-PRINTER");
+      throw Error(translate_format("printing: printer \"{}\" is not installed", printer), "UNKNOWN-PRINTER");
     }
     impl_->info = cups().cupsCopyDestInfo(impl_->http, impl_->dest);
     if (!impl_->info) {
-      throw Error("printing: printer \"" + printer + "\" does not answer (" +
-                      cups().cupsLastErrorString() + ")",
+      throw Error(translate_format("printing: printer \"{}\" does not answer ({})", printer, cups().cupsLastErrorString()),
                   "UNKNOWN-PRINTER");
     }
   } catch (...) {
@@ -150,12 +148,10 @@ PrinterMedia PrintSession::media(const std::string& paper) {
                                      CUPS_MEDIA_FLAGS_DEFAULT, &size)) {
     if (!known && !cups().pwgMediaForPWG(paper.c_str()) &&
         !cups().pwgMediaForLegacy(paper.c_str())) {
-      throw Error(
-          "printing: unknown paper \"" + paper + "\" for printer \"" + impl_->printer + "\"",
+      throw Error(translate_format("printing: unknown paper \"{}\" for printer \"{}\"", paper, impl_->printer),
           "UNKNOWN-PAPER");
     }
-    throw Error(
-        "printing: printer \"" + impl_->printer + "\" does not offer the paper \"" + paper + "\"",
+    throw Error(translate_format("printing: printer \"{}\" does not offer the paper \"{}\"", impl_->printer, paper),
         "UNSUPPORTED-PAPER");
   }
   PrinterMedia result{{mm_from_hundredths(size.width), mm_from_hundredths(size.length)},
@@ -163,8 +159,7 @@ PrinterMedia PrintSession::media(const std::string& paper) {
   // The print system answers the nearest paper it has; a different size is not this paper.
   if (known && (std::abs(result.size.width_mm - known->width_mm) > 1 ||
                 std::abs(result.size.height_mm - known->height_mm) > 1)) {
-    throw Error(
-        "printing: printer \"" + impl_->printer + "\" does not offer the paper \"" + paper + "\"",
+    throw Error(translate_format("printing: printer \"{}\" does not offer the paper \"{}\"", impl_->printer, paper),
         "UNSUPPORTED-PAPER");
   }
   return result;
@@ -208,20 +203,18 @@ int PrintSession::submit(const std::string& pdf, const PrintOptions& options,
       std::string reason = cups().cupsLastErrorString();
       cups().cupsCancelDestJob(impl_->http, impl_->dest, job);
       cups().cupsFreeOptions(n, opts);
-      throw Error("printing: the job for printer \"" + impl_->printer + "\" failed (" + reason +
-                  ")");
+      throw Error(translate_format("printing: the job for printer \"{}\" failed ({})", impl_->printer, reason));
     }
   }
   cups().cupsFreeOptions(n, opts);
   if (!ok) {
-    throw Error("printing: printer \"" + impl_->printer + "\" refused the job (" +
-                cups().cupsLastErrorString() + ")");
+    throw Error(translate_format("printing: printer \"{}\" refused the job ({})", impl_->printer, cups().cupsLastErrorString()));
   }
   return job;
 }
 
 void submit_staged_print(const std::vector<std::string>& f) {
-  if (f.size() != 10) throw Error("printing: a staged print job is incomplete");
+  if (f.size() != 10) throw Error(_("printing: a staged print job is incomplete"));
   PrintOptions options{
       f[1], f[2], static_cast<Orientation>(std::stoi(f[3])), std::stoi(f[4]), f[5] == "1", f[6]};
   const PrinterMedia media{{parse_mm(f[7]), parse_mm(f[8])}, f[9]};

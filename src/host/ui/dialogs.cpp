@@ -13,6 +13,7 @@
 #include "host/value/format.h"
 #include "host/value/reader.h"
 #include "host/value/text.h"
+#include "host/value/language.h"
 
 namespace host::ui {
 
@@ -59,18 +60,18 @@ std::optional<std::string> refusal(const DialogSpec& spec) {
   if (r.is_list() && r.as_list().size() > 1 && r.as_list()[1].is_string()) {
     return r.as_list()[1].as_string();
   }
-  return format("Der Befehl ~A kann jetzt nicht ausgeführt werden", spec.name);
+  return format(G_("Der Befehl ~A kann jetzt nicht ausgeführt werden"), spec.name);
 }
 
 // Why an input cannot be taken for the variable, or nullopt when it can.
 std::optional<std::string> input_problem(const DialogVariable& var, const Value& value) {
   if (lower(var.type) != "directory") return std::nullopt;
   if (!value.is_string() || value.as_string().empty()) {
-    return format("~A: kein Verzeichnis angegeben", var.title.empty() ? var.name : var.title);
+    return format(G_("~A: kein Verzeichnis angegeben"), var.title.empty() ? var.name : var.title);
   }
   std::error_code ec;
   if (!std::filesystem::is_directory(value.as_string(), ec)) {
-    return format("~A ist kein Verzeichnis", value.as_string());
+    return format(G_("~A ist kein Verzeichnis"), value.as_string());
   }
   return std::nullopt;
 }
@@ -138,7 +139,7 @@ using ui::running;
 
 void define_dialog(DialogSpec spec) {
   spec.name = ui::key_of(spec.name);
-  if (spec.name.empty()) throw Error("define_dialog: a dialog needs a name");
+  if (spec.name.empty()) throw Error(_("define_dialog: a dialog needs a name"));
   if (spec.title.empty()) spec.title = ui::default_dialog_title(spec.name);
   std::string name = spec.name;
   if (running && running->name == name) running.reset();  // its spec is about to change
@@ -152,7 +153,7 @@ Value sd_call_dialog(const std::string& name) {
   auto it = ui::specs().find(key);
   if (it == ui::specs().end()) {
     if (!key.empty() && command_registered(key)) return run_command_line(key);
-    throw Error("sd_call_dialog: unknown dialog " + name);
+    throw Error(translate_format("sd_call_dialog: unknown dialog {}", name));
   }
   DialogSpec spec = it->second;  // a copy: its actions may redefine dialogs
   cancel_active_dialog();        // a dialog started while another runs ends the first
@@ -178,7 +179,7 @@ std::optional<std::string> active_dialog() {
 }
 
 void feed_dialog_input(const Value& value) {
-  if (!running) throw Error("feed_dialog_input: no dialog is waiting for input");
+  if (!running) throw Error(_("feed_dialog_input: no dialog is waiting for input"));
   DialogSpec spec = ui::specs().at(running->name);
   const DialogVariable& var = spec.variables.at(running->index);
   if (auto problem = ui::input_problem(var, value)) {
@@ -209,12 +210,12 @@ void cancel_active_dialog() {
 }
 
 Value dialog_variable_value(const std::string& variable) {
-  if (!running) throw Error("dialog_variable_value: no dialog is running");
+  if (!running) throw Error(_("dialog_variable_value: no dialog is running"));
   const DialogSpec& spec = ui::specs().at(running->name);
   for (std::size_t i = 0; i < spec.variables.size(); ++i) {
     if (host::iequals(spec.variables[i].name, variable)) return running->values[i];
   }
-  throw Error("dialog_variable_value: " + spec.name + " has no variable " + variable);
+  throw Error(translate_format("dialog_variable_value: {} has no variable {}", spec.name, variable));
 }
 
 }  // namespace host

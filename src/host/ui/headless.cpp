@@ -13,6 +13,7 @@
 
 #include "host/api/ui_ops.h"
 #include "host/value/format.h"
+#include "host/value/language.h"
 
 namespace host::ui {
 
@@ -162,7 +163,7 @@ bool HeadlessFrontEnd::edit_file(const std::string& path) {
   if (auto queued = pop(edit_results_)) return *queued;
   std::string editor = editor_from_environment();
   if (!editor.empty() && in_is_terminal_) return run_editor(editor, path);
-  message(format("Kein Editor verfügbar für ~A (VISUAL oder EDITOR setzen und im Terminal starten)",
+  message(format(G_("Kein Editor verfügbar für ~A (VISUAL oder EDITOR setzen und im Terminal starten)"),
                  path),
           Severity::Problem);
   return false;
