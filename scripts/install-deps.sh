@@ -14,6 +14,7 @@ packages=(
   help2man dpkg-dev fakeroot file  # the Debian package (make package)
   desktop-file-utils bash-completion man-db  # its checks: menu entry, completion, manual
   imagemagick openbox              # screenshots of the desktop program under Xvfb
+  slurm-wlm munge parallel         # the cluster tests: a private Slurm cluster, GNU parallel
   qt6-translations-l10n            # the desktop program's standard dialogs in German
   nodejs                           # runs the DWG converter (LibreDWG as WebAssembly)
 )

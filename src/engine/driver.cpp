@@ -6,6 +6,7 @@
 #include "config/language.h"
 #include "config/tables.h"
 #include "engine/engine.h"
+#include "host/api/runs.h"
 #include "host/api/host.h"
 #include "host/api/text.h"
 #include "host/api/language.h"
@@ -60,6 +61,12 @@ bool load_job_file(const std::string& path, const DrawingSteps& steps) {
     host::display(host::format(G_("~A konnte nicht geladen werden"), host::trim_blanks(path)));
     host::count_problem();
     return false;
+  }
+  // Plotted all the same: an archive run cannot wait for a colleague to close a drawing.
+  if (const std::string lock = host::sd_lock_file_beside(path); !lock.empty()) {
+    host::display(host::format(
+        "~A: ~A lies beside it; the drawing may be open elsewhere and the plot may be stale",
+        host::trim_blanks(path), lock));
   }
   if (ends_in_bdl(path)) {
     const List args = {kw("load-drawing"), kw("on"),    kw("load-3d"),

@@ -2,6 +2,8 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <fstream>
+
 #include "e2e_support.h"
 
 namespace e2e {
@@ -94,6 +96,25 @@ TEST(Batch, MissingFormatTableStopsTheCommand) {
   const Result r = s.tavrin("batch " + quote(s.examples().string()) + " --pdf --yes");
   EXPECT_EQ(r.status, 2) << r.output;
   EXPECT_THAT(r.output, HasSubstr("TavrinFormat.dat"));
+}
+
+// An archive folder's clutter: hidden entries are not listed (as the shell's "*" leaves them
+// out); a drawing with a lock file beside it is plotted, with one line saying it may be open.
+TEST(Batch, HiddenEntriesAreNotListedAndLockedDrawingsArePlottedWithANote) {
+  Scratch s;
+  const fs::path dir = s.examples();
+  fs::copy_file(dir / "flansch.mi", dir / ".hidden.mi");
+  fs::create_directories(dir / ".git");
+  for (const char* name : {".DS_Store", "welle.dwl", "welle.dwl2", ".~lock.skizze.dxf#"})
+    std::ofstream(dir / name) << "x\n";
+  const Result r = s.tavrin("batch " + quote(dir.string()) + " --pdf --yes");
+  EXPECT_EQ(r.status, 1) << r.output;  // the empty example and the .dwl files, no drawings
+  EXPECT_THAT(r.output, Not(HasSubstr(".hidden")));
+  EXPECT_THAT(r.output, Not(HasSubstr("DS_Store")));
+  EXPECT_THAT(r.output, HasSubstr("welle.dxf: welle.dwl lies beside it; the drawing may be open "
+                                  "elsewhere and the plot may be stale"));
+  EXPECT_THAT(r.output, HasSubstr("skizze.dxf: .~lock.skizze.dxf# lies beside it"));
+  EXPECT_THAT(files_in(dir), AllOf(Contains("welle_Blatt_1.pdf"), Not(Contains("schild.dxf.org"))));
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <fstream>
 #include <regex>
 #include <sstream>
@@ -85,10 +86,8 @@ TEST(Scale, AKilledWorkerIsReportedAndLeavesNothingBehind) {
   const auto files = files_in(s.examples());
   // The plate writes "Blatt_1.*" (the layout example "welle_Blatt_1.*"); its worker died
   // after staging the first of them.
-  for (const std::string& name : files) {
-    EXPECT_FALSE(name.starts_with("Blatt_1")) << name;
-    EXPECT_THAT(name, Not(HasSubstr(".tavrin-stage")));
-  }
+  for (const std::string& name : files) EXPECT_FALSE(name.starts_with("Blatt_1")) << name;
+  EXPECT_EQ(files_in(s.examples() / ".tavrin-state"), std::vector<std::string>{"run.journal"});
   // The other files were done all the same.
   for (const char* name : {"4712_1.pdf", "4711_A_1.pdf", "4711_A_1.dxf"})
     EXPECT_THAT(files, ::testing::Contains(name));
@@ -183,6 +182,114 @@ TEST(Scale, PrintJobsArriveInListOrderFromTheWorkers) {
     std::snprintf(number, sizeof number, "P%02d ", i);
     const Result info = run("pdfinfo " + quote((server / "spool" / job).string()));
     EXPECT_THAT(info.output, HasSubstr(std::string("Title:           ") + number)) << job;
+  }
+}
+
+// What a run's report says of its files, its totals and its exit status.
+std::string report_facts(const fs::path& report) {
+  return run("/usr/bin/python3 -c 'import json,sys; r=json.load(open(sys.argv[1])); "
+             "print(json.dumps([r[\"files\"], r[\"totals\"], r[\"exit_status\"]]))' " +
+             quote(report.string()))
+      .output;
+}
+
+// A run killed (SIGKILL, as a power cut) at a moment of its commits and resumed ends as the
+// uninterrupted run: the same outputs, the same ".org" copies (the flange's drawing number
+// comes twice, the later file wins), the whole report, no stage directory left.
+TEST(Resume, AKilledRunResumedEndsAsTheUninterruptedRun) {
+  Scratch whole;
+  add_collisions(whole);
+  ASSERT_EQ(whole.tavrin(batch(whole, "--jobs 2 --report " + quote((whole.root() / "r.json").string())))
+                .status,
+            1);
+  struct Case {
+    const char* fault;  // the commit event before which the parent dies, or "end"
+    const char* jobs;
+  };
+  // Before the first commit, inside a commit (its outputs half renamed), between the two
+  // files with the same drawing number, after the last commit; in workers and in-process.
+  for (const Case c : {Case{"0", "2"}, Case{"9", "2"}, Case{"14", "2"}, Case{"end", "2"},
+                       Case{"9", "1"}, Case{"14", "1"}}) {
+    SCOPED_TRACE(std::string("fault ") + c.fault + ", --jobs " + c.jobs);
+    Scratch s;
+    add_collisions(s);
+    const std::string jobs = std::string("--jobs ") + c.jobs;
+    const Result killed =
+        tavrin_with_env(s, std::string("TAVRIN_PARENT_FAULT=") + c.fault, batch(s, jobs));
+    EXPECT_EQ(killed.status, 137) << killed.output;
+    const fs::path report = s.root() / "r.json";
+    const Result resumed = s.tavrin(batch(s, jobs + " --resume --report " + quote(report.string())));
+    EXPECT_EQ(resumed.status, 1) << resumed.output;
+    EXPECT_THAT(resumed.output, HasSubstr("Resuming the run: "));
+    EXPECT_EQ(result_of(s.examples()), result_of(whole.examples()));
+    EXPECT_EQ(report_facts(report), report_facts(whole.root() / "r.json"));
+    EXPECT_EQ(files_in(s.examples() / ".tavrin-state"), std::vector<std::string>{"run.journal"});
+  }
+}
+
+// A file changed after its commit is done again on resume; the unchanged ones are not.
+TEST(Resume, AChangedInputIsDoneAgain) {
+  Scratch s;
+  ASSERT_EQ(s.tavrin(batch(s, "--jobs 2")).status, 1);
+  std::string plate = slurp(s.examples() / "schild.dxf");
+  fs::remove(s.examples() / "schild.dxf");
+  std::ofstream(s.examples() / "schild.dxf") << plate << "\n";
+  const Result resumed = s.tavrin(batch(s, "--jobs 2 --resume"));
+  EXPECT_THAT(resumed.output, HasSubstr("Resuming the run: 6 of 7 files are done and unchanged"));
+  // The changed drawing's earlier output became ".org", as any new plot of it makes it.
+  const auto files = files_in(s.examples());
+  EXPECT_THAT(files, ::testing::Contains("schild_1.mi.org")) << resumed.output;
+  EXPECT_THAT(files, Not(::testing::Contains("4711_A_1.dxf.org")));
+}
+
+// Each part of a sharded run resumes its own block.
+TEST(Resume, AKilledPartOfAShardedRunResumesItsBlock) {
+  Scratch whole, parts;
+  add_collisions(whole);
+  add_collisions(parts);
+  ASSERT_EQ(whole.tavrin(batch(whole, "--jobs 2")).status, 1);
+  const std::string list = " --shard-list " + quote((parts.root() / "list").string());
+  for (int k = 0; k < 3; ++k) {
+    const std::string shard = " --jobs 2 --shard " + std::to_string(k) + "/3" + list;
+    if (k == 1) {
+      EXPECT_EQ(tavrin_with_env(parts, "TAVRIN_PARENT_FAULT=2", batch(parts, shard)).status, 137);
+      EXPECT_THAT(parts.tavrin(batch(parts, shard + " --resume")).output,
+                  HasSubstr("Resuming the run: "));
+    } else {
+      parts.tavrin(batch(parts, shard));
+    }
+  }
+  EXPECT_EQ(result_of(parts.examples()), result_of(whole.examples()));
+}
+
+// A drawing that needs more memory than --memory-limit allows is reported in words, leaves no
+// output, and the run goes on: in workers and in one process alike.
+TEST(MemoryLimit, ADrawingBeyondTheLimitIsReportedAndTheRunGoesOn) {
+#ifdef TAVRIN_SANITIZED
+  GTEST_SKIP() << "SKIPPED: the sanitizers' shadow memory does not live with an address-space limit";
+#endif
+  Scratch s;
+  {
+    // 100,000 lines: far beyond 50 MiB once read.
+    std::ofstream big(s.examples() / "huge.dxf");
+    big << "0\nSECTION\n2\nENTITIES\n";
+    for (int i = 0; i < 100000; ++i)
+      big << "0\nLINE\n8\n0\n10\n" << i % 1000 << "\n20\n" << i / 1000 << "\n11\n"
+          << i % 1000 + 1 << "\n21\n" << i / 1000 + 1 << "\n";
+    big << "0\nENDSEC\n0\nEOF\n";
+  }
+  for (const char* jobs : {"2", "1"}) {
+    SCOPED_TRACE(std::string("--jobs ") + jobs);
+    const Result r = s.tavrin("batch " + quote(s.examples().string()) +
+                              " --select flansch.mi --select huge.dxf --select welle.dxf --pdf --yes"
+                              " --memory-limit 50M --jobs " + jobs);
+    EXPECT_EQ(r.status, 1) << r.output;
+    EXPECT_THAT(r.output, HasSubstr("\nhuge.dxf: needs more than 50 MiB of memory; not plotted\n"));
+    // That one line and nothing else about the drawing (no reader's complaint before it).
+    EXPECT_EQ(r.output.find("huge"), r.output.rfind("huge")) << r.output;
+    const auto files = files_in(s.examples());
+    for (const std::string& name : files) EXPECT_FALSE(name.starts_with("huge_")) << name;
+    EXPECT_THAT(files, ::testing::IsSupersetOf({"4711_A_1.pdf", "welle_Blatt_2.pdf"}));
   }
 }
 

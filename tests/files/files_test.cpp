@@ -174,10 +174,15 @@ TEST_F(Files, ListingLeavesOutWritesAKilledRunLeftBehind) {
   for (const char* name :
        {".1.dxf.tmp-a1B2c3", ".x.tmp-ZZZZZZ", ".hidden.dxf", ".1.tmp-abc", "1.dxf", "n.tmp-abcdef"})
     touch(name);
-  std::vector<std::string> listed;
-  for (const auto& v : host::sd_directory_list(dir_.string(), "*")) listed.push_back(v.as_string());
-  EXPECT_EQ(listed, (std::vector<std::string>{path(".1.tmp-abc"), path(".hidden.dxf"),
-                                              path("1.dxf"), path("n.tmp-abcdef")}));
+  const auto listed = [&](const char* pattern) {
+    std::vector<std::string> names;
+    for (const auto& v : host::sd_directory_list(dir_.string(), pattern))
+      names.push_back(v.as_string());
+    return names;
+  };
+  // As the shell's glob, "*" leaves out names beginning with "."; ".*" lists them.
+  EXPECT_EQ(listed("*"), (std::vector<std::string>{path("1.dxf"), path("n.tmp-abcdef")}));
+  EXPECT_EQ(listed(".*"), (std::vector<std::string>{path(".1.tmp-abc"), path(".hidden.dxf")}));
 }
 
 TEST_F(Files, AtomicWriteReplacesWholeFilesOnly) {

@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <fstream>
 
+#include "host/api/runs.h"
 #include "host/ui/headless.h"
 #include "host/ui/user_actions.h"
 #include "support/scratch_dir.h"
@@ -123,8 +124,30 @@ TEST_F(FrontEndTest, ProgressGoesToATerminalOnly) {
   sd_show_progress(1, 3, "a.mi");
   EXPECT_EQ(err.str(), "");
   front.set_progress_stream(err, true);
-  sd_show_progress(3, 3, "c.mi");
-  EXPECT_NE(err.str().find("[3/3] c.mi"), std::string::npos);
+  sd_show_progress(1, 3, "a.mi");
+  EXPECT_EQ(err.str(), "\r[1/3] 33 %  a.mi\x1b[K");
+  // A line never follows the progress line on the same row: it is taken off and put back.
+  std::ostringstream out;
+  front.set_output(out);
+  sd_display_message("b.mi: Hallo");
+  EXPECT_EQ(err.str(), "\r[1/3] 33 %  a.mi\x1b[K\r\x1b[K\r[1/3] 33 %  a.mi\x1b[K");
+  EXPECT_EQ(out.str(), "b.mi: Hallo\n");
+  sd_show_progress(3, 3, "");
+  EXPECT_TRUE(err.str().ends_with("\r\x1b[K")) << "the end takes the line off";
+}
+
+TEST(ProgressPace, FilesPerMinuteAndTimeLeft) {
+  struct Case {
+    int done, remaining;
+    double seconds;
+    const char* text;
+  } cases[] = {{0, 10, 30, ""},  // nothing done: no estimate
+               {1, 9, 0.1, ""},  // too soon to tell
+               {3, 9, 60, "3.0 files/min, 3:00 left"},
+               {120, 1000, 60, "120 files/min, 8:20 left"},
+               {2, 7200, 60, "2.0 files/min, 60:00:00 left"}};
+  for (const Case& c : cases)
+    EXPECT_EQ(progress_pace_text(c.done, c.remaining, c.seconds), c.text) << c.done;
 }
 
 TEST_F(FrontEndTest, DefaultFrontEndRecordsAndResetForgets) {

@@ -5,7 +5,9 @@
 #include <unistd.h>
 
 #include <CLI/CLI.hpp>
+#include <cctype>
 #include <cerrno>
+#include <cmath>
 #include <charconv>
 #include <cstring>
 #include <filesystem>
@@ -15,6 +17,7 @@
 #include <vector>
 
 #include "host/api/language.h"
+#include "host/api/runs.h"
 #include "host/api/error.h"
 #include "host/api/files.h"
 #include "host/api/ui_ops.h"
@@ -69,16 +72,19 @@ std::vector<std::string> shared_list(const std::string& path) {
   return names;
 }
 
-// Marks exactly the files of the part, as clicks on their rows would.
-void keep_shard_marks(const Shard& shard, const std::string& list_file) {
-  const std::vector<std::string> list = list_file.empty() ? marked_names() : shared_list(list_file);
-  const auto [first, last] = shard_range(shard, static_cast<int>(list.size()));
-  const std::set<std::string> part(list.begin() + first, list.begin() + last);
+// Marks exactly these files, as clicks on their rows would.
+void keep_marks(const std::set<std::string>& part) {
   const int count = host::sd_get_logical_table_number_of_rows(kFileTable);
   for (int row = 0; row < count; ++row) {
     if (marked(row) != (part.count(name_of(row)) > 0))
       host::ui::click_table_row("TAVRIN-DIALOG-DT", row);
   }
+}
+
+void keep_shard_marks(const Shard& shard, const std::string& list_file) {
+  const std::vector<std::string> list = list_file.empty() ? marked_names() : shared_list(list_file);
+  const auto [first, last] = shard_range(shard, static_cast<int>(list.size()));
+  keep_marks(std::set<std::string>(list.begin() + first, list.begin() + last));
 }
 
 }  // namespace
@@ -103,6 +109,17 @@ void add_scale_options(CLI::App& command, ScaleOptions& options) {
                      "every part takes its files from it (use one new name per run)"));
   command.add_option("--report", options.report,
                      _("write a JSON report of the run to FILE; see docs/report.md"));
+  command.add_flag("--resume", options.resume,
+                   _("continue an interrupted run: skip the files it committed whose input is "
+                     "unchanged, do the rest; the directory ends as after an uninterrupted run"));
+  command.add_option("--state", options.state,
+                     _("the run's journal (default: .tavrin-state/ in the plot directory, one per "
+                       "--shard part)"));
+  command.add_option("--memory-limit", options.memory_limit,
+                     _("memory one drawing may take, such as 200M or 3G (default: three quarters "
+                       "of the machine's memory shared by the workers); a drawing that needs "
+                       "more is reported and not plotted"));
+  command.add_flag("--quiet,-q", options.quiet, _("no progress line on the terminal"));
 }
 
 Shard parse_shard(const std::string& text) {
@@ -126,10 +143,43 @@ std::pair<int, int> shard_range(const Shard& shard, int marked) {
   return {bound(shard.index), bound(shard.index + 1)};
 }
 
-void prepare_scaled_run(const ScaleOptions& options) {
+std::uint64_t parse_memory_size(const std::string& text) {
+  double value = 0;
+  const char* end = text.data() + text.size();
+  const auto [ptr, ec] = std::from_chars(text.data(), end, value);
+  std::string unit(ptr, end);
+  for (char& c : unit) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  if (unit.ends_with("IB")) unit.resize(unit.size() - 2);
+  else if (unit.size() > 1 && unit.ends_with("B")) unit.pop_back();
+  const std::string units = "BKMGT";
+  const auto power = unit.empty() ? 0 : units.find(unit);
+  if (ec != std::errc() || ptr == text.data() || unit.size() > 1 || power == std::string::npos ||
+      !(value > 0) || value >= 1e15)
+    throw host::Error("--memory-limit " + text + ": expected a size such as 200M or 3G");
+  return static_cast<std::uint64_t>(std::ldexp(value, 10 * static_cast<int>(power)));
+}
+
+void prepare_scaled_run(const ScaleOptions& options, const std::string& directory) {
   host::set_worker_count(options.jobs.value_or(available_cores()));
+  host::set_memory_limit(options.memory_limit.empty() ? 0 : parse_memory_size(options.memory_limit));
+  const Shard shard = options.shard.empty() ? Shard{} : parse_shard(options.shard);
+  const std::string journal = options.state.empty()
+                                  ? host::default_run_journal(directory, shard.index, shard.count)
+                                  : options.state;
+  host::set_run_journal(journal, options.resume);
   host::set_run_report(!options.report.empty());
-  if (!options.shard.empty()) keep_shard_marks(parse_shard(options.shard), options.shard_list);
+  // A resumed run takes the files of the run it continues: the directory holds its outputs
+  // now, which were no files of that run.
+  const std::vector<std::string> earlier =
+      options.resume ? host::run_journal_files(journal) : std::vector<std::string>{};
+  if (!earlier.empty()) {
+    std::set<std::string> names;
+    for (const std::string& label : earlier)
+      names.insert(std::filesystem::path(label).filename().string());
+    keep_marks(names);
+  } else if (!options.shard.empty()) {
+    keep_shard_marks(shard, options.shard_list);
+  }
 }
 
 void write_batch_report(const ScaleOptions& options, const std::string& directory,

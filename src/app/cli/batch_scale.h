@@ -3,6 +3,7 @@
 // the JSON report of the run (--report).
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <string>
 
@@ -17,6 +18,10 @@ struct ScaleOptions {
   std::string shard;        // "K/N"
   std::string shard_list;   // the list the parts share; written by the first part
   std::string report;       // the report file; empty for none
+  bool resume = false;      // continue the run the journal describes
+  std::string state;        // the journal; empty for the default in the staging area
+  std::string memory_limit; // "200M", "3G"; empty for the default share
+  bool quiet = false;       // no progress line
 };
 
 struct Shard {
@@ -33,8 +38,11 @@ Shard parse_shard(const std::string& text);
 // processes the files in the order of the whole run.
 std::pair<int, int> shard_range(const Shard& shard, int marked);
 
-// Before Start: the worker count, the report switch, and the shard's marks in the file list.
-void prepare_scaled_run(const ScaleOptions& options);
+// Before Start: the worker count, the memory limit, the run journal, the report switch, and
+// the shard's marks in the file list.
+void prepare_scaled_run(const ScaleOptions& options, const std::string& directory);
+// "200M", "3G", "1.5GiB", "512k": bytes; throws host::Error with a text for the user.
+std::uint64_t parse_memory_size(const std::string& text);
 // After the run: writes the report file, when one was asked for.
 void write_batch_report(const ScaleOptions& options, const std::string& directory, int exit_status);
 

@@ -1,6 +1,7 @@
 // `tavrin batch`: the directory run over every marked drawing file of a directory.
 #include <CLI/CLI.hpp>
 #include <filesystem>
+#include <iostream>
 #include <memory>
 #include <string>
 #include <vector>
@@ -62,9 +63,12 @@ int run_batch(const GlobalOptions& global, BatchOptions o) {
   if (!o.scale.shard.empty()) parse_shard(o.scale.shard);
   // The run changes into the plot directory; the report is named from where we started.
   if (!o.scale.report.empty()) o.scale.report = std::filesystem::absolute(o.scale.report).string();
+  if (!o.scale.state.empty()) o.scale.state = std::filesystem::absolute(o.scale.state).string();
+  if (!o.scale.memory_limit.empty()) parse_memory_size(o.scale.memory_limit);
   if (!o.scale.shard_list.empty())
     o.scale.shard_list = std::filesystem::absolute(o.scale.shard_list).string();
   Session session(global);
+  if (o.scale.quiet) session.front_end().set_progress_stream(std::cerr, false);
   session.load_module();
   start_command("TAVRIN-BATCH-START-DIALOG");
   // The plot directory is chosen as a person would: the directory button opens the folder
@@ -74,7 +78,7 @@ int run_batch(const GlobalOptions& global, BatchOptions o) {
   apply_job_options(o.job);
   choose_filter(o.filter);
   mark_files(o.select);
-  prepare_scaled_run(o.scale);
+  prepare_scaled_run(o.scale, dir);
   const int status = press_start(session);
   write_batch_report(o.scale, dir, status);
   return status;

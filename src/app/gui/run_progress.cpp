@@ -10,6 +10,8 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "host/api/runs.h"
+
 namespace gui {
 
 RunProgress::RunProgress(QWidget* parent) : QDialog(parent) {
@@ -29,11 +31,13 @@ RunProgress::RunProgress(QWidget* parent) : QDialog(parent) {
   bar_ = new QProgressBar(this);
   elapsed_ = new QLabel(this);
   elapsed_->setObjectName("elapsed");
+  pace_ = new QLabel(this);
+  pace_->setObjectName("pace");
   auto* buttons = new QDialogButtonBox(this);
   cancel_button_ = buttons->addButton(QDialogButtonBox::Cancel);
   cancel_button_->setObjectName("cancel");
   connect(cancel_button_, &QPushButton::clicked, this, [this] { cancel(); });
-  for (QWidget* w : std::initializer_list<QWidget*>{count_, file_, bar_, elapsed_, buttons})
+  for (QWidget* w : std::initializer_list<QWidget*>{count_, file_, bar_, elapsed_, pace_, buttons})
     column->addWidget(w);
   setMinimumWidth(fontMetrics().averageCharWidth() * 60);
 }
@@ -48,6 +52,7 @@ void RunProgress::show_progress(int done, int total, const QString& file) {
     cancel_button_->setEnabled(true);
     cancel_button_->setText(qtr("Cancel"));
     clock_.start();
+    first_done_ = done;
     show();
   }
   count_->setText(qtr("Drawing %1 of %2").arg(done + 1).arg(total));
@@ -57,6 +62,9 @@ void RunProgress::show_progress(int done, int total, const QString& file) {
   bar_->setValue(done);
   const qint64 s = clock_.elapsed() / 1000;
   elapsed_->setText(qtr("Elapsed %1:%2").arg(s / 60).arg(s % 60, 2, 10, QChar('0')));
+  // The same pace and remaining time as the command line's progress line.
+  pace_->setText(QString::fromStdString(
+      host::progress_pace_text(done - first_done_, total - done, clock_.elapsed() / 1000.0)));
 }
 
 void RunProgress::reject() {

@@ -1,5 +1,5 @@
-// The window of a long run: drawing i of n, its file name, the elapsed time and a Cancel that
-// stops the run after the drawing in hand.
+// The window of a long run: drawing i of n, its file name, the elapsed time, the pace and the
+// remaining time, and a Cancel that stops the run after the drawing in hand.
 #pragma once
 
 #include <QDialog>
@@ -28,10 +28,12 @@ class RunProgress : public QDialog {
   QLabel* count_;
   QLabel* file_;
   QLabel* elapsed_;
+  QLabel* pace_;
   QProgressBar* bar_;
   QPushButton* cancel_button_;
   QElapsedTimer clock_;
   bool cancelled_ = false;
+  int first_done_ = 0;
 };
 
 }  // namespace gui

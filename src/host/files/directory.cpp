@@ -6,7 +6,9 @@
 #include <cstdlib>
 #include <filesystem>
 #include <system_error>
+#include <vector>
 
+#include "host/api/runs.h"
 #include "host/api/files.h"
 #include "host/value/error.h"
 
@@ -68,6 +70,9 @@ List sd_directory_list(const std::string& dir, const std::string& pattern) {
   for (; it != fs::directory_iterator(); it.increment(ec)) {
     const std::string name = it->path().filename().string();
     if (is_unfinished_write(name)) continue;
+    // As the shell's glob: a name beginning with "." is listed only by a pattern that begins
+    // with "." (archives carry .DS_Store, ".~lock.X#" files and version-control folders).
+    if (name.starts_with('.') && !pattern.starts_with('.')) continue;
     if (sd_string_match_pattern_p(pattern, name)) result.push_back(Value::string(prefix + name));
   }
   if (ec) throw Error("Cannot list directory " + dir + ": " + ec.message());
@@ -76,6 +81,19 @@ List sd_directory_list(const std::string& dir, const std::string& pattern) {
   std::sort(result.begin(), result.end(),
             [](const Value& a, const Value& b) { return a.as_string() < b.as_string(); });
   return result;
+}
+
+std::string sd_lock_file_beside(const std::string& path) {
+  const fs::path p(path);
+  const fs::path dir = p.parent_path();
+  std::vector<fs::path> candidates{p.parent_path() / (p.stem().string() + ".dwl"),
+                                   p.parent_path() / (p.stem().string() + ".dwl2"),
+                                   dir / (".~lock." + p.filename().string() + "#")};
+  for (const fs::path& c : candidates) {
+    std::error_code ec;
+    if (fs::is_regular_file(c, ec)) return c.filename().string();
+  }
+  return {};
 }
 
 bool sd_string_match_pattern_p(const std::string& pattern, const std::string& text) {

@@ -66,6 +66,10 @@ void begin_staging(const std::string& output_dir, const std::string& stage_dir) 
   s.temp_dir = sd_inq_temp_dir();
 }
 
+void end_staging() {
+  state() = State{};
+}
+
 bool staging_active() {
   return state().active;
 }
@@ -134,27 +138,33 @@ std::optional<bool> stage_delete(const std::string& path) {
   return there;
 }
 
-std::string encode_journal(const std::vector<Event>& events) {
+std::string encode_record(const Event& e) {
   std::string out;
-  for (const Event& e : events) {
-    out += static_cast<char>(e.kind);
-    out += std::to_string(e.fields.size());
+  out += static_cast<char>(e.kind);
+  out += std::to_string(e.fields.size());
+  out += '\n';
+  for (const std::string& f : e.fields) {
+    out += std::to_string(f.size());
+    out += ':';
+    out += f;
     out += '\n';
-    for (const std::string& f : e.fields) {
-      out += std::to_string(f.size());
-      out += ':';
-      out += f;
-      out += '\n';
-    }
   }
-  out += static_cast<char>(Event::End);
-  out += "0\n";
   return out;
 }
 
-std::optional<std::vector<Event>> decode_journal(const std::string& text) {
+std::string encode_journal(const std::vector<Event>& events) {
+  std::string out;
+  for (const Event& e : events) out += encode_record(e);
+  return out + encode_record({Event::End, {}});
+}
+
+namespace {
+
+// Reads records from `pos` on until the text ends, an end mark or a record cut short;
+// `complete` tells whether the last one read was an end mark.
+std::vector<Event> read_records(const std::string& text, std::size_t& pos, bool& ended) {
   std::vector<Event> events;
-  std::size_t pos = 0;
+  ended = false;
   const auto number = [&](char end) -> std::optional<std::size_t> {
     std::size_t n = 0;
     const char* first = text.data() + pos;
@@ -165,20 +175,51 @@ std::optional<std::vector<Event>> decode_journal(const std::string& text) {
     return n;
   };
   while (pos < text.size()) {
+    const std::size_t start = pos;
     const auto kind = static_cast<Event::Kind>(text[pos++]);
     const auto count = number('\n');
-    if (!count) return std::nullopt;
-    if (kind == Event::End) return pos == text.size() ? std::optional(events) : std::nullopt;
+    if (!count) {
+      pos = start;
+      break;
+    }
+    if (kind == Event::End) {
+      ended = true;
+      break;
+    }
     Event e{kind, {}};
-    for (std::size_t i = 0; i < *count; ++i) {
+    bool whole = true;
+    for (std::size_t i = 0; i < *count && whole; ++i) {
       const auto size = number(':');
-      if (!size || pos + *size + 1 > text.size() || text[pos + *size] != '\n') return std::nullopt;
-      e.fields.push_back(text.substr(pos, *size));
-      pos += *size + 1;
+      whole = size && pos + *size + 1 <= text.size() && text[pos + *size] == '\n';
+      if (whole) {
+        e.fields.push_back(text.substr(pos, *size));
+        pos += *size + 1;
+      }
+    }
+    if (!whole) {
+      pos = start;
+      break;
     }
     events.push_back(std::move(e));
   }
-  return std::nullopt;  // no end mark: the journal was cut short
+  return events;
+}
+
+}  // namespace
+
+std::optional<std::vector<Event>> decode_journal(const std::string& text) {
+  std::size_t pos = 0;
+  bool ended = false;
+  auto events = read_records(text, pos, ended);
+  // Without the end mark, or with text after it, the journal was cut short or is no journal.
+  if (!ended || pos != text.size()) return std::nullopt;
+  return events;
+}
+
+std::vector<Event> decode_records(const std::string& text) {
+  std::size_t pos = 0;
+  bool ended = false;
+  return read_records(text, pos, ended);
 }
 
 void check_fault_injection(const std::string& label) {

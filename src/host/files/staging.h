@@ -45,11 +45,21 @@ std::string stage_blob(const std::string& content, const std::string& name = {})
 
 // The journal as a file: every field length-prefixed, so any byte may occur in a field.
 std::string encode_journal(const std::vector<Event>& events);
+// One event in that form; records appended to a file one by one read back with
+// decode_records.
+std::string encode_record(const Event& event);
+// The complete records at the start of `text`: a record cut short at its end (a process
+// killed while appending it) is left out, and so is everything after it.
+std::vector<Event> decode_records(const std::string& text);
 // nullopt when the text is cut short or malformed (a worker that died while writing it).
 std::optional<std::vector<Event>> decode_journal(const std::string& text);
 
 // Test hook for the fault tests: a worker whose item label equals $TAVRIN_WORKER_FAULT kills
 // itself with SIGKILL right after staging its first output, as the out-of-memory killer would.
 void check_fault_injection(const std::string& label);
+
+// Ends staging in this process (a run in one process stages each file, then carries its
+// events out itself).
+void end_staging();
 
 }  // namespace host::workers

@@ -2,6 +2,7 @@
 // and everything else from queues its caller fills (the command line's options, or tests).
 #pragma once
 
+#include <chrono>
 #include <deque>
 #include <iosfwd>
 #include <optional>
@@ -76,6 +77,10 @@ class HeadlessFrontEnd : public FrontEnd {
  private:
   bool policy_answer(const std::string& text, const std::string& push1, const std::string& push2);
   bool prompt_answer(const std::string& push1, const std::string& push2);
+  // The progress line is taken off the terminal before a line is printed and put back after
+  // it, so that no line is ever glued to it.
+  void clear_progress();
+  void redraw_progress();
 
   std::ostream* out_;
   std::ostream* err_;
@@ -99,6 +104,10 @@ class HeadlessFrontEnd : public FrontEnd {
   std::vector<std::string> edited_files_;
   std::vector<std::string> point_prompts_;
   int model_changes_ = 0;
+
+  std::string progress_line_;  // on the terminal now; empty when none is shown
+  std::chrono::steady_clock::time_point progress_start_;
+  int progress_base_ = -1;  // files done when the clock started; -1 before a run
 };
 
 // The user's editor: $VISUAL, else $EDITOR; empty when neither is set.

@@ -1,6 +1,10 @@
 // Messages, questions, editors, the folder browser and point input: all through the front end.
-#include <algorithm>
+#include <fmt/format.h>
 
+#include <algorithm>
+#include <cmath>
+
+#include "host/api/runs.h"
 #include "host/api/ui_ops.h"
 #include "host/files/report.h"
 #include "host/ui/args.h"
@@ -16,6 +20,19 @@ void display(const std::string& line) {
 void sd_display_message(const std::string& text, Severity severity) {
   workers::report::note_problem(text);
   ui::front_end().message(text, severity);
+}
+
+std::string progress_pace_text(int done, int remaining, double seconds) {
+  if (done <= 0 || seconds < 0.5) return {};
+  const double per_minute = done * 60.0 / seconds;
+  std::string text = per_minute < 10 ? fmt::format("{:.1f} files/min", per_minute)
+                                     : fmt::format("{:.0f} files/min", per_minute);
+  const auto left = static_cast<long long>(std::llround(remaining * seconds / done));
+  if (left >= 3600)
+    text += fmt::format(", {}:{:02}:{:02} left", left / 3600, left / 60 % 60, left % 60);
+  else
+    text += fmt::format(", {}:{:02} left", left / 60, left % 60);
+  return text;
 }
 
 Value sd_display_question(const std::string& text, const List& args) {
