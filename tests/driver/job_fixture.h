@@ -26,9 +26,11 @@ namespace tavrin::testing {
 inline const std::vector<std::string> kToggleKeys = {
     "STORE-DXF-TB",   "STORE-MI-TB",        "STORE-PDF-TB",     "DRUCKEN-TB",
     "BLATT-ALLE-TB",  "BLATT-GROESSER-TB",  "BLATT-KLEINER-TB", "BLATT-X-TB",
-    "AUTOTEXT-AN-TB", "STORE-AENDERUNG-TB", "EINPASSEN-TB",     "AUTO-PLOTTER-SELECT-TB"};
+    "AUTOTEXT-AN-TB", "STORE-AENDERUNG-TB", "EINPASSEN-TB",     "AUTO-PLOTTER-SELECT-TB",
+    "SCHWARZWEISS-TB", "GRAUSTUFEN-TB"};
 inline const std::vector<std::string> kTextKeys = {
-    "FIRMA-TX", "FORMAT-TX", "DRUCKER-TX", "BLATT-GROESSER-TX", "BLATT-KLEINER-TX", "BLATT-X-TX"};
+    "FIRMA-TX", "FORMAT-TX", "DRUCKER-TX", "BLATT-GROESSER-TX", "BLATT-KLEINER-TX", "BLATT-X-TX",
+    "PLOTSTILTABELLE-TX"};
 
 class FreshHost : public ::testing::Test {
  protected:
